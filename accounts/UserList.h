@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// The plain list file "users" beside users.ini: one user name a line, in the
+// order of registration. Names are Windows-1251 bytes.
+class UserList
+{
+public:
+    static const QByteArray FileName; // "users", relative to the current directory
+
+    static bool exists();
+
+    // Splits at CR, LF or CR LF. A missing or unreadable file throws
+    // RuntimeError "Cannot open file "%s". %s".
+    static QList<QByteArray> load();
+
+    // Every name followed by CR LF, replacing the file atomically. Throws
+    // "Cannot create file "%s". %s" when it cannot be written.
+    static void save(const QList<QByteArray> &names);
+
+    // Change the file under the lock that the INI writes use, reading it as it
+    // is on disk at that moment (a missing file is an empty list), and return
+    // the list as the file now holds it. So two running copies that each
+    // register a user leave both names in the file.
+    static QList<QByteArray> add(const QByteArray &name);
+    // Removes the first name equal without regard to letter case; the file is
+    // saved even when there is none.
+    static QList<QByteArray> remove(const QByteArray &name);
+};

@@ -1,0 +1,6 @@
+#include "RuntimeError.h"
+
+RuntimeError::RuntimeError(QString message)
+    : m_message(std::move(message)), m_utf8(m_message.toUtf8())
+{
+}

@@ -1,0 +1,150 @@
+#include "AdminSettings.h"
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_AdminSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void parse_data();
+    void parse();
+    void readTakesFirstLineOnly_data();
+    void readTakesFirstLineOnly();
+    void writeThenRead();
+    void missingFileIsFileNotFound();
+    void missingFolderRefusesWriteAndKeepsNothing();
+    void refusedWriteLeavesOldFile();
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    QString m_oldDir;
+    QString settingsPath() const { return m_dir->filePath("data/info/tumb.db"); }
+    void writeSettings(const QByteArray &data);
+};
+
+void tst_AdminSettings::init()
+{
+    m_dir = new QTemporaryDir;
+    m_oldDir = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+}
+
+void tst_AdminSettings::cleanup()
+{
+    QDir::setCurrent(m_oldDir);
+    delete m_dir;
+}
+
+void tst_AdminSettings::writeSettings(const QByteArray &data)
+{
+    QDir(m_dir->path()).mkpath("data/info");
+    QFile f(settingsPath());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+void tst_AdminSettings::parse_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QByteArray>("logName");
+    QTest::newRow("three fields") << QByteArray("admin|pw|log.txt") << QByteArray("admin")
+                                  << QByteArray("pw") << QByteArray("log.txt");
+    QTest::newRow("more fields ignored") << QByteArray("a|b|c|d|e") << QByteArray("a")
+                                         << QByteArray("b") << QByteArray("c");
+    QTest::newRow("no separator") << QByteArray("admin") << QByteArray("admin") << QByteArray()
+                                  << QByteArray();
+    QTest::newRow("empty fields") << QByteArray("||") << QByteArray() << QByteArray()
+                                  << QByteArray();
+    QTest::newRow("empty line") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
+    QTest::newRow("blanks kept") << QByteArray(" a | b | c ") << QByteArray(" a ")
+                                 << QByteArray(" b ") << QByteArray(" c ");
+    QTest::newRow("cyrillic") << QByteArray("\xe0\xe4\xec|\xef|\xeb.txt") << QByteArray("\xe0\xe4\xec")
+                              << QByteArray("\xef") << QByteArray("\xeb.txt");
+}
+
+void tst_AdminSettings::parse()
+{
+    QFETCH(QByteArray, line);
+    const AdminSettings s = AdminSettings::parse(line);
+    QTEST(s.login, "login");
+    QTEST(s.password, "password");
+    QTEST(s.logName, "logName");
+}
+
+void tst_AdminSettings::readTakesFirstLineOnly_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("crlf") << QByteArray("a|b|c\r\nx|y|z\r\n");
+    QTest::newRow("lf") << QByteArray("a|b|c\nx|y|z\n");
+    QTest::newRow("cr") << QByteArray("a|b|c\rx");
+    QTest::newRow("no line end") << QByteArray("a|b|c");
+}
+
+void tst_AdminSettings::readTakesFirstLineOnly()
+{
+    QFETCH(QByteArray, data);
+    writeSettings(data);
+    const AdminSettings s = AdminSettings::read();
+    QCOMPARE(s.line(), QByteArray("a|b|c"));
+}
+
+void tst_AdminSettings::writeThenRead()
+{
+    QDir(m_dir->path()).mkpath("data/info");
+    AdminSettings s;
+    s.login = "boss";
+    s.password = "p|q";
+    s.logName = "log.txt";
+    s.write();
+    QFile f(settingsPath());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("boss|p|q|log.txt\r\n"));
+    // A "|" typed into a field becomes a separator at the next start.
+    const AdminSettings back = AdminSettings::read();
+    QCOMPARE(back.login, QByteArray("boss"));
+    QCOMPARE(back.password, QByteArray("p"));
+    QCOMPARE(back.logName, QByteArray("q"));
+}
+
+void tst_AdminSettings::missingFileIsFileNotFound()
+{
+    QDir(m_dir->path()).mkpath("data/info");
+    try {
+        AdminSettings::read();
+        QFAIL("no error");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.message(), QStringLiteral("File not found"));
+    }
+}
+
+void tst_AdminSettings::missingFolderRefusesWriteAndKeepsNothing()
+{
+    AdminSettings s;
+    s.login = "x";
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, s.write());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, AdminSettings::read());
+    QVERIFY(!QFileInfo::exists(m_dir->filePath("data")));
+}
+
+void tst_AdminSettings::refusedWriteLeavesOldFile()
+{
+    // A folder where the settings file should be refuses the write, for root too.
+    QDir(m_dir->path()).mkpath("data/info/tumb.db");
+    AdminSettings s;
+    s.login = "x";
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, s.write());
+    QVERIFY(QFileInfo(settingsPath()).isDir());
+}
+
+QTEST_GUILESS_MAIN(tst_AdminSettings)
+#include "tst_adminsettings.moc"
