@@ -1,0 +1,20 @@
+#include "TestLog.h"
+
+#include "CodePage.h"
+#include "DateTimeFormat.h"
+#include "Paths.h"
+#include "TextFile.h"
+
+QByteArray TestLog::line(const QByteArray &user, const QDateTime &when, const QByteArray &testName,
+                         int grade)
+{
+    const QByteArray separator = " | ";
+    return user + separator + CodePage::fromUnicode(DateTimeFormat::longTime(when.time())) +
+           separator + CodePage::fromUnicode(DateTimeFormat::shortDate(when.date())) + separator +
+           testName + separator + QByteArray::number(grade) + "\r\n";
+}
+
+void TestLog::append(const QByteArray &logName, const QByteArray &line)
+{
+    TextFile::append(Paths::resolve(logName), line);
+}

@@ -1,0 +1,98 @@
+#include "RuntimeError.h"
+#include "TestLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_TestLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void lineHasFiveFieldsAndCrLf();
+    void appendCreatesThenGrows();
+    void appendFindsFolderInOtherCase();
+    void refusedAppendThrowsAndWritesNothing_data();
+    void refusedAppendThrowsAndWritesNothing();
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    QString m_oldDir;
+};
+
+void tst_TestLog::init()
+{
+    m_dir = new QTemporaryDir;
+    m_oldDir = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+}
+
+void tst_TestLog::cleanup()
+{
+    QDir::setCurrent(m_oldDir);
+    delete m_dir;
+}
+
+void tst_TestLog::lineHasFiveFieldsAndCrLf()
+{
+    const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
+    const QByteArray line = TestLog::line("\xc8\xe2\xe0\xed", when, "test3", 4);
+    QVERIFY(line.endsWith("\r\n"));
+    const QList<QByteArray> fields = line.chopped(2).split('|');
+    QCOMPARE(fields.size(), 5);
+    QCOMPARE(fields[0], QByteArray("\xc8\xe2\xe0\xed "));
+    QCOMPARE(fields[3], QByteArray(" test3 "));
+    QCOMPARE(fields[4], QByteArray(" 4"));
+    QVERIFY2(fields[1].contains("09") || fields[1].contains("9:05"), fields[1].constData());
+    QVERIFY2(fields[1].contains("05") && fields[1].contains("07"), fields[1].constData());
+    QVERIFY2(fields[2].contains("12") && fields[2].contains("8"), fields[2].constData());
+    // No time zone in the time field.
+    QVERIFY(!fields[1].contains("UTC"));
+}
+
+void tst_TestLog::appendCreatesThenGrows()
+{
+    TestLog::append("log.txt", "a | 1\r\n");
+    TestLog::append("log.txt", "b | 2\r\n");
+    QFile f(m_dir->filePath("log.txt"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("a | 1\r\nb | 2\r\n"));
+}
+
+void tst_TestLog::appendFindsFolderInOtherCase()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath("Data/Logs"));
+    TestLog::append("data\\logs\\LOG.TXT", "x\r\n");
+    QVERIFY(QFileInfo::exists(m_dir->filePath("Data/Logs/LOG.TXT")));
+}
+
+void tst_TestLog::refusedAppendThrowsAndWritesNothing_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing folder") << QByteArray("nofolder\\log.txt") << "Path not found";
+    QTest::newRow("folder as the file") << QByteArray("adir") << "File access denied";
+    QTest::newRow("empty name") << QByteArray() << "File access denied";
+}
+
+void tst_TestLog::refusedAppendThrowsAndWritesNothing()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, message);
+    QVERIFY(QDir(m_dir->path()).mkdir("adir"));
+    try {
+        TestLog::append(name, "x\r\n");
+        QFAIL("no error");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.message(), message);
+    }
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+}
+
+QTEST_GUILESS_MAIN(tst_TestLog)
+#include "tst_testlog.moc"
