@@ -12,8 +12,10 @@ class Store
 {
 public:
     // One fixed byte below 0x20: printable text (0x20-0xFF) scrambles to
-    // printable text again, so no NUL, CR or LF ever reaches the file.
-    static constexpr char Key = 0x15;
+    // printable text again, so no NUL, CR or LF ever reaches the file; and the
+    // missing-value marker unscrambles to "??????", which no number conversion
+    // takes for a grade.
+    static constexpr char Key = 0x1E;
 
     // The default the INI read returns for a missing entry; callers receive it
     // unscrambled.

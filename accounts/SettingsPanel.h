@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+// The controls of the administrator settings panel, built onto the panel that
+// the main window owns.
+class SettingsPanel
+{
+public:
+    explicit SettingsPanel(QFrame *panel, const QString &courseTitle);
+
+    QLabel *Label30;
+    QLineEdit *Edit3; // administrator login
+    QLabel *Label31;
+    QLineEdit *Edit4; // administrator password
+    QLabel *Label32;
+    QLineEdit *Edit5; // password confirmation
+    QLabel *Label33;
+    QLineEdit *Edit6; // test-log file name
+    QToolButton *SpeedButton7; // "Применить"
+    QToolButton *SpeedButton6; // "Назад"
+    QLabel *Image3;
+    QLabel *Label36;
+};

@@ -1,0 +1,81 @@
+#include "Look.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+
+QColor Look::skyBlue()
+{
+    return QColor(0xA6, 0xCA, 0xF0);
+}
+
+QColor Look::teal()
+{
+    return QColor(0x00, 0x80, 0x80);
+}
+
+QColor Look::silver()
+{
+    return QColor(0xC0, 0xC0, 0xC0);
+}
+
+QColor Look::scrollBar()
+{
+    return QColor(0xC8, 0xC8, 0xC8);
+}
+
+QColor Look::buttonFace()
+{
+    return QColor(0xF0, 0xF0, 0xF0);
+}
+
+QFont Look::font(const QString &face, int pixelHeight, bool bold, bool italic)
+{
+    QFont f(face);
+    // Faces of the original desktop that this machine usually lacks.
+    if (face == QLatin1String("MS Sans Serif"))
+        f.setFamilies({face, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"),
+                       QStringLiteral("Sans Serif")});
+    else if (face == QLatin1String("Times New Roman"))
+        f.setFamilies({face, QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif"),
+                       QStringLiteral("Serif")});
+    else if (face == QLatin1String("Georgia"))
+        f.setFamilies({face, QStringLiteral("DejaVu Serif"), QStringLiteral("Serif")});
+    f.setPixelSize(pixelHeight);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+QFont Look::sansSerif(int pixelHeight, bool bold)
+{
+    return font(QStringLiteral("MS Sans Serif"), pixelHeight, bold);
+}
+
+void Look::setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, colour);
+    widget->setPalette(p);
+    widget->setAutoFillBackground(true);
+}
+
+void Look::bevel(QFrame *frame)
+{
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(2);
+}
+
+QLabel *Look::label(QWidget *parent, const QString &objectName, const QString &text, int left,
+                    int top, const QFont &font, const QColor &colour)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(objectName);
+    l->setFont(font);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, colour);
+    l->setPalette(p);
+    l->move(left, top);
+    l->adjustSize();
+    return l;
+}

@@ -1,0 +1,99 @@
+#include "ProgressPanel.h"
+
+#include "CodePage.h"
+#include "Look.h"
+#include "SpeedButton.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+
+ProgressPanel::ProgressPanel(QFrame *panel)
+{
+    const QFont times19 = Look::font(QStringLiteral("Times New Roman"), 19, true);
+    const QFont times21 = Look::font(QStringLiteral("Times New Roman"), 21, true);
+    Label3 = Look::label(panel, QStringLiteral("Label3"),
+                         QStringLiteral("Информация об успеваемости пользователя"), 257, 10, times19);
+    Label4 = Look::label(panel, QStringLiteral("Label4"),
+                         QStringLiteral("Выберите имя пользователя:"), 145, 36, times19);
+    Label5 = Look::label(panel, QStringLiteral("Label5"), QStringLiteral("Label5"), 406, 38, times19);
+
+    ComboBox1 = new QComboBox(panel);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setFont(Look::sansSerif(16, true));
+    ComboBox1->setGeometry(395, 38, 206, 28);
+    ComboBox1->view()->setStyleSheet(QStringLiteral("QAbstractItemView::item { height: 20px; }"));
+    ComboBox1->setVisible(false);
+
+    const QFont small = Look::sansSerif(13, true);
+    Label40 = Look::label(panel, QStringLiteral("Label40"), QStringLiteral("№ Теста (Темы)"), 48, 64,
+                          small, Qt::white);
+    Label41 = Look::label(panel, QStringLiteral("Label41"), QStringLiteral("Оценка"), 200, 64, small,
+                          Qt::white);
+    for (int k = 1; k <= 12; ++k) {
+        const bool shown = k <= 10;
+        const int left = shown ? 44 : 652;
+        const int top = shown ? 82 + 36 * (k - 1) : (k == 11 ? 370 : 390);
+        testLabels[k - 1] = Look::label(panel, QStringLiteral("Label%1").arg(5 + k),
+                                        QStringLiteral("Тест №%1").arg(k), left, top, times21);
+        valueLabels[k - 1] =
+            Look::label(panel, QStringLiteral("Label%1").arg(17 + k),
+                        QStringLiteral("Label%1").arg(17 + k), shown ? 192 : 784, top, times21);
+        testLabels[k - 1]->setVisible(shown);
+        valueLabels[k - 1]->setVisible(shown);
+    }
+    Label35 = Look::label(panel, QStringLiteral("Label35"),
+                          QStringLiteral("Здесь дана только традиционная оценка!!!!"), 392, 104,
+                          Look::font(QStringLiteral("Times New Roman"), 24, true), Qt::white);
+    SpeedButton4 = SpeedButton::create(panel, QStringLiteral("SpeedButton4"),
+                                       QStringLiteral("<<Назад"), QStringLiteral(":/pictures/back.jpg"),
+                                       366, 464, 203, 65, times19, true);
+    // The combo box lies over the name label and hides it once shown.
+    ComboBox1->raise();
+}
+
+void ProgressPanel::showScores(const std::array<quint8, 12> &scores)
+{
+    for (int k = 0; k < 12; ++k) {
+        valueLabels[k]->setText(QString::number(scores[k]));
+        valueLabels[k]->adjustSize();
+    }
+}
+
+void ProgressPanel::showUserName(const QByteArray &name)
+{
+    Label5->setText(CodePage::toUnicode(name));
+    Label5->adjustSize();
+}
+
+void ProgressPanel::setUsers(const QList<QByteArray> &names)
+{
+    const QString typed = ComboBox1->currentText();
+    ComboBox1->clear();
+    for (const QByteArray &name : names)
+        ComboBox1->addItem(CodePage::toUnicode(name), name);
+    ComboBox1->setCurrentIndex(-1);
+    ComboBox1->setEditText(typed);
+}
+
+QList<QByteArray> ProgressPanel::users() const
+{
+    QList<QByteArray> names;
+    for (int i = 0; i < ComboBox1->count(); ++i)
+        names.append(ComboBox1->itemData(i).toByteArray());
+    return names;
+}
+
+QByteArray ProgressPanel::currentUser() const
+{
+    const int i = ComboBox1->currentIndex();
+    if (i >= 0 && ComboBox1->itemText(i) == ComboBox1->currentText())
+        return ComboBox1->itemData(i).toByteArray();
+    return CodePage::fromUnicode(ComboBox1->currentText());
+}
