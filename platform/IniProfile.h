@@ -47,4 +47,8 @@ public:
     // Removes the section's header and its key lines; a missing section or
     // file changes nothing.
     static void eraseSection(const QString &path, const QByteArray &section);
+
+    // Whether the file has a section of that name; a missing or unreadable
+    // file has none.
+    static bool hasSection(const QString &path, const QByteArray &section);
 };

@@ -1,0 +1,28 @@
+#include "HandlerGuard.h"
+
+#include "RuntimeError.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+bool HandlerGuard::run(QWidget *parent, const std::function<void()> &handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const RuntimeError &error) {
+        showError(parent, error.message());
+    } catch (const std::exception &error) {
+        showError(parent, QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        showError(parent, QStringLiteral("Unknown exception"));
+    }
+    return false;
+}
+
+void HandlerGuard::showError(QWidget *parent, const QString &message)
+{
+    QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), message);
+}

@@ -1,0 +1,458 @@
+#include "TForm1.h"
+
+#include "AccessKeys.h"
+#include "CourseInfo.h"
+#include "HandlerGuard.h"
+#include "Look.h"
+#include "PageDisplay.h"
+#include "TForm5.h"
+#include "TOKRightDlg.h"
+#include "UserList.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QWebEngineView>
+#include <QWindow>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The layout gives the outer size of the window. Until the window is on
+// screen the frame is unknown; the frame of the original desktop takes 16
+// pixels across and 39 down.
+constexpr int OuterWidth = 949;
+constexpr int OuterHeight = 815;
+constexpr int AssumedFrameWidth = 16;
+constexpr int AssumedFrameHeight = 39;
+
+const QString StartPage = u"\\data\\help\\sod.htm"_s;
+
+QStyle::StandardPixmap pictureFor(const MenuTree::Entry &entry)
+{
+    switch (entry.kind) {
+    case MenuTree::Kind::Group:
+        return QStyle::SP_DirIcon;
+    case MenuTree::Kind::Page:
+        return QStyle::SP_FileIcon;
+    case MenuTree::Kind::Presentation:
+        return QStyle::SP_MediaPlay;
+    case MenuTree::Kind::Test:
+        return QStyle::SP_DialogApplyButton;
+    case MenuTree::Kind::Operation:
+        break;
+    }
+    if (entry.name == u"N17"_s)
+        return QStyle::SP_ArrowBack;
+    if (entry.name == u"N26"_s || entry.name == u"N15"_s)
+        return QStyle::SP_MessageBoxInformation;
+    if (entry.name == u"Ni"_s || entry.name == u"N30"_s)
+        return QStyle::SP_FileDialogDetailedView;
+    return QStyle::SP_ComputerIcon;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(CourseInfo::Title);
+    setFont(Look::sansSerif(11));
+    Look::setBackground(this, Look::buttonFace());
+    setFixedSize(OuterWidth - AssumedFrameWidth, OuterHeight - AssumedFrameHeight);
+
+    m_handlers = {
+        {u"Ne"_s, &TForm1::NeClick},
+        {u"NaFormuAvtorizazii"_s, &TForm1::NaFormuAvtorizaziiClick},
+        {u"N17"_s, &TForm1::N17Click},
+        {u"N26"_s, &TForm1::N26Click},
+        {u"N27"_s, &TForm1::N27Click},
+        {u"N15"_s, &TForm1::N15Click},
+        {u"Ni"_s, &TForm1::NiClick},
+        {u"N30"_s, &TForm1::N30Click},
+        {u"Ntun"_s, &TForm1::NtunClick},
+        {u"nred"_s, &TForm1::nredClick},
+        {u"test1"_s, &TForm1::test1Click},
+        {u"test2"_s, &TForm1::test2Click},
+        {u"test3"_s, &TForm1::test3Click},
+        {u"test4"_s, &TForm1::test4Click},
+        {u"test5"_s, &TForm1::test5Click},
+        {u"test6"_s, &TForm1::test6Click},
+        {u"test7"_s, &TForm1::test7Click},
+        {u"test8"_s, &TForm1::test8Click},
+        {u"test9"_s, &TForm1::test9Click},
+        {u"test10"_s, &TForm1::test10Click},
+    };
+
+    buildMenu();
+    buildPanels();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildPanels()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(u"ClientArea"_s);
+    setCentralWidget(client);
+
+    struct Layout
+    {
+        QFrame **field;
+        const char *name;
+        QColor colour;
+        QRect geometry;
+        bool visible;
+    };
+    const Layout layouts[] = {
+        {&Panel1, "Panel1", Look::buttonFace(), QRect(0, 0, 921, 737), true},
+        {&Panel2, "Panel2", Look::teal(), QRect(0, -8, 921, 745), true},
+        {&Panel3, "Panel3", Look::skyBlue(), QRect(0, 0, 921, 737), true},
+        {&Panel4, "Panel4", Look::scrollBar(), QRect(-8, 0, 921, 737), true},
+        {&Panel6, "Panel6", Look::buttonFace(), QRect(1, 1, 920, 736), false},
+        {&Panel7, "Panel7", Look::skyBlue(), QRect(1, 1, 920, 736), false},
+    };
+    for (const Layout &layout : layouts) {
+        auto *frame = new QFrame(client);
+        frame->setObjectName(QString::fromLatin1(layout.name));
+        frame->setGeometry(layout.geometry);
+        Look::setBackground(frame, layout.colour);
+        Look::bevel(frame);
+        frame->setVisible(layout.visible);
+        *layout.field = frame;
+    }
+    // Front to back Panel4, Panel7, Panel6, Panel1, Panel3, Panel2: each
+    // raise puts the panel in front of those raised before it.
+    for (QFrame *frame : {Panel2, Panel3, Panel1, Panel6, Panel7, Panel4})
+        frame->raise();
+
+    m_display = std::make_unique<PageDisplay>(
+        Panel1, [this] { applySwitch(PanelSwitch::Command::PageRule); });
+    WebBrowser1 = m_display->view();
+
+    Button2 = new QPushButton(u"Button2"_s, client);
+    Button2->setObjectName(u"Button2"_s);
+    Button2->hide();
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+
+    Edit1 = new QLineEdit(client);
+    Edit1->setObjectName(u"Edit1"_s);
+    Edit1->hide();
+}
+
+void TForm1::buildMenu()
+{
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(u"MainMenu1"_s);
+    setMenuBar(MainMenu1);
+    addMenuLevel(QString(), MainMenu1);
+}
+
+void TForm1::addMenuLevel(const QString &parent, QWidget *container)
+{
+    const QList<MenuTree::Entry> level = MenuTree::children(parent);
+    QStringList captions;
+    for (const MenuTree::Entry &entry : level)
+        captions.append(entry.caption);
+    const QStringList marked = AccessKeys::assign(captions);
+
+    for (qsizetype i = 0; i < level.size(); ++i) {
+        const MenuTree::Entry &entry = level.at(i);
+        QAction *action = nullptr;
+        if (entry.kind == MenuTree::Kind::Group) {
+            auto *menu = new QMenu(marked.at(i), container);
+            menu->setObjectName(entry.name);
+            action = menu->menuAction();
+            m_groups.insert(entry.name.toLower(), menu);
+            addMenuLevel(entry.name, menu);
+        } else {
+            action = new QAction(marked.at(i), container);
+            const MenuTree::Entry copy = entry;
+            connect(action, &QAction::triggered, this,
+                    [this, copy] { guarded([this, &copy] { runEntry(copy); }); });
+        }
+        action->setObjectName(entry.name);
+        if (entry.hasPicture())
+            action->setIcon(style()->standardIcon(pictureFor(entry)));
+        action->setVisible(entry.visible);
+        action->setEnabled(true);
+        container->addAction(action);
+        m_entries.insert(entry.name.toLower(), action);
+    }
+}
+
+QAction *TForm1::menuEntry(const QString &name) const
+{
+    return m_entries.value(name.toLower());
+}
+
+QMenu *TForm1::menuGroup(const QString &name) const
+{
+    return m_groups.value(name.toLower());
+}
+
+QFrame *TForm1::panel(PanelSwitch::Panel panel) const
+{
+    const QFrame *const panels[PanelSwitch::PanelCount] = {Panel1, Panel2, Panel3,
+                                                           Panel4, Panel6, Panel7};
+    return const_cast<QFrame *>(panels[panel]);
+}
+
+void TForm1::applySwitch(PanelSwitch::Command command)
+{
+    const PanelSwitch::Row row = PanelSwitch::row(command);
+    for (int i = 0; i < PanelSwitch::PanelCount; ++i) {
+        const PanelSwitch::State state = row.panels[static_cast<size_t>(i)];
+        if (state != PanelSwitch::State::Keep)
+            panel(static_cast<PanelSwitch::Panel>(i))
+                ->setVisible(state == PanelSwitch::State::Show);
+    }
+    switch (row.menus) {
+    case PanelSwitch::Menus::Unchanged:
+    case PanelSwitch::Menus::ByRole:
+        break;
+    case PanelSwitch::Menus::HideContents:
+        menuEntry(u"N0"_s)->setVisible(false);
+        break;
+    case PanelSwitch::Menus::HideContentsAndProgress:
+        menuEntry(u"N0"_s)->setVisible(false);
+        menuEntry(u"Ni"_s)->setVisible(false);
+        break;
+    case PanelSwitch::Menus::ShowContentsAndProgress:
+        menuEntry(u"N0"_s)->setVisible(true);
+        menuEntry(u"Ni"_s)->setVisible(true);
+        break;
+    }
+}
+
+void TForm1::OpenPage(const QString &relativePath)
+{
+    m_display->OpenPage(relativePath);
+}
+
+void TForm1::LoadPage(const QString &relativePath)
+{
+    m_display->LoadPage(relativePath);
+}
+
+void TForm1::StartExternal(const QString &commandLine)
+{
+    PageDisplay::StartExternal(commandLine);
+}
+
+bool TForm1::guarded(const std::function<void()> &handler)
+{
+    return HandlerGuard::run(this, handler);
+}
+
+void TForm1::runEntry(const MenuTree::Entry &entry)
+{
+    if (const auto handler = m_handlers.value(entry.name)) {
+        (this->*handler)();
+        return;
+    }
+    switch (entry.kind) {
+    case MenuTree::Kind::Page:
+        OpenPage(entry.argument);
+        break;
+    case MenuTree::Kind::Presentation:
+        StartExternal(entry.argument);
+        break;
+    case MenuTree::Kind::Group:
+    case MenuTree::Kind::Test:
+    case MenuTree::Kind::Operation:
+        break;
+    }
+}
+
+void TForm1::FormCreate()
+{
+    LoadPage(StartPage);
+}
+
+void TForm1::FormShow()
+{
+    // A first run has no list file yet; the first registration creates it.
+    userList = UserList::exists() ? UserList::load() : QList<QByteArray>();
+    writeBack = false;
+    applySwitch(PanelSwitch::Command::FormShow);
+    adminSettings = AdminSettings::read();
+    fillSettingsPanel();
+}
+
+bool TForm1::FormCloseQuery()
+{
+    return QMessageBox::warning(
+               this, windowTitle(), u"Вы действительно хотите выйти из программы?"_s,
+               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+void TForm1::FormClose() {}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    fitOuterSize();
+    guarded([this] { FormShow(); });
+}
+
+void TForm1::fitOuterSize()
+{
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.width() > 0 || frame.height() > 0)
+        setFixedSize(OuterWidth - frame.width(), OuterHeight - frame.height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect outer(QPoint(), QSize(OuterWidth, OuterHeight));
+        outer.moveCenter(screen->availableGeometry().center());
+        move(outer.topLeft());
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    bool allowed = false;
+    guarded([this, &allowed] { allowed = FormCloseQuery(); });
+    // A write-back that fails keeps the window open, so the grades are not
+    // lost without the student knowing.
+    if (!allowed || !guarded([this] { FormClose(); })) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
+}
+
+void TForm1::NeClick()
+{
+    close();
+}
+
+void TForm1::NaFormuAvtorizaziiClick()
+{
+    applySwitch(PanelSwitch::Command::NaFormuAvtorizazii);
+}
+
+void TForm1::SpeedButton6Click()
+{
+    applySwitch(PanelSwitch::Command::SettingsBack);
+}
+
+void TForm1::N17Click()
+{
+    applySwitch(PanelSwitch::Command::SettingsBack);
+}
+
+void TForm1::N26Click()
+{
+    if (!OKRightDlg)
+        return;
+    OKRightDlg->setWindowTitle(u"О программе"_s);
+    OKRightDlg->exec();
+}
+
+void TForm1::N27Click()
+{
+    OpenPage(StartPage);
+}
+
+void TForm1::N15Click()
+{
+    if (Form5)
+        Form5->showForward();
+}
+
+void TForm1::NiClick()
+{
+    applySwitch(PanelSwitch::Command::ProgressView);
+}
+
+void TForm1::N30Click()
+{
+    applySwitch(PanelSwitch::Command::TestLog);
+}
+
+void TForm1::NtunClick()
+{
+    applySwitch(PanelSwitch::Command::AdminSettings);
+}
+
+void TForm1::nredClick()
+{
+    if (Form2)
+        Form2->exec();
+}
+
+void TForm1::startTest(const char *name)
+{
+    testName = QByteArray(name);
+    Button2Click();
+}
+
+void TForm1::test1Click()
+{
+    startTest("test1");
+}
+
+void TForm1::test2Click()
+{
+    startTest("test2");
+}
+
+void TForm1::test3Click()
+{
+    startTest("test3");
+}
+
+void TForm1::test4Click()
+{
+    startTest("test4");
+}
+
+void TForm1::test5Click()
+{
+    startTest("test5");
+}
+
+void TForm1::test6Click()
+{
+    startTest("test6");
+}
+
+void TForm1::test7Click()
+{
+    startTest("test7");
+}
+
+void TForm1::test8Click()
+{
+    startTest("test8");
+}
+
+void TForm1::test9Click()
+{
+    startTest("test9");
+}
+
+void TForm1::test10Click()
+{
+    startTest("test10");
+}
+
+void TForm1::Button2Click()
+{
+    applySwitch(PanelSwitch::Command::TestStart);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QWebEngineView;
+class QWidget;
+
+// Shows course material: pages and PDF books in the HTML view that fills the
+// course-page panel, presentations in the external presentation program.
+// Nothing is checked or reported: a missing page is shown as such by the
+// view, a presentation that does not start stays silent.
+class PageDisplay
+{
+public:
+    // Creates the HTML view "WebBrowser1" on the course-page panel, filling it
+    // inside its bevel. pagePanelRule brings the course-page panel to the front
+    // for OpenPage.
+    PageDisplay(QWidget *coursePagePanel, std::function<void()> pagePanelRule);
+
+    QWebEngineView *view() const { return m_view; }
+
+    // The panel rule, then LoadPage.
+    void OpenPage(const QString &relativePath);
+    // Sends the view to working directory + relative path; no panel changes.
+    void LoadPage(const QString &relativePath);
+    // Runs a presentation command line and does not wait for it.
+    static void StartExternal(const QString &commandLine);
+
+    // Working directory + relative path, joined as text at the moment of the
+    // call, then found on disk without regard to letter case.
+    static QString fullPagePath(const QString &relativePath);
+    static QUrl pageUrl(const QString &relativePath);
+
+private:
+    QWebEngineView *m_view;
+    std::function<void()> m_pagePanelRule;
+};

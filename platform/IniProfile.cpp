@@ -1,0 +1,123 @@
+#include "IniProfile.h"
+
+#include "FileLock.h"
+#include "IniDocument.h"
+#include "IoError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+QByteArray cut(QByteArray value)
+{
+    if (value.size() > IniProfile::MaxValueLength)
+        value.truncate(IniProfile::MaxValueLength);
+    return value;
+}
+
+bool readAll(const QString &path, QByteArray *data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *data = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+// The read-only attribute of the original platform stops every writer, the
+// administrator too; a file without any write bit is its counterpart here.
+bool isReadOnly(const QString &path)
+{
+    const QFileInfo info(path);
+    constexpr QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup |
+        QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & anyWrite);
+}
+
+void refuseUnwritable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() || !QFileInfo(info.path()).isDir())
+        throw IoError::unableToWrite(path);
+    if (info.exists() && isReadOnly(path))
+        throw IoError::unableToWrite(path);
+}
+
+// Reads the file as it is now on disk; a missing file is an empty one.
+QByteArray readForUpdate(const QString &path, bool *existed)
+{
+    QByteArray data;
+    *existed = QFileInfo::exists(path);
+    if (*existed && !readAll(path, &data))
+        throw IoError::unableToWrite(path);
+    return data;
+}
+
+void save(const QString &path, const QByteArray &data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        throw IoError::unableToWrite(path);
+}
+
+} // namespace
+
+QByteArray IniProfile::read(const QString &path, const QByteArray &section, const QByteArray &key,
+                            const QByteArray &defaultValue)
+{
+    QByteArray data;
+    QByteArray value;
+    if (!readAll(path, &data) || !IniDocument::find(data, section, key, &value))
+        return cut(defaultValue);
+    return cut(std::move(value));
+}
+
+void IniProfile::write(const QString &path, const QByteArray &section, const QByteArray &key,
+                       const QByteArray &value)
+{
+    writeMany(path, {{section, key, value}});
+}
+
+void IniProfile::writeMany(const QString &path, const QList<Entry> &entries)
+{
+    if (entries.isEmpty())
+        return;
+    for (const Entry &e : entries) {
+        if (!IniDocument::canStore(e.section, e.key, e.value))
+            throw IoError::unableToWrite(path);
+    }
+    refuseUnwritable(path);
+    const FileLock lock(path);
+    bool existed = false;
+    IniDocument document(readForUpdate(path, &existed));
+    for (const Entry &e : entries)
+        document.setValue(e.section, e.key, e.value);
+    if (existed && !document.isModified())
+        return;
+    save(path, document.toByteArray());
+}
+
+void IniProfile::eraseSection(const QString &path, const QByteArray &section)
+{
+    if (QFileInfo(path).isDir())
+        throw IoError::unableToWrite(path);
+    if (!QFileInfo::exists(path))
+        return;
+    const FileLock lock(path);
+    bool existed = false;
+    IniDocument document(readForUpdate(path, &existed));
+    if (!existed || !document.removeSection(section))
+        return;
+    if (isReadOnly(path))
+        throw IoError::unableToWrite(path);
+    save(path, document.toByteArray());
+}
+
+bool IniProfile::hasSection(const QString &path, const QByteArray &section)
+{
+    QByteArray data;
+    return readAll(path, &data) && IniDocument::containsSection(data, section);
+}

@@ -1,0 +1,43 @@
+#include "LogPanel.h"
+
+#include "CodePage.h"
+#include "IoError.h"
+#include "Look.h"
+#include "Paths.h"
+#include "TextFile.h"
+
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <cerrno>
+
+LogPanel::LogPanel(QFrame *panel6) : Panel6(panel6)
+{
+    Memo2 = new QPlainTextEdit(QStringLiteral("Memo2"), Panel6);
+    Memo2->setObjectName(QStringLiteral("Memo2"));
+    Memo2->setFont(Look::sansSerif(11));
+    Memo2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo2->setGeometry(4, 2, 920, 730);
+}
+
+void LogPanel::load(const QByteArray &logName)
+{
+    const QString path = Paths::resolve(logName);
+    // An empty name would name the working directory itself; it stands for
+    // no file at all.
+    if (logName.isEmpty())
+        throw IoError::inOut(path, ENOENT);
+    const QByteArray text = TextFile::read(path);
+    Memo2->setPlainText(linesOf(text));
+}
+
+QString LogPanel::linesOf(const QByteArray &text)
+{
+    QString lines = CodePage::toUnicode(text);
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (lines.endsWith(QLatin1Char('\n')))
+        lines.chop(1);
+    return lines;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QFrame;
+class QPlainTextEdit;
+
+// The test log view on the main window's panel Panel6: the memo Memo2 that
+// shows the test log file whole, as plain text. What is typed into the memo is
+// never saved; every load replaces it with the file as it is now.
+class LogPanel
+{
+public:
+    explicit LogPanel(QFrame *panel6);
+
+    // Replaces the memo's lines with those of the test log file, named as the
+    // administrator settings store it (Windows-1251, resolved against the
+    // working directory). A file that is missing or cannot be read throws the
+    // runtime's input/output error and the memo keeps its text.
+    void load(const QByteArray &logName);
+
+    // The file's Windows-1251 text as the memo's lines: CR LF, a lone LF and a
+    // lone CR each end a line; a line end at the very end adds no empty line.
+    static QString linesOf(const QByteArray &text);
+
+    QFrame *Panel6;
+    QPlainTextEdit *Memo2;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QRadioButton>
+
+// An answer of the test screen. A single click only moves the selection mark,
+// as with any radio button; a double-click is what answers, so it is reported
+// on its own. An answer longer than the button is shown cut off with an
+// ellipsis and can be read whole in the tool tip; text() stays the whole
+// answer.
+class AnswerButton : public QRadioButton
+{
+    Q_OBJECT
+
+public:
+    explicit AnswerButton(const QString &text, QWidget *parent = nullptr);
+
+    // Whether the caption is cut off at the button's current width.
+    bool isElided() const;
+
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+    // The whole button takes the click, not only the mark and the caption's
+    // letters.
+    bool hitButton(const QPoint &pos) const override;
+
+private:
+    int captionWidth() const;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "TestConverter.h"
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <functional>
+
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The authoring tool: turns a question source text into a scrambled test file.
+// One window for the whole program run, shown modally; its fields and its
+// converter's slots keep their contents from one opening to the next. While
+// it is open the current directory may move to the folder of the chosen
+// source; closing makes the directory saved at showing current again.
+class TForm2 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TForm2(QWidget *parent = nullptr);
+
+    // The file-open dialog: returns the chosen file's path, or an empty
+    // string when the user cancels. Runs OpenDialog1 unless replaced.
+    std::function<QString()> chooseFile;
+
+    // The directory that was current when the window was last shown.
+    const QString &savedWorkingDirectory() const { return m_savedWorkingDirectory; }
+
+    const TestConverter &converter() const { return m_converter; }
+
+    // Runs a handler; an unforeseen failure ends it and shows its message in
+    // the error box, so that no exception reaches the event loop.
+    static bool guard(QWidget *parent, const std::function<void()> &handler);
+
+    void Edit10Click();
+    void Button1Click();
+    void Button2Click();
+
+    QFrame *Panel1;
+    QLineEdit *Edit9;
+    QLineEdit *Edit10;
+    QPushButton *Button1;
+    QLabel *Label1;
+    QPushButton *Button2;
+    QLineEdit *Edit1;
+    QLineEdit *Edit2;
+    QLineEdit *Edit3;
+    QLineEdit *Edit4;
+    QLineEdit *Edit5;
+    QLineEdit *Edit6;
+    QLineEdit *Edit7;
+    QLineEdit *Edit8;
+    // Made on first use.
+    QFileDialog *OpenDialog1 = nullptr;
+
+public slots:
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormShow();
+    void FormClose();
+    QString runOpenDialog();
+    // Edit1 … Edit8 show the converter's slots.
+    void showSlots();
+
+    TestConverter m_converter;
+    QString m_savedWorkingDirectory;
+    std::array<QLineEdit *, TestConverter::SlotCount> m_slotEdits{};
+};

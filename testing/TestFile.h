@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+
+// A test file as a test run reads it: "\data\tests\" + test name + ".ini"
+// below the working directory, one value per read, each through the store's
+// unscrambling read. A missing file, section or key reads as the store's
+// unscrambled missing-value marker.
+class TestFile
+{
+public:
+    static const QByteArray Folder; // "\data\tests\"
+
+    explicit TestFile(const QByteArray &testName);
+
+    // A test file under any name relative to the working directory.
+    static TestFile atRelativeName(const QByteArray &relativeName);
+
+    const QByteArray &relativeName() const { return m_relativeName; }
+
+    QByteArray question(int k) const;
+    // Answer 1 … 5 (A … E) of question k, its "A)" … "E)" prefix included.
+    QByteArray answer(int k, int i) const;
+    // One digit "1" … "5" in a well-formed file.
+    QByteArray rightAnswer(int k) const;
+
+    // "vsego" of "inf" as stored.
+    QByteArray countText() const;
+    // The question count; throws RuntimeError "'%s' is not a valid integer
+    // value" when the stored text is not a decimal integer or is missing.
+    int count() const;
+
+private:
+    struct RelativeName
+    {
+        QByteArray name;
+    };
+    explicit TestFile(RelativeName name);
+
+    QByteArray m_relativeName;
+};

@@ -1,0 +1,518 @@
+#include "ModalAnswerer.h"
+#include "RuntimeError.h"
+#include "TForm1.h"
+#include "TForm3.h"
+#include "TForm5.h"
+#include "TOKRightDlg.h"
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void shareContexts()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+Q_CONSTRUCTOR_FUNCTION(shareContexts)
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+// The panel the user sees: the front-most visible one. Siblings are painted
+// in the order of the parent's child list, the last in front.
+QString frontPanel(const TForm1 &form)
+{
+    const QObjectList children = form.Panel1->parentWidget()->children();
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        auto *frame = qobject_cast<QFrame *>(children.at(i));
+        if (frame && frame->objectName().startsWith(u"Panel"_s) && !frame->isHidden())
+            return frame->objectName();
+    }
+    return QString();
+}
+
+QStringList shownTopLevel(const TForm1 &form)
+{
+    QStringList names;
+    for (QAction *action : form.MainMenu1->actions()) {
+        if (action->isVisible())
+            names.append(action->objectName());
+    }
+    return names;
+}
+
+} // namespace
+
+class tst_TForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void windowLayout();
+    void menuBeforeLogin();
+    void menuPicturesAndKeys();
+    void showStepRunsOnce();
+    void showStepWithoutSettingsFile();
+    void showStepWithUnreadableUserList();
+    void settingsPanelStaysInFront();
+    void backBeforeLoginChangesNothing();
+    void loginPanelComesBack();
+    void testStartHidesContents();
+    void pageItemsOpenPages();
+    void leavingCancelled();
+    void leavingConfirmed();
+    void failingCloseHandlerKeepsWindow();
+    void titlePageClosesByTimer();
+    void titlePageClosesAtOnce();
+    void aboutAndAuthorWindows();
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    QString m_savedDir;
+};
+
+void tst_TForm1::init()
+{
+    m_savedDir = QDir::currentPath();
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    writeFile(m_dir->filePath(u"data/info/tumb.db"_s), "admin|secret|log.txt\r\n");
+    writeFile(m_dir->filePath(u"data/help/sod.htm"_s), "<html><body>sod</body></html>");
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void tst_TForm1::cleanup()
+{
+    QDir::setCurrent(m_savedDir);
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_TForm1::windowLayout()
+{
+    TForm1 form;
+    QCOMPARE(form.objectName(), u"Form1"_s);
+    QVERIFY(!form.windowTitle().isEmpty());
+    QCOMPARE(form.font().pixelSize(), 11);
+    const struct
+    {
+        QFrame *panel;
+        QRect geometry;
+    } expected[] = {
+        {form.Panel1, QRect(0, 0, 921, 737)}, {form.Panel2, QRect(0, -8, 921, 745)},
+        {form.Panel3, QRect(0, 0, 921, 737)}, {form.Panel4, QRect(-8, 0, 921, 737)},
+        {form.Panel6, QRect(1, 1, 920, 736)}, {form.Panel7, QRect(1, 1, 920, 736)},
+    };
+    for (const auto &e : expected)
+        QCOMPARE(e.panel->geometry(), e.geometry);
+    QCOMPARE(form.Panel3->palette().color(QPalette::Window), QColor(0xA6, 0xCA, 0xF0));
+    QCOMPARE(form.Panel2->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x80));
+
+    // Created state: Panel1 … Panel4 visible, Panel4 in front.
+    QVERIFY(!form.Panel1->isHidden() && !form.Panel4->isHidden());
+    QVERIFY(form.Panel6->isHidden() && form.Panel7->isHidden());
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    form.Panel4->hide();
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    form.Panel1->hide();
+    QCOMPARE(frontPanel(form), u"Panel3"_s);
+    form.Panel3->hide();
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    form.Panel6->show();
+    QCOMPARE(frontPanel(form), u"Panel6"_s);
+    form.Panel7->show();
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+
+    QCOMPARE(form.WebBrowser1->objectName(), u"WebBrowser1"_s);
+    QCOMPARE(form.WebBrowser1->parentWidget(), form.Panel1);
+    QCOMPARE(form.WebBrowser1->geometry(), QRect(2, 2, 917, 733));
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/help/sod.htm"_s)));
+    QVERIFY(form.Button2->isHidden());
+    QVERIFY(form.Edit1->isHidden());
+}
+
+void tst_TForm1::menuBeforeLogin()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QStringList all = {u"N0"_s,
+                             u"nlab"_s,
+                             u"Nprak"_s,
+                             u"N35"_s,
+                             u"Nrk"_s,
+                             u"N8"_s,
+                             u"N29"_s,
+                             u"N32"_s,
+                             u"N18"_s,
+                             u"Nadm"_s,
+                             u"NaFormuAvtorizazii"_s,
+                             u"N21"_s,
+                             u"Ne"_s};
+    QStringList order;
+    for (QAction *action : form.MainMenu1->actions())
+        order.append(action->objectName());
+    QCOMPARE(order, all);
+    QCOMPARE(shownTopLevel(form),
+             QStringList({u"N35"_s, u"N8"_s, u"NaFormuAvtorizazii"_s, u"N21"_s, u"Ne"_s}));
+    for (const char *name : {"Ni", "notch", "Ntun", "nred", "N39", "N23", "N6"})
+        QVERIFY2(!form.menuEntry(QString::fromLatin1(name))->isVisible(), name);
+    QVERIFY(form.menuEntry(u"N30"_s)->isVisible());
+    QCOMPARE(form.menuGroup(u"notch"_s)->parentWidget(), form.menuGroup(u"Nadm"_s));
+    // Lookup by name ignores letter case.
+    QCOMPARE(form.menuEntry(u"n2"_s), form.menuEntry(u"N2"_s));
+    QCOMPARE(form.menuEntry(u"TEST10"_s)->objectName(), u"test10"_s);
+    QVERIFY(answerer.texts.isEmpty());
+}
+
+void tst_TForm1::menuPicturesAndKeys()
+{
+    TForm1 form;
+    const QList<QAction *> top = form.MainMenu1->actions();
+    for (QAction *action : top)
+        QVERIFY2(action->icon().isNull(), qPrintable(action->objectName()));
+    QVERIFY(form.menuEntry(u"N6"_s)->icon().isNull());
+    QVERIFY(form.menuEntry(u"N53"_s)->icon().isNull());
+    for (const char *name : {"n1", "test1", "N111", "N5LRk1", "N17", "N110", "notch", "N30"})
+        QVERIFY2(!form.menuEntry(QString::fromLatin1(name))->icon().isNull(), name);
+    QCOMPARE(form.menuEntry(u"N0"_s)->text(), u"&Содержание"_s);
+    QCOMPARE(form.menuEntry(u"nlab"_s)->text(), u"&Лабораторные работы"_s);
+    // "Содержание" took С, so "СРОП" gets Р and "Рубежный контроль" its у.
+    QCOMPARE(form.menuEntry(u"N35"_s)->text(), u"С&РОП"_s);
+    QCOMPARE(form.menuEntry(u"Nrk"_s)->text(), u"Р&убежный контроль"_s);
+}
+
+void tst_TForm1::showStepRunsOnce()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.writeBack = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.userList.isEmpty());
+    QVERIFY(!form.writeBack);
+    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QCOMPARE(form.adminSettings.password, QByteArray("secret"));
+    QCOMPARE(form.adminSettings.logName, QByteArray("log.txt"));
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QVERIFY(form.Panel1->isHidden() && form.Panel2->isHidden() && form.Panel3->isHidden());
+    QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
+    QVERIFY(answerer.texts.isEmpty());
+
+    // Hiding and showing the window again does not repeat the reads.
+    writeFile(m_dir->filePath(u"data/info/tumb.db"_s), "other|x|y\r\n");
+    writeFile(m_dir->filePath(u"users"_s), "anna\r\nboris\r\n");
+    form.writeBack = true;
+    form.Panel1->show();
+    form.hide();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QVERIFY(form.userList.isEmpty());
+    QVERIFY(form.writeBack);
+    QVERIFY(!form.Panel1->isHidden());
+}
+
+void tst_TForm1::showStepWithoutSettingsFile()
+{
+    QVERIFY(QFile::remove(m_dir->filePath(u"data/info/tumb.db"_s)));
+    writeFile(m_dir->filePath(u"users"_s), "anna\r\nboris\r\n");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTRY_COMPARE(answerer.texts.size(), 1);
+    QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
+    QCOMPARE(answerer.texts.first(), u"File not found"_s);
+    QCOMPARE(form.userList, QList<QByteArray>({"anna", "boris"}));
+    QVERIFY(form.adminSettings.login.isEmpty());
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+}
+
+void tst_TForm1::showStepWithUnreadableUserList()
+{
+    // A folder where the list file should be cannot be read: the remaining
+    // steps are skipped, so the panels stay as created and nothing is read.
+    QVERIFY(QDir().mkdir(m_dir->filePath(u"users"_s)));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.writeBack = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTRY_COMPARE(answerer.texts.size(), 1);
+    QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
+    QVERIFY(form.writeBack);
+    QVERIFY(form.adminSettings.login.isEmpty());
+    QVERIFY(!form.Panel1->isHidden());
+}
+
+void tst_TForm1::settingsPanelStaysInFront()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.NtunClick();
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+    form.menuEntry(u"N13"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+    QCOMPARE(form.WebBrowser1->url(),
+             QUrl::fromLocalFile(m_dir->filePath(u"data/prak/sillabus.htm"_s)));
+    form.NiClick();
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+    form.menuEntry(u"N17"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QVERIFY(form.Panel7->isHidden());
+
+    // The test log chosen meanwhile comes up after "Назад" on the panel.
+    form.NtunClick();
+    form.N30Click();
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+    form.SpeedButton6Click();
+    QCOMPARE(frontPanel(form), u"Panel6"_s);
+}
+
+void tst_TForm1::backBeforeLoginChangesNothing()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.menuEntry(u"N17"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QVERIFY(form.Panel7->isHidden());
+}
+
+void tst_TForm1::loginPanelComesBack()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.menuEntry(u"N115"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QVERIFY(form.Panel4->isHidden());
+    form.menuEntry(u"NaFormuAvtorizazii"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QVERIFY(!form.Panel1->isHidden());
+    form.menuEntry(u"N27"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/help/sod.htm"_s)));
+}
+
+void tst_TForm1::testStartHidesContents()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.menuEntry(u"N0"_s)->setVisible(true);
+    form.menuEntry(u"Ni"_s)->setVisible(true);
+    form.menuEntry(u"test7"_s)->trigger();
+    QCOMPARE(form.testName, QByteArray("test7"));
+    QCOMPARE(frontPanel(form), u"Panel3"_s);
+    QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
+    QVERIFY(!form.menuEntry(u"Ni"_s)->isVisible());
+    // "Назад" from the menu during a test shows the course page in front of
+    // the test screen; the contents stay hidden.
+    form.N17Click();
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QVERIFY(!form.Panel3->isHidden());
+    QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
+    form.applySwitch(PanelSwitch::Command::ProgressBack);
+    QVERIFY(form.menuEntry(u"N0"_s)->isVisible());
+    QVERIFY(form.menuEntry(u"Ni"_s)->isVisible());
+}
+
+void tst_TForm1::pageItemsOpenPages()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // The folder on disk is spelt in another case than the page path.
+    writeFile(m_dir->filePath(u"data/LABS/7.htm"_s), "<html>7</html>");
+    form.menuEntry(u"N417"_s)->trigger();
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/LABS/7.htm"_s)));
+    // A presentation changes no panel and keeps the page.
+    form.menuEntry(u"N40"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/LABS/7.htm"_s)));
+    QVERIFY(answerer.texts.isEmpty());
+}
+
+void tst_TForm1::leavingCancelled()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Cancel);
+    QSignalSpy closed(&form, &TForm1::closed);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.menuEntry(u"N115"_s)->trigger();
+    form.userName = "anna";
+    form.scores[0] = 4;
+    form.writeBack = true;
+    const QUrl page = form.WebBrowser1->url();
+
+    form.menuEntry(u"Ne"_s)->trigger();
+    QCOMPARE(answerer.texts, QStringList({u"Вы действительно хотите выйти из программы?"_s}));
+    QCOMPARE(answerer.icons.first(), QMessageBox::Warning);
+    QCOMPARE(answerer.buttons.first(), QMessageBox::Ok | QMessageBox::Cancel);
+    QVERIFY(form.isVisible());
+    QCOMPARE(closed.count(), 0);
+    QCOMPARE(form.userName, QByteArray("anna"));
+    QCOMPARE(form.scores[0], quint8(4));
+    QVERIFY(form.writeBack);
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QCOMPARE(form.WebBrowser1->url(), page);
+
+    // The window's own close button asks the same.
+    form.close();
+    QCOMPARE(answerer.texts.size(), 2);
+    QVERIFY(form.isVisible());
+}
+
+void tst_TForm1::leavingConfirmed()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QSignalSpy closed(&form, &TForm1::closed);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.NeClick();
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(closed.count(), 1);
+}
+
+// A window whose score write-back fails.
+class FailingClose : public TForm1
+{
+public:
+    int calls = 0;
+    void FormClose() override
+    {
+        ++calls;
+        throw RuntimeError(u"Unable to write to users.ini"_s);
+    }
+};
+
+void tst_TForm1::failingCloseHandlerKeepsWindow()
+{
+    FailingClose form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QSignalSpy closed(&form, &TForm1::closed);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.close();
+    QCOMPARE(form.calls, 1);
+    QCOMPARE(answerer.texts, QStringList({u"Вы действительно хотите выйти из программы?"_s,
+                                          u"Unable to write to users.ini"_s}));
+    QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+    QVERIFY(form.isVisible());
+    QCOMPARE(closed.count(), 0);
+}
+
+void tst_TForm1::titlePageClosesByTimer()
+{
+    QElapsedTimer clock;
+    clock.start();
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    TForm3 title(&form);
+    QCOMPARE(title.windowTitle(), u"Титульный лист"_s);
+    QCOMPARE(title.size(), QSize(612, 655));
+    QVERIFY(title.Timer1->isActive());
+    QCOMPARE(title.Timer1->interval(), 3000);
+    QVERIFY(!form.isVisible());
+    title.exec();
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(elapsed >= 2900 && elapsed < 6000, qPrintable(QString::number(elapsed)));
+    QVERIFY(!title.isVisible());
+    QVERIFY(form.isVisible());
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QVERIFY(answerer.texts.isEmpty());
+}
+
+void tst_TForm1::titlePageClosesAtOnce()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    TForm3 title(&form);
+    QElapsedTimer clock;
+    QTimer::singleShot(100, &title, [&title, &clock] {
+        clock.start();
+        title.close();
+    });
+    title.exec();
+    QVERIFY(clock.elapsed() < 1000);
+    QVERIFY(form.isVisible());
+    QVERIFY(!title.Timer1->isActive());
+    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    // A later tick would find nothing to do: the main window stays shown.
+    QTest::qWait(50);
+    QVERIFY(form.isVisible());
+    QVERIFY(!title.isVisible());
+}
+
+void tst_TForm1::aboutAndAuthorWindows()
+{
+    TForm1 form;
+    TOKRightDlg about;
+    TForm5 author;
+    form.setAboutWindow(&about);
+    form.setAuthorWindow(&author);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    int shown = 0;
+    QTimer poll;
+    poll.setInterval(20);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (QApplication::activeModalWidget() == &about) {
+            ++shown;
+            QCOMPARE(about.windowTitle(), u"О программе"_s);
+            about.OKBtn->click();
+        }
+    });
+    poll.start();
+    about.setWindowTitle(u"changed"_s);
+    form.menuEntry(u"N26"_s)->trigger();
+    form.menuEntry(u"N26"_s)->trigger();
+    QCOMPARE(shown, 2);
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+
+    form.menuEntry(u"N15"_s)->trigger();
+    QVERIFY(author.isVisible());
+    QVERIFY(form.isVisible());
+    author.close();
+    QVERIFY(!author.isVisible());
+    form.menuEntry(u"N15"_s)->trigger();
+    QVERIFY(author.isVisible());
+}
+
+QTEST_MAIN(tst_TForm1)
+#include "tst_TForm1.moc"

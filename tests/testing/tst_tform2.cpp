@@ -1,0 +1,520 @@
+#include "CodePage.h"
+#include "Look.h"
+#include "Store.h"
+#include "TForm2.h"
+#include "TestFile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Answers every message box that comes up while it lives and remembers what
+// each one said.
+class BoxAnswerer : public QObject
+{
+public:
+    struct Seen
+    {
+        QMessageBox::Icon icon;
+        QString text;
+    };
+
+    BoxAnswerer()
+    {
+        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
+        m_timer.start(10);
+    }
+
+    QList<Seen> seen;
+
+private:
+    void poll()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        seen.append({box->icon(), box->text()});
+        if (QAbstractButton *ok = box->button(QMessageBox::Ok))
+            ok->click();
+        else
+            box->reject();
+    }
+
+    QTimer m_timer;
+};
+
+// A question source of n question lines, each with answers A … E of which
+// the one at (k mod 5) is marked.
+QByteArray makeSource(int n)
+{
+    QByteArray text;
+    for (int k = 1; k <= n; ++k) {
+        text +=
+            CodePage::fromUnicode(QStringLiteral("Вопрос номер ") + QString::number(k)) + "\r\n";
+        for (int i = 0; i < 5; ++i) {
+            text += QByteArray(1, char('A' + i)) + ") " +
+                    CodePage::fromUnicode(QStringLiteral("ответ ")) + QByteArray::number(k);
+            if (i == k % 5)
+                text += '*';
+            text += "\r\n";
+        }
+        text += "********\r\n";
+    }
+    return text;
+}
+
+} // namespace
+
+class tst_TForm2 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void windowAsLaidOut_data();
+    void windowAsLaidOut();
+    void workingDirectorySavedAtShowRestoredAtClose_data();
+    void workingDirectorySavedAtShowRestoredAtClose();
+    void confirmedFileIsConvertedBesideTheSource();
+    void cancelKeepsPathAndDirectory();
+    void openDialogPicksAFile_data();
+    void openDialogPicksAFile();
+    void unopenableSourceShowsErrorAndWritesNothing_data();
+    void unopenableSourceShowsErrorAndWritesNothing();
+    void refusedWriteShowsError();
+    void promptAsNameNamesTheFile();
+    void textsSurviveCloseAndReopen();
+    void secondConversionInheritsSlots();
+
+private:
+    QString writeSource(const QString &relativePath, const QByteArray &bytes);
+    void convert(TForm2 &form, BoxAnswerer &boxes);
+    QStringList iniFilesBelow(const QString &dir) const;
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_oldDir;
+    QString m_work;
+};
+
+void tst_TForm2::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_oldDir = QDir::currentPath();
+    m_work = QDir(m_dir->path()).canonicalPath();
+    QDir::setCurrent(m_work);
+}
+
+void tst_TForm2::cleanup()
+{
+    QDir::setCurrent(m_oldDir);
+    delete m_dir;
+}
+
+QString tst_TForm2::writeSource(const QString &relativePath, const QByteArray &bytes)
+{
+    const QString path = m_work + QLatin1Char('/') + relativePath;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the source %s", qPrintable(path));
+    return path;
+}
+
+void tst_TForm2::convert(TForm2 &form, BoxAnswerer &boxes)
+{
+    const qsizetype before = boxes.seen.size();
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTRY_COMPARE(boxes.seen.size(), before + 1);
+}
+
+QStringList tst_TForm2::iniFilesBelow(const QString &dir) const
+{
+    QStringList found;
+    QDir d(dir);
+    for (const QFileInfo &info :
+         d.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (info.isDir())
+            found += iniFilesBelow(info.filePath());
+        else if (info.suffix() == QLatin1String("ini"))
+            found += info.filePath();
+    }
+    return found;
+}
+
+void tst_TForm2::windowAsLaidOut_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry"); // an empty size: sized to the text
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("visible");
+
+    QTest::newRow("Edit9") << "Edit9" << QRect(10, 6, 583, 28)
+                           << "Введите название теста (Test1-Test10)" << true;
+    QTest::newRow("Edit10") << "Edit10" << QRect(10, 46, 583, 28)
+                            << "Щелкните здесь мышкой и выберите файл теста" << true;
+    QTest::newRow("Button1") << "Button1" << QRect(8, 156, 217, 53) << "Зашифровать вопросы"
+                             << true;
+    QTest::newRow("Label1") << "Label1" << QRect(242, 170, 0, 0) << "Номера вопросов" << true;
+    QTest::newRow("Button2") << "Button2" << QRect(438, 154, 163, 55) << "Выход" << true;
+    for (int i = 1; i <= 8; ++i) {
+        const QString name = QStringLiteral("Edit") + QString::number(i);
+        QTest::newRow(qPrintable(name)) << name << QRect() << name << false;
+    }
+}
+
+void tst_TForm2::windowAsLaidOut()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QFETCH(bool, visible);
+
+    TForm2 form;
+    QCOMPARE(form.objectName(), QStringLiteral("Form2"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Шифрование тестовых вопросов"));
+    QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(form.size(), QSize(611, 256));
+    QCOMPARE(form.Panel1->geometry(), QRect(0, 0, 609, 249));
+    QCOMPARE(form.Panel1->palette().color(QPalette::Window), Look::skyBlue());
+
+    auto *w = form.Panel1->findChild<QWidget *>(name);
+    QVERIFY(w);
+    if (!geometry.isNull()) {
+        QCOMPARE(w->pos(), geometry.topLeft());
+        if (!geometry.size().isEmpty())
+            QCOMPARE(w->size(), geometry.size());
+    }
+    QCOMPARE(w->isVisibleTo(&form), visible);
+    QCOMPARE(w->font().pixelSize(), 16);
+    QVERIFY(w->font().bold());
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        QCOMPARE(e->text(), text);
+    else if (auto *b = qobject_cast<QPushButton *>(w))
+        QCOMPARE(b->text(), text);
+    else if (auto *l = qobject_cast<QLabel *>(w))
+        QCOMPARE(l->text(), text);
+    if (visible) {
+        // Nothing of the text is cut off.
+        QVERIFY(w->fontMetrics().horizontalAdvance(text) <= w->width());
+        QVERIFY(w->geometry().right() < form.Panel1->width());
+    }
+}
+
+void tst_TForm2::workingDirectorySavedAtShowRestoredAtClose_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Выход") << "button";
+    QTest::newRow("close") << "close";
+    QTest::newRow("Escape") << "escape";
+    QTest::newRow("modal, Выход") << "modal";
+}
+
+void tst_TForm2::workingDirectorySavedAtShowRestoredAtClose()
+{
+    QFETCH(QString, how);
+    const QString source = writeSource(QStringLiteral("elsewhere/q.txt"), makeSource(2));
+
+    TForm2 form;
+    form.chooseFile = [&] { return source; };
+
+    auto moveAndClose = [&] {
+        QCOMPARE(form.savedWorkingDirectory(), m_work);
+        QTest::mouseClick(form.Edit10, Qt::LeftButton);
+        QCOMPARE(QDir::currentPath(), QFileInfo(source).absolutePath());
+        if (how == QLatin1String("close"))
+            form.close();
+        else if (how == QLatin1String("escape"))
+            QTest::keyClick(&form, Qt::Key_Escape);
+        else
+            QTest::mouseClick(form.Button2, Qt::LeftButton);
+    };
+
+    if (how == QLatin1String("modal")) {
+        QTimer::singleShot(0, &form, moveAndClose);
+        form.exec();
+    } else {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        moveAndClose();
+    }
+    QVERIFY(!form.isVisible());
+    QCOMPARE(QDir::currentPath(), m_work);
+
+    // Shown again from another directory: that one is saved now.
+    const QString other = m_work + QStringLiteral("/other");
+    QDir().mkpath(other);
+    QDir::setCurrent(other);
+    form.show();
+    QCOMPARE(form.savedWorkingDirectory(), other);
+    QDir::setCurrent(m_work);
+    form.close();
+    QCOMPARE(QDir::currentPath(), other);
+}
+
+void tst_TForm2::confirmedFileIsConvertedBesideTheSource()
+{
+    const QString source = writeSource(QStringLiteral("sources/eleven.txt"), makeSource(11));
+    BoxAnswerer boxes;
+    TForm2 form;
+    int asked = 0;
+    form.chooseFile = [&] {
+        ++asked;
+        return source;
+    };
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // The window sits in the middle of the screen.
+    QCOMPARE(form.frameGeometry().center(), form.screen()->geometry().center());
+
+    form.Edit9->setText(QStringLiteral("Test3"));
+    QTest::mouseClick(form.Edit10, Qt::LeftButton);
+    QCOMPARE(asked, 1);
+    QCOMPARE(form.Edit10->text(), source);
+    QCOMPARE(QDir::currentPath(), m_work + QStringLiteral("/sources"));
+
+    convert(form, boxes);
+    QCOMPARE(boxes.seen.last().icon, QMessageBox::Information);
+    QCOMPARE(boxes.seen.last().text, QStringLiteral("Создание тестов успешно завершено."));
+    QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №11"));
+    QVERIFY(form.Label1->width() >= form.Label1->sizeHint().width());
+
+    QCOMPARE(iniFilesBelow(m_work), QStringList{m_work + QStringLiteral("/sources/Test3.ini")});
+    const TestFile beside = TestFile::atRelativeName("\\Test3.ini");
+    QCOMPARE(beside.count(), 10);
+    QCOMPARE(beside.question(11), CodePage::fromUnicode(QStringLiteral("Вопрос номер 11")));
+
+    form.close();
+    QCOMPARE(QDir::currentPath(), m_work);
+    const TestFile fromWork = TestFile::atRelativeName("\\sources\\test3.ini");
+    QCOMPARE(fromWork.countText(), QByteArray("10"));
+    for (int k = 1; k <= 11; ++k) {
+        QCOMPARE(fromWork.question(k),
+                 CodePage::fromUnicode(QStringLiteral("Вопрос номер ") + QString::number(k)));
+        QCOMPARE(fromWork.rightAnswer(k), QByteArray::number(k % 5 + 1));
+        QCOMPARE(fromWork.answer(k, k % 5 + 1),
+                 QByteArray(1, char('A' + k % 5)) + ") " +
+                     CodePage::fromUnicode(QStringLiteral("ответ ")) + QByteArray::number(k) + ' ');
+    }
+    QCOMPARE(fromWork.question(12), Store::missing());
+    QCOMPARE(form.Edit8->text(), QStringLiteral("11"));
+    QCOMPARE(form.Edit1->text(), QStringLiteral("Вопрос номер 11"));
+}
+
+void tst_TForm2::cancelKeepsPathAndDirectory()
+{
+    const QString first = writeSource(QStringLiteral("a/first.txt"), makeSource(2));
+    TForm2 form;
+    QString answer = first;
+    int asked = 0;
+    form.chooseFile = [&] {
+        ++asked;
+        return answer;
+    };
+    form.show();
+    QTest::mouseClick(form.Edit10, Qt::LeftButton);
+    QCOMPARE(form.Edit10->text(), first);
+    QDir::setCurrent(m_work);
+
+    answer.clear();
+    QTest::mouseClick(form.Edit10, Qt::LeftButton);
+    QCOMPARE(asked, 2);
+    QCOMPARE(form.Edit10->text(), first);
+    QCOMPARE(QDir::currentPath(), m_work);
+
+    // A right-button click is no click of the field.
+    QTest::mouseClick(form.Edit10, Qt::RightButton);
+    QCOMPARE(asked, 2);
+    form.close();
+}
+
+void tst_TForm2::openDialogPicksAFile_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("confirmed") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void tst_TForm2::openDialogPicksAFile()
+{
+    QFETCH(bool, confirm);
+    const QString chosen = writeSource(QStringLiteral("picked/any name.dat"), makeSource(2));
+    TForm2 form;
+    form.show();
+    const QString prompt = form.Edit10->text();
+
+    QString startedIn;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &form, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        QCOMPARE(dialog->objectName(), QStringLiteral("OpenDialog1"));
+        QVERIFY(dialog->nameFilters().isEmpty() ||
+                dialog->nameFilters() == QStringList{QStringLiteral("All Files (*)")});
+        startedIn = dialog->directory().absolutePath();
+        if (confirm) {
+            dialog->selectFile(chosen);
+            static_cast<QDialog *>(dialog)->accept();
+        } else {
+            dialog->reject();
+        }
+    });
+    poll.start(10);
+    QTest::mouseClick(form.Edit10, Qt::LeftButton);
+    poll.stop();
+
+    QCOMPARE(startedIn, m_work);
+    QCOMPARE(form.Edit10->text(), confirm ? chosen : prompt);
+    QCOMPARE(QDir::currentPath(), confirm ? QFileInfo(chosen).absolutePath() : m_work);
+    form.close();
+    QCOMPARE(QDir::currentPath(), m_work);
+}
+
+void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing_data()
+{
+    QTest::addColumn<QString>("path"); // empty: Edit10 keeps its prompt
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("prompt") << QString() << "File not found";
+    QTest::newRow("missing file") << "gone.txt"
+                                  << "File not found";
+    QTest::newRow("missing folder") << "nowhere/gone.txt"
+                                    << "Path not found";
+    QTest::newRow("a folder") << "folder"
+                              << "File access denied";
+}
+
+void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    QDir().mkpath(m_work + QStringLiteral("/folder"));
+
+    BoxAnswerer boxes;
+    TForm2 form;
+    form.chooseFile = [&] { return m_work + QLatin1Char('/') + path; };
+    form.show();
+    if (!path.isEmpty())
+        QTest::mouseClick(form.Edit10, Qt::LeftButton);
+    form.Edit9->setText(QStringLiteral("Test1"));
+
+    convert(form, boxes);
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen.last().icon, QMessageBox::Critical);
+    QCOMPARE(boxes.seen.last().text, message);
+    QCOMPARE(form.Label1->text(), QStringLiteral("Номера вопросов"));
+    QCOMPARE(iniFilesBelow(m_work), QStringList());
+    QCOMPARE(form.Edit8->text(), QStringLiteral("Edit8"));
+    QVERIFY(form.isVisible());
+    form.close();
+}
+
+void tst_TForm2::refusedWriteShowsError()
+{
+    const QString source = writeSource(QStringLiteral("q.txt"), makeSource(3));
+    BoxAnswerer boxes;
+    TForm2 form;
+    form.show();
+    form.Edit9->setText(QStringLiteral("nowhere\\Test1"));
+    form.Edit10->setText(source);
+
+    convert(form, boxes);
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen.last().icon, QMessageBox::Critical);
+    QVERIFY2(boxes.seen.last().text.startsWith(QLatin1String("Unable to write to")),
+             qPrintable(boxes.seen.last().text));
+    QCOMPARE(iniFilesBelow(m_work), QStringList());
+    // The slots stay as they were: the next conversion starts over.
+    QCOMPARE(form.Edit1->text(), QStringLiteral("Edit1"));
+    form.close();
+}
+
+void tst_TForm2::promptAsNameNamesTheFile()
+{
+    writeSource(QStringLiteral("q.txt"), makeSource(3));
+    BoxAnswerer boxes;
+    TForm2 form;
+    form.show();
+    form.Edit10->setText(QStringLiteral("q.txt"));
+    convert(form, boxes);
+    QCOMPARE(boxes.seen.last().icon, QMessageBox::Information);
+    QCOMPARE(iniFilesBelow(m_work),
+             QStringList{m_work + QStringLiteral("/Введите название теста (Test1-Test10).ini")});
+    form.close();
+}
+
+void tst_TForm2::textsSurviveCloseAndReopen()
+{
+    const QString source = writeSource(QStringLiteral("src/q.txt"), makeSource(4));
+    BoxAnswerer boxes;
+    TForm2 form;
+    form.chooseFile = [&] { return source; };
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.Edit9->selectAll();
+    QTest::keyClicks(form.Edit9, QStringLiteral("Test5"));
+    form.Edit9->insert(QStringLiteral("Тест"));
+    QTest::mouseClick(form.Edit10, Qt::LeftButton);
+    convert(form, boxes);
+    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    QVERIFY(!form.isVisible());
+
+    form.show();
+    QCOMPARE(form.Edit9->text(), QStringLiteral("Test5Тест"));
+    QCOMPARE(form.Edit10->text(), source);
+    QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №4"));
+    QCOMPARE(form.Edit8->text(), QStringLiteral("4"));
+    form.close();
+    QVERIFY(QFile::exists(m_work + QStringLiteral("/src/Test5Тест.ini")));
+}
+
+void tst_TForm2::secondConversionInheritsSlots()
+{
+    const QString first = writeSource(QStringLiteral("first.txt"), makeSource(2));
+    // One question without an E line and without a mark, then the closing line.
+    const QByteArray second =
+        CodePage::fromUnicode(QStringLiteral("Новый вопрос\r\n"
+                                             "A) а\r\nB) б\r\nC) в\r\nD) г\r\n"
+                                             "Конец\r\n"));
+    const QString secondPath = writeSource(QStringLiteral("second.txt"), second);
+
+    BoxAnswerer boxes;
+    TForm2 form;
+    form.show();
+    form.Edit9->setText(QStringLiteral("One"));
+    form.Edit10->setText(first);
+    convert(form, boxes);
+    QCOMPARE(form.Edit6->text(), QStringLiteral("E) ответ 2"));
+    QCOMPARE(form.Edit7->text(), QStringLiteral("3"));
+
+    form.Edit9->setText(QStringLiteral("Two"));
+    form.Edit10->setText(secondPath);
+    convert(form, boxes);
+    QCOMPARE(boxes.seen.size(), 2);
+    QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №2"));
+
+    const TestFile two = TestFile::atRelativeName("\\Two.ini");
+    QCOMPARE(two.question(1), CodePage::fromUnicode(QStringLiteral("Новый вопрос")));
+    QCOMPARE(two.answer(1, 4), CodePage::fromUnicode(QStringLiteral("D) г")));
+    QCOMPARE(two.answer(1, 5), CodePage::fromUnicode(QStringLiteral("E) ответ 2")));
+    QCOMPARE(two.rightAnswer(1), QByteArray("3"));
+    QCOMPARE(two.countText(), QByteArray("1"));
+    form.close();
+}
+
+QTEST_MAIN(tst_TForm2)
+#include "tst_tform2.moc"

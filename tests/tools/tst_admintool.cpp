@@ -1,0 +1,381 @@
+#include "CodePage.h"
+#include "QuestionSource.h"
+#include "SourceExport.h"
+#include "Store.h"
+#include "TestConverter.h"
+#include "TestFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    QString outText() const { return QString::fromUtf8(out); }
+    QString errText() const { return QString::fromUtf8(err); }
+};
+
+QByteArray cp1251(const QString &text)
+{
+    return CodePage::fromUnicode(text);
+}
+
+const QByteArray Good =
+    cp1251(QStringLiteral("Что хранит байт?\r\nA) 4 бита\r\nB) 8 бит*\r\nC) 16 бит\r\nD) 2 бита\r\n"
+                          "E) 1 бит\r\n********\r\nСколько будет 2*2?\r\nA) 3\r\nB) 5\r\nC) 6\r\n"
+                          "D) 4*\r\nE) 22\r\n********\r\nКонец теста\r\n"));
+
+} // namespace
+
+class TestAdminTool : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    QString m_previous;
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    Run run(const QStringList &args, const QString &workingDirectory = QString())
+    {
+        QProcess process;
+        process.setWorkingDirectory(workingDirectory.isEmpty() ? m_dir->path() : workingDirectory);
+        process.start(QStringLiteral(COURSEBOOK_ADMIN), args);
+        Run result;
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+            return result;
+        result.exitCode = process.exitCode();
+        result.out = process.readAllStandardOutput();
+        result.err = process.readAllStandardError();
+        return result;
+    }
+
+    bool writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    QByteArray readFile(const QString &name)
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+
+    // Questions 1 … count, their answers and right answers.
+    static QList<QByteArray> asked(const QByteArray &relativeName)
+    {
+        const TestFile file = TestFile::atRelativeName(relativeName);
+        QList<QByteArray> out{file.countText()};
+        for (int k = 1; k <= file.count(); ++k) {
+            out.append(file.question(k));
+            for (int i = 1; i <= 5; ++i)
+                out.append(file.answer(k, i));
+            out.append(file.rightAnswer(k));
+        }
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        m_previous = QDir::currentPath();
+        m_dir = new QTemporaryDir;
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+    }
+
+    void cleanup()
+    {
+        QDir::setCurrent(m_previous);
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void help()
+    {
+        const Run r = run({QStringLiteral("--help")});
+        QCOMPARE(r.exitCode, 0);
+        for (const char *synopsis : {"convert SOURCE NAME [--into DIR]", "check SOURCE",
+                                     "show FILE [--source]", "users [--dir DIR]",
+                                     "register NAME PASSWORD [--dir DIR]", "remove NAME [--dir DIR]"})
+            QVERIFY2(r.out.contains(synopsis), synopsis);
+        QVERIFY(r.outText().contains(QStringLiteral("Команды:")));
+        QCOMPARE(run({QStringLiteral("show"), QStringLiteral("--help")}).exitCode, 0);
+    }
+
+    void wrongUse_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing") << QStringList{} << QString();
+        QTest::newRow("unknown command")
+            << QStringList{"frobnicate"} << QStringLiteral("неизвестная команда frobnicate");
+        QTest::newRow("too few arguments")
+            << QStringList{"convert", "a.txt"} << QStringLiteral("неверное число аргументов");
+        QTest::newRow("too many arguments")
+            << QStringList{"check", "a", "b"} << QStringLiteral("неверное число аргументов");
+        QTest::newRow("unknown option") << QStringList{"show", "x.ini", "--sauce"}
+                                        << QStringLiteral("неизвестный параметр --sauce");
+        QTest::newRow("option without value")
+            << QStringList{"users", "--dir"} << QStringLiteral("у параметра --dir нет значения");
+    }
+
+    void wrongUse()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(message), r.err.constData());
+    }
+
+    void registerAndRemoveAClass()
+    {
+        QVERIFY(QDir(m_dir->path()).mkpath("data/info"));
+        QVERIFY(writeFile("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        const QString anna = QStringLiteral("Анна");
+        QCOMPARE(run({"register", anna, "pw1"}).exitCode, 0);
+        QCOMPARE(run({"register", "boris", "pw2", "--dir", m_dir->path()}, QDir::rootPath()).exitCode,
+                 0);
+        QCOMPARE(readFile("users"), cp1251(anna) + "\r\nboris\r\n");
+        QCOMPARE(Store::read(cp1251(anna), "password", "\\users.ini"), QByteArray("pw1"));
+        QCOMPARE(Store::read("boris", "test1", "\\users.ini"), QByteArray("1"));
+        QCOMPARE(Store::read("boris", "test12", "\\users.ini"), QByteArray("0"));
+
+        // Refusals write nothing to either file.
+        const QByteArray ini = readFile("users.ini");
+        for (const QStringList &args :
+             {QStringList{"register", "BORIS", "x"}, QStringList{"register", "admin", "x"},
+              QStringList{"register", "", "x"}, QStringList{"register", " lead", "x"},
+              QStringList{"register", "a[1]", "x"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY(!r.err.isEmpty());
+        }
+        QCOMPARE(readFile("users.ini"), ini);
+        QCOMPARE(readFile("users"), cp1251(anna) + "\r\nboris\r\n");
+
+        // Removal finds the name in any letter case and asks no password.
+        QCOMPARE(run({"remove", QStringLiteral("аННА")}).exitCode, 0);
+        QCOMPARE(readFile("users"), QByteArray("boris\r\n"));
+        QCOMPARE(Store::read(cp1251(anna), "password", "\\users.ini"), Store::missing());
+        QCOMPARE(run({"remove", "nobody"}).exitCode, 1);
+        QCOMPARE(readFile("users"), QByteArray("boris\r\n"));
+    }
+
+    void convertWritesWhatTheWindowWrites()
+    {
+        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("data/tests")));
+        const Run r = run({QStringLiteral("convert"), path(QStringLiteral("source.txt")),
+                           QStringLiteral("Test3"), QStringLiteral("--into"),
+                           path(QStringLiteral("data/tests"))});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.outText().contains(QStringLiteral("Создание тестов успешно завершено.")),
+                 r.out.constData());
+        QVERIFY(r.outText().contains(QStringLiteral("Прочитано строк вопросов: 3")));
+        QVERIFY(r.outText().contains(QStringLiteral("Вопросов в тесте: 2")));
+
+        TestConverter fresh;
+        fresh.convertLines(QuestionSource::split(Good), "\\expected.ini");
+        QCOMPARE(readFile(QStringLiteral("data/tests/Test3.ini")),
+                 readFile(QStringLiteral("expected.ini")));
+        QCOMPARE(TestFile("test3").rightAnswer(2), QByteArray("4"));
+    }
+
+    void convertDefaultsToTheCurrentDirectory()
+    {
+        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        const Run r =
+            run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("Тест")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFile::exists(path(QStringLiteral("Тест.ini"))));
+        QCOMPARE(TestFile::atRelativeName(cp1251(QStringLiteral("\\Тест.ini"))).count(), 2);
+    }
+
+    void convertFailures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing source")
+            << QStringList{"convert", "missing.txt", "T"} << QStringLiteral("File not found");
+        QTest::newRow("missing folder")
+            << QStringList{"convert", "source.txt", "T", "--into", "nowhere"}
+            << QStringLiteral("папка недоступна");
+        QTest::newRow("name outside Windows-1251")
+            << QStringList{"convert", "source.txt", QStringLiteral("测试")}
+            << QStringLiteral("нельзя записать в кодировке Windows-1251");
+    }
+
+    void convertFailures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(message), r.err.constData());
+        QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.ini")}), QStringList{});
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("well formed")
+            << Good << 0 << QStringLiteral("строка 15: завершающая строка вопроса");
+        QTest::newRow("Cyrillic answer letter")
+            << cp1251(QStringLiteral("Вопрос\nA) да*\nВ) нет\nC) c\nD) d\nE) e\nКонец\n")) << 1
+            << QStringLiteral("строка 3: строка похожа на ответ");
+        QTest::newRow("UTF-8") << QString::fromUtf8("Вопрос\nA) да*\nКонец\n").toUtf8() << 1
+                               << QStringLiteral("строка 1: текст в кодировке UTF-8");
+    }
+
+    void check()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        QVERIFY(writeFile(QStringLiteral("source.txt"), source));
+        const Run r = run({QStringLiteral("check"), QStringLiteral("source.txt")});
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.outText().contains(expected), r.out.constData());
+        QCOMPARE(r.outText().contains(QStringLiteral("Замечаний нет.")), exitCode == 0);
+    }
+
+    void checkMissingSource()
+    {
+        const Run r = run({QStringLiteral("check"), QStringLiteral("none.txt")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.errText().contains(QStringLiteral("File not found")));
+    }
+
+    void showPrintsTheQuestions()
+    {
+        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("T")})
+                     .exitCode,
+                 0);
+        const Run r = run({QStringLiteral("show"), QStringLiteral("T.ini")});
+        QCOMPARE(r.exitCode, 0);
+        const QString expected = CodePage::toUnicode(Good)
+                                     .remove(QLatin1Char('\r'))
+                                     .remove(QStringLiteral("Конец теста\n"));
+        QCOMPARE(r.outText(), expected);
+    }
+
+    void showSourceRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::newRow("well formed") << Good;
+        QTest::newRow("carried values and marks")
+            << QByteArray("\nB) early*\nQ1\nA) a\nC) c*\nD) d\nE) e\nQ2\nA) a2\nB) b2 \nE) e2*\n"
+                          "C++?*\nA) x\nClosing\nA) y\n");
+        QTest::newRow("no questions") << QByteArray("********\n");
+    }
+
+    void showSourceRoundTrip()
+    {
+        QFETCH(QByteArray, source);
+        QVERIFY(writeFile(QStringLiteral("source.txt"), source));
+        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("A")})
+                     .exitCode,
+                 0);
+        const Run shown =
+            run({QStringLiteral("show"), QStringLiteral("A.ini"), QStringLiteral("--source")});
+        QCOMPARE(shown.exitCode, 0);
+        QCOMPARE(shown.out,
+                 SourceExport::join(SourceExport::build(TestFile::atRelativeName("\\A.ini"),
+                                                        SourceExport::Mode::Conversion)
+                                        .lines));
+        QVERIFY(writeFile(QStringLiteral("again.txt"), shown.out));
+        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("again.txt"), QStringLiteral("B")})
+                     .exitCode,
+                 0);
+        QCOMPARE(asked("\\B.ini"), asked("\\A.ini"));
+    }
+
+    void showRefusesWhatCannotRoundTrip()
+    {
+        Store::write("1", "q", "Q", "\\bad.ini");
+        Store::write("1", "ap", "9", "\\bad.ini");
+        Store::write("inf", "vsego", "1", "\\bad.ini");
+        const Run r =
+            run({QStringLiteral("show"), QStringLiteral("bad.ini"), QStringLiteral("--source")});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+        QVERIFY2(r.errText().contains(QStringLiteral("правильный ответ «9»")), r.err.constData());
+        const Run plain = run({QStringLiteral("show"), QStringLiteral("bad.ini")});
+        QCOMPARE(plain.exitCode, 0);
+        QVERIFY(plain.out.startsWith("Q\n"));
+    }
+
+    void showFailures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file")
+            << QStringLiteral("none.ini") << QStringLiteral("File not found");
+        QTest::newRow("no count") << QStringLiteral("nocount.ini")
+                                  << QStringLiteral("is not a valid integer value");
+    }
+
+    void showFailures()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        Store::write("1", "q", "Q", "\\nocount.ini");
+        const Run r = run({QStringLiteral("show"), file});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(message), r.err.constData());
+    }
+
+    void users()
+    {
+        const QByteArray ivan = cp1251(QStringLiteral("Иван"));
+        Store::write(ivan, "password", "secret", "\\users.ini");
+        Store::write(ivan, "test1", "5", "\\users.ini");
+        Store::write(ivan, "test12", "0", "\\users.ini");
+        Store::write("Petr", "test2", "3", "\\users.ini");
+        Store::write("Orphan", "test1", "4", "\\users.ini");
+        QVERIFY(writeFile(QStringLiteral("users"),
+                          cp1251(QStringLiteral("ИВАН\r\npetr\r\nNobody\r\n"))));
+
+        const Run r = run({QStringLiteral("users"), QStringLiteral("--dir"), m_dir->path()},
+                          QDir::tempPath());
+        QCOMPARE(r.exitCode, 0);
+        const QStringList rows = r.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(rows, (QStringList{
+                           QStringLiteral("Иван\t5\t-\t-\t-\t-\t-\t-\t-\t-\t-\t-\t0"),
+                           QStringLiteral("Petr\t-\t3\t-\t-\t-\t-\t-\t-\t-\t-\t-\t-"),
+                           QStringLiteral("Orphan\t4\t-\t-\t-\t-\t-\t-\t-\t-\t-\t-\t-"),
+                       }));
+        const QString err = r.errText();
+        QVERIFY2(err.contains(QStringLiteral("нет раздела в users.ini: Nobody")),
+                 r.err.constData());
+        QVERIFY2(err.contains(QStringLiteral("которого нет в списке users: Orphan")),
+                 r.err.constData());
+        QVERIFY(!err.contains(QStringLiteral("Иван")));
+        QVERIFY(!err.contains(QStringLiteral("Petr")));
+    }
+
+    void usersWithoutFiles()
+    {
+        const Run r = run({QStringLiteral("users")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(QStringLiteral("File not found")), r.err.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAdminTool)
+#include "tst_admintool.moc"

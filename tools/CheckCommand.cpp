@@ -1,0 +1,38 @@
+#include "CheckCommand.h"
+
+#include "CommandArguments.h"
+#include "Console.h"
+#include "SourceChecker.h"
+
+#include <QFileInfo>
+
+const char *const CheckCommand::Synopsis = "check SOURCE";
+
+QString CheckCommand::summary()
+{
+    return QStringLiteral("проверить текст вопросов SOURCE: код выхода 0, если замечаний нет");
+}
+
+int CheckCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {}, {}, 1);
+    const SourceChecker::Report report = SourceChecker::checkFile(arguments.positional().at(0));
+
+    for (const SourceChecker::Finding &f : report.findings) {
+        const QString text = SourceChecker::describe(f, report.utf8);
+        Console::out(f.line > 0 ? QStringLiteral("строка %1: %2").arg(f.line).arg(text) : text);
+    }
+    if (report.closingLine > 0)
+        Console::out(QStringLiteral("строка %1: завершающая строка вопроса, в тесте не задаётся")
+                         .arg(report.closingLine));
+
+    Console::out(QStringLiteral("Строк вопросов: %1, вопросов в тесте: %2.")
+                     .arg(report.questionLines)
+                     .arg(report.questionLines - 1));
+    if (report.clean()) {
+        Console::out(QStringLiteral("Замечаний нет."));
+        return 0;
+    }
+    Console::out(QStringLiteral("Замечаний: %1.").arg(report.findings.size()));
+    return 1;
+}

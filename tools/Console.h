@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The terminal of the administration tool: texts go out as UTF-8 whatever the
+// locale, raw bytes unchanged.
+class Console
+{
+public:
+    static const char *const ProgramName;
+
+    static void out(const QString &line);
+    static void outBytes(const QByteArray &bytes);
+    // A message on stderr, after the program's name.
+    static void error(const QString &message);
+    static void warning(const QString &message);
+};

@@ -1,0 +1,43 @@
+#include "RegisterCommand.h"
+
+#include "Accounts.h"
+#include "AdminSettings.h"
+#include "CodePage.h"
+#include "CommandArguments.h"
+#include "Console.h"
+#include "RuntimeError.h"
+#include "WorkingFolder.h"
+
+const char *const RegisterCommand::Synopsis = "register NAME PASSWORD [--dir DIR]";
+
+QString RegisterCommand::summary()
+{
+    return QStringLiteral("зарегистрировать пользователя в DIR/users.ini и DIR/users, как это "
+                          "делает кнопка \"Новый пользователь\"");
+}
+
+int RegisterCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 2);
+    const QString dir = arguments.value(QStringLiteral("--dir"));
+    if (!dir.isEmpty())
+        WorkingFolder::enter(dir);
+    const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
+    const QByteArray password = WorkingFolder::storedName(arguments.positional().at(1));
+
+    QByteArray adminLogin;
+    try {
+        adminLogin = AdminSettings::read().login;
+    } catch (const RuntimeError &e) {
+        Console::warning(QStringLiteral("настройки администратора не прочитаны (%1)")
+                             .arg(e.message()));
+    }
+    const Accounts::Refusal refusal = Accounts::checkRegistration(name, adminLogin);
+    if (refusal != Accounts::Refusal::None) {
+        Console::error(CodePage::toUnicode(Accounts::refusalText(refusal)));
+        return 1;
+    }
+    Accounts::registerUser(name, password);
+    Console::out(QStringLiteral("Пользователь %1 зарегистрирован.").arg(CodePage::toUnicode(name)));
+    return 0;
+}

@@ -1,0 +1,71 @@
+#include "UsersCommand.h"
+
+#include "CodePage.h"
+#include "CommandArguments.h"
+#include "Console.h"
+#include "IniSections.h"
+#include "Paths.h"
+#include "Store.h"
+#include "UserList.h"
+#include "WorkingFolder.h"
+
+namespace {
+
+const QByteArray UsersFile = QByteArrayLiteral("\\users.ini");
+constexpr int GradeCount = 12;
+
+bool containsIgnoringCase(const QList<QByteArray> &names, const QByteArray &name)
+{
+    for (const QByteArray &n : names) {
+        if (CodePage::equalsIgnoreCase(n, name))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+const char *const UsersCommand::Synopsis = "users [--dir DIR]";
+
+QString UsersCommand::summary()
+{
+    return QStringLiteral("показать оценки всех пользователей из DIR/users.ini и сверить их "
+                          "со списком DIR/users");
+}
+
+int UsersCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 0);
+    const QString dir = arguments.value(QStringLiteral("--dir"));
+    if (!dir.isEmpty())
+        WorkingFolder::enter(dir);
+
+    const QList<QByteArray> sections = IniSections::list(Paths::resolve(UsersFile));
+    for (const QByteArray &section : sections) {
+        QStringList row{CodePage::toUnicode(section)};
+        for (int k = 1; k <= GradeCount; ++k) {
+            const QByteArray grade =
+                Store::read(section, "test" + QByteArray::number(k), UsersFile);
+            row.append(grade == Store::missing() ? QStringLiteral("-")
+                                                 : CodePage::toUnicode(grade));
+        }
+        Console::out(row.join(QLatin1Char('\t')));
+    }
+
+    QList<QByteArray> listed;
+    for (const QByteArray &name : UserList::load()) {
+        if (!name.isEmpty())
+            listed.append(name);
+    }
+    for (const QByteArray &name : listed) {
+        if (!containsIgnoringCase(sections, name))
+            Console::warning(QStringLiteral("в списке users, но нет раздела в users.ini: %1")
+                                 .arg(CodePage::toUnicode(name)));
+    }
+    for (const QByteArray &section : sections) {
+        if (!containsIgnoringCase(listed, section))
+            Console::warning(QStringLiteral("раздел users.ini, которого нет в списке users: %1")
+                                 .arg(CodePage::toUnicode(section)));
+    }
+    return 0;
+}

@@ -1,0 +1,104 @@
+#include "CheckCommand.h"
+#include "CommandArguments.h"
+#include "Console.h"
+#include "ConvertCommand.h"
+#include "RegisterCommand.h"
+#include "RemoveCommand.h"
+#include "RuntimeError.h"
+#include "ShowCommand.h"
+#include "UsersCommand.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace {
+
+struct Command
+{
+    const char *name;
+    const char *synopsis;
+    QString (*summary)();
+    int (*run)(const QStringList &args);
+};
+
+// A new command is one more row here.
+const Command Commands[] = {
+    {"convert", ConvertCommand::Synopsis, &ConvertCommand::summary, &ConvertCommand::run},
+    {"check", CheckCommand::Synopsis, &CheckCommand::summary, &CheckCommand::run},
+    {"show", ShowCommand::Synopsis, &ShowCommand::summary, &ShowCommand::run},
+    {"users", UsersCommand::Synopsis, &UsersCommand::summary, &UsersCommand::run},
+    {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run},
+    {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
+};
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &c : Commands) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+void printHelp()
+{
+    Console::out(QStringLiteral("Использование: %1 КОМАНДА [АРГУМЕНТЫ]")
+                     .arg(QLatin1String(Console::ProgramName)));
+    Console::out(QString());
+    Console::out(QStringLiteral("Обслуживание файлов электронного учебника в текущей папке."));
+    Console::out(QString());
+    Console::out(QStringLiteral("Команды:"));
+    for (const Command &c : Commands) {
+        Console::out(QStringLiteral("  %1").arg(QLatin1String(c.synopsis)));
+        Console::out(QStringLiteral("      %1").arg(c.summary()));
+    }
+    Console::out(QString());
+    Console::out(QStringLiteral("Код выхода: 0 при успехе, 1 при ошибке."));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+
+    if (args.isEmpty()) {
+        printHelp();
+        return 1;
+    }
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
+        name == QLatin1String("help")) {
+        printHelp();
+        return 0;
+    }
+    const Command *command = findCommand(name);
+    if (!command) {
+        Console::error(QStringLiteral("неизвестная команда %1; список команд: %2 --help")
+                           .arg(name, QLatin1String(Console::ProgramName)));
+        return 1;
+    }
+    if (args.contains(QLatin1String("--help"))) {
+        Console::out(
+            QStringLiteral("Использование: %1 %2")
+                .arg(QLatin1String(Console::ProgramName), QLatin1String(command->synopsis)));
+        Console::out(QStringLiteral("  %1").arg(command->summary()));
+        return 0;
+    }
+
+    try {
+        return command->run(args);
+    } catch (const CommandArguments::UsageError &e) {
+        Console::error(QStringLiteral("%1: %2; использование: %3 %4")
+                           .arg(QLatin1String(command->name), e.message(),
+                                QLatin1String(Console::ProgramName),
+                                QLatin1String(command->synopsis)));
+    } catch (const RuntimeError &e) {
+        Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name), e.message()));
+    } catch (const std::exception &e) {
+        Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name),
+                                                    QString::fromUtf8(e.what())));
+    }
+    return 1;
+}
