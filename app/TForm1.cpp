@@ -1,16 +1,24 @@
 #include "TForm1.h"
 
 #include "AccessKeys.h"
+#include "Accounts.h"
+#include "CodePage.h"
 #include "CourseInfo.h"
 #include "HandlerGuard.h"
+#include "LoginPanel.h"
 #include "Look.h"
 #include "PageDisplay.h"
+#include "ProgressPanel.h"
+#include "SettingsPanel.h"
+#include "Store.h"
 #include "TForm5.h"
 #include "TOKRightDlg.h"
+#include "UnlockTable.h"
 #include "UserList.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
@@ -19,6 +27,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QToolButton>
 #include <QScreen>
 #include <QStyle>
 #include <QWebEngineView>
@@ -37,6 +46,11 @@ constexpr int AssumedFrameWidth = 16;
 constexpr int AssumedFrameHeight = 39;
 
 const QString StartPage = u"\\data\\help\\sod.htm"_s;
+
+QByteArray stored(const QLineEdit *edit)
+{
+    return CodePage::fromUnicode(edit->text());
+}
 
 QStyle::StandardPixmap pictureFor(const MenuTree::Entry &entry)
 {
@@ -149,6 +163,38 @@ void TForm1::buildPanels()
     Edit1 = new QLineEdit(client);
     Edit1->setObjectName(u"Edit1"_s);
     Edit1->hide();
+
+    buildPanelControls();
+}
+
+void TForm1::buildPanelControls()
+{
+    login = std::make_unique<LoginPanel>(Panel4);
+    connectButton(login->SpeedButton1, &TForm1::SpeedButton1Click);
+    connectButton(login->SpeedButton2, &TForm1::SpeedButton2Click);
+    connectButton(login->SpeedButton3, &TForm1::SpeedButton3Click);
+
+    settings = std::make_unique<SettingsPanel>(Panel7, CourseInfo::Title);
+    connectButton(settings->SpeedButton7, &TForm1::SpeedButton7Click);
+    connectButton(settings->SpeedButton6, &TForm1::SpeedButton6Click);
+
+    progress = std::make_unique<ProgressPanel>(Panel2);
+    connectButton(progress->SpeedButton4, &TForm1::SpeedButton4Click);
+    // A pick from the list, not typing, chooses the user.
+    connect(progress->ComboBox1, &QComboBox::activated, this,
+            [this] { guarded([this] { ComboBox1Select(); }); });
+}
+
+void TForm1::connectButton(QAbstractButton *button, void (TForm1::*handler)())
+{
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+}
+
+void TForm1::showEntries(std::initializer_list<const char *> names)
+{
+    for (const char *name : names)
+        menuEntry(QString::fromLatin1(name))->setVisible(true);
 }
 
 void TForm1::buildMenu()
@@ -251,6 +297,19 @@ void TForm1::StartExternal(const QString &commandLine)
     PageDisplay::StartExternal(commandLine);
 }
 
+QByteArray TForm1::crypt(const QByteArray &text)
+{
+    return Store::crypt(text);
+}
+
+void TForm1::enable(const QByteArray &testName, bool flag)
+{
+    for (const QByteArray &name : UnlockTable::entries(testName)) {
+        if (QAction *entry = menuEntry(QString::fromLatin1(name)))
+            entry->setEnabled(flag);
+    }
+}
+
 bool TForm1::guarded(const std::function<void()> &handler)
 {
     return HandlerGuard::run(this, handler);
@@ -285,6 +344,7 @@ void TForm1::FormShow()
 {
     // A first run has no list file yet; the first registration creates it.
     userList = UserList::exists() ? UserList::load() : QList<QByteArray>();
+    progress->setUsers(userList);
     writeBack = false;
     applySwitch(PanelSwitch::Command::FormShow);
     adminSettings = AdminSettings::read();
@@ -298,7 +358,111 @@ bool TForm1::FormCloseQuery()
                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
 }
 
-void TForm1::FormClose() {}
+void TForm1::FormClose()
+{
+    if (writeBack)
+        Accounts::writeScores(userName, scores);
+}
+
+void TForm1::fillSettingsPanel()
+{
+    settings->Edit3->setText(CodePage::toUnicode(adminSettings.login));
+    settings->Edit4->setText(CodePage::toUnicode(adminSettings.password));
+    settings->Edit5->setText(CodePage::toUnicode(adminSettings.password));
+    settings->Edit6->setText(CodePage::toUnicode(adminSettings.logName));
+}
+
+void TForm1::SpeedButton1Click()
+{
+    userName = stored(login->Edit2);
+    const Accounts::Refusal refusal = Accounts::checkRegistration(userName, adminSettings.login);
+    if (refusal != Accounts::Refusal::None) {
+        QMessageBox::warning(this, windowTitle(),
+                             CodePage::toUnicode(Accounts::refusalText(refusal)));
+        return;
+    }
+    try {
+        userList = Accounts::registerUser(userName, stored(login->MaskEdit1));
+    } catch (...) {
+        // The list file may have changed before the failure.
+        if (UserList::exists())
+            progress->setUsers(userList = UserList::load());
+        throw;
+    }
+    progress->setUsers(userList);
+    QMessageBox::information(this, windowTitle(),
+                             u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s);
+}
+
+void TForm1::SpeedButton3Click()
+{
+    userName = stored(login->Edit2);
+    const QByteArray password = stored(login->MaskEdit1);
+    // Without an administrator login nobody takes the administrator's way in,
+    // an empty name included.
+    if (!adminSettings.login.isEmpty() && userName == adminSettings.login) {
+        if (password != adminSettings.password)
+            return;
+        applySwitch(PanelSwitch::Command::Login);
+        showEntries({"N0", "notch", "nred", "Ni", "Ntun", "nlab", "Nprak", "Nrk", "Nadm"});
+        progress->ComboBox1->setVisible(true);
+        menuEntry(u"NaFormuAvtorizazii"_s)->setVisible(false);
+        return;
+    }
+    if (!Accounts::passwordMatches(userName, password)) {
+        QMessageBox::critical(this, windowTitle(), u"Проверьте правильность имени и пароля!"_s);
+        return;
+    }
+    for (int k = 1; k <= 10; ++k) {
+        scores[k - 1] = Accounts::readGrade(userName, k);
+        if (scores[k - 1] < 3)
+            enable(Accounts::testKey(k), false);
+    }
+    writeBack = true;
+    applySwitch(PanelSwitch::Command::Login);
+    showEntries({"N0", "Ni", "nlab", "Nprak", "Nrk", "Nadm"});
+    menuEntry(u"NaFormuAvtorizazii"_s)->setVisible(false);
+}
+
+void TForm1::SpeedButton2Click()
+{
+    const QByteArray name = stored(login->Edit2);
+    if (!Accounts::passwordMatches(name, stored(login->MaskEdit1))) {
+        QMessageBox::critical(this, windowTitle(), u"Проверьте правильность имени и пароля!"_s);
+        return;
+    }
+    userList = Accounts::removeUser(name);
+    progress->setUsers(userList);
+}
+
+void TForm1::SpeedButton7Click()
+{
+    if (settings->Edit4->text() != settings->Edit5->text()) {
+        QMessageBox::critical(this, windowTitle(), u"Проверьте пароль!"_s);
+        return;
+    }
+    AdminSettings edited;
+    edited.login = stored(settings->Edit3);
+    edited.password = stored(settings->Edit5);
+    edited.logName = stored(settings->Edit6);
+    // The settings in memory stay as read at start-up until the next start.
+    edited.write();
+}
+
+void TForm1::SpeedButton4Click()
+{
+    applySwitch(PanelSwitch::Command::ProgressBack);
+}
+
+void TForm1::ComboBox1Select()
+{
+    const QByteArray name = progress->currentUser();
+    // Entries read before a failing one keep their new values; the labels
+    // change only after all twelve were read.
+    for (int k = 1; k <= Accounts::TestCount; ++k)
+        scores[k - 1] = Accounts::readGrade(name, k);
+    progress->showScores(scores);
+}
 
 void TForm1::showEvent(QShowEvent *event)
 {
@@ -326,12 +490,13 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     bool allowed = false;
     guarded([this, &allowed] { allowed = FormCloseQuery(); });
-    // A write-back that fails keeps the window open, so the grades are not
-    // lost without the student knowing.
-    if (!allowed || !guarded([this] { FormClose(); })) {
+    if (!allowed) {
         event->ignore();
         return;
     }
+    // A refused write-back is shown; the window still closes, since nothing
+    // inside the program could make the write go through on a second try.
+    guarded([this] { FormClose(); });
     event->accept();
     emit closed();
 }
@@ -378,6 +543,8 @@ void TForm1::N15Click()
 void TForm1::NiClick()
 {
     applySwitch(PanelSwitch::Command::ProgressView);
+    progress->showUserName(userName);
+    progress->showScores(scores);
 }
 
 void TForm1::N30Click()

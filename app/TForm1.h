@@ -11,9 +11,14 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
+class LoginPanel;
 class PageDisplay;
+class ProgressPanel;
+class SettingsPanel;
+class QAbstractButton;
 class QAction;
 class QDialog;
 class QFrame;
@@ -50,6 +55,14 @@ public:
     // Sets the panels and menus of the command's row of the switching table.
     void applySwitch(PanelSwitch::Command command);
 
+    // Scrambling of stored values, the store's own.
+    static QByteArray crypt(const QByteArray &text);
+
+    // Enables or disables the menu entries that the test's passing makes
+    // available (the next lecture topic and the next test); only their
+    // enabled state changes.
+    void enable(const QByteArray &testName, bool flag);
+
     // The page operations on the HTML view of Panel1.
     void OpenPage(const QString &relativePath);
     void LoadPage(const QString &relativePath);
@@ -80,6 +93,10 @@ public:
     QPushButton *Button2;
     QLineEdit *Edit1;
 
+    std::unique_ptr<LoginPanel> login;       // the controls of Panel4
+    std::unique_ptr<SettingsPanel> settings; // the controls of Panel7
+    std::unique_ptr<ProgressPanel> progress; // the controls of Panel2
+
     QDialog *Form2 = nullptr;
     TOKRightDlg *OKRightDlg = nullptr;
     TForm5 *Form5 = nullptr;
@@ -89,6 +106,13 @@ public slots:
     void FormShow();
     bool FormCloseQuery();
     virtual void FormClose();
+
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton7Click();
+    void SpeedButton4Click();
+    void ComboBox1Select();
 
     void NeClick();
     void NaFormuAvtorizaziiClick();
@@ -125,9 +149,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-    // The settings panel's edits take the settings read by FormShow.
-    virtual void fillSettingsPanel() {}
-
 private:
     void buildPanels();
     void buildMenu();
@@ -135,6 +156,11 @@ private:
     void runEntry(const MenuTree::Entry &entry);
     void startTest(const char *name);
     void fitOuterSize();
+    void buildPanelControls();
+    void connectButton(QAbstractButton *button, void (TForm1::*handler)());
+    void showEntries(std::initializer_list<const char *> names);
+    // The settings panel's edits take the settings read by FormShow.
+    void fillSettingsPanel();
 
     std::unique_ptr<PageDisplay> m_display;
     QHash<QString, QAction *> m_entries; // by lower-case name

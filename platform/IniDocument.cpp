@@ -27,7 +27,13 @@ qsizetype findByte(const char *d, qsizetype from, qsizetype to, char c)
     return hit ? static_cast<const char *>(hit) - d : to;
 }
 
-enum class LineKind : quint8 { Blank, Comment, Header, Key };
+enum class LineKind : quint8
+{
+    Blank,
+    Comment,
+    Header,
+    Key
+};
 
 // One line of a buffer: its text [start, textEnd), its line end up to end, and
 // the trimmed name (of a header or key) and value (of a key) within it.
@@ -106,8 +112,7 @@ LineSpan spanLine(const char *d, qsizetype size, qsizetype start)
 // every line, since headers are a small share of the lines.
 qsizetype nextHeader(const char *d, qsizetype size, qsizetype from)
 {
-    for (qsizetype p = findByte(d, from, size, '['); p < size;
-         p = findByte(d, p + 1, size, '[')) {
+    for (qsizetype p = findByte(d, from, size, '['); p < size; p = findByte(d, p + 1, size, '[')) {
         qsizetype q = p;
         while (q > from && isBlank(d[q - 1]))
             --q;
@@ -300,8 +305,9 @@ bool IniDocument::removeSection(QByteArrayView section)
     if (index < 0)
         return false;
     Lines &block = load(index);
-    std::erase_if(block.lines,
-                  [](const Line &line) { return line.kind == Kind::Header || line.kind == Kind::Key; });
+    std::erase_if(block.lines, [](const Line &line) {
+        return line.kind == Kind::Header || line.kind == Kind::Key;
+    });
     m_blocks[index].isSection = false;
     block.keys.clear();
     block.lastKey = 0;

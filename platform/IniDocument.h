@@ -9,9 +9,9 @@
 // One profile file held in memory for a read-modify-write. The bytes are
 // split only at section headers; a section is broken into lines the first
 // time an edit touches it, so one write to a large file copies the file once
-// and parses one section. Sections are found through an index by folded name
-// once a document sees more than a few look-ups, which keeps a long batch of
-// writes near-linear.
+// and parses one section. From its second look-up on, a document finds
+// sections through a table keyed by the folded name, which keeps a long batch
+// of writes near-linear.
 //
 // The line rules are those of IniProfile (header, comment, key and blank
 // lines; the first of two equal sections or keys counts); the static look-ups
@@ -45,8 +45,20 @@ public:
     QByteArray toByteArray() const;
 
 private:
-    enum class Kind : quint8 { Blank, Comment, Header, Key };
-    enum class Ending : quint8 { None, Cr, Lf, CrLf };
+    enum class Kind : quint8
+    {
+        Blank,
+        Comment,
+        Header,
+        Key
+    };
+    enum class Ending : quint8
+    {
+        None,
+        Cr,
+        Lf,
+        CrLf
+    };
 
     struct Line
     {
@@ -62,7 +74,7 @@ private:
     {
         QByteArray ownName; // the name of a section added by an edit
         std::vector<Line> lines;
-        int lastKey = 0; // the last key line, or the header when there is none
+        int lastKey = 0;             // the last key line, or the header when there is none
         QHash<QByteArray, int> keys; // folded key → first key line, for large sections
     };
 

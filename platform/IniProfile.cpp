@@ -27,13 +27,13 @@ bool readAll(const QString &path, QByteArray *data)
 }
 
 // The read-only attribute of the original platform stops every writer, the
-// administrator too; a file without any write bit is its counterpart here.
+// administrator too; a file without any write bit in its mode is its
+// counterpart here (WriteUser would ask the system, which lets root write).
 bool isReadOnly(const QString &path)
 {
     const QFileInfo info(path);
     constexpr QFileDevice::Permissions anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup |
-        QFileDevice::WriteOther;
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return !info.isWritable() || !(info.permissions() & anyWrite);
 }
 

@@ -178,51 +178,49 @@ void tst_IniProfile::read_data()
 
     QTest::newRow("exact names") << QByteArray("Alpha") << QByteArray("password")
                                  << QByteArray("secret");
-    QTest::newRow("section in other case") << QByteArray("ALPHA") << QByteArray("password")
-                                           << QByteArray("secret");
-    QTest::newRow("key in other case") << QByteArray("alpha") << QByteArray("PassWord")
-                                       << QByteArray("secret");
+    QTest::newRow("section in other case")
+        << QByteArray("ALPHA") << QByteArray("password") << QByteArray("secret");
+    QTest::newRow("key in other case")
+        << QByteArray("alpha") << QByteArray("PassWord") << QByteArray("secret");
     QTest::newRow("blanks around name and value")
         << QByteArray("Alpha") << QByteArray("spaced key") << QByteArray("spaced value");
     QTest::newRow("blanks around the asked names")
         << QByteArray(" Alpha\t") << QByteArray("\tspaced key ") << QByteArray("spaced value");
     QTest::newRow("double quotes removed, blanks inside kept")
         << QByteArray("Alpha") << QByteArray("quoted") << QByteArray("  inner blanks  ");
-    QTest::newRow("single quotes removed") << QByteArray("Alpha") << QByteArray("single")
-                                           << QByteArray("x");
-    QTest::newRow("quotes removed once") << QByteArray("Alpha") << QByteArray("nested")
-                                         << QByteArray("'x'");
-    QTest::newRow("unbalanced quote kept") << QByteArray("Alpha") << QByteArray("unbalanced")
-                                           << QByteArray("\"abc");
-    QTest::newRow("different quotes kept") << QByteArray("Alpha") << QByteArray("mixed")
-                                           << QByteArray("\"abc'");
+    QTest::newRow("single quotes removed")
+        << QByteArray("Alpha") << QByteArray("single") << QByteArray("x");
+    QTest::newRow("quotes removed once")
+        << QByteArray("Alpha") << QByteArray("nested") << QByteArray("'x'");
+    QTest::newRow("unbalanced quote kept")
+        << QByteArray("Alpha") << QByteArray("unbalanced") << QByteArray("\"abc");
+    QTest::newRow("different quotes kept")
+        << QByteArray("Alpha") << QByteArray("mixed") << QByteArray("\"abc'");
     QTest::newRow("single quote character kept")
         << QByteArray("Alpha") << QByteArray("lone") << QByteArray("\"");
     QTest::newRow("empty quotes") << QByteArray("Alpha") << QByteArray("pair") << QByteArray();
     QTest::newRow("comment is no key") << QByteArray("Alpha") << QByteArray("hidden") << Missing;
     QTest::newRow("comment is no key under its own text")
         << QByteArray("Alpha") << QByteArray(";hidden") << Missing;
-    QTest::newRow("indented comment") << QByteArray("Alpha") << QByteArray("indented")
-                                      << Missing;
+    QTest::newRow("indented comment") << QByteArray("Alpha") << QByteArray("indented") << Missing;
     QTest::newRow("line without equals sign")
         << QByteArray("Alpha") << QByteArray("bare key") << QByteArray();
     QTest::newRow("empty value") << QByteArray("Alpha") << QByteArray("empty") << QByteArray();
-    QTest::newRow("equals sign in value") << QByteArray("Alpha") << QByteArray("eq")
-                                          << QByteArray("a=b");
-    QTest::newRow("first of duplicate keys") << QByteArray("Alpha") << QByteArray("dup")
-                                             << QByteArray("first");
+    QTest::newRow("equals sign in value")
+        << QByteArray("Alpha") << QByteArray("eq") << QByteArray("a=b");
+    QTest::newRow("first of duplicate keys")
+        << QByteArray("Alpha") << QByteArray("dup") << QByteArray("first");
     QTest::newRow("key only in the second of duplicate sections")
         << QByteArray("alpha") << QByteArray("extra") << Missing;
-    QTest::newRow("line before any section") << QByteArray("") << QByteArray("orphan")
-                                             << Missing;
+    QTest::newRow("line before any section") << QByteArray("") << QByteArray("orphan") << Missing;
     QTest::newRow("line before any section, asked in one")
         << QByteArray("Alpha") << QByteArray("orphan") << Missing;
     QTest::newRow("Cyrillic section in small letters")
         << QByteArray("\xE8\xE2\xE0\xED") << QByteArray("test1") << QByteArray("5");
     QTest::newRow("Cyrillic section in capitals")
         << QByteArray("\xC8\xC2\xC0\xCD") << QByteArray("test1") << QByteArray("5");
-    QTest::newRow("line ended by CR") << QByteArray("\xC8\xE2\xE0\xED") << QByteArray("test2")
-                                      << QByteArray("4");
+    QTest::newRow("line ended by CR")
+        << QByteArray("\xC8\xE2\xE0\xED") << QByteArray("test2") << QByteArray("4");
     QTest::newRow("last line of a section ended by CR")
         << QByteArray("\xC8\xE2\xE0\xED") << QByteArray("TEST3") << QByteArray("3");
     QTest::newRow("header with text after it")
@@ -233,8 +231,7 @@ void tst_IniProfile::read_data()
                                << QByteArray("\xB8");
     QTest::newRow("last line without line end")
         << QByteArray("LAST") << QByteArray("final") << QByteArray("no line end");
-    QTest::newRow("missing section") << QByteArray("nobody") << QByteArray("password")
-                                     << Missing;
+    QTest::newRow("missing section") << QByteArray("nobody") << QByteArray("password") << Missing;
     QTest::newRow("missing key") << QByteArray("Alpha") << QByteArray("test1") << Missing;
     QTest::newRow("header text is no section")
         << QByteArray("Beta ] trailing text") << QByteArray("k") << Missing;
@@ -327,9 +324,8 @@ void tst_IniProfile::roundTrip_data()
     QByteArray highBytes;
     for (int b = 0x80; b < 0x100; ++b)
         highBytes += char(b);
-    QTest::newRow("plain") << QByteArray("user") << QByteArray("password")
-                           << QByteArray("secret") << QByteArray("user")
-                           << QByteArray("password");
+    QTest::newRow("plain") << QByteArray("user") << QByteArray("password") << QByteArray("secret")
+                           << QByteArray("user") << QByteArray("password");
     QTest::newRow("other case on read")
         << QByteArray("Ivan") << QByteArray("Test1") << QByteArray("5") << QByteArray("IVAN")
         << QByteArray("test1");
@@ -337,8 +333,8 @@ void tst_IniProfile::roundTrip_data()
         << QByteArray("\xA8\xE6\xE8\xEA") << QByteArray("\xEF\xE0\xF0\xEE\xEB\xFC")
         << QByteArray("1") << QByteArray("\xB8\xC6\xC8\xCA")
         << QByteArray("\xCF\xC0\xD0\xCE\xCB\xDC");
-    QTest::newRow("every byte above 127") << QByteArray("s") << QByteArray("k") << highBytes
-                                          << QByteArray("s") << QByteArray("k");
+    QTest::newRow("every byte above 127")
+        << QByteArray("s") << QByteArray("k") << highBytes << QByteArray("s") << QByteArray("k");
     QTest::newRow("equals signs and brackets in value")
         << QByteArray("s") << QByteArray("k") << QByteArray("a=b]c[d") << QByteArray("s")
         << QByteArray("k");
@@ -388,15 +384,15 @@ void tst_IniProfile::writeEdits_data()
         << QByteArray("USER") << QByteArray("password") << QByteArray("new")
         << QByteArray("; head\r\n\r\n[user]\r\nPassWord=new\r\n; note\r\ntest1=1\r\n\r\n"
                       "[other]\r\npassword=x\r\n");
-    QTest::newRow("replace keeps LF") << true << QByteArray("[a]\nk=1\nj=2\n") << QByteArray("a")
-                                      << QByteArray("k") << QByteArray("22")
-                                      << QByteArray("[a]\nk=22\nj=2\n");
-    QTest::newRow("replace keeps CR") << true << QByteArray("[a]\rk=1\rj=2\r") << QByteArray("a")
-                                      << QByteArray("k") << QByteArray("22")
-                                      << QByteArray("[a]\rk=22\rj=2\r");
+    QTest::newRow("replace keeps LF")
+        << true << QByteArray("[a]\nk=1\nj=2\n") << QByteArray("a") << QByteArray("k")
+        << QByteArray("22") << QByteArray("[a]\nk=22\nj=2\n");
+    QTest::newRow("replace keeps CR")
+        << true << QByteArray("[a]\rk=1\rj=2\r") << QByteArray("a") << QByteArray("k")
+        << QByteArray("22") << QByteArray("[a]\rk=22\rj=2\r");
     QTest::newRow("replace last line without line end")
-        << true << QByteArray("[a]\r\nk=1") << QByteArray("a") << QByteArray("k")
-        << QByteArray("9") << QByteArray("[a]\r\nk=9");
+        << true << QByteArray("[a]\r\nk=1") << QByteArray("a") << QByteArray("k") << QByteArray("9")
+        << QByteArray("[a]\r\nk=9");
     QTest::newRow("replace line without equals sign")
         << true << QByteArray("[a]\r\n bare \r\n") << QByteArray("a") << QByteArray("BARE")
         << QByteArray("v") << QByteArray("[a]\r\nbare=v\r\n");
@@ -423,18 +419,17 @@ void tst_IniProfile::writeEdits_data()
         << QByteArray("k") << QByteArray("v")
         << QByteArray("[a] note\r\nk=v\r\n; c\r\n\r\n[b]\r\nx=1\r\n");
     QTest::newRow("insert after key at end of file")
-        << true << QByteArray("[a]\r\nk=1") << QByteArray("a") << QByteArray("n")
-        << QByteArray("v") << QByteArray("[a]\r\nk=1\r\nn=v\r\n");
+        << true << QByteArray("[a]\r\nk=1") << QByteArray("a") << QByteArray("n") << QByteArray("v")
+        << QByteArray("[a]\r\nk=1\r\nn=v\r\n");
     QTest::newRow("insert after header at end of file")
         << true << QByteArray("[a]") << QByteArray("a") << QByteArray("k") << QByteArray("v")
         << QByteArray("[a]\r\nk=v\r\n");
-    QTest::newRow("insert after CR line") << true << QByteArray("[a]\rk=1\r") << QByteArray("a")
-                                          << QByteArray("n") << QByteArray("v")
-                                          << QByteArray("[a]\rk=1\rn=v\r\n");
+    QTest::newRow("insert after CR line")
+        << true << QByteArray("[a]\rk=1\r") << QByteArray("a") << QByteArray("n") << QByteArray("v")
+        << QByteArray("[a]\rk=1\rn=v\r\n");
     QTest::newRow("insert into first of duplicate sections")
-        << true << QByteArray("[a]\r\nx=1\r\n[A]\r\ny=2\r\n") << QByteArray("a")
-        << QByteArray("y") << QByteArray("3")
-        << QByteArray("[a]\r\nx=1\r\ny=3\r\n[A]\r\ny=2\r\n");
+        << true << QByteArray("[a]\r\nx=1\r\n[A]\r\ny=2\r\n") << QByteArray("a") << QByteArray("y")
+        << QByteArray("3") << QByteArray("[a]\r\nx=1\r\ny=3\r\n[A]\r\ny=2\r\n");
     QTest::newRow("comment is not replaced")
         << true << QByteArray("[a]\r\n;k=1\r\n") << QByteArray("a") << QByteArray("k")
         << QByteArray("2") << QByteArray("[a]\r\nk=2\r\n;k=1\r\n");
@@ -449,23 +444,23 @@ void tst_IniProfile::writeEdits_data()
         << true << QByteArray("[a]\r\nk=1\r\n") << QByteArray("b") << QByteArray("k")
         << QByteArray("v") << QByteArray("[a]\r\nk=1\r\n[b]\r\nk=v\r\n");
     QTest::newRow("new section without final line end")
-        << true << QByteArray("[a]\r\nk=1") << QByteArray("b") << QByteArray("k")
-        << QByteArray("v") << QByteArray("[a]\r\nk=1\r\n[b]\r\nk=v\r\n");
+        << true << QByteArray("[a]\r\nk=1") << QByteArray("b") << QByteArray("k") << QByteArray("v")
+        << QByteArray("[a]\r\nk=1\r\n[b]\r\nk=v\r\n");
     QTest::newRow("new section after blank lines")
         << true << QByteArray("[a]\r\nk=1\r\n\r\n\r\n") << QByteArray("b") << QByteArray("k")
         << QByteArray("v") << QByteArray("[a]\r\nk=1\r\n\r\n\r\n[b]\r\nk=v\r\n");
     QTest::newRow("new section after LF lines")
-        << true << QByteArray("[a]\nk=1\n") << QByteArray("b") << QByteArray("k")
-        << QByteArray("v") << QByteArray("[a]\nk=1\n[b]\r\nk=v\r\n");
+        << true << QByteArray("[a]\nk=1\n") << QByteArray("b") << QByteArray("k") << QByteArray("v")
+        << QByteArray("[a]\nk=1\n[b]\r\nk=v\r\n");
     QTest::newRow("new section after comment without line end")
-        << true << QByteArray("[a]\r\n; c") << QByteArray("b") << QByteArray("k")
-        << QByteArray("v") << QByteArray("[a]\r\n; c\r\n[b]\r\nk=v\r\n");
+        << true << QByteArray("[a]\r\n; c") << QByteArray("b") << QByteArray("k") << QByteArray("v")
+        << QByteArray("[a]\r\n; c\r\n[b]\r\nk=v\r\n");
     QTest::newRow("new section when the name is only before sections")
-        << true << QByteArray("b=1\r\n") << QByteArray("b") << QByteArray("b")
-        << QByteArray("2") << QByteArray("b=1\r\n[b]\r\nb=2\r\n");
-    QTest::newRow("new section in empty file") << true << QByteArray() << QByteArray("b")
-                                               << QByteArray("k") << QByteArray("v")
-                                               << QByteArray("[b]\r\nk=v\r\n");
+        << true << QByteArray("b=1\r\n") << QByteArray("b") << QByteArray("b") << QByteArray("2")
+        << QByteArray("b=1\r\n[b]\r\nb=2\r\n");
+    QTest::newRow("new section in empty file")
+        << true << QByteArray() << QByteArray("b") << QByteArray("k") << QByteArray("v")
+        << QByteArray("[b]\r\nk=v\r\n");
     QTest::newRow("new file") << false << QByteArray() << QByteArray("b") << QByteArray("k")
                               << QByteArray("v") << QByteArray("[b]\r\nk=v\r\n");
     QTest::newRow("new names stored without blanks")
@@ -499,9 +494,8 @@ void tst_IniProfile::eraseSection_data()
     QTest::newRow("middle section, comments and blank lines stay")
         << QByteArray("[a]\r\nx=1\r\n[b]\r\n; keep\r\ny=2\r\n\r\nz=3\r\n[c]\r\nw=4\r\n")
         << QByteArray("B") << QByteArray("[a]\r\nx=1\r\n; keep\r\n\r\n[c]\r\nw=4\r\n");
-    QTest::newRow("first of duplicate sections")
-        << QByteArray("[a]\r\nx=1\r\n[A]\r\ny=2\r\n") << QByteArray("a")
-        << QByteArray("[A]\r\ny=2\r\n");
+    QTest::newRow("first of duplicate sections") << QByteArray("[a]\r\nx=1\r\n[A]\r\ny=2\r\n")
+                                                 << QByteArray("a") << QByteArray("[A]\r\ny=2\r\n");
     QTest::newRow("last section without line end")
         << QByteArray("[a]\r\nx=1\r\n[b]\r\ny=2") << QByteArray("b")
         << QByteArray("[a]\r\nx=1\r\n");
@@ -606,9 +600,11 @@ void tst_IniProfile::refusals_data()
             << "file" << op << QByteArray("a") << QByteArray(";k") << QByteArray("v");
     }
     QTest::newRow("eraseSection: folder in place of the file")
-        << "folder" << "eraseSection" << QByteArray("a") << QByteArray() << QByteArray();
+        << "folder"
+        << "eraseSection" << QByteArray("a") << QByteArray() << QByteArray();
     QTest::newRow("eraseSection: read-only file")
-        << "read-only" << "eraseSection" << QByteArray("a") << QByteArray() << QByteArray();
+        << "read-only"
+        << "eraseSection" << QByteArray("a") << QByteArray() << QByteArray();
 }
 
 void tst_IniProfile::refusals()
@@ -692,7 +688,7 @@ void tst_IniProfile::writeManyMatchesSingleWrites_data()
     QTest::newRow("same key twice, case mixed")
         << true << QByteArray("[s]\r\nk=0\r\n")
         << QList<IniProfile::Entry>{{"S", "K", "1"}, {"s", "new", "2"}, {"s", "k", "3"},
-                                    {"t", "a", "4"}, {"T", "A", "5"}, {"S", "NEW", "6"}};
+                                    {"t", "a", "4"}, {"T", "A", "5"},   {"S", "NEW", "6"}};
     QTest::newRow("into first of duplicate sections")
         << true << QByteArray("[d]\nx=1\n; c\n[D]\ny=2\n")
         << QList<IniProfile::Entry>{{"d", "y", "3"}, {"D", "x", "4"}, {"e", "z", "5"},
@@ -731,7 +727,8 @@ void tst_IniProfile::writeManyMatchesOnRandomFiles()
             QByteArray section = "s" + QByteArray::number(rng.bounded(80 + round * 20));
             if (rng.bounded(2))
                 section = section.toUpper();
-            const QByteArray key = (rng.bounded(2) ? "k" : "K") + QByteArray::number(rng.bounded(70));
+            const QByteArray key =
+                (rng.bounded(2) ? "k" : "K") + QByteArray::number(rng.bounded(70));
             entries.append({section, key, QByteArray::number(i)});
         }
         const QString batched = path(QStringLiteral("batched.ini"));
@@ -760,7 +757,8 @@ void tst_IniProfile::nothingCachedBetweenCalls()
     QVERIFY(putFile(path(), fileBytes(path()) + "; added by hand\r\n[b]\r\nx=9\r\n"));
     QCOMPARE(IniProfile::read(path(), "b", "x", Missing), QByteArray("9"));
     IniProfile::write(path(), "a", "j", "2");
-    QCOMPARE(fileBytes(path()), QByteArray("[a]\r\nk=1\r\nj=2\r\n; added by hand\r\n[b]\r\nx=9\r\n"));
+    QCOMPARE(fileBytes(path()),
+             QByteArray("[a]\r\nk=1\r\nj=2\r\n; added by hand\r\n[b]\r\nx=9\r\n"));
     QVERIFY(QFile::remove(path()));
     QCOMPARE(IniProfile::read(path(), "a", "k", Missing), Missing);
     IniProfile::write(path(), "b", "x", "3");

@@ -63,14 +63,14 @@ void tst_Paths::findsOtherCase_data()
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("found");
 
-    QTest::newRow("test file, other case") << QByteArray("\\data\\tests\\Test3.ini")
-                                           << QStringLiteral("data/tests/test3.ini");
+    QTest::newRow("test file, other case")
+        << QByteArray("\\data\\tests\\Test3.ini") << QStringLiteral("data/tests/test3.ini");
     QTest::newRow("all capitals") << QByteArray("\\DATA\\TESTS\\TEST3.INI")
                                   << QStringLiteral("data/tests/test3.ini");
-    QTest::newRow("plain relative name") << QByteArray("Data\\Prezent\\1.ppsx")
-                                         << QStringLiteral("data/prezent/1.ppsx");
-    QTest::newRow("settings file") << QByteArray("data\\info\\tumb.db")
-                                   << QStringLiteral("data/info/tumb.db");
+    QTest::newRow("plain relative name")
+        << QByteArray("Data\\Prezent\\1.ppsx") << QStringLiteral("data/prezent/1.ppsx");
+    QTest::newRow("settings file")
+        << QByteArray("data\\info\\tumb.db") << QStringLiteral("data/info/tumb.db");
     QTest::newRow("Cyrillic folder in small letters")
         << QByteArray("\\\xEB\xE5\xEA\xF6\xE8\xE8\\\xD2\xC5\xCC\xC0.htm")
         << QStringLiteral("Лекции/Тема.htm");
@@ -79,14 +79,14 @@ void tst_Paths::findsOtherCase_data()
         << QStringLiteral("Лекции/Тема.htm");
     QTest::newRow("small yo for capital yo")
         << QByteArray("\\\xB8\xEB\xEA\xE0\\A.TXT") << QStringLiteral("Ёлка/a.txt");
-    QTest::newRow("exact spelling wins, capital") << QByteArray("\\both\\Exact.txt")
-                                                  << QStringLiteral("both/Exact.txt");
-    QTest::newRow("exact spelling wins, small") << QByteArray("\\both\\exact.txt")
-                                                << QStringLiteral("both/exact.txt");
+    QTest::newRow("exact spelling wins, capital")
+        << QByteArray("\\both\\Exact.txt") << QStringLiteral("both/Exact.txt");
+    QTest::newRow("exact spelling wins, small")
+        << QByteArray("\\both\\exact.txt") << QStringLiteral("both/exact.txt");
     QTest::newRow("dot and dot-dot") << QByteArray("\\Data\\.\\Info\\..\\Tests\\TEST3.ini")
                                      << QStringLiteral("data/tests/test3.ini");
-    QTest::newRow("doubled backslash") << QByteArray("\\data\\\\tests\\test3.ini")
-                                       << QStringLiteral("data/tests/test3.ini");
+    QTest::newRow("doubled backslash")
+        << QByteArray("\\data\\\\tests\\test3.ini") << QStringLiteral("data/tests/test3.ini");
 }
 
 void tst_Paths::findsOtherCase()
@@ -106,9 +106,9 @@ void tst_Paths::newNameKeepsGivenSpelling_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("folder");
 
-    QTest::newRow("new file in found folder") << QByteArray("\\DATA\\Tests\\New.ini")
-                                              << QStringLiteral("data/tests/New.ini")
-                                              << QStringLiteral("data/tests");
+    QTest::newRow("new file in found folder")
+        << QByteArray("\\DATA\\Tests\\New.ini") << QStringLiteral("data/tests/New.ini")
+        << QStringLiteral("data/tests");
     QTest::newRow("new file in working directory")
         << QByteArray("\\Users.ini") << QStringLiteral("Users.ini") << QString();
     QTest::newRow("missing folder keeps its spelling and the rest")
