@@ -34,13 +34,15 @@ QFont Look::font(const QString &face, int pixelHeight, bool bold, bool italic)
     QFont f(face);
     // Faces of the original desktop that this machine usually lacks.
     if (face == QLatin1String("MS Sans Serif"))
-        f.setFamilies({face, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"),
+        f.setFamilies({face, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Nimbus Sans"),
+                       QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
                        QStringLiteral("Sans Serif")});
     else if (face == QLatin1String("Times New Roman"))
-        f.setFamilies({face, QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif"),
-                       QStringLiteral("Serif")});
+        f.setFamilies({face, QStringLiteral("Nimbus Roman"), QStringLiteral("Liberation Serif"),
+                       QStringLiteral("DejaVu Serif"), QStringLiteral("Serif")});
     else if (face == QLatin1String("Georgia"))
-        f.setFamilies({face, QStringLiteral("DejaVu Serif"), QStringLiteral("Serif")});
+        f.setFamilies({face, QStringLiteral("C059"), QStringLiteral("DejaVu Serif"),
+                       QStringLiteral("Serif")});
     f.setPixelSize(pixelHeight);
     f.setBold(bold);
     f.setItalic(italic);

@@ -1,6 +1,7 @@
 #include "CodePage.h"
 #include "Look.h"
 #include "Store.h"
+#include "ModalAnswerer.h"
 #include "TForm2.h"
 #include "TestFile.h"
 
@@ -19,40 +20,6 @@
 
 namespace {
 
-// Answers every message box that comes up while it lives and remembers what
-// each one said.
-class BoxAnswerer : public QObject
-{
-public:
-    struct Seen
-    {
-        QMessageBox::Icon icon;
-        QString text;
-    };
-
-    BoxAnswerer()
-    {
-        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
-        m_timer.start(10);
-    }
-
-    QList<Seen> seen;
-
-private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        seen.append({box->icon(), box->text()});
-        if (QAbstractButton *ok = box->button(QMessageBox::Ok))
-            ok->click();
-        else
-            box->reject();
-    }
-
-    QTimer m_timer;
-};
 
 // A question source of n question lines, each with answers A … E of which
 // the one at (k mod 5) is marked.
@@ -101,7 +68,7 @@ private slots:
 
 private:
     QString writeSource(const QString &relativePath, const QByteArray &bytes);
-    void convert(TForm2 &form, BoxAnswerer &boxes);
+    void convert(TForm2 &form, ModalAnswerer &boxes);
     QStringList iniFilesBelow(const QString &dir) const;
 
     QTemporaryDir *m_dir = nullptr;
@@ -134,11 +101,11 @@ QString tst_TForm2::writeSource(const QString &relativePath, const QByteArray &b
     return path;
 }
 
-void tst_TForm2::convert(TForm2 &form, BoxAnswerer &boxes)
+void tst_TForm2::convert(TForm2 &form, ModalAnswerer &boxes)
 {
-    const qsizetype before = boxes.seen.size();
+    const qsizetype before = boxes.texts.size();
     QTest::mouseClick(form.Button1, Qt::LeftButton);
-    QTRY_COMPARE(boxes.seen.size(), before + 1);
+    QTRY_COMPARE(boxes.texts.size(), before + 1);
 }
 
 QStringList tst_TForm2::iniFilesBelow(const QString &dir) const
@@ -268,7 +235,7 @@ void tst_TForm2::workingDirectorySavedAtShowRestoredAtClose()
 void tst_TForm2::confirmedFileIsConvertedBesideTheSource()
 {
     const QString source = writeSource(QStringLiteral("sources/eleven.txt"), makeSource(11));
-    BoxAnswerer boxes;
+    ModalAnswerer boxes(QMessageBox::Ok);
     TForm2 form;
     int asked = 0;
     form.chooseFile = [&] {
@@ -287,8 +254,8 @@ void tst_TForm2::confirmedFileIsConvertedBesideTheSource()
     QCOMPARE(QDir::currentPath(), m_work + QStringLiteral("/sources"));
 
     convert(form, boxes);
-    QCOMPARE(boxes.seen.last().icon, QMessageBox::Information);
-    QCOMPARE(boxes.seen.last().text, QStringLiteral("Создание тестов успешно завершено."));
+    QCOMPARE(boxes.icons.last(), QMessageBox::Information);
+    QCOMPARE(boxes.texts.last(), QStringLiteral("Создание тестов успешно завершено."));
     QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №11"));
     QVERIFY(form.Label1->width() >= form.Label1->sizeHint().width());
 
@@ -409,7 +376,7 @@ void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing()
     QFETCH(QString, message);
     QDir().mkpath(m_work + QStringLiteral("/folder"));
 
-    BoxAnswerer boxes;
+    ModalAnswerer boxes(QMessageBox::Ok);
     TForm2 form;
     form.chooseFile = [&] { return m_work + QLatin1Char('/') + path; };
     form.show();
@@ -418,9 +385,9 @@ void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing()
     form.Edit9->setText(QStringLiteral("Test1"));
 
     convert(form, boxes);
-    QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen.last().icon, QMessageBox::Critical);
-    QCOMPARE(boxes.seen.last().text, message);
+    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.icons.last(), QMessageBox::Critical);
+    QCOMPARE(boxes.texts.last(), message);
     QCOMPARE(form.Label1->text(), QStringLiteral("Номера вопросов"));
     QCOMPARE(iniFilesBelow(m_work), QStringList());
     QCOMPARE(form.Edit8->text(), QStringLiteral("Edit8"));
@@ -431,17 +398,17 @@ void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing()
 void tst_TForm2::refusedWriteShowsError()
 {
     const QString source = writeSource(QStringLiteral("q.txt"), makeSource(3));
-    BoxAnswerer boxes;
+    ModalAnswerer boxes(QMessageBox::Ok);
     TForm2 form;
     form.show();
     form.Edit9->setText(QStringLiteral("nowhere\\Test1"));
     form.Edit10->setText(source);
 
     convert(form, boxes);
-    QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen.last().icon, QMessageBox::Critical);
-    QVERIFY2(boxes.seen.last().text.startsWith(QLatin1String("Unable to write to")),
-             qPrintable(boxes.seen.last().text));
+    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.icons.last(), QMessageBox::Critical);
+    QVERIFY2(boxes.texts.last().startsWith(QLatin1String("Unable to write to")),
+             qPrintable(boxes.texts.last()));
     QCOMPARE(iniFilesBelow(m_work), QStringList());
     // The slots stay as they were: the next conversion starts over.
     QCOMPARE(form.Edit1->text(), QStringLiteral("Edit1"));
@@ -451,12 +418,12 @@ void tst_TForm2::refusedWriteShowsError()
 void tst_TForm2::promptAsNameNamesTheFile()
 {
     writeSource(QStringLiteral("q.txt"), makeSource(3));
-    BoxAnswerer boxes;
+    ModalAnswerer boxes(QMessageBox::Ok);
     TForm2 form;
     form.show();
     form.Edit10->setText(QStringLiteral("q.txt"));
     convert(form, boxes);
-    QCOMPARE(boxes.seen.last().icon, QMessageBox::Information);
+    QCOMPARE(boxes.icons.last(), QMessageBox::Information);
     QCOMPARE(iniFilesBelow(m_work),
              QStringList{m_work + QStringLiteral("/Введите название теста (Test1-Test10).ini")});
     form.close();
@@ -465,7 +432,7 @@ void tst_TForm2::promptAsNameNamesTheFile()
 void tst_TForm2::textsSurviveCloseAndReopen()
 {
     const QString source = writeSource(QStringLiteral("src/q.txt"), makeSource(4));
-    BoxAnswerer boxes;
+    ModalAnswerer boxes(QMessageBox::Ok);
     TForm2 form;
     form.chooseFile = [&] { return source; };
     form.show();
@@ -497,7 +464,7 @@ void tst_TForm2::secondConversionInheritsSlots()
                                              "Конец\r\n"));
     const QString secondPath = writeSource(QStringLiteral("second.txt"), second);
 
-    BoxAnswerer boxes;
+    ModalAnswerer boxes(QMessageBox::Ok);
     TForm2 form;
     form.show();
     form.Edit9->setText(QStringLiteral("One"));
@@ -509,7 +476,7 @@ void tst_TForm2::secondConversionInheritsSlots()
     form.Edit9->setText(QStringLiteral("Two"));
     form.Edit10->setText(secondPath);
     convert(form, boxes);
-    QCOMPARE(boxes.seen.size(), 2);
+    QCOMPARE(boxes.texts.size(), 2);
     QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №2"));
 
     const TestFile two = TestFile::atRelativeName("\\Two.ini");

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 // Answers the message boxes a window opens modally during a test: it polls
-// for the active modal widget, notes the box's text and presses the button
+// for a visible message box, notes the box's text and presses the button
 // given. Other modal windows are closed with reject when closeOthers is set.
 class ModalAnswerer : public QObject
 {

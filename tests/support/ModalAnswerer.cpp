@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QWidget>
 
 ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer, QObject *parent)
     : QObject(parent), m_answer(answer)
@@ -13,8 +14,14 @@ ModalAnswerer::ModalAnswerer(QMessageBox::StandardButton answer, QObject *parent
 
 void ModalAnswerer::poll()
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible())
+    // The box is looked for among the visible windows: the offscreen platform
+    // does not always report it as the active modal widget.
+    QMessageBox *box = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *candidate = qobject_cast<QMessageBox *>(w); candidate && candidate->isVisible())
+            box = candidate;
+    }
+    if (!box)
         return;
     texts.append(box->text());
     icons.append(box->icon());
