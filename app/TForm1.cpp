@@ -2,15 +2,23 @@
 
 #include "AccessKeys.h"
 #include "Accounts.h"
+#include "AnswerButton.h"
 #include "CodePage.h"
+#include "Grading.h"
 #include "CourseInfo.h"
 #include "HandlerGuard.h"
+#include "LogPanel.h"
 #include "LoginPanel.h"
 #include "Look.h"
 #include "PageDisplay.h"
 #include "ProgressPanel.h"
 #include "SettingsPanel.h"
+#include "Paths.h"
+#include "RuntimeError.h"
 #include "Store.h"
+#include "TestFile.h"
+#include "TestLog.h"
+#include "TestPanel.h"
 #include "TForm5.h"
 #include "TOKRightDlg.h"
 #include "UnlockTable.h"
@@ -19,6 +27,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
@@ -177,6 +187,19 @@ void TForm1::buildPanelControls()
     settings = std::make_unique<SettingsPanel>(Panel7, CourseInfo::Title);
     connectButton(settings->SpeedButton7, &TForm1::SpeedButton7Click);
     connectButton(settings->SpeedButton6, &TForm1::SpeedButton6Click);
+
+    test = new TestPanel(Panel3);
+    void (TForm1::*const answers[])() = {
+        &TForm1::RadioButton1DblClick, &TForm1::RadioButton2DblClick,
+        &TForm1::RadioButton3DblClick, &TForm1::RadioButton4DblClick,
+        &TForm1::RadioButton5DblClick};
+    for (int i = 1; i <= TestPanel::AnswerCount; ++i) {
+        const auto handler = answers[i - 1];
+        connect(test->answerButton(i), &AnswerButton::doubleClicked, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    }
+
+    log = std::make_unique<LogPanel>(Panel6);
 
     progress = std::make_unique<ProgressPanel>(Panel2);
     connectButton(progress->SpeedButton4, &TForm1::SpeedButton4Click);
@@ -550,6 +573,7 @@ void TForm1::NiClick()
 void TForm1::N30Click()
 {
     applySwitch(PanelSwitch::Command::TestLog);
+    log->load(adminSettings.logName);
 }
 
 void TForm1::NtunClick()
@@ -559,8 +583,10 @@ void TForm1::NtunClick()
 
 void TForm1::nredClick()
 {
-    if (Form2)
-        Form2->exec();
+    if (!Form2)
+        return;
+    Form2->setWindowTitle(CodePage::toUnicode(userName));
+    Form2->exec();
 }
 
 void TForm1::startTest(const char *name)
@@ -621,5 +647,113 @@ void TForm1::test10Click()
 
 void TForm1::Button2Click()
 {
+    // A test that could not be scored is not started: without its file the
+    // questions would be the missing-value marker, and without a count of at
+    // least one the grade would divide by nothing.
+    const TestFile file(testName);
+    QString problem;
+    if (!QFileInfo(Paths::resolve(file.relativeName())).isFile()) {
+        problem = u"файл теста не найден"_s;
+    } else {
+        int count = 0;
+        try {
+            count = file.count();
+        } catch (const RuntimeError &) {
+            count = 0;
+        }
+        if (count < 1)
+            problem = u"в файле теста не указано число вопросов"_s;
+    }
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(),
+                             u"Тест %1 не может быть начат: %2."_s.arg(
+                                 CodePage::toUnicode(testName), problem));
+        return;
+    }
+
+    Tag = 1;
+    rightCount = 0;
+    Edit1->setText(CodePage::toUnicode(testName));
+    test->startLook();
     applySwitch(PanelSwitch::Command::TestStart);
+    showQuestion(Tag);
+}
+
+void TForm1::showQuestion(int k)
+{
+    const TestFile file(testName);
+    std::array<QByteArray, TestPanel::AnswerCount> answers;
+    for (int i = 1; i <= TestPanel::AnswerCount; ++i)
+        answers[i - 1] = file.answer(k, i);
+    test->showQuestion(file.question(k), answers);
+}
+
+void TForm1::answer(const char *button)
+{
+    chosenAnswer = QByteArray(button);
+    RadioButton6DblClick();
+}
+
+void TForm1::RadioButton1DblClick()
+{
+    answer("RadioButton1");
+}
+
+void TForm1::RadioButton2DblClick()
+{
+    answer("RadioButton2");
+}
+
+void TForm1::RadioButton3DblClick()
+{
+    answer("RadioButton3");
+}
+
+void TForm1::RadioButton4DblClick()
+{
+    answer("RadioButton4");
+}
+
+void TForm1::RadioButton5DblClick()
+{
+    answer("RadioButton5");
+}
+
+void TForm1::RadioButton6DblClick()
+{
+    const TestFile file(testName);
+    if (chosenAnswer.right(1) == file.rightAnswer(Tag))
+        ++rightCount;
+    ++Tag;
+    const int count = file.count();
+    if (count < 1)
+        throw RuntimeError(u"Число вопросов теста %1 неверно: %2"_s.arg(
+            CodePage::toUnicode(testName), QString::number(count)));
+    if (Tag <= count) {
+        showQuestion(Tag);
+        return;
+    }
+    finishTest(count);
+}
+
+void TForm1::finishTest(int count)
+{
+    const int grade = Grading::grade(rightCount, count);
+    const int k = testName.mid(4).toInt();
+    if (k >= 1 && k <= Accounts::TestCount)
+        scores[k - 1] = quint8(grade);
+    Edit1->setText(QString::number(grade));
+    const QByteArray line = TestLog::line(userName, QDateTime::currentDateTime(), testName, grade);
+    Edit1->setText(CodePage::toUnicode(line));
+    TestLog::append(adminSettings.logName, line);
+
+    NiClick();
+    for (int j = 1; j <= Accounts::TestCount; ++j) {
+        if (scores[j - 1] >= Grading::PassGrade)
+            enable(Accounts::testKey(j), true);
+    }
+    // The administrator has no record among the users; only a student's
+    // grades are stored.
+    if (writeBack)
+        Accounts::writeScores(userName, scores);
 }

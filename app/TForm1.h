@@ -14,10 +14,12 @@
 #include <initializer_list>
 #include <memory>
 
+class LogPanel;
 class LoginPanel;
 class PageDisplay;
 class ProgressPanel;
 class SettingsPanel;
+class TestPanel;
 class QAbstractButton;
 class QAction;
 class QDialog;
@@ -96,6 +98,9 @@ public:
     std::unique_ptr<LoginPanel> login;       // the controls of Panel4
     std::unique_ptr<SettingsPanel> settings; // the controls of Panel7
     std::unique_ptr<ProgressPanel> progress; // the controls of Panel2
+    std::unique_ptr<LogPanel> log;           // the memo of Panel6
+    TestPanel *test = nullptr;               // the controls of Panel3, owned by it
+    QByteArray chosenAnswer;                 // the answer button double-clicked last
 
     QDialog *Form2 = nullptr;
     TOKRightDlg *OKRightDlg = nullptr;
@@ -138,8 +143,15 @@ public slots:
     void test10Click();
 
     // The test start: the test menu entries set testName and trigger the
-    // hidden button; the test run fills the test panel from here.
-    virtual void Button2Click();
+    // hidden button.
+    void Button2Click();
+    void RadioButton1DblClick();
+    void RadioButton2DblClick();
+    void RadioButton3DblClick();
+    void RadioButton4DblClick();
+    void RadioButton5DblClick();
+    // The answer routine the five answer buttons share.
+    void RadioButton6DblClick();
 
 signals:
     // The window has closed for good; the program ends with it.
@@ -155,6 +167,9 @@ private:
     void addMenuLevel(const QString &parent, QWidget *container);
     void runEntry(const MenuTree::Entry &entry);
     void startTest(const char *name);
+    void answer(const char *button);
+    void showQuestion(int k);
+    void finishTest(int count);
     void fitOuterSize();
     void buildPanelControls();
     void connectButton(QAbstractButton *button, void (TForm1::*handler)());

@@ -1,5 +1,6 @@
 #include "ProgramStart.h"
 #include "TForm1.h"
+#include "TForm2.h"
 #include "TForm3.h"
 #include "TForm5.h"
 #include "TOKRightDlg.h"
@@ -20,8 +21,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     TForm1 form1;
-    // Form2, the test authoring tool, is created here, second, and handed to
-    // the main window with form1.setAuthoringWindow().
+    TForm2 form2(&form1);
+    form1.setAuthoringWindow(&form2);
     TForm3 form3(&form1);
     TOKRightDlg okRightDlg;
     TForm5 form5;
