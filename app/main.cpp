@@ -6,6 +6,8 @@
 #include "TOKRightDlg.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -16,6 +18,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("coursebook"));
+    // The program speaks Russian, its standard dialogs' buttons included.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
     // Only the main window ends the program; the title page, the about and
     // the author window close without ending anything.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,6 @@
 # The sample installation's test files are built from its question sources,
 # never committed: build/course/data/tests/test1.ini ...
-file(GLOB course_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/sources/test*.txt)
+file(GLOB course_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/course/sources/test*.txt)
 set(tests_dir ${CMAKE_BINARY_DIR}/course/data/tests)
 set(course_tests)
 foreach(source ${course_sources})
