@@ -1,3 +1,4 @@
+#include "TempWorkDir.h"
 #include "Accounts.h"
 #include "RuntimeError.h"
 #include "Store.h"
@@ -5,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 // Registration, login checks and removal as the login panel and the
 // administrator's tool run them, on the files they leave behind.
@@ -31,28 +32,18 @@ private slots:
     void registrationStopsAtRefusedListWrite();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldDir;
-    QByteArray readFile(const QString &name) const;
+    std::unique_ptr<TempWorkDir> m_dir;
 };
 
 void tst_Accounts::init()
 {
-    m_dir = new QTemporaryDir;
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
+    m_dir = std::make_unique<TempWorkDir>();
+    QVERIFY(m_dir->isValid());
 }
 
 void tst_Accounts::cleanup()
 {
-    QDir::setCurrent(m_oldDir);
-    delete m_dir;
-}
-
-QByteArray tst_Accounts::readFile(const QString &name) const
-{
-    QFile f(m_dir->filePath(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    m_dir.reset();
 }
 
 void tst_Accounts::registrationWritesPasswordGradesAndList()
@@ -60,13 +51,13 @@ void tst_Accounts::registrationWritesPasswordGradesAndList()
     const QByteArray name = "\xc8\xe2\xe0\xed";
     const QList<QByteArray> list = Accounts::registerUser(name, "pw 1");
     QCOMPARE(list, QList<QByteArray>{name});
-    QCOMPARE(readFile("users"), name + "\r\n");
+    QCOMPARE(m_dir->read("users"), name + "\r\n");
     QCOMPARE(Store::read(name, "password", Accounts::UsersIni), QByteArray("pw 1"));
     QCOMPARE(Store::read(name, "test1", Accounts::UsersIni), QByteArray("1"));
     for (int k = 2; k <= 12; ++k)
         QCOMPARE(Store::read(name, Accounts::testKey(k), Accounts::UsersIni), QByteArray("0"));
     // The keys stand in the order of registration.
-    const QByteArray ini = readFile("users.ini");
+    const QByteArray ini = m_dir->read("users.ini");
     QVERIFY(ini.startsWith("[" + name + "]\r\npassword="));
     QVERIFY(ini.indexOf("test1=") < ini.indexOf("test2="));
     QVERIFY(ini.indexOf("test11=") < ini.indexOf("test12="));
@@ -167,7 +158,7 @@ void tst_Accounts::removalWorksWithoutListEntry()
     QCOMPARE(Accounts::removeUser("ANNA"), QList<QByteArray>{"boris"});
     QVERIFY(!Accounts::storedPassword("anna").has_value());
     QCOMPARE(Accounts::storedPassword("boris"), std::optional<QByteArray>("2"));
-    QCOMPARE(readFile("users"), QByteArray("boris\r\n"));
+    QCOMPARE(m_dir->read("users"), QByteArray("boris\r\n"));
 }
 
 void tst_Accounts::writeScoresFindsSectionInAnyCase()
@@ -180,7 +171,7 @@ void tst_Accounts::writeScoresFindsSectionInAnyCase()
     QCOMPARE(Store::read("anna", "test1", Accounts::UsersIni), QByteArray("5"));
     QCOMPARE(Store::read("anna", "test3", Accounts::UsersIni), QByteArray("3"));
     QCOMPARE(Store::read("anna", "test12", Accounts::UsersIni), QByteArray("0"));
-    QVERIFY(!readFile("users.ini").contains("[ANNA]"));
+    QVERIFY(!m_dir->read("users.ini").contains("[ANNA]"));
 }
 
 void tst_Accounts::registrationStopsAtRefusedListWrite()

@@ -1,10 +1,11 @@
+#include "TempWorkDir.h"
 #include "AdminSettings.h"
 #include "RuntimeError.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 class tst_AdminSettings : public QObject
 {
@@ -24,31 +25,25 @@ private slots:
     void refusedWriteLeavesOldFile();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldDir;
+    std::unique_ptr<TempWorkDir> m_dir;
     QString settingsPath() const { return m_dir->filePath("data/info/tumb.db"); }
     void writeSettings(const QByteArray &data);
 };
 
 void tst_AdminSettings::init()
 {
-    m_dir = new QTemporaryDir;
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
+    m_dir = std::make_unique<TempWorkDir>();
+    QVERIFY(m_dir->isValid());
 }
 
 void tst_AdminSettings::cleanup()
 {
-    QDir::setCurrent(m_oldDir);
-    delete m_dir;
+    m_dir.reset();
 }
 
 void tst_AdminSettings::writeSettings(const QByteArray &data)
 {
-    QDir(m_dir->path()).mkpath("data/info");
-    QFile f(settingsPath());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
+    QVERIFY(m_dir->write("data/info/tumb.db", data));
 }
 
 void tst_AdminSettings::parse_data()

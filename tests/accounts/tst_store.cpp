@@ -1,9 +1,10 @@
+#include "TempWorkDir.h"
 #include "Store.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 class tst_Store : public QObject
 {
@@ -24,30 +25,18 @@ private slots:
     void unquotedValuesReadAsStored();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldDir;
-    QByteArray fileBytes(const QString &name) const;
+    std::unique_ptr<TempWorkDir> m_dir;
 };
 
 void tst_Store::init()
 {
-    m_dir = new QTemporaryDir;
+    m_dir = std::make_unique<TempWorkDir>();
     QVERIFY(m_dir->isValid());
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
 }
 
 void tst_Store::cleanup()
 {
-    QDir::setCurrent(m_oldDir);
-    delete m_dir;
-    m_dir = nullptr;
-}
-
-QByteArray tst_Store::fileBytes(const QString &name) const
-{
-    QFile f(m_dir->filePath(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    m_dir.reset();
 }
 
 void tst_Store::cryptIsItsOwnInverseForEveryByte()
@@ -116,7 +105,7 @@ void tst_Store::missingEntriesReadAsMarker()
 void tst_Store::writeToNewUserCreatesSectionWithThatKey()
 {
     Store::write("anna", "test3", "4", "\\users.ini");
-    QCOMPARE(fileBytes("users.ini"), "[anna]\r\ntest3=" + Store::encode("4") + "\r\n");
+    QCOMPARE(m_dir->read("users.ini"), "[anna]\r\ntest3=" + Store::encode("4") + "\r\n");
 }
 
 void tst_Store::eraseSectionLeavesOthers()
@@ -138,7 +127,7 @@ void tst_Store::writeManyMatchesSingleWrites()
     Store::writeMany(entries, "\\one.ini");
     for (const auto &e : entries)
         Store::write(e.section, e.key, e.value, "\\many.ini");
-    QCOMPARE(fileBytes("one.ini"), fileBytes("many.ini"));
+    QCOMPARE(m_dir->read("one.ini"), m_dir->read("many.ini"));
     QCOMPARE(Store::read("U", "password", "\\one.ini"), QByteArray(" pw "));
 }
 

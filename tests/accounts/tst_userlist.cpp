@@ -1,11 +1,12 @@
+#include "TempWorkDir.h"
 #include "RuntimeError.h"
 #include "UserList.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 class tst_UserList : public QObject
 {
@@ -24,36 +25,18 @@ private slots:
     void removeIgnoresLetterCaseAndTakesFirst();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldDir;
-    void writeFile(const QByteArray &data);
-    QByteArray readFile() const;
+    std::unique_ptr<TempWorkDir> m_dir;
 };
 
 void tst_UserList::init()
 {
-    m_dir = new QTemporaryDir;
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
+    m_dir = std::make_unique<TempWorkDir>();
+    QVERIFY(m_dir->isValid());
 }
 
 void tst_UserList::cleanup()
 {
-    QDir::setCurrent(m_oldDir);
-    delete m_dir;
-}
-
-void tst_UserList::writeFile(const QByteArray &data)
-{
-    QFile f(m_dir->filePath("users"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray tst_UserList::readFile() const
-{
-    QFile f(m_dir->filePath("users"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    m_dir.reset();
 }
 
 void tst_UserList::loadSplitsAtEveryLineEnd_data()
@@ -76,16 +59,16 @@ void tst_UserList::loadSplitsAtEveryLineEnd()
 {
     QFETCH(QByteArray, data);
     QFETCH(QList<QByteArray>, names);
-    writeFile(data);
+    m_dir->write("users", data);
     QCOMPARE(UserList::load(), names);
 }
 
 void tst_UserList::saveWritesCrLfAfterEveryName()
 {
     UserList::save({"anna", "", "\xc8\xe2\xe0\xed"});
-    QCOMPARE(readFile(), QByteArray("anna\r\n\r\n\xc8\xe2\xe0\xed\r\n"));
+    QCOMPARE(m_dir->read("users"), QByteArray("anna\r\n\r\n\xc8\xe2\xe0\xed\r\n"));
     UserList::save({});
-    QCOMPARE(readFile(), QByteArray());
+    QCOMPARE(m_dir->read("users"), QByteArray());
 }
 
 void tst_UserList::missingFileRaisesCannotOpen()
@@ -117,19 +100,19 @@ void tst_UserList::addAndRemoveWorkOnTheFileAsItIs()
 {
     QCOMPARE(UserList::add("anna"), QList<QByteArray>{"anna"});
     // Another running copy registers meanwhile.
-    writeFile("anna\r\nboris\r\n");
+    m_dir->write("users", "anna\r\nboris\r\n");
     QCOMPARE(UserList::add("vera"), (QList<QByteArray>{"anna", "boris", "vera"}));
-    QCOMPARE(readFile(), QByteArray("anna\r\nboris\r\nvera\r\n"));
+    QCOMPARE(m_dir->read("users"), QByteArray("anna\r\nboris\r\nvera\r\n"));
     QCOMPARE(UserList::remove("boris"), (QList<QByteArray>{"anna", "vera"}));
-    QCOMPARE(readFile(), QByteArray("anna\r\nvera\r\n"));
+    QCOMPARE(m_dir->read("users"), QByteArray("anna\r\nvera\r\n"));
 }
 
 void tst_UserList::removeIgnoresLetterCaseAndTakesFirst()
 {
-    writeFile("\xc8\xe2\xe0\xed\r\nx\r\n\xe8\xc2\xc0\xcd\r\n");
+    m_dir->write("users", "\xc8\xe2\xe0\xed\r\nx\r\n\xe8\xc2\xc0\xcd\r\n");
     QCOMPARE(UserList::remove("\xc8\xc2\xc0\xcd"), (QList<QByteArray>{"x", "\xe8\xc2\xc0\xcd"}));
     QCOMPARE(UserList::remove("nobody"), (QList<QByteArray>{"x", "\xe8\xc2\xc0\xcd"}));
-    QCOMPARE(readFile(), QByteArray("x\r\n\xe8\xc2\xc0\xcd\r\n"));
+    QCOMPARE(m_dir->read("users"), QByteArray("x\r\n\xe8\xc2\xc0\xcd\r\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_UserList)

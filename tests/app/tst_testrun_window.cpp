@@ -1,0 +1,767 @@
+#include "AnswerButton.h"
+#include "CodePage.h"
+#include "DateTimeFormat.h"
+#include "LogPanel.h"
+#include "LoginPanel.h"
+#include "ModalAnswerer.h"
+#include "ProgressPanel.h"
+#include "Store.h"
+#include "TForm1.h"
+#include "TForm2.h"
+#include "TestConverter.h"
+#include "TestPanel.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMap>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void shareContexts()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+Q_CONSTRUCTOR_FUNCTION(shareContexts)
+
+const QByteArray UsersIni = "\\users.ini";
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+QByteArray testFileName(const QByteArray &testName)
+{
+    return "\\data\\tests\\" + testName + ".ini";
+}
+
+// A source of one question line per right letter, each followed by answers
+// A … E with the right one marked, and the closing question line the count
+// rule asks for.
+void makeTest(const QByteArray &testName, const QByteArray &rightLetters)
+{
+    QList<QByteArray> lines;
+    for (qsizetype i = 0; i < rightLetters.size(); ++i) {
+        lines.append(CodePage::fromUnicode(
+            u"Вопрос %1 теста %2"_s.arg(i + 1).arg(QString::fromLatin1(testName))));
+        for (char letter = 'A'; letter <= 'E'; ++letter) {
+            QByteArray line = QByteArray(1, letter) + ") " +
+                              CodePage::fromUnicode(u"ответ %1"_s.arg(QLatin1Char(letter)));
+            if (letter == rightLetters.at(i))
+                line += '*';
+            lines.append(line);
+        }
+        lines.append("********");
+    }
+    lines.append(CodePage::fromUnicode(u"Конец теста"_s));
+    QDir().mkpath(u"data/tests"_s);
+    TestConverter converter;
+    const TestConverter::Result result = converter.convertLines(lines, testFileName(testName));
+    QCOMPARE(result.count, int(rightLetters.size()));
+}
+
+const QByteArray TenLetters = "CBDCAEBDCA";
+
+// The panel the user sees: the front-most visible one.
+QString frontPanel(const TForm1 &form)
+{
+    const QObjectList children = form.Panel1->parentWidget()->children();
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        auto *frame = qobject_cast<QFrame *>(children.at(i));
+        if (frame && frame->objectName().startsWith(u"Panel"_s) && !frame->isHidden())
+            return frame->objectName();
+    }
+    return QString();
+}
+
+bool entryEnabled(const TForm1 &form, const char *name)
+{
+    return form.menuEntry(QString::fromLatin1(name))->isEnabled();
+}
+
+bool entryVisible(const TForm1 &form, const char *name)
+{
+    return form.menuEntry(QString::fromLatin1(name))->isVisible();
+}
+
+QMap<QString, bool> enabledStates(const TForm1 &form)
+{
+    QMap<QString, bool> states;
+    for (const QAction *action : form.findChildren<QAction *>()) {
+        if (!action->objectName().isEmpty())
+            states.insert(action->objectName(), action->isEnabled());
+    }
+    return states;
+}
+
+QByteArray storedValue(const QByteArray &user, const QByteArray &key)
+{
+    return Store::read(user, key, UsersIni);
+}
+
+// A double-click as the mouse makes it: press, release, then the second press
+// that the system reports as a double-click, and its release.
+void doubleClick(QWidget *button)
+{
+    QTest::mousePress(button, Qt::LeftButton);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    QTest::mouseDClick(button, Qt::LeftButton);
+    QTest::mouseRelease(button, Qt::LeftButton);
+}
+
+int wrongFor(char letter)
+{
+    return (letter - 'A' + 1) % TestPanel::AnswerCount + 1;
+}
+
+int rightFor(char letter)
+{
+    return letter - 'A' + 1;
+}
+
+// Answers the running test: the first `right` questions correctly, the rest
+// wrongly.
+void answerAll(TForm1 &form, const QByteArray &letters, int right)
+{
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        QCOMPARE(form.Tag, int(i + 1));
+        const char letter = letters.at(i);
+        doubleClick(form.test->answerButton(i < right ? rightFor(letter) : wrongFor(letter)));
+    }
+}
+
+void showWindow(TForm1 &form)
+{
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+}
+
+void typeLogin(TForm1 &form, const QString &name, const QString &password)
+{
+    form.login->Edit2->setText(name);
+    form.login->MaskEdit1->setText(password);
+}
+
+void registerAndLogin(TForm1 &form, ModalAnswerer &answerer, const QString &name,
+                      const QString &password)
+{
+    typeLogin(form, name, password);
+    const qsizetype before = answerer.texts.size();
+    QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
+    QCOMPARE(answerer.texts.size(), before + 1);
+    QCOMPARE(answerer.texts.last(), u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s);
+    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
+    QCOMPARE(answerer.texts.size(), before + 1);
+    QVERIFY(form.writeBack);
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+}
+
+void loginAsAdministrator(TForm1 &form, const QString &password)
+{
+    typeLogin(form, u"admin"_s, password);
+    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
+    QVERIFY(!form.writeBack);
+    QVERIFY(!form.progress->ComboBox1->isHidden());
+}
+
+// Screenshots go where COURSEBOOK_SHOTS names, when it is set.
+void saveShot(const QPixmap &picture, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("COURSEBOOK_SHOTS");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QVERIFY(picture.save(QDir(folder).filePath(name + u".png"_s)));
+}
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(path));
+        if (it.fileInfo().isDir())
+            QVERIFY(QDir().mkpath(target));
+        else
+            QVERIFY2(QFile::copy(path, target), qPrintable(path));
+    }
+}
+
+} // namespace
+
+class tst_testrun_window : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void gradeOfRun_data();
+    void gradeOfRun();
+    void singleClickOnlyMovesTheMark();
+    void secondTestScoredOnItsOwn();
+    void lastTestUnlocksNothing();
+    void endEnablesEveryPassedRow();
+    void logLine();
+    void logThatCannotBeAppended();
+    void refusedStart_data();
+    void refusedStart();
+    void countTurnsInvalidDuringRun_data();
+    void countTurnsInvalidDuringRun();
+    void logView();
+    void roadOfATest();
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    QString m_savedDir;
+};
+
+void tst_testrun_window::init()
+{
+    m_savedDir = QDir::currentPath();
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    writeFile(m_dir->filePath(u"data/info/tumb.db"_s), "admin|secret|log.txt\r\n");
+    writeFile(m_dir->filePath(u"data/help/sod.htm"_s), "<html><body>sod</body></html>");
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void tst_testrun_window::cleanup()
+{
+    QDir::setCurrent(m_savedDir);
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_testrun_window::gradeOfRun_data()
+{
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("grade");
+
+    QTest::newRow("none right") << 0 << 1;
+    QTest::newRow("2 of 10, a limit") << 2 << 2;
+    QTest::newRow("3 of 10") << 3 << 2;
+    QTest::newRow("4 of 10, the pass limit") << 4 << 3;
+    QTest::newRow("6 of 10") << 6 << 4;
+    QTest::newRow("8 of 10") << 8 << 5;
+    QTest::newRow("all right") << 10 << 5;
+}
+
+void tst_testrun_window::gradeOfRun()
+{
+    QFETCH(int, right);
+    QFETCH(int, grade);
+    makeTest("test1", TenLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+    // A fresh record holds grade 1 for test 1: the next topic and test are
+    // locked.
+    QVERIFY(!entryEnabled(form, "N2") && !entryEnabled(form, "test2"));
+
+    form.menuEntry(u"test1"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel3"_s);
+    QVERIFY(!entryVisible(form, "N0") && !entryVisible(form, "Ni"));
+    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 1 теста test1"_s);
+    QCOMPARE(form.test->RadioButton3->text(), u"C) ответ C "_s);
+    answerAll(form, TenLetters, right);
+
+    QCOMPARE(form.rightCount, right);
+    QCOMPARE(form.scores[0], quint8(grade));
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    QVERIFY(form.Panel3->isHidden());
+    QCOMPARE(form.progress->valueLabels[0]->text(), QString::number(grade));
+    QCOMPARE(form.progress->Label5->text(), u"anna"_s);
+    const bool passed = grade >= 3;
+    QCOMPARE(entryEnabled(form, "N2"), passed);
+    QCOMPARE(entryEnabled(form, "test2"), passed);
+    QVERIFY(!entryEnabled(form, "N3") && !entryEnabled(form, "test3"));
+    // Stored at once, not only at closing.
+    QCOMPARE(storedValue("anna", "test1"), QByteArray::number(grade));
+    for (int k = 2; k <= 12; ++k)
+        QCOMPARE(storedValue("anna", "test" + QByteArray::number(k)), QByteArray("0"));
+    QVERIFY(!entryVisible(form, "N0") && !entryVisible(form, "Ni"));
+
+    QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QVERIFY(entryVisible(form, "N0") && entryVisible(form, "Ni"));
+    QCOMPARE(answerer.texts.size(), 1);
+}
+
+void tst_testrun_window::singleClickOnlyMovesTheMark()
+{
+    makeTest("test1", TenLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+    form.menuEntry(u"test1"_s)->trigger();
+
+    // The right answer of question 1 is C.
+    QTest::mouseClick(form.test->RadioButton3, Qt::LeftButton);
+    QVERIFY(form.test->RadioButton3->isChecked());
+    QTest::mouseClick(form.test->RadioButton2, Qt::LeftButton);
+    QVERIFY(form.test->RadioButton2->isChecked());
+    QVERIFY(!form.test->RadioButton3->isChecked());
+    QCOMPARE(form.Tag, 1);
+    QCOMPARE(form.rightCount, 0);
+    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 1 теста test1"_s);
+
+    doubleClick(form.test->RadioButton3);
+    QCOMPARE(form.Tag, 2);
+    QCOMPARE(form.rightCount, 1);
+    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 2 теста test1"_s);
+    // The next question leaves the mark where it was.
+    QVERIFY(form.test->RadioButton3->isChecked());
+    QCOMPARE(frontPanel(form), u"Panel3"_s);
+}
+
+void tst_testrun_window::secondTestScoredOnItsOwn()
+{
+    const QByteArray secondLetters = "BDCEACBDEB";
+    makeTest("test1", TenLetters);
+    makeTest("test2", secondLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+
+    form.menuEntry(u"test1"_s)->trigger();
+    answerAll(form, TenLetters, 10);
+    QCOMPARE(form.scores[0], quint8(5));
+    QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+
+    // Unlocked by the first run, so the menu entry starts it.
+    form.menuEntry(u"test2"_s)->trigger();
+    QCOMPARE(form.testName, QByteArray("test2"));
+    QCOMPARE(form.Tag, 1);
+    QCOMPARE(form.rightCount, 0);
+    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 1 теста test2"_s);
+    answerAll(form, secondLetters, 3);
+    QCOMPARE(form.rightCount, 3);
+    QCOMPARE(form.scores[0], quint8(5));
+    QCOMPARE(form.scores[1], quint8(2));
+    QCOMPARE(form.progress->valueLabels[0]->text(), u"5"_s);
+    QCOMPARE(form.progress->valueLabels[1]->text(), u"2"_s);
+    QCOMPARE(storedValue("anna", "test1"), QByteArray("5"));
+    QCOMPARE(storedValue("anna", "test2"), QByteArray("2"));
+    // Test 2 failed: its row stays locked, the row of test 1 stays open.
+    QVERIFY(entryEnabled(form, "N2") && entryEnabled(form, "test2"));
+    QVERIFY(!entryEnabled(form, "N3") && !entryEnabled(form, "test3"));
+    QCOMPARE(readFile(u"log.txt"_s).count("\r\n"), 2);
+}
+
+void tst_testrun_window::lastTestUnlocksNothing()
+{
+    makeTest("test10", "ABCDE");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    typeLogin(form, u"anna"_s, u"pw"_s);
+    QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
+    // Test 9 passed earlier, so test 10 can be chosen.
+    Store::write("anna", "test9", "3", UsersIni);
+    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
+    QVERIFY(form.writeBack);
+    QVERIFY(entryEnabled(form, "test10") && entryEnabled(form, "N4"));
+
+    const QMap<QString, bool> before = enabledStates(form);
+    form.menuEntry(u"test10"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel3"_s);
+    answerAll(form, "ABCDE", 5);
+    QCOMPARE(form.scores[9], quint8(5));
+    QCOMPARE(form.progress->valueLabels[9]->text(), u"5"_s);
+    QCOMPARE(storedValue("anna", "test10"), QByteArray("5"));
+    QCOMPARE(storedValue("anna", "test9"), QByteArray("3"));
+    QCOMPARE(enabledStates(form), before);
+    QVERIFY(!entryEnabled(form, "N2"));
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+}
+
+void tst_testrun_window::endEnablesEveryPassedRow()
+{
+    makeTest("test1", TenLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    typeLogin(form, u"anna"_s, u"pw"_s);
+    QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
+    Store::write("anna", "test3", "4", UsersIni);
+    Store::write("anna", "test5", "3", UsersIni);
+    Store::write("anna", "test7", "2", UsersIni);
+    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
+    QVERIFY(entryEnabled(form, "N33") && entryEnabled(form, "test4"));
+    QVERIFY(!entryEnabled(form, "N313") && !entryEnabled(form, "test8"));
+
+    // Rows of passed tests that are locked when the run ends.
+    form.enable("test3", false);
+    form.enable("test5", false);
+    QVERIFY(!entryEnabled(form, "N33") && !entryEnabled(form, "test6"));
+    const bool n39Visible = entryVisible(form, "N39");
+    const bool test6Visible = entryVisible(form, "test6");
+
+    form.menuEntry(u"test1"_s)->trigger();
+    answerAll(form, TenLetters, 4);
+    QCOMPARE(form.scores[0], quint8(3));
+    for (const char *name : {"N2", "test2", "N33", "test4", "N39", "test6"})
+        QVERIFY2(entryEnabled(form, name), name);
+    for (const char *name : {"N3", "test3", "N34", "test5", "N312", "test7", "N313", "test8"})
+        QVERIFY2(!entryEnabled(form, name), name);
+    // Enabling never shows what the menu tree keeps hidden.
+    QCOMPARE(entryVisible(form, "N39"), n39Visible);
+    QCOMPARE(entryVisible(form, "test6"), test6Visible);
+    QCOMPARE(storedValue("anna", "test3"), QByteArray("4"));
+    QCOMPARE(storedValue("anna", "test7"), QByteArray("2"));
+}
+
+void tst_testrun_window::logLine()
+{
+    makeTest("test1", TenLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    registerAndLogin(form, answerer, u"Иван"_s, u"пароль"_s);
+    QVERIFY(!QFile::exists(u"log.txt"_s));
+
+    const QDateTime started = QDateTime::currentDateTime();
+    form.menuEntry(u"test1"_s)->trigger();
+    answerAll(form, TenLetters, 8);
+    const QDateTime ended = QDateTime::currentDateTime();
+
+    const QByteArray text = readFile(u"log.txt"_s);
+    QVERIFY(text.endsWith("\r\n"));
+    QCOMPARE(text.count("\r\n"), 1);
+    QVERIFY(!text.chopped(2).contains('\n') && !text.chopped(2).contains('\r'));
+    const QList<QByteArray> fields = text.chopped(2).split('|');
+    QCOMPARE(fields.size(), 5);
+    // The name as stored: Windows-1251 bytes.
+    QCOMPARE(fields[0], QByteArray("\xC8\xE2\xE0\xED "));
+    QVERIFY(text.startsWith("\xC8\xE2\xE0\xED | "));
+    for (qsizetype i = 1; i < 4; ++i) {
+        QVERIFY(fields[i].startsWith(' ') && fields[i].endsWith(' '));
+        QVERIFY(!fields[i].trimmed().isEmpty());
+    }
+    QVERIFY(fields[4].startsWith(' '));
+    QStringList times;
+    for (QDateTime t = started; t <= ended.addSecs(1); t = t.addSecs(1))
+        times.append(DateTimeFormat::longTime(t.time()));
+    QVERIFY2(times.contains(CodePage::toUnicode(fields[1].mid(1).chopped(1))),
+             fields[1].constData());
+    const QStringList dates = {DateTimeFormat::shortDate(started.date()),
+                               DateTimeFormat::shortDate(ended.date())};
+    QVERIFY2(dates.contains(CodePage::toUnicode(fields[2].mid(1).chopped(1))),
+             fields[2].constData());
+    QCOMPARE(fields[3], QByteArray(" test1 "));
+    QCOMPARE(fields[4], QByteArray(" 5"));
+    QCOMPARE(form.Edit1->text(), CodePage::toUnicode(text));
+
+    // A second run appends; the earlier line stays.
+    QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+    form.menuEntry(u"test1"_s)->trigger();
+    answerAll(form, TenLetters, 2);
+    const QByteArray both = readFile(u"log.txt"_s);
+    QVERIFY(both.startsWith(text));
+    QCOMPARE(both.count("\r\n"), 2);
+    QVERIFY(both.endsWith(" | test1 | 2\r\n"));
+}
+
+void tst_testrun_window::logThatCannotBeAppended()
+{
+    makeTest("test1", TenLetters);
+    QVERIFY(QDir().mkdir(u"log.txt"_s));
+    {
+        TForm1 form;
+        ModalAnswerer answerer(QMessageBox::Ok);
+        showWindow(form);
+        registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+        form.menuEntry(u"test1"_s)->trigger();
+        answerAll(form, TenLetters, 4);
+
+        QCOMPARE(answerer.texts.size(), 2);
+        QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+        QVERIFY(!answerer.texts.last().isEmpty());
+        QCOMPARE(form.scores[0], quint8(3));
+        // The progress view is not opened and nothing after the log is done.
+        QVERIFY(form.Panel2->isHidden());
+        QCOMPARE(frontPanel(form), u"Panel3"_s);
+        QVERIFY(!entryEnabled(form, "N2"));
+        QCOMPARE(storedValue("anna", "test1"), QByteArray("1"));
+        QVERIFY(QFileInfo(u"log.txt"_s).isDir());
+
+        form.close();
+        QCOMPARE(answerer.texts.size(), 3);
+        QCOMPARE(answerer.texts.last(), u"Вы действительно хотите выйти из программы?"_s);
+        QVERIFY(!form.isVisible());
+    }
+    QCOMPARE(storedValue("anna", "test1"), QByteArray("3"));
+    QCOMPARE(storedValue("anna", "test12"), QByteArray("0"));
+}
+
+void tst_testrun_window::refusedStart_data()
+{
+    QTest::addColumn<bool>("fileExists");
+    QTest::addColumn<QByteArray>("count");
+
+    QTest::newRow("no test file") << false << QByteArray();
+    QTest::newRow("no count") << true << QByteArray();
+    QTest::newRow("count not a number") << true << QByteArray("abc");
+    QTest::newRow("count 0") << true << QByteArray("0");
+    QTest::newRow("count -1") << true << QByteArray("-1");
+    QTest::newRow("count 1.5") << true << QByteArray("1.5");
+}
+
+void tst_testrun_window::refusedStart()
+{
+    QFETCH(bool, fileExists);
+    QFETCH(QByteArray, count);
+    if (fileExists) {
+        QDir().mkpath(u"data/tests"_s);
+        for (const char *key : {"q", "a1", "a2", "a3", "a4", "a5"})
+            Store::write("1", key, key, testFileName("test1"));
+        Store::write("1", "ap", "1", testFileName("test1"));
+        if (!count.isNull())
+            Store::write("inf", "vsego", count, testFileName("test1"));
+    }
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+    const QString memo = form.test->Memo1->toPlainText();
+
+    form.menuEntry(u"test1"_s)->trigger();
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
+    QVERIFY2(answerer.texts.last().startsWith(u"Тест test1 "_s), qPrintable(answerer.texts.last()));
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QVERIFY(form.Panel3->isHidden());
+    QVERIFY(entryVisible(form, "N0") && entryVisible(form, "Ni"));
+    QCOMPARE(form.Tag, 0);
+    QCOMPARE(form.test->Memo1->toPlainText(), memo);
+    QCOMPARE(form.scores[0], quint8(1));
+    QVERIFY(!QFile::exists(u"log.txt"_s));
+}
+
+void tst_testrun_window::countTurnsInvalidDuringRun_data()
+{
+    QTest::addColumn<QByteArray>("count");
+
+    QTest::newRow("0") << QByteArray("0");
+    QTest::newRow("-1") << QByteArray("-1");
+    QTest::newRow("not a number") << QByteArray("abc");
+}
+
+void tst_testrun_window::countTurnsInvalidDuringRun()
+{
+    QFETCH(QByteArray, count);
+    makeTest("test1", TenLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+    form.menuEntry(u"test1"_s)->trigger();
+    doubleClick(form.test->RadioButton3);
+    doubleClick(form.test->RadioButton2);
+    QCOMPARE(form.Tag, 3);
+
+    Store::write("inf", "vsego", count, testFileName("test1"));
+    doubleClick(form.test->RadioButton4);
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+    QVERIFY(answerer.texts.last().contains(QString::fromLatin1(count)));
+    // The answer was counted before the count was read; the test stays up.
+    QCOMPARE(form.rightCount, 3);
+    QCOMPARE(form.Tag, 4);
+    QCOMPARE(frontPanel(form), u"Panel3"_s);
+    QCOMPARE(form.scores[0], quint8(1));
+    QCOMPARE(storedValue("anna", "test1"), QByteArray("1"));
+    QVERIFY(!QFile::exists(u"log.txt"_s));
+
+    // Once the count is sound again, the run goes on to its end.
+    Store::write("inf", "vsego", "10", testFileName("test1"));
+    for (int tag = 4; tag <= 10; ++tag)
+        doubleClick(form.test->RadioButton1);
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    QVERIFY(form.scores[0] >= 1 && form.scores[0] <= 5);
+}
+
+void tst_testrun_window::logView()
+{
+    makeTest("test1", TenLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    loginAsAdministrator(form, u"secret"_s);
+    QVERIFY(entryVisible(form, "N30"));
+
+    form.menuEntry(u"N30"_s)->trigger();
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+    QCOMPARE(frontPanel(form), u"Panel6"_s);
+    QCOMPARE(form.log->Memo2->toPlainText(), u"Memo2"_s);
+
+    // The administrator takes a test: graded and logged, but no record is
+    // made among the users.
+    form.menuEntry(u"test1"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel3"_s);
+    answerAll(form, TenLetters, 6);
+    QCOMPARE(form.scores[0], quint8(4));
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    QVERIFY(!QFile::exists(u"users.ini"_s));
+    const QByteArray text = readFile(u"log.txt"_s);
+    QVERIFY(text.startsWith("admin | "));
+    QVERIFY(text.endsWith(" | test1 | 4\r\n"));
+
+    form.menuEntry(u"N30"_s)->trigger();
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(frontPanel(form), u"Panel6"_s);
+    QCOMPARE(form.log->Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
+
+    form.log->Memo2->setFocus();
+    form.log->Memo2->moveCursor(QTextCursor::End);
+    QTest::keyClicks(form.log->Memo2, u"typed"_s);
+    QVERIFY(form.log->Memo2->toPlainText().endsWith(u"typed"_s));
+    form.menuEntry(u"N30"_s)->trigger();
+    QCOMPARE(form.log->Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
+    QCOMPARE(readFile(u"log.txt"_s), text);
+    QCOMPARE(answerer.texts.size(), 1);
+}
+
+void tst_testrun_window::roadOfATest()
+{
+    const QString course = QStringLiteral(COURSEBOOK_SOURCE_DIR) + u"/course"_s;
+    copyTree(course, m_dir->path());
+    QVERIFY(QDir().mkpath(u"data/tests"_s));
+    {
+        TestConverter converter;
+        for (const char *name : {"test1", "test2"})
+            converter.convert(course + u"/sources/"_s + QString::fromLatin1(name) + u".txt"_s,
+                              testFileName(name));
+    }
+    const QByteArray source = readFile(course + u"/sources/test1.txt"_s);
+    const QString firstQuestion = CodePage::toUnicode(source.left(source.indexOf("\r\n")));
+    const QString student = u"Студент"_s;
+    const QByteArray studentStored = CodePage::fromUnicode(student);
+
+    {
+        TForm1 form;
+        TForm2 form2(&form);
+        form.setAuthoringWindow(&form2);
+        ModalAnswerer answerer(QMessageBox::Ok);
+        showWindow(form);
+        QCOMPARE(form.adminSettings.logName, QByteArray("testlog.txt"));
+        registerAndLogin(form, answerer, student, u"пароль1"_s);
+        QVERIFY(!entryEnabled(form, "N2") && !entryEnabled(form, "test2"));
+
+        form.menuEntry(u"test1"_s)->trigger();
+        QCOMPARE(frontPanel(form), u"Panel3"_s);
+        QCOMPARE(form.test->Memo1->toPlainText(), firstQuestion);
+        QVERIFY(form.test->RadioButton1->text().startsWith(u"A) "_s));
+        // Four right, then the rest wrong; the screen is caught after two.
+        for (int i = 0; i < 10; ++i) {
+            if (i == 2)
+                saveShot(form.grab(), u"test_panel_mid_run"_s);
+            const char letter = TenLetters.at(i);
+            doubleClick(form.test->answerButton(i < 4 ? rightFor(letter) : wrongFor(letter)));
+        }
+        QCOMPARE(frontPanel(form), u"Panel2"_s);
+        QCOMPARE(form.progress->valueLabels[0]->text(), u"3"_s);
+        QCOMPARE(form.progress->Label5->text(), student);
+        saveShot(form.grab(), u"progress_after_run"_s);
+        QVERIFY(!entryVisible(form, "N0") && !entryVisible(form, "Ni"));
+
+        QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+        QCOMPARE(frontPanel(form), u"Panel1"_s);
+        QVERIFY(entryVisible(form, "N0") && entryVisible(form, "Ni"));
+        QVERIFY(entryEnabled(form, "N2") && entryEnabled(form, "test2"));
+        QVERIFY(!entryEnabled(form, "N3") && !entryEnabled(form, "test3"));
+
+        form.close();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(answerer.texts.last(), u"Вы действительно хотите выйти из программы?"_s);
+        QCOMPARE(answerer.icons.count(QMessageBox::Critical), 0);
+    }
+    QCOMPARE(storedValue(studentStored, "test1"), QByteArray("3"));
+    QCOMPARE(readFile(u"users"_s).trimmed(), studentStored);
+
+    TForm1 form;
+    TForm2 form2(&form);
+    form.setAuthoringWindow(&form2);
+    ModalAnswerer answerer(QMessageBox::Ok);
+    showWindow(form);
+    loginAsAdministrator(form, u"admin123"_s);
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+
+    form.menuEntry(u"Ni"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    QComboBox *combo = form.progress->ComboBox1;
+    const int index = combo->findText(student);
+    QVERIFY(index >= 0);
+    combo->showPopup();
+    QAbstractItemView *list = combo->view();
+    QTRY_VERIFY(list->isVisible());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(index, 0)).center());
+    QTRY_COMPARE(form.progress->valueLabels[0]->text(), u"3"_s);
+    QCOMPARE(form.progress->valueLabels[1]->text(), u"0"_s);
+    QCOMPARE(form.scores[0], quint8(3));
+
+    // The authoring window over the main window, caught while it is up.
+    bool shown = false;
+    QTimer::singleShot(0, &form2, [&] {
+        shown = QTest::qWaitForWindowExposed(&form2) && form2.isModal();
+        QPixmap picture = form.grab();
+        {
+            QPainter painter(&picture);
+            painter.drawPixmap(form2.mapToGlobal(QPoint()) - form.mapToGlobal(QPoint()),
+                               form2.grab());
+        }
+        saveShot(picture, u"authoring_over_main"_s);
+        // Closed in any case, so that a failure cannot leave the test waiting.
+        form2.Button2->click();
+    });
+    form.menuEntry(u"nred"_s)->trigger();
+    QVERIFY(shown);
+    QVERIFY(!form2.isVisible());
+
+    form.menuEntry(u"N30"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel6"_s);
+    const QString shownLog = form.log->Memo2->toPlainText();
+    QVERIFY2(shownLog.startsWith(student + u" | "_s), qPrintable(shownLog));
+    QVERIFY2(shownLog.endsWith(u" | test1 | 3"_s), qPrintable(shownLog));
+    QCOMPARE(shownLog.count(u'\n'), 0);
+    saveShot(form.grab(), u"log_view"_s);
+    QVERIFY(answerer.texts.isEmpty());
+}
+
+QTEST_MAIN(tst_testrun_window)
+#include "tst_testrun_window.moc"

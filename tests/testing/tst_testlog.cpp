@@ -1,11 +1,12 @@
+#include "TempWorkDir.h"
 #include "RuntimeError.h"
 #include "TestLog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 class tst_TestLog : public QObject
 {
@@ -22,21 +23,18 @@ private slots:
     void refusedAppendThrowsAndWritesNothing();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldDir;
+    std::unique_ptr<TempWorkDir> m_dir;
 };
 
 void tst_TestLog::init()
 {
-    m_dir = new QTemporaryDir;
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
+    m_dir = std::make_unique<TempWorkDir>();
+    QVERIFY(m_dir->isValid());
 }
 
 void tst_TestLog::cleanup()
 {
-    QDir::setCurrent(m_oldDir);
-    delete m_dir;
+    m_dir.reset();
 }
 
 void tst_TestLog::lineHasFiveFieldsAndCrLf()

@@ -1,0 +1,1112 @@
+#include "AdminSettings.h"
+#include "CodePage.h"
+#include "LogPanel.h"
+#include "LoginPanel.h"
+#include "ModalAnswerer.h"
+#include "ProgressPanel.h"
+#include "SettingsPanel.h"
+#include "Store.h"
+#include "TForm1.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void shareContexts()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+Q_CONSTRUCTOR_FUNCTION(shareContexts)
+
+const QByteArray UsersIni = "\\users.ini";
+const QString WrongCredentials = u"Проверьте правильность имени и пароля!"_s;
+const QString Registered = u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s;
+const QString LeaveQuestion = u"Вы действительно хотите выйти из программы?"_s;
+
+// The ten topic/test pairs of the contents menu; a pair k + 1 opens when
+// test k is passed.
+const char *const TopicOf[10] = {"n1",  "N2",   "N3",   "N33", "N34",
+                                 "N39", "N312", "N313", "N81", "N4"};
+
+QByteArray cp(const QString &text)
+{
+    return CodePage::fromUnicode(text);
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+// The file's bytes; a null array when there is no such file.
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray data = file.readAll();
+    if (data.isNull())
+        data = QByteArray("");
+    return data;
+}
+
+// A user as a registration on another day would have left them.
+void storeUser(const QByteArray &name, const QByteArray &password,
+               const QList<QByteArray> &grades = {})
+{
+    QList<IniProfile::Entry> entries{{name, "password", password}};
+    for (int k = 1; k <= 12; ++k) {
+        const QByteArray grade =
+            k <= grades.size() ? grades.at(k - 1) : QByteArray(k == 1 ? "1" : "0");
+        entries.append({name, "test" + QByteArray::number(k), grade});
+    }
+    Store::writeMany(entries, UsersIni);
+}
+
+QString frontPanel(const TForm1 &form)
+{
+    const QObjectList children = form.Panel1->parentWidget()->children();
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        auto *frame = qobject_cast<QFrame *>(children.at(i));
+        if (frame && frame->objectName().startsWith(u"Panel"_s) && !frame->isHidden())
+            return frame->objectName();
+    }
+    return QString();
+}
+
+QStringList visibleEntries(const TForm1 &form, const QStringList &names)
+{
+    QStringList shown;
+    for (const QString &name : names) {
+        if (form.menuEntry(name)->isVisible())
+            shown.append(name);
+    }
+    return shown;
+}
+
+const QStringList RoleEntries = {
+    u"N0"_s, u"nlab"_s,  u"Nprak"_s, u"Nrk"_s,  u"Nadm"_s,
+    u"Ni"_s, u"notch"_s, u"Ntun"_s,  u"nred"_s, u"NaFormuAvtorizazii"_s};
+const QStringList BeforeLogin = {u"NaFormuAvtorizazii"_s};
+const QStringList StudentSees = {u"N0"_s, u"nlab"_s, u"Nprak"_s, u"Nrk"_s, u"Nadm"_s, u"Ni"_s};
+const QStringList AdministratorSees = {u"N0"_s, u"nlab"_s,  u"Nprak"_s, u"Nrk"_s, u"Nadm"_s,
+                                       u"Ni"_s, u"notch"_s, u"Ntun"_s,  u"nred"_s};
+
+// The enabled state of the ten topic/test pairs, one letter a pair: "e" when
+// both entries are enabled, "d" when both are disabled, "?" otherwise.
+QString pairStates(const TForm1 &form)
+{
+    QString states;
+    for (int k = 1; k <= 10; ++k) {
+        const bool topic = form.menuEntry(QString::fromLatin1(TopicOf[k - 1]))->isEnabled();
+        const bool test = form.menuEntry(u"test%1"_s.arg(k))->isEnabled();
+        states += topic == test ? (topic ? u'e' : u'd') : u'?';
+    }
+    return states;
+}
+
+QStringList valueTexts(const TForm1 &form)
+{
+    QStringList texts;
+    for (QLabel *label : form.progress->valueLabels)
+        texts.append(label->text());
+    return texts;
+}
+
+QStringList comboItems(const TForm1 &form)
+{
+    QStringList items;
+    for (int i = 0; i < form.progress->ComboBox1->count(); ++i)
+        items.append(form.progress->ComboBox1->itemText(i));
+    return items;
+}
+
+void type(QLineEdit *edit, const QString &text)
+{
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+    QCOMPARE(edit->text(), text);
+}
+
+void click(QToolButton *button)
+{
+    QVERIFY(button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Picks a name from the open list of the user combo box, the way the
+// administrator does it: the list drops down and the entry is chosen.
+void pickUser(TForm1 &form, const QString &name)
+{
+    QComboBox *combo = form.progress->ComboBox1;
+    const int index = combo->findText(name, Qt::MatchExactly);
+    QVERIFY2(index >= 0, qPrintable(name));
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    view->setCurrentIndex(combo->model()->index(index, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(combo->currentText(), name);
+}
+
+// Screens for a look by eye, saved when COURSEBOOK_SHOTS names a folder.
+void saveShot(QWidget *window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("COURSEBOOK_SHOTS");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QVERIFY(window->grab().save(QDir(folder).filePath(name + u".png"_s)));
+}
+
+} // namespace
+
+class tst_accounts_window : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    // Registering, then logging in.
+    void registrationThenLogin();
+    void loginInOtherCaseWritesBackIntoSameSection();
+    void refusedLogin_data();
+    void refusedLogin();
+    void refusedLoginThenRightOne();
+    void nonNumericGradeStopsLogin();
+
+    // The administrator.
+    void administratorLogin();
+    void wrongAdministratorPassword();
+    void administratorNameTakesAdministratorBranch();
+
+    // Removal.
+    void removal_data();
+    void removal();
+    void removalWithWrongPassword();
+
+    // The settings panel.
+    void settingsSaved();
+    void settingsUnconfirmedPassword();
+    void settingsWithSeparator_data();
+    void settingsWithSeparator();
+    void settingsSaveRefused();
+
+    // The progress view.
+    void studentProgress();
+    void administratorPickReadsFileEachTime();
+    void administratorPickNonNumeric();
+    void progressOverLogPanel();
+
+    // Where the window does better than the plain steps would.
+    void firstRunWithoutUserList();
+    void missingSettingsFileLeavesNoAdministrator();
+    void registrationRefused_data();
+    void registrationRefused();
+    void duplicateRegistrationRefused_data();
+    void duplicateRegistrationRefused();
+    void secondCopyRegistrationKept();
+    void secondCopyRemovalKept();
+    void failingWriteBackShownAndWindowCloses();
+
+private:
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QByteArray usersIni() const { return bytesOf(path(u"users.ini"_s)); }
+    QByteArray usersList() const { return bytesOf(path(u"users"_s)); }
+    QByteArray settingsFile() const { return bytesOf(path(u"data/info/tumb.db"_s)); }
+    static void show(TForm1 &form);
+    static void logIn(TForm1 &form, const QString &name, const QString &password);
+    static void closeWindow(TForm1 &form, ModalAnswerer &answerer);
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_savedDir;
+};
+
+void tst_accounts_window::init()
+{
+    m_savedDir = QDir::currentPath();
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    writeFile(path(u"data/info/tumb.db"_s), "admin|secret|log.txt\r\n");
+    writeFile(path(u"data/help/sod.htm"_s), "<html><body>sod</body></html>");
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void tst_accounts_window::cleanup()
+{
+    QDir::setCurrent(m_savedDir);
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_accounts_window::show(TForm1 &form)
+{
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+}
+
+void tst_accounts_window::logIn(TForm1 &form, const QString &name, const QString &password)
+{
+    type(form.login->Edit2, name);
+    type(form.login->MaskEdit1, password);
+    click(form.login->SpeedButton3);
+}
+
+void tst_accounts_window::closeWindow(TForm1 &form, ModalAnswerer &answerer)
+{
+    QSignalSpy closed(&form, &TForm1::closed);
+    const qsizetype before = answerer.texts.size();
+    answerer.setAnswer(QMessageBox::Ok);
+    form.close();
+    QVERIFY(answerer.texts.size() > before);
+    QCOMPARE(answerer.texts.at(before), LeaveQuestion);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(closed.count(), 1);
+}
+
+void tst_accounts_window::registrationThenLogin()
+{
+    storeUser("boris", "b");
+    writeFile(path(u"users"_s), "boris\r\n");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    type(form.login->Edit2, u"Анна"_s);
+    type(form.login->MaskEdit1, u"пароль 1"_s);
+    saveShot(&form, u"login_panel"_s);
+    QCOMPARE(form.login->MaskEdit1->echoMode(), QLineEdit::Password);
+    click(form.login->SpeedButton1);
+
+    QCOMPARE(answerer.texts, QStringList({Registered}));
+    QCOMPARE(answerer.icons, QList<QMessageBox::Icon>({QMessageBox::Information}));
+    QCOMPARE(answerer.buttons.first(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(form.userName, cp(u"Анна"_s));
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QVERIFY(!form.writeBack);
+    QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
+
+    const QByteArray name = cp(u"Анна"_s);
+    QCOMPARE(Store::read(name, "password", UsersIni), cp(u"пароль 1"_s));
+    QCOMPARE(Store::read(name, "test1", UsersIni), QByteArray("1"));
+    for (int k = 2; k <= 12; ++k)
+        QCOMPARE(Store::read(name, "test" + QByteArray::number(k), UsersIni), QByteArray("0"));
+    QCOMPARE(Store::read("boris", "password", UsersIni), QByteArray("b"));
+    // The keys follow each other as they were written.
+    const QByteArray ini = usersIni();
+    const qsizetype section = ini.indexOf("[" + name + "]");
+    QVERIFY(section > 0);
+    qsizetype last = ini.indexOf("password=", section);
+    QVERIFY(last > section);
+    for (int k = 1; k <= 12; ++k) {
+        const qsizetype at = ini.indexOf("\ntest" + QByteArray::number(k) + "=", section);
+        QVERIFY2(at > last, qPrintable(QString::number(k)));
+        last = at;
+    }
+    QCOMPARE(usersList(), "boris\r\n" + name + "\r\n");
+    QCOMPARE(comboItems(form), QStringList({u"boris"_s, u"Анна"_s}));
+    QCOMPARE(form.userList, QList<QByteArray>({"boris", name}));
+
+    // The fields keep their texts, so "Далее>>" logs the new user in.
+    click(form.login->SpeedButton3);
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(form.scores, (std::array<quint8, 12>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QVERIFY(form.writeBack);
+    QCOMPARE(form.userName, name);
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    for (QFrame *panel : {form.Panel2, form.Panel3, form.Panel4, form.Panel6})
+        QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
+    QCOMPARE(visibleEntries(form, RoleEntries), StudentSees);
+    QVERIFY(form.progress->ComboBox1->isHidden());
+    QCOMPARE(pairStates(form), u"eddddddddd"_s);
+}
+
+void tst_accounts_window::loginInOtherCaseWritesBackIntoSameSection()
+{
+    const QByteArray name = cp(u"Анна Ёлкина"_s);
+    storeUser(name, cp(u"Пароль"_s), {"5", "3", "0", "0", "0", "0", "0", "0", "0", "0", "4", "4"});
+    storeUser("boris", "b");
+    writeFile(path(u"users"_s), name + "\r\nboris\r\n");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"аННА ёЛКИНА"_s, u"Пароль"_s);
+    QVERIFY(answerer.texts.isEmpty());
+    QVERIFY(form.writeBack);
+    QCOMPARE(form.userName, cp(u"аННА ёЛКИНА"_s));
+    // Entries 11 and 12 are not loaded.
+    QCOMPARE(form.scores, (std::array<quint8, 12>{5, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(pairStates(form), u"eeeddddddd"_s);
+
+    // A test finished meanwhile.
+    form.scores[2] = 4;
+    closeWindow(form, answerer);
+    QCOMPARE(answerer.texts.size(), 1);
+
+    const QByteArray ini = usersIni();
+    QCOMPARE(ini.count('['), 2);
+    QVERIFY(ini.contains("[" + name + "]"));
+    const QList<QByteArray> expected = {"5", "3", "4", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
+    for (int k = 1; k <= 12; ++k)
+        QCOMPARE(Store::read(name, "test" + QByteArray::number(k), UsersIni), expected.at(k - 1));
+    QCOMPARE(Store::read(name, "password", UsersIni), cp(u"Пароль"_s));
+    QCOMPARE(Store::read("boris", "test1", UsersIni), QByteArray("1"));
+}
+
+void tst_accounts_window::refusedLogin_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::newRow("wrong password") << u"Анна"_s << u"Парол"_s;
+    QTest::newRow("password in other case") << u"Анна"_s << u"пАРОЛЬ"_s;
+    QTest::newRow("password with a blank") << u"Анна"_s << u"Пароль "_s;
+    QTest::newRow("unregistered name") << u"Вера"_s << u"Пароль"_s;
+    QTest::newRow("empty name") << QString() << QString();
+    QTest::newRow("empty password") << u"Анна"_s << QString();
+}
+
+void tst_accounts_window::refusedLogin()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    storeUser(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
+    writeFile(path(u"users"_s), cp(u"Анна\r\n"_s));
+    const QByteArray ini = usersIni();
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        logIn(form, name, password);
+        QCOMPARE(answerer.texts.size(), attempt);
+        QCOMPARE(answerer.texts.last(), WrongCredentials);
+        QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+        QCOMPARE(answerer.buttons.last(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QVERIFY(!form.writeBack);
+    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
+    QCOMPARE(form.userName, cp(name));
+    QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
+    QCOMPARE(pairStates(form), u"eeeeeeeeee"_s);
+    QCOMPARE(usersIni(), ini);
+
+    closeWindow(form, answerer);
+    QCOMPARE(usersIni(), ini);
+}
+
+void tst_accounts_window::refusedLoginThenRightOne()
+{
+    storeUser("anna", "pw", {"3", "2"});
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"anna"_s, u"PW"_s);
+    QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
+    logIn(form, u"anna"_s, u"pw"_s);
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY(form.writeBack);
+    QCOMPARE(form.scores[0], quint8(3));
+    QCOMPARE(form.scores[1], quint8(2));
+    QCOMPARE(pairStates(form), u"eedddddddd"_s);
+}
+
+void tst_accounts_window::nonNumericGradeStopsLogin()
+{
+    storeUser("anna", "pw", {"5", "5", "2", "x", "0"});
+    const QByteArray ini = usersIni();
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"anna"_s, u"pw"_s);
+    QCOMPARE(answerer.texts, QStringList({u"'x' is not a valid integer value"_s}));
+    QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
+    // The entries before the failing one are loaded and gated; the rest of
+    // the login does not happen.
+    QCOMPARE(form.scores, (std::array<quint8, 12>{5, 5, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(pairStates(form), u"eeedeeeeee"_s);
+    QVERIFY(!form.writeBack);
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QVERIFY(form.Panel1->isHidden());
+    QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
+
+    closeWindow(form, answerer);
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(usersIni(), ini);
+}
+
+void tst_accounts_window::administratorLogin()
+{
+    storeUser("anna", "pw", {"5", "5"});
+    writeFile(path(u"users"_s), "anna\r\n");
+    const QByteArray ini = usersIni();
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"admin"_s, u"secret"_s);
+    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(form.userName, QByteArray("admin"));
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    for (QFrame *panel : {form.Panel2, form.Panel3, form.Panel4, form.Panel6})
+        QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
+    QCOMPARE(visibleEntries(form, RoleEntries), AdministratorSees);
+    QVERIFY(form.menuEntry(u"N30"_s)->isVisible());
+    QVERIFY(!form.progress->ComboBox1->isHidden());
+    QVERIFY(!form.writeBack);
+    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
+    QCOMPARE(pairStates(form), u"eeeeeeeeee"_s);
+
+    closeWindow(form, answerer);
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(usersIni(), ini);
+}
+
+void tst_accounts_window::wrongAdministratorPassword()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    for (const QString &password : {u"Secret"_s, u"secret "_s, QString()}) {
+        logIn(form, u"admin"_s, password);
+        QCOMPARE(form.userName, QByteArray("admin"));
+    }
+    QTest::qWait(100);
+    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
+    QVERIFY(form.progress->ComboBox1->isHidden());
+    QVERIFY(!form.writeBack);
+    // The name in another case is a student's name, and none is stored.
+    logIn(form, u"Admin"_s, u"secret"_s);
+    QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+}
+
+void tst_accounts_window::administratorNameTakesAdministratorBranch()
+{
+    // A section left by a registration that nothing refused in older times.
+    storeUser("admin", "student", {"5", "5", "5"});
+    const QByteArray ini = usersIni();
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+
+    type(form.login->Edit2, u"admin"_s);
+    type(form.login->MaskEdit1, u"other"_s);
+    click(form.login->SpeedButton1);
+    QCOMPARE(answerer.texts,
+             QStringList({u"Это имя занято администратором. Выберите другое имя."_s}));
+    QCOMPARE(answerer.icons.first(), QMessageBox::Warning);
+    QCOMPARE(usersIni(), ini);
+    QVERIFY(!QFile::exists(path(u"users"_s)));
+
+    logIn(form, u"admin"_s, u"student"_s);
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QVERIFY(!form.writeBack);
+    logIn(form, u"admin"_s, u"secret"_s);
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(visibleEntries(form, RoleEntries), AdministratorSees);
+    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
+    QVERIFY(!form.writeBack);
+}
+
+void tst_accounts_window::removal_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("listAfter");
+    QTest::newRow("listed") << QByteArray("anna\r\nboris\r\nvera\r\n") << u"boris"_s
+                            << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
+    QTest::newRow("other case") << QByteArray("anna\r\nboris\r\nvera\r\n") << u"BoRiS"_s
+                                << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
+    QTest::newRow("cyrillic other case") << cp(u"anna\r\nБорис\r\nvera\r\n"_s) << u"бОРИС"_s
+                                         << cp(u"Борис"_s) << QByteArray("anna\r\nvera\r\n");
+    QTest::newRow("missing from list") << QByteArray("anna\r\nvera\r\n") << u"boris"_s
+                                       << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
+    QTest::newRow("first of two") << QByteArray("boris\r\nanna\r\nBoris\r\n") << u"boris"_s
+                                  << QByteArray("boris") << QByteArray("anna\r\nBoris\r\n");
+    QTest::newRow("list lines end in LF") << QByteArray("anna\nboris\nvera") << u"boris"_s
+                                          << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
+}
+
+void tst_accounts_window::removal()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, listAfter);
+    storeUser("anna", "a", {"4"});
+    storeUser(section, "pw", {"5", "5"});
+    storeUser("vera", "v", {"3"});
+    writeFile(path(u"users"_s), list);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    type(form.login->Edit2, name);
+    type(form.login->MaskEdit1, u"pw"_s);
+    click(form.login->SpeedButton2);
+
+    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(Store::read(section, "password", UsersIni), Store::missing());
+    QVERIFY(!usersIni().contains("[" + section + "]"));
+    QCOMPARE(usersIni().count('['), 2);
+    QCOMPARE(Store::read("anna", "password", UsersIni), QByteArray("a"));
+    QCOMPARE(Store::read("anna", "test1", UsersIni), QByteArray("4"));
+    QCOMPARE(Store::read("vera", "test1", UsersIni), QByteArray("3"));
+    QCOMPARE(usersList(), listAfter);
+    QStringList expectedItems;
+    for (const QByteArray &line : listAfter.split('\n')) {
+        if (!line.trimmed().isEmpty())
+            expectedItems.append(CodePage::toUnicode(line.trimmed()));
+    }
+    QCOMPARE(comboItems(form), expectedItems);
+    QCOMPARE(form.login->Edit2->text(), name);
+    QCOMPARE(form.login->MaskEdit1->text(), u"pw"_s);
+    QVERIFY(form.userName.isEmpty());
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
+
+    // The removed user can no longer log in.
+    click(form.login->SpeedButton3);
+    QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
+}
+
+void tst_accounts_window::removalWithWrongPassword()
+{
+    storeUser("anna", "pw");
+    writeFile(path(u"users"_s), "anna\r\n");
+    const QByteArray ini = usersIni();
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    for (const auto &[name, password] :
+         {std::pair{u"anna"_s, u"PW"_s}, std::pair{u"boris"_s, u"pw"_s},
+          std::pair{u"anna"_s, QString()}}) {
+        type(form.login->Edit2, name);
+        type(form.login->MaskEdit1, password);
+        click(form.login->SpeedButton2);
+        QCOMPARE(answerer.texts.last(), WrongCredentials);
+        QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+    }
+    QCOMPARE(answerer.texts.size(), 3);
+    QCOMPARE(usersIni(), ini);
+    QCOMPARE(usersList(), QByteArray("anna\r\n"));
+    QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
+}
+
+void tst_accounts_window::settingsSaved()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ntun"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+    for (QFrame *panel : {form.Panel1, form.Panel2, form.Panel3, form.Panel4, form.Panel6})
+        QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
+    SettingsPanel &s = *form.settings;
+    QCOMPARE(s.Edit3->text(), u"admin"_s);
+    QCOMPARE(s.Edit4->text(), u"secret"_s);
+    QCOMPARE(s.Edit5->text(), u"secret"_s);
+    QCOMPARE(s.Edit6->text(), u"log.txt"_s);
+    QCOMPARE(s.Edit4->echoMode(), QLineEdit::Password);
+    QCOMPARE(s.Edit5->echoMode(), QLineEdit::Password);
+    QCOMPARE(s.Edit3->echoMode(), QLineEdit::Normal);
+    saveShot(&form, u"settings_panel"_s);
+
+    type(s.Edit3, u"Начальник"_s);
+    type(s.Edit4, u"нов ый"_s);
+    type(s.Edit5, u"нов ый"_s);
+    type(s.Edit6, u"отчет.txt"_s);
+    click(s.SpeedButton7);
+    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(settingsFile(), cp(u"Начальник|нов ый|отчет.txt\r\n"_s));
+    QCOMPARE(s.Edit3->text(), u"Начальник"_s);
+    QCOMPARE(s.Edit6->text(), u"отчет.txt"_s);
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+
+    // The settings in memory stay as read at start-up for the rest of the run:
+    // the old administrator still comes in, the new one is a stranger.
+    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QCOMPARE(form.adminSettings.password, QByteArray("secret"));
+    QCOMPARE(form.adminSettings.logName, QByteArray("log.txt"));
+    click(s.SpeedButton6);
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    form.NaFormuAvtorizaziiClick();
+    logIn(form, u"Начальник"_s, u"нов ый"_s);
+    QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
+    logIn(form, u"admin"_s, u"secret"_s);
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY(form.Panel4->isHidden());
+
+    // The next start reads what was saved.
+    TForm1 next;
+    show(next);
+    QCOMPARE(next.adminSettings.login, cp(u"Начальник"_s));
+    QCOMPARE(next.adminSettings.password, cp(u"нов ый"_s));
+    QCOMPARE(next.adminSettings.logName, cp(u"отчет.txt"_s));
+    QCOMPARE(next.settings->Edit3->text(), u"Начальник"_s);
+    QCOMPARE(next.settings->Edit5->text(), u"нов ый"_s);
+    logIn(next, u"Начальник"_s, u"нов ый"_s);
+    QCOMPARE(visibleEntries(next, RoleEntries), AdministratorSees);
+    QCOMPARE(answerer.texts.size(), 1);
+}
+
+void tst_accounts_window::settingsUnconfirmedPassword()
+{
+    const QByteArray before = settingsFile();
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ntun"_s)->trigger();
+    SettingsPanel &s = *form.settings;
+    type(s.Edit3, u"boss"_s);
+    for (const auto &[password, confirmation] :
+         {std::pair{u"abc"_s, u"abd"_s}, std::pair{u"abc"_s, u"ABC"_s},
+          std::pair{u"abc"_s, QString()}}) {
+        type(s.Edit4, password);
+        type(s.Edit5, confirmation);
+        click(s.SpeedButton7);
+        QCOMPARE(answerer.texts.last(), u"Проверьте пароль!"_s);
+        QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+        QCOMPARE(settingsFile(), before);
+    }
+    QCOMPARE(answerer.texts.size(), 3);
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+    QCOMPARE(s.Edit3->text(), u"boss"_s);
+    QCOMPARE(s.Edit4->text(), u"abc"_s);
+}
+
+void tst_accounts_window::settingsWithSeparator_data()
+{
+    QTest::addColumn<int>("field"); // 3 … 6 for Edit3 … Edit6
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QByteArray>("logName");
+    QTest::newRow("in the login") << 3 << u"ad|min"_s << QByteArray("ad|min|secret|log.txt\r\n")
+                                  << QByteArray("ad") << QByteArray("min") << QByteArray("secret");
+    QTest::newRow("in the password")
+        << 4 << u"se|cr|et"_s << QByteArray("admin|se|cr|et|log.txt\r\n") << QByteArray("admin")
+        << QByteArray("se") << QByteArray("cr");
+    QTest::newRow("in the file name")
+        << 6 << u"a|b|c"_s << QByteArray("admin|secret|a|b|c\r\n") << QByteArray("admin")
+        << QByteArray("secret") << QByteArray("a");
+    QTest::newRow("alone") << 3 << u"|"_s << QByteArray("||secret|log.txt\r\n") << QByteArray()
+                           << QByteArray() << QByteArray("secret");
+}
+
+void tst_accounts_window::settingsWithSeparator()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, login);
+    QFETCH(QByteArray, password);
+    QFETCH(QByteArray, logName);
+    {
+        TForm1 form;
+        ModalAnswerer answerer(QMessageBox::Ok);
+        show(form);
+        logIn(form, u"admin"_s, u"secret"_s);
+        form.menuEntry(u"Ntun"_s)->trigger();
+        SettingsPanel &s = *form.settings;
+        if (field == 4) {
+            type(s.Edit4, text);
+            type(s.Edit5, text);
+        } else {
+            type(field == 3 ? s.Edit3 : s.Edit6, text);
+        }
+        click(s.SpeedButton7);
+        QVERIFY(answerer.texts.isEmpty());
+        QCOMPARE(settingsFile(), line);
+    }
+    TForm1 next;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(next);
+    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(next.adminSettings.login, login);
+    QCOMPARE(next.adminSettings.password, password);
+    QCOMPARE(next.adminSettings.logName, logName);
+    QCOMPARE(next.settings->Edit3->text(), QString::fromLatin1(login));
+    QCOMPARE(next.settings->Edit4->text(), QString::fromLatin1(password));
+    QCOMPARE(next.settings->Edit6->text(), QString::fromLatin1(logName));
+}
+
+void tst_accounts_window::settingsSaveRefused()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ntun"_s)->trigger();
+    // The folder went away while the program ran.
+    QVERIFY(QDir(path(u"data/info"_s)).removeRecursively());
+    type(form.settings->Edit3, u"boss"_s);
+    click(form.settings->SpeedButton7);
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
+    QVERIFY(!answerer.texts.first().isEmpty());
+    QVERIFY(!QFile::exists(path(u"data/info/tumb.db"_s)));
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+}
+
+void tst_accounts_window::studentProgress()
+{
+    const QByteArray name = cp(u"Пётр"_s);
+    storeUser(name, "pw", {"5", "4", "3", "2", "1", "0", "5", "4", "3", "2", "5", "5"});
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"Пётр"_s, u"pw"_s);
+    // Passing tests 1-3 and 7-9 keeps the pairs after them open.
+    QCOMPARE(pairStates(form), u"eeeedddeee"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    for (QFrame *panel : {form.Panel1, form.Panel3, form.Panel4, form.Panel6})
+        QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
+    ProgressPanel &p = *form.progress;
+    QCOMPARE(p.Label5->text(), u"Пётр"_s);
+    QVERIFY(p.Label5->isVisible());
+    QVERIFY(p.ComboBox1->isHidden());
+    QCOMPARE(valueTexts(form), QStringList({u"5"_s, u"4"_s, u"3"_s, u"2"_s, u"1"_s, u"0"_s, u"5"_s,
+                                            u"4"_s, u"3"_s, u"2"_s, u"0"_s, u"0"_s}));
+    for (int k = 0; k < 10; ++k)
+        QVERIFY(p.valueLabels[k]->isVisible());
+    QVERIFY(p.valueLabels[10]->isHidden() && p.valueLabels[11]->isHidden());
+    saveShot(&form, u"progress_panel_student"_s);
+
+    // The view follows the table in memory, not the file.
+    form.scores[5] = 4;
+    Store::write(name, "test1", "1", UsersIni);
+    form.menuEntry(u"Ni"_s)->trigger();
+    QCOMPARE(p.valueLabels[5]->text(), u"4"_s);
+    QCOMPARE(p.valueLabels[0]->text(), u"5"_s);
+
+    click(p.SpeedButton4);
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    QVERIFY(form.Panel2->isHidden());
+    QVERIFY(form.menuEntry(u"Ni"_s)->isVisible());
+    QVERIFY(form.menuEntry(u"N0"_s)->isVisible());
+    QVERIFY(answerer.texts.isEmpty());
+}
+
+void tst_accounts_window::administratorPickReadsFileEachTime()
+{
+    storeUser("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
+    storeUser(cp(u"Борис"_s), "b", {"2", "2"});
+    writeFile(path(u"users"_s), cp(u"anna\r\nБорис\r\n"_s));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    ProgressPanel &p = *form.progress;
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    QVERIFY(p.ComboBox1->isVisible());
+    QCOMPARE(p.Label5->text(), u"admin"_s);
+    QCOMPARE(valueTexts(form), QStringList(12, u"0"_s));
+    // The combo box lies over the name label.
+    QVERIFY(p.ComboBox1->geometry().intersects(p.Label5->geometry()));
+    QVERIFY(p.Label5->parentWidget()->children().indexOf(p.ComboBox1) >
+            p.Label5->parentWidget()->children().indexOf(p.Label5));
+    QCOMPARE(comboItems(form), QStringList({u"anna"_s, u"Борис"_s}));
+
+    pickUser(form, u"anna"_s);
+    QCOMPARE(valueTexts(form), QStringList({u"5"_s, u"4"_s, u"3"_s, u"2"_s, u"1"_s, u"0"_s, u"0"_s,
+                                            u"0"_s, u"0"_s, u"0"_s, u"4"_s, u"3"_s}));
+    QCOMPARE(form.scores, (std::array<quint8, 12>{5, 4, 3, 2, 1, 0, 0, 0, 0, 0, 4, 3}));
+    pickUser(form, u"Борис"_s);
+    QCOMPARE(form.scores, (std::array<quint8, 12>{2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(valueTexts(form).first(), u"2"_s);
+
+    // Changed behind the window between two picks of the same name.
+    Store::write("anna", "test2", "1", UsersIni);
+    Store::write("anna", "test3", "300", UsersIni);
+    Store::write("anna", "test12", "256", UsersIni);
+    pickUser(form, u"anna"_s);
+    QCOMPARE(valueTexts(form), QStringList({u"5"_s, u"1"_s, u"44"_s, u"2"_s, u"1"_s, u"0"_s, u"0"_s,
+                                            u"0"_s, u"0"_s, u"0"_s, u"4"_s, u"0"_s}));
+    pickUser(form, u"anna"_s);
+    QCOMPARE(valueTexts(form).at(2), u"44"_s);
+    QCOMPARE(p.Label5->text(), u"admin"_s);
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    QCOMPARE(visibleEntries(form, RoleEntries), AdministratorSees);
+    QVERIFY(answerer.texts.isEmpty());
+
+    // A pick changes nothing stored, closing included.
+    const QByteArray ini = usersIni();
+    closeWindow(form, answerer);
+    QCOMPARE(usersIni(), ini);
+}
+
+void tst_accounts_window::administratorPickNonNumeric()
+{
+    storeUser("anna", "a", {"5", "4", "3", "2", "1"});
+    storeUser("boris", "b", {"2", "3", "4", "x", "5"});
+    writeFile(path(u"users"_s), "anna\r\nboris\r\n");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    pickUser(form, u"anna"_s);
+    const QStringList shown = valueTexts(form);
+    pickUser(form, u"boris"_s);
+    QCOMPARE(answerer.texts, QStringList({u"'x' is not a valid integer value"_s}));
+    QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
+    // Entries read before the failing one take the new values; the labels
+    // keep showing the earlier pick.
+    QCOMPARE(form.scores, (std::array<quint8, 12>{2, 3, 4, 2, 1, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(valueTexts(form), shown);
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+}
+
+void tst_accounts_window::progressOverLogPanel()
+{
+    writeFile(path(u"log.txt"_s), "anna | 10:00:00 | 01.02.2024 | test1 | 5\r\n");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"N30"_s)->trigger();
+    QCOMPARE(frontPanel(form), u"Panel6"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    QVERIFY(form.Panel6->isHidden());
+    QCOMPARE(frontPanel(form), u"Panel2"_s);
+    QVERIFY(answerer.texts.isEmpty());
+}
+
+void tst_accounts_window::firstRunWithoutUserList()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    QTest::qWait(100);
+    QVERIFY(answerer.texts.isEmpty());
+    QVERIFY(form.userList.isEmpty());
+    QCOMPARE(form.progress->ComboBox1->count(), 0);
+    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QCOMPARE(form.settings->Edit3->text(), u"admin"_s);
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+
+    // The first registration creates the list file.
+    type(form.login->Edit2, u"anna"_s);
+    type(form.login->MaskEdit1, u"pw"_s);
+    click(form.login->SpeedButton1);
+    QCOMPARE(answerer.texts, QStringList({Registered}));
+    QCOMPARE(usersList(), QByteArray("anna\r\n"));
+    QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
+
+    logIn(form, u"admin"_s, u"secret"_s);
+    QCOMPARE(answerer.texts.size(), 1);
+    QCOMPARE(visibleEntries(form, RoleEntries), AdministratorSees);
+    form.menuEntry(u"Ni"_s)->trigger();
+    pickUser(form, u"anna"_s);
+    QCOMPARE(valueTexts(form).first(), u"1"_s);
+}
+
+void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
+{
+    QVERIFY(QFile::remove(path(u"data/info/tumb.db"_s)));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    QTRY_COMPARE(answerer.texts.size(), 1);
+    QCOMPARE(answerer.texts.first(), u"File not found"_s);
+    QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
+    QVERIFY(form.adminSettings.login.isEmpty());
+    QCOMPARE(form.settings->Edit3->text(), u"Edit3"_s);
+    QCOMPARE(form.settings->Edit4->text(), u"Edit4"_s);
+    QCOMPARE(form.settings->Edit5->text(), u"Edit5"_s);
+    QCOMPARE(form.settings->Edit6->text(), u"Edit6"_s);
+
+    // Empty name and empty password are a student's, and nobody has them.
+    logIn(form, QString(), QString());
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(answerer.texts.last(), WrongCredentials);
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+    QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
+    QVERIFY(form.progress->ComboBox1->isHidden());
+    QVERIFY(!form.writeBack);
+
+    // Students still register and log in.
+    type(form.login->Edit2, u"anna"_s);
+    type(form.login->MaskEdit1, u"pw"_s);
+    click(form.login->SpeedButton1);
+    QCOMPARE(answerer.texts.last(), Registered);
+    click(form.login->SpeedButton3);
+    QCOMPARE(answerer.texts.size(), 3);
+    QCOMPARE(visibleEntries(form, RoleEntries), StudentSees);
+}
+
+void tst_accounts_window::registrationRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    const QString empty = u"Введите имя пользователя."_s;
+    const QString unstorable = u"Имя пользователя не может содержать квадратные скобки и "
+                               u"начинаться или заканчиваться пробелом."_s;
+    QTest::newRow("empty") << QString() << empty;
+    QTest::newRow("opening bracket") << u"[anna"_s << unstorable;
+    QTest::newRow("closing bracket") << u"an]na"_s << unstorable;
+    QTest::newRow("whole header") << u"[x]"_s << unstorable;
+    QTest::newRow("leading blank") << u" anna"_s << unstorable;
+    QTest::newRow("trailing blank") << u"anna "_s << unstorable;
+    QTest::newRow("administrator")
+        << u"admin"_s << u"Это имя занято администратором. Выберите другое имя."_s;
+}
+
+void tst_accounts_window::registrationRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    type(form.login->Edit2, name);
+    type(form.login->MaskEdit1, u"pw"_s);
+    click(form.login->SpeedButton1);
+    QCOMPARE(answerer.texts, QStringList({message}));
+    QCOMPARE(answerer.icons.first(), QMessageBox::Warning);
+    QVERIFY(!QFile::exists(path(u"users.ini"_s)));
+    QVERIFY(!QFile::exists(path(u"users"_s)));
+    QCOMPARE(form.progress->ComboBox1->count(), 0);
+    QCOMPARE(frontPanel(form), u"Panel4"_s);
+}
+
+void tst_accounts_window::duplicateRegistrationRefused_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("same spelling") << u"Анна"_s << u"Анна"_s;
+    QTest::newRow("cyrillic other case") << u"Анна"_s << u"аННА"_s;
+    QTest::newRow("yo in other case") << u"Ёжик"_s << u"ёЖИК"_s;
+    QTest::newRow("latin other case") << u"anna"_s << u"ANNA"_s;
+}
+
+void tst_accounts_window::duplicateRegistrationRefused()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    type(form.login->Edit2, first);
+    type(form.login->MaskEdit1, u"first"_s);
+    click(form.login->SpeedButton1);
+    QCOMPARE(answerer.texts, QStringList({Registered}));
+    Store::write(cp(first), "test1", "5", UsersIni);
+    const QByteArray ini = usersIni();
+    const QByteArray list = usersList();
+
+    type(form.login->Edit2, second);
+    type(form.login->MaskEdit1, u"second"_s);
+    click(form.login->SpeedButton1);
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(answerer.texts.last(), u"Пользователь с таким именем уже зарегистрирован."_s);
+    QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
+    QCOMPARE(usersIni(), ini);
+    QCOMPARE(usersList(), list);
+    QCOMPARE(comboItems(form), QStringList({first}));
+
+    // The first user keeps their password and grades.
+    logIn(form, second, u"first"_s);
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(form.scores[0], quint8(5));
+}
+
+void tst_accounts_window::secondCopyRegistrationKept()
+{
+    storeUser("anna", "a");
+    writeFile(path(u"users"_s), "anna\r\n");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
+
+    // Another copy of the program registers a user meanwhile.
+    storeUser("boris", "b");
+    writeFile(path(u"users"_s), "anna\r\nboris\r\n");
+
+    type(form.login->Edit2, u"vera"_s);
+    type(form.login->MaskEdit1, u"v"_s);
+    click(form.login->SpeedButton1);
+    QCOMPARE(answerer.texts, QStringList({Registered}));
+    QCOMPARE(usersList(), QByteArray("anna\r\nboris\r\nvera\r\n"));
+    QCOMPARE(comboItems(form), QStringList({u"anna"_s, u"boris"_s, u"vera"_s}));
+    QCOMPARE(form.userList, QList<QByteArray>({"anna", "boris", "vera"}));
+    QCOMPARE(Store::read("boris", "password", UsersIni), QByteArray("b"));
+    QCOMPARE(Store::read("vera", "password", UsersIni), QByteArray("v"));
+
+    // The other copy's user is one the administrator can pick.
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    pickUser(form, u"boris"_s);
+    QCOMPARE(valueTexts(form).first(), u"1"_s);
+}
+
+void tst_accounts_window::secondCopyRemovalKept()
+{
+    storeUser("anna", "a");
+    storeUser("boris", "b");
+    writeFile(path(u"users"_s), "anna\r\nboris\r\n");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+
+    storeUser("vera", "v");
+    writeFile(path(u"users"_s), "anna\r\nboris\r\nvera\r\n");
+    type(form.login->Edit2, u"anna"_s);
+    type(form.login->MaskEdit1, u"a"_s);
+    click(form.login->SpeedButton2);
+    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(usersList(), QByteArray("boris\r\nvera\r\n"));
+    QCOMPARE(comboItems(form), QStringList({u"boris"_s, u"vera"_s}));
+}
+
+void tst_accounts_window::failingWriteBackShownAndWindowCloses()
+{
+    storeUser("anna", "a", {"4"});
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    show(form);
+    logIn(form, u"anna"_s, u"a"_s);
+    QVERIFY(form.writeBack);
+    // Something took the file's place while the program ran.
+    QVERIFY(QFile::remove(path(u"users.ini"_s)));
+    QVERIFY(QDir().mkdir(path(u"users.ini"_s)));
+
+    closeWindow(form, answerer);
+    QCOMPARE(answerer.texts.size(), 2);
+    QVERIFY2(answerer.texts.at(1).startsWith(u"Unable to write to "_s),
+             qPrintable(answerer.texts.at(1)));
+    QVERIFY(answerer.texts.at(1).contains(u"users.ini"_s));
+    QCOMPARE(answerer.icons.at(1), QMessageBox::Critical);
+    QVERIFY(QFileInfo(path(u"users.ini"_s)).isDir());
+}
+
+QTEST_MAIN(tst_accounts_window)
+#include "tst_accounts_window.moc"

@@ -1,0 +1,35 @@
+#include "TempWorkDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+TempWorkDir::TempWorkDir() : m_previous(QDir::currentPath())
+{
+    if (m_dir.isValid())
+        QDir::setCurrent(m_dir.path());
+}
+
+TempWorkDir::~TempWorkDir()
+{
+    QDir::setCurrent(m_previous);
+}
+
+bool TempWorkDir::write(const QString &name, const QByteArray &bytes) const
+{
+    const QString path = filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray TempWorkDir::read(const QString &name) const
+{
+    QFile file(filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool TempWorkDir::mkpath(const QString &name) const
+{
+    return QDir(m_dir.path()).mkpath(name);
+}
