@@ -1,6 +1,7 @@
 #include "TForm2.h"
 
 #include "CodePage.h"
+#include "HandlerGuard.h"
 #include "Look.h"
 #include "Paths.h"
 #include "RuntimeError.h"
@@ -87,26 +88,9 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWind
     chooseFile = [this] { return runOpenDialog(); };
 
     connect(Button1, &QPushButton::clicked, this,
-            [this] { guard(this, [this] { Button1Click(); }); });
+            [this] { HandlerGuard::run(this, [this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this,
-            [this] { guard(this, [this] { Button2Click(); }); });
-}
-
-bool TForm2::guard(QWidget *parent, const std::function<void()> &handler)
-{
-    QString message;
-    try {
-        handler();
-        return true;
-    } catch (const RuntimeError &error) {
-        message = error.message();
-    } catch (const std::exception &error) {
-        message = QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        message = QStringLiteral("Unknown exception");
-    }
-    QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), message);
-    return false;
+            [this] { HandlerGuard::run(this, [this] { Button2Click(); }); });
 }
 
 QString TForm2::runOpenDialog()
@@ -190,7 +174,7 @@ bool TForm2::eventFilter(QObject *watched, QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton &&
             Edit10->rect().contains(mouse->position().toPoint()))
-            guard(this, [this] { Edit10Click(); });
+            HandlerGuard::run(this, [this] { Edit10Click(); });
     }
     return QDialog::eventFilter(watched, event);
 }

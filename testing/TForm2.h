@@ -34,9 +34,6 @@ public:
 
     const TestConverter &converter() const { return m_converter; }
 
-    // Runs a handler; an unforeseen failure ends it and shows its message in
-    // the error box, so that no exception reaches the event loop.
-    static bool guard(QWidget *parent, const std::function<void()> &handler);
 
     void Edit10Click();
     void Button1Click();
