@@ -9,6 +9,8 @@
 #include "UserList.h"
 #include "WorkingFolder.h"
 
+#include <QFileInfo>
+
 namespace {
 
 const QByteArray UsersFile = QByteArrayLiteral("\\users.ini");
@@ -40,7 +42,12 @@ int UsersCommand::run(const QStringList &args)
     if (!dir.isEmpty())
         WorkingFolder::enter(dir);
 
-    const QList<QByteArray> sections = IniSections::list(Paths::resolve(UsersFile));
+    // A new installation has an empty list file and no users.ini yet; a
+    // folder with neither is no installation at all.
+    const QString iniPath = Paths::resolve(UsersFile);
+    const QList<QByteArray> sections = QFileInfo::exists(iniPath) || !UserList::exists()
+                                           ? IniSections::list(iniPath)
+                                           : QList<QByteArray>();
     for (const QByteArray &section : sections) {
         QStringList row{CodePage::toUnicode(section)};
         for (int k = 1; k <= GradeCount; ++k) {
@@ -53,7 +60,7 @@ int UsersCommand::run(const QStringList &args)
     }
 
     QList<QByteArray> listed;
-    for (const QByteArray &name : UserList::load()) {
+    for (const QByteArray &name : UserList::exists() ? UserList::load() : QList<QByteArray>()) {
         if (!name.isEmpty())
             listed.append(name);
     }

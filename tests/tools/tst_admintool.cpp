@@ -138,6 +138,16 @@ private slots:
         QVERIFY2(r.errText().contains(message), r.err.constData());
     }
 
+    void usersOfANewInstallation()
+    {
+        // An empty list file and no users.ini yet.
+        QVERIFY(writeFile("users", QByteArray()));
+        const Run r = run({"users"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.isEmpty());
+    }
+
     void registerAndRemoveAClass()
     {
         QVERIFY(QDir(m_dir->path()).mkpath("data/info"));
