@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <memory>
 
 const QByteArray UserList::FileName = QByteArrayLiteral("users");
 
@@ -60,6 +61,17 @@ void saveTo(const QString &path, const QList<QByteArray> &names)
     }
 }
 
+// The lock beside the list is part of writing it: a folder that refuses the
+// lock refuses the list, in the words of a list that cannot be created.
+std::unique_ptr<FileLock> lockList(const QString &path)
+{
+    try {
+        return std::make_unique<FileLock>(path);
+    } catch (const RuntimeError &) {
+        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    }
+}
+
 } // namespace
 
 bool UserList::exists()
@@ -75,14 +87,14 @@ QList<QByteArray> UserList::load()
 void UserList::save(const QList<QByteArray> &names)
 {
     const QString path = listPath();
-    FileLock lock(path);
+    const std::unique_ptr<FileLock> lock = lockList(path);
     saveTo(path, names);
 }
 
 QList<QByteArray> UserList::add(const QByteArray &name)
 {
     const QString path = listPath();
-    FileLock lock(path);
+    const std::unique_ptr<FileLock> lock = lockList(path);
     QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
     names.append(name);
     saveTo(path, names);
@@ -92,7 +104,7 @@ QList<QByteArray> UserList::add(const QByteArray &name)
 QList<QByteArray> UserList::remove(const QByteArray &name)
 {
     const QString path = listPath();
-    FileLock lock(path);
+    const std::unique_ptr<FileLock> lock = lockList(path);
     QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (CodePage::equalsIgnoreCase(names[i], name)) {

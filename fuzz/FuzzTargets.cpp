@@ -28,13 +28,14 @@ public:
     {
         if (m_pos >= m_input.size())
             return QByteArray();
-        const qsizetype length = qMin<qsizetype>(quint8(m_input[m_pos++]) % limit,
-                                                 m_input.size() - m_pos);
-        const QByteArray out = m_input.mid(m_pos, length).toByteArray();
+        const int wanted = quint8(m_input[m_pos]) % limit;
+        ++m_pos;
+        const qsizetype length = qMin<qsizetype>(wanted, m_input.size() - m_pos);
+        const QByteArray out = m_input.sliced(m_pos, length).toByteArray();
         m_pos += length;
         return out;
     }
-    QByteArray rest() const { return m_input.mid(qMin(m_pos, m_input.size())).toByteArray(); }
+    QByteArray rest() const { return m_input.sliced(qMin(m_pos, m_input.size())).toByteArray(); }
 
 private:
     QByteArrayView m_input;
@@ -44,8 +45,7 @@ private:
 bool putFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(data) == data.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
 QByteArray sameName(const QByteArray &a, const QByteArray &b)
@@ -87,8 +87,8 @@ QByteArray FuzzTargets::iniProfile(QByteArrayView input)
     const QByteArray first = IniProfile::read(path, section, key, Marker);
     if (first.size() > IniProfile::MaxValueLength)
         return "a read gave more than the read limit";
-    const bool sameEntry = !sameName(section, otherSection).isEmpty() &&
-                           !sameName(key, otherKey).isEmpty();
+    const bool sameEntry =
+        !sameName(section, otherSection).isEmpty() && !sameName(key, otherKey).isEmpty();
     const QByteArray otherBefore = IniProfile::read(path, otherSection, otherKey, Marker);
 
     const QByteArray stored = '"' + value + '"';
@@ -221,7 +221,8 @@ QByteArray FuzzTargets::userList(QByteArrayView input)
         expected.append(name);
         if (UserList::add(name) != expected || UserList::load() != expected)
             return "adding a name lost one";
-        if (UserList::remove(name).size() != names.size() || UserList::load().size() != names.size())
+        if (UserList::remove(name).size() != names.size() ||
+            UserList::load().size() != names.size())
             return "removing a name removed something else";
     } catch (const RuntimeError &e) {
         return failure("the list was refused", e);
@@ -233,7 +234,8 @@ QByteArray FuzzTargets::testFile(QByteArrayView input)
 {
     if (!QDir::current().mkpath(QStringLiteral("data/tests")))
         return "cannot set up the folder";
-    if (!putFile(Paths::resolve(QByteArrayLiteral("\\data\\tests\\test1.ini")), input.toByteArray()))
+    if (!putFile(Paths::resolve(QByteArrayLiteral("\\data\\tests\\test1.ini")),
+                 input.toByteArray()))
         return "cannot set up the file";
     const TestFile file(QByteArrayLiteral("test1"));
     const QByteArray countText = file.countText();

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -11,12 +12,12 @@ namespace {
 // an exact match wins. Returns an empty string when there is none.
 QString matchEntry(const QString &dir, const QString &name)
 {
-    const QString exact = dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
+    const QString exact =
+        dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
     if (QFileInfo::exists(exact))
         return name;
-    const QStringList entries =
-        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                            QDir::Name);
+    const QStringList entries = QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return entry;
@@ -28,7 +29,15 @@ QString matchEntry(const QString &dir, const QString &name)
 
 QString Paths::workingDirectory()
 {
-    return QDir::currentPath();
+    const QString current = QDir::currentPath();
+    if (!current.isEmpty())
+        return current;
+    // The folder was removed while the program runs in it, and the system no
+    // longer names it. An empty base would put every file at the root of the
+    // disk; the name the folder had keeps them in a missing folder, so every
+    // read finds nothing and every write is refused.
+    const QString gone = QFile::symLinkTarget(QStringLiteral("/proc/self/cwd"));
+    return gone.isEmpty() ? QStringLiteral(".") : gone;
 }
 
 QString Paths::resolve(const QByteArray &name)

@@ -17,6 +17,10 @@ int TextFile::diagnose(const QString &path, bool writing)
         return ENOTDIR;
     if (info.isDir())
         return EISDIR;
+    // Files are replaced through a new file beside them, which the folder
+    // must allow.
+    if (writing && !dir.isWritable())
+        return EACCES;
     if (!info.exists())
         return writing ? EACCES : ENOENT;
     if (writing ? !info.isWritable() : !info.isReadable())

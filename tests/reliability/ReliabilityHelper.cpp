@@ -1,0 +1,95 @@
+// The second running copy that the reliability tests need: writes through the
+// store from a process of its own, which the tests kill, run four times at once,
+// or run as an unprivileged user.
+//   write-loop DIR FIRST        writes k<i> = v<i> from i = FIRST on, one line
+//                               "i" on stdout after each write has returned
+//   worker DIR ID WRITES        shared-section writes and registrations
+//   write DIR WRITER NAME       one write by WRITER; prints "ok" or the error
+#include "Accounts.h"
+#include "AdminSettings.h"
+#include "RuntimeError.h"
+#include "Store.h"
+#include "TestLog.h"
+#include "UserList.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+QByteArray loopSection(long i)
+{
+    return "s" + QByteArray::number(i % 7);
+}
+
+int writeLoop(long first)
+{
+    for (long i = first;; ++i) {
+        Store::write(loopSection(i), "k" + QByteArray::number(i), "v" + QByteArray::number(i),
+                     Accounts::UsersIni);
+        std::printf("%ld\n", i);
+        std::fflush(stdout);
+    }
+}
+
+int worker(const QByteArray &id, int writes)
+{
+    for (int i = 0; i < writes; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        Store::write("shared", "w" + id + "_" + n, id + ":" + n, Accounts::UsersIni);
+        if (i % 4 == 0)
+            Accounts::registerUser("user" + id + "_" + n, "pw" + id + n);
+    }
+    return 0;
+}
+
+int writeOnce(const QByteArray &writer, const QByteArray &name)
+{
+    if (writer == "ini") {
+        Store::write("ivan", "test1", "5", name);
+    } else if (writer == "erase") {
+        Store::eraseSection("ivan", name);
+    } else if (writer == "users") {
+        UserList::save({"ivan", "petr", "new"});
+    } else if (writer == "settings") {
+        AdminSettings settings;
+        settings.login = "root";
+        settings.password = "new";
+        settings.logName = name;
+        settings.write();
+    } else if (writer == "log") {
+        TestLog::append(name, "ivan | 10:00:00 | 01.09.2024 | test1 | 5\r\n");
+    } else {
+        return 3;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 3 || !QDir::setCurrent(QString::fromLocal8Bit(argv[2]))) {
+        std::fprintf(stderr, "usage: write-loop|worker|write DIR ...\n");
+        return 3;
+    }
+    try {
+        if (std::strcmp(argv[1], "write-loop") == 0 && argc == 4)
+            return writeLoop(std::atol(argv[3]));
+        if (std::strcmp(argv[1], "worker") == 0 && argc == 5)
+            return worker(argv[3], std::atoi(argv[4]));
+        if (std::strcmp(argv[1], "write") == 0 && argc == 5) {
+            const int rc = writeOnce(argv[3], argv[4]);
+            if (rc == 0)
+                std::printf("ok\n");
+            return rc;
+        }
+    } catch (const RuntimeError &e) {
+        std::printf("%s\n", e.message().toUtf8().constData());
+        return 1;
+    }
+    std::fprintf(stderr, "bad arguments\n");
+    return 3;
+}

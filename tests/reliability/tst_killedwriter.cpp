@@ -1,0 +1,146 @@
+// A writer killed with SIGKILL at random moments among its writes to users.ini:
+// after every kill the file reads and holds every write that had returned.
+#include "Accounts.h"
+#include "IniDocument.h"
+#include "Store.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+class KilledWriterTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyReturnedWriteSurvivesTheKill();
+    void emptyLockOfAKilledWriterIsTakenOver();
+
+private:
+    static QByteArray section(long i) { return "s" + QByteArray::number(i % 7); }
+};
+
+namespace {
+
+constexpr int Kills = 40;
+
+// Every key line of the file, counted by section and key.
+QHash<QByteArray, int> keyLines(const QByteArray &text)
+{
+    QHash<QByteArray, int> counts;
+    QByteArray current;
+    for (QByteArray line : text.split('\n')) {
+        line = line.trimmed();
+        if (line.startsWith('[')) {
+            current = line.mid(1, line.indexOf(']') - 1);
+        } else if (line.contains('=')) {
+            ++counts[current + '/' + line.left(line.indexOf('='))];
+        }
+    }
+    return counts;
+}
+
+} // namespace
+
+void KilledWriterTest::everyReturnedWriteSurvivesTheKill()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString ini = dir.filePath(QStringLiteral("users.ini"));
+    QRandomGenerator random(20240901);
+
+    QList<long> confirmed;
+    long next = 0;
+    int kills = 0;
+    qsizetype checked = 0;
+    for (int round = 0; round < Kills; ++round) {
+        QProcess writer;
+        writer.start(QStringLiteral(RELIABILITY_HELPER),
+                     {QStringLiteral("write-loop"), dir.path(), QString::number(next)});
+        QVERIFY(writer.waitForStarted());
+        // The kill is to land among the writes, not before the first one.
+        QByteArray out;
+        while (!out.contains('\n')) {
+            QVERIFY2(writer.waitForReadyRead(20000), "the writer made no write");
+            out += writer.readAllStandardOutput();
+        }
+        QThread::msleep(random.bounded(150));
+        writer.kill();
+        QVERIFY(writer.waitForFinished(20000));
+        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+        ++kills;
+        out += writer.readAllStandardOutput();
+
+        // Only whole lines were printed after their write returned.
+        const qsizetype lastLine = out.lastIndexOf('\n');
+        const QList<QByteArray> lines = out.left(lastLine).split('\n');
+        const qsizetype before = confirmed.size();
+        for (const QByteArray &line : lines)
+            confirmed.append(line.toLong());
+        QVERIFY(confirmed.size() > before);
+        next = confirmed.constLast() + 1;
+
+        QFile file(ini);
+        QVERIFY2(file.open(QIODevice::ReadOnly), "the file does not read after the kill");
+        const QByteArray text = file.readAll();
+        const qsizetype sample = qMin<qsizetype>(before, 40);
+        QList<long> toCheck = confirmed.mid(before);
+        for (qsizetype j = 0; j < sample; ++j)
+            toCheck.append(confirmed[random.bounded(int(before))]);
+        for (long i : toCheck) {
+            QByteArray value;
+            QVERIFY2(IniDocument::find(text, section(i), "k" + QByteArray::number(i), &value),
+                     qPrintable(QStringLiteral("write %1 lost after kill %2").arg(i).arg(kills)));
+            QCOMPARE(Store::crypt(value), "v" + QByteArray::number(i));
+            ++checked;
+        }
+    }
+
+    QVERIFY(QDir::setCurrent(dir.path()));
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QHash<QByteArray, int> counts = keyLines(file.readAll());
+    for (long i : confirmed) {
+        const QByteArray key = "k" + QByteArray::number(i);
+        QCOMPARE(counts.value(section(i) + '/' + key), 1);
+        QCOMPARE(Store::read(section(i), key, Accounts::UsersIni), "v" + QByteArray::number(i));
+        ++checked;
+    }
+    qInfo("%d kills survived, %lld returned writes, %lld checks, lost: 0", kills,
+          qlonglong(confirmed.size()), qlonglong(checked));
+}
+
+// Killed between creating its lock and writing its name into it, a writer
+// leaves an empty lock that no process holds.
+void KilledWriterTest::emptyLockOfAKilledWriterIsTakenOver()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString home = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    QFile lock(dir.filePath(QStringLiteral("users.ini.lock")));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-5),
+                             QFileDevice::FileModificationTime));
+    lock.close();
+
+    QElapsedTimer clock;
+    clock.start();
+    Store::write("ivan", "test1", "5", Accounts::UsersIni);
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(Store::read("ivan", "test1", Accounts::UsersIni), QByteArray("5"));
+    QVERIFY(!lock.exists());
+    QDir::setCurrent(home);
+}
+
+QTEST_GUILESS_MAIN(KilledWriterTest)
+#include "tst_killedwriter.moc"
