@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "RuntimeError.h"
 #include "Store.h"
@@ -16,40 +17,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineView>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-void shareContexts()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-Q_CONSTRUCTOR_FUNCTION(shareContexts)
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-// The panel the user sees: the front-most visible one. Siblings are painted
-// in the order of the parent's child list, the last in front.
-QString frontPanel(const TForm1 &form)
-{
-    const QObjectList children = form.Panel1->parentWidget()->children();
-    for (qsizetype i = children.size() - 1; i >= 0; --i) {
-        auto *frame = qobject_cast<QFrame *>(children.at(i));
-        if (frame && frame->objectName().startsWith(u"Panel"_s) && !frame->isHidden())
-            return frame->objectName();
-    }
-    return QString();
-}
 
 QStringList shownTopLevel(const TForm1 &form)
 {
@@ -63,7 +36,7 @@ QStringList shownTopLevel(const TForm1 &form)
 
 } // namespace
 
-class tst_TForm1 : public QObject
+class tst_TForm1 : public QObject, private MainWindowFixture
 {
     Q_OBJECT
 
@@ -88,27 +61,16 @@ private slots:
     void titlePageClosesByTimer();
     void titlePageClosesAtOnce();
     void aboutAndAuthorWindows();
-
-private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_savedDir;
 };
 
 void tst_TForm1::init()
 {
-    m_savedDir = QDir::currentPath();
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    writeFile(m_dir->filePath(u"data/info/tumb.db"_s), "admin|secret|log.txt\r\n");
-    writeFile(m_dir->filePath(u"data/help/sod.htm"_s), "<html><body>sod</body></html>");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    setUp();
 }
 
 void tst_TForm1::cleanup()
 {
-    QDir::setCurrent(m_savedDir);
-    delete m_dir;
-    m_dir = nullptr;
+    tearDown();
 }
 
 void tst_TForm1::windowLayout()
@@ -149,7 +111,7 @@ void tst_TForm1::windowLayout()
     QCOMPARE(form.WebBrowser1->objectName(), u"WebBrowser1"_s);
     QCOMPARE(form.WebBrowser1->parentWidget(), form.Panel1);
     QCOMPARE(form.WebBrowser1->geometry(), QRect(2, 2, 917, 733));
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/help/sod.htm"_s)));
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
     QVERIFY(form.Button2->isHidden());
     QVERIFY(form.Edit1->isHidden());
 }
@@ -158,8 +120,7 @@ void tst_TForm1::menuBeforeLogin()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     const QStringList all = {u"N0"_s,
                              u"nlab"_s,
                              u"Nprak"_s,
@@ -211,8 +172,7 @@ void tst_TForm1::showStepRunsOnce()
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     form.writeBack = true;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     QVERIFY(form.userList.isEmpty());
     QVERIFY(!form.writeBack);
     QCOMPARE(form.adminSettings.login, QByteArray("admin"));
@@ -224,13 +184,12 @@ void tst_TForm1::showStepRunsOnce()
     QVERIFY(answerer.texts.isEmpty());
 
     // Hiding and showing the window again does not repeat the reads.
-    writeFile(m_dir->filePath(u"data/info/tumb.db"_s), "other|x|y\r\n");
-    writeFile(m_dir->filePath(u"users"_s), "anna\r\nboris\r\n");
+    QVERIFY(work().write(u"data/info/tumb.db"_s, "other|x|y\r\n"));
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     form.writeBack = true;
     form.Panel1->show();
     form.hide();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     QCOMPARE(form.adminSettings.login, QByteArray("admin"));
     QVERIFY(form.userList.isEmpty());
     QVERIFY(form.writeBack);
@@ -239,12 +198,11 @@ void tst_TForm1::showStepRunsOnce()
 
 void tst_TForm1::showStepWithoutSettingsFile()
 {
-    QVERIFY(QFile::remove(m_dir->filePath(u"data/info/tumb.db"_s)));
-    writeFile(m_dir->filePath(u"users"_s), "anna\r\nboris\r\n");
+    QVERIFY(QFile::remove(path(u"data/info/tumb.db"_s)));
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
     QCOMPARE(answerer.texts.first(), u"File not found"_s);
@@ -257,12 +215,11 @@ void tst_TForm1::showStepWithUnreadableUserList()
 {
     // A folder where the list file should be cannot be read: the remaining
     // steps are skipped, so the panels stay as created and nothing is read.
-    QVERIFY(QDir().mkdir(m_dir->filePath(u"users"_s)));
+    QVERIFY(QDir().mkdir(path(u"users"_s)));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     form.writeBack = true;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
     QVERIFY(form.writeBack);
@@ -274,14 +231,12 @@ void tst_TForm1::settingsPanelStaysInFront()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     form.NtunClick();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N13"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
-    QCOMPARE(form.WebBrowser1->url(),
-             QUrl::fromLocalFile(m_dir->filePath(u"data/prak/sillabus.htm"_s)));
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
     form.NiClick();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N17"_s)->trigger();
@@ -303,8 +258,7 @@ void tst_TForm1::backBeforeLoginChangesNothing()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel4"_s);
     QVERIFY(form.Panel7->isHidden());
@@ -314,8 +268,7 @@ void tst_TForm1::loginPanelComesBack()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     form.menuEntry(u"N115"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
     QVERIFY(form.Panel4->isHidden());
@@ -324,15 +277,14 @@ void tst_TForm1::loginPanelComesBack()
     QVERIFY(!form.Panel1->isHidden());
     form.menuEntry(u"N27"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/help/sod.htm"_s)));
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
 }
 
 void tst_TForm1::testStartHidesContents()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     form.menuEntry(u"N0"_s)->setVisible(true);
     form.menuEntry(u"Ni"_s)->setVisible(true);
     QVERIFY(QDir().mkpath(u"data/tests"_s));
@@ -357,16 +309,15 @@ void tst_TForm1::pageItemsOpenPages()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     // The folder on disk is spelt in another case than the page path.
-    writeFile(m_dir->filePath(u"data/LABS/7.htm"_s), "<html>7</html>");
+    QVERIFY(work().write(u"data/LABS/7.htm"_s, "<html>7</html>"));
     form.menuEntry(u"N417"_s)->trigger();
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
     // A presentation changes no panel and keeps the page.
     form.menuEntry(u"N40"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
     QVERIFY(answerer.texts.isEmpty());
 }
 
@@ -375,8 +326,7 @@ void tst_TForm1::leavingCancelled()
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Cancel);
     QSignalSpy closed(&form, &TForm1::closed);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     form.menuEntry(u"N115"_s)->trigger();
     form.userName = "anna";
     form.scores[0] = 4;
@@ -406,8 +356,7 @@ void tst_TForm1::leavingConfirmed()
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QSignalSpy closed(&form, &TForm1::closed);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     form.NeClick();
     QCOMPARE(answerer.texts.size(), 1);
     QVERIFY(!form.isVisible());
@@ -431,8 +380,7 @@ void tst_TForm1::failingWriteBackIsShownAndWindowCloses()
     FailingClose form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QSignalSpy closed(&form, &TForm1::closed);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     form.close();
     QCOMPARE(form.calls, 1);
     QCOMPARE(answerer.texts, QStringList({u"Вы действительно хотите выйти из программы?"_s,
@@ -494,8 +442,7 @@ void tst_TForm1::aboutAndAuthorWindows()
     TForm5 author;
     form.setAboutWindow(&about);
     form.setAuthorWindow(&author);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(show(form));
     int shown = 0;
     QTimer poll;
     poll.setInterval(20);

@@ -2,6 +2,7 @@
 #include "CodePage.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
+#include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "ProgressPanel.h"
 #include "SettingsPanel.h"
@@ -17,19 +18,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-void shareContexts()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-Q_CONSTRUCTOR_FUNCTION(shareContexts)
 
 const QByteArray UsersIni = "\\users.ini";
 const QString WrongCredentials = u"Проверьте правильность имени и пароля!"_s;
@@ -44,14 +38,6 @@ const char *const TopicOf[10] = {"n1",  "N2",   "N3",   "N33", "N34",
 QByteArray cp(const QString &text)
 {
     return CodePage::fromUnicode(text);
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
 }
 
 // The file's bytes; a null array when there is no such file.
@@ -79,17 +65,6 @@ void storeUser(const QByteArray &name, const QByteArray &password,
     Store::writeMany(entries, UsersIni);
 }
 
-QString frontPanel(const TForm1 &form)
-{
-    const QObjectList children = form.Panel1->parentWidget()->children();
-    for (qsizetype i = children.size() - 1; i >= 0; --i) {
-        auto *frame = qobject_cast<QFrame *>(children.at(i));
-        if (frame && frame->objectName().startsWith(u"Panel"_s) && !frame->isHidden())
-            return frame->objectName();
-    }
-    return QString();
-}
-
 QStringList visibleEntries(const TForm1 &form, const QStringList &names)
 {
     QStringList shown;
@@ -108,26 +83,15 @@ const QStringList StudentSees = {u"N0"_s, u"nlab"_s, u"Nprak"_s, u"Nrk"_s, u"Nad
 const QStringList AdministratorSees = {u"N0"_s, u"nlab"_s,  u"Nprak"_s, u"Nrk"_s, u"Nadm"_s,
                                        u"Ni"_s, u"notch"_s, u"Ntun"_s,  u"nred"_s};
 
-// The enabled flag the entry carries. A hidden action reports itself as
-// disabled whatever its flag; shown for a moment it reports the flag.
-bool enabledFlag(QAction *action)
-{
-    if (action->isVisible())
-        return action->isEnabled();
-    action->setVisible(true);
-    const bool flag = action->isEnabled();
-    action->setVisible(false);
-    return flag;
-}
-
 // The enabled flags of the ten topic/test pairs, one letter a pair: "e" when
 // both entries are enabled, "d" when both are disabled, "?" otherwise.
 QString pairStates(const TForm1 &form)
 {
     QString states;
     for (int k = 1; k <= 10; ++k) {
-        const bool topic = enabledFlag(form.menuEntry(QString::fromLatin1(TopicOf[k - 1])));
-        const bool test = enabledFlag(form.menuEntry(u"test%1"_s.arg(k)));
+        const bool topic =
+            MainWindowFixture::enabledFlag(form.menuEntry(QString::fromLatin1(TopicOf[k - 1])));
+        const bool test = MainWindowFixture::enabledFlag(form.menuEntry(u"test%1"_s.arg(k)));
         states += topic == test ? (topic ? u'e' : u'd') : u'?';
     }
     return states;
@@ -149,27 +113,6 @@ QStringList comboItems(const TForm1 &form)
     return items;
 }
 
-void type(QLineEdit *edit, const QString &text)
-{
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    // Letters outside ASCII come as the text of a key press, the way an
-    // input method hands them over.
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(edit, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-    QCOMPARE(edit->text(), text);
-}
-
-void click(QToolButton *button)
-{
-    QVERIFY(button->isVisible());
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
 // Picks a name from the open list of the user combo box, the way the
 // administrator does it: the list drops down and the entry is chosen.
 void pickUser(TForm1 &form, const QString &name)
@@ -186,19 +129,9 @@ void pickUser(TForm1 &form, const QString &name)
     QCOMPARE(combo->currentText(), name);
 }
 
-// Screens for a look by eye, saved when COURSEBOOK_SHOTS names a folder.
-void saveShot(QWidget *window, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("COURSEBOOK_SHOTS");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QVERIFY(window->grab().save(QDir(folder).filePath(name + u".png"_s)));
-}
-
 } // namespace
 
-class tst_accounts_window : public QObject
+class tst_accounts_window : public QObject, private MainWindowFixture
 {
     Q_OBJECT
 
@@ -249,46 +182,20 @@ private slots:
     void failingWriteBackShownAndWindowCloses();
 
 private:
-    QString path(const QString &relative) const { return m_dir->filePath(relative); }
     QByteArray usersIni() const { return bytesOf(path(u"users.ini"_s)); }
     QByteArray usersList() const { return bytesOf(path(u"users"_s)); }
     QByteArray settingsFile() const { return bytesOf(path(u"data/info/tumb.db"_s)); }
-    static void show(TForm1 &form);
-    static void logIn(TForm1 &form, const QString &name, const QString &password);
     static void closeWindow(TForm1 &form, ModalAnswerer &answerer);
-
-    QTemporaryDir *m_dir = nullptr;
-    QString m_savedDir;
 };
 
 void tst_accounts_window::init()
 {
-    m_savedDir = QDir::currentPath();
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    writeFile(path(u"data/info/tumb.db"_s), "admin|secret|log.txt\r\n");
-    writeFile(path(u"data/help/sod.htm"_s), "<html><body>sod</body></html>");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    setUp();
 }
 
 void tst_accounts_window::cleanup()
 {
-    QDir::setCurrent(m_savedDir);
-    delete m_dir;
-    m_dir = nullptr;
-}
-
-void tst_accounts_window::show(TForm1 &form)
-{
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-}
-
-void tst_accounts_window::logIn(TForm1 &form, const QString &name, const QString &password)
-{
-    type(form.login->Edit2, name);
-    type(form.login->MaskEdit1, password);
-    click(form.login->SpeedButton3);
+    tearDown();
 }
 
 void tst_accounts_window::closeWindow(TForm1 &form, ModalAnswerer &answerer)
@@ -306,10 +213,10 @@ void tst_accounts_window::closeWindow(TForm1 &form, ModalAnswerer &answerer)
 void tst_accounts_window::registrationThenLogin()
 {
     storeUser("boris", "b");
-    writeFile(path(u"users"_s), "boris\r\n");
+    QVERIFY(work().write(u"users"_s, "boris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     type(form.login->Edit2, u"Анна"_s);
     type(form.login->MaskEdit1, u"пароль 1"_s);
     saveShot(&form, u"accounts_login_panel"_s);
@@ -364,10 +271,10 @@ void tst_accounts_window::loginInOtherCaseWritesBackIntoSameSection()
     const QByteArray name = cp(u"Анна Ёлкина"_s);
     storeUser(name, cp(u"Пароль"_s), {"5", "3", "0", "0", "0", "0", "0", "0", "0", "0", "4", "4"});
     storeUser("boris", "b");
-    writeFile(path(u"users"_s), name + "\r\nboris\r\n");
+    QVERIFY(work().write(u"users"_s, name + "\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"аННА ёЛКИНА"_s, u"Пароль"_s);
     QVERIFY(answerer.texts.isEmpty());
     QVERIFY(form.writeBack);
@@ -408,11 +315,11 @@ void tst_accounts_window::refusedLogin()
     QFETCH(QString, name);
     QFETCH(QString, password);
     storeUser(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
-    writeFile(path(u"users"_s), cp(u"Анна\r\n"_s));
+    QVERIFY(work().write(u"users"_s, cp(u"Анна\r\n"_s)));
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     for (int attempt = 1; attempt <= 2; ++attempt) {
         logIn(form, name, password);
         QCOMPARE(answerer.texts.size(), attempt);
@@ -437,7 +344,7 @@ void tst_accounts_window::refusedLoginThenRightOne()
     storeUser("anna", "pw", {"3", "2"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"anna"_s, u"PW"_s);
     QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
     logIn(form, u"anna"_s, u"pw"_s);
@@ -454,7 +361,7 @@ void tst_accounts_window::nonNumericGradeStopsLogin()
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"anna"_s, u"pw"_s);
     QCOMPARE(answerer.texts, QStringList({u"'x' is not a valid integer value"_s}));
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
@@ -475,11 +382,11 @@ void tst_accounts_window::nonNumericGradeStopsLogin()
 void tst_accounts_window::administratorLogin()
 {
     storeUser("anna", "pw", {"5", "5"});
-    writeFile(path(u"users"_s), "anna\r\n");
+    QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     QVERIFY(answerer.texts.isEmpty());
     QCOMPARE(form.userName, QByteArray("admin"));
@@ -502,7 +409,7 @@ void tst_accounts_window::wrongAdministratorPassword()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     for (const QString &password : {u"Secret"_s, u"secret "_s, QString()}) {
         logIn(form, u"admin"_s, password);
         QCOMPARE(form.userName, QByteArray("admin"));
@@ -526,11 +433,9 @@ void tst_accounts_window::administratorNameTakesAdministratorBranch()
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
 
-    type(form.login->Edit2, u"admin"_s);
-    type(form.login->MaskEdit1, u"other"_s);
-    click(form.login->SpeedButton1);
+    registerUser(form, u"admin"_s, u"other"_s);
     QCOMPARE(answerer.texts,
              QStringList({u"Это имя занято администратором. Выберите другое имя."_s}));
     QCOMPARE(answerer.icons.first(), QMessageBox::Warning);
@@ -577,10 +482,10 @@ void tst_accounts_window::removal()
     storeUser("anna", "a", {"4"});
     storeUser(section, "pw", {"5", "5"});
     storeUser("vera", "v", {"3"});
-    writeFile(path(u"users"_s), list);
+    QVERIFY(work().write(u"users"_s, list));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     type(form.login->Edit2, name);
     type(form.login->MaskEdit1, u"pw"_s);
     click(form.login->SpeedButton2);
@@ -613,11 +518,11 @@ void tst_accounts_window::removal()
 void tst_accounts_window::removalWithWrongPassword()
 {
     storeUser("anna", "pw");
-    writeFile(path(u"users"_s), "anna\r\n");
+    QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     for (const auto &[name, password] :
          {std::pair{u"anna"_s, u"PW"_s}, std::pair{u"boris"_s, u"pw"_s},
           std::pair{u"anna"_s, QString()}}) {
@@ -637,7 +542,7 @@ void tst_accounts_window::settingsSaved()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ntun"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
@@ -680,7 +585,7 @@ void tst_accounts_window::settingsSaved()
 
     // The next start reads what was saved.
     TForm1 next;
-    show(next);
+    QVERIFY(show(next));
     QCOMPARE(next.adminSettings.login, cp(u"Начальник"_s));
     QCOMPARE(next.adminSettings.password, cp(u"нов ый"_s));
     QCOMPARE(next.adminSettings.logName, cp(u"отчет.txt"_s));
@@ -696,7 +601,7 @@ void tst_accounts_window::settingsUnconfirmedPassword()
     const QByteArray before = settingsFile();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ntun"_s)->trigger();
     SettingsPanel &s = *form.settings;
@@ -748,7 +653,7 @@ void tst_accounts_window::settingsWithSeparator()
     {
         TForm1 form;
         ModalAnswerer answerer(QMessageBox::Ok);
-        show(form);
+        QVERIFY(show(form));
         logIn(form, u"admin"_s, u"secret"_s);
         form.menuEntry(u"Ntun"_s)->trigger();
         SettingsPanel &s = *form.settings;
@@ -764,7 +669,7 @@ void tst_accounts_window::settingsWithSeparator()
     }
     TForm1 next;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(next);
+    QVERIFY(show(next));
     QVERIFY(answerer.texts.isEmpty());
     QCOMPARE(next.adminSettings.login, login);
     QCOMPARE(next.adminSettings.password, password);
@@ -778,7 +683,7 @@ void tst_accounts_window::settingsSaveRefused()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ntun"_s)->trigger();
     // The folder went away while the program ran.
@@ -798,7 +703,7 @@ void tst_accounts_window::studentProgress()
     storeUser(name, "pw", {"5", "4", "3", "2", "1", "0", "5", "4", "3", "2", "5", "5"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"Пётр"_s, u"pw"_s);
     // Passing tests 1-3 and 7-9 keeps the pairs after them open.
     QCOMPARE(pairStates(form), u"eeeedddeee"_s);
@@ -836,10 +741,10 @@ void tst_accounts_window::administratorPickReadsFileEachTime()
 {
     storeUser("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
     storeUser(cp(u"Борис"_s), "b", {"2", "2"});
-    writeFile(path(u"users"_s), cp(u"anna\r\nБорис\r\n"_s));
+    QVERIFY(work().write(u"users"_s, cp(u"anna\r\nБорис\r\n"_s)));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ni"_s)->trigger();
     ProgressPanel &p = *form.progress;
@@ -886,10 +791,10 @@ void tst_accounts_window::administratorPickNonNumeric()
 {
     storeUser("anna", "a", {"5", "4", "3", "2", "1"});
     storeUser("boris", "b", {"2", "3", "4", "x", "5"});
-    writeFile(path(u"users"_s), "anna\r\nboris\r\n");
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ni"_s)->trigger();
     pickUser(form, u"anna"_s);
@@ -906,10 +811,10 @@ void tst_accounts_window::administratorPickNonNumeric()
 
 void tst_accounts_window::progressOverLogPanel()
 {
-    writeFile(path(u"log.txt"_s), "anna | 10:00:00 | 01.02.2024 | test1 | 5\r\n");
+    QVERIFY(work().write(u"log.txt"_s, "anna | 10:00:00 | 01.02.2024 | test1 | 5\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"N30"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel6"_s);
@@ -923,7 +828,7 @@ void tst_accounts_window::firstRunWithoutUserList()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     QTest::qWait(100);
     QVERIFY(answerer.texts.isEmpty());
     QVERIFY(form.userList.isEmpty());
@@ -933,9 +838,7 @@ void tst_accounts_window::firstRunWithoutUserList()
     QCOMPARE(frontPanel(form), u"Panel4"_s);
 
     // The first registration creates the list file.
-    type(form.login->Edit2, u"anna"_s);
-    type(form.login->MaskEdit1, u"pw"_s);
-    click(form.login->SpeedButton1);
+    registerUser(form, u"anna"_s, u"pw"_s);
     QCOMPARE(answerer.texts, QStringList({Registered}));
     QCOMPARE(usersList(), QByteArray("anna\r\n"));
     QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
@@ -953,7 +856,7 @@ void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
     QVERIFY(QFile::remove(path(u"data/info/tumb.db"_s)));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.texts.first(), u"File not found"_s);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
@@ -973,9 +876,7 @@ void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
     QVERIFY(!form.writeBack);
 
     // Students still register and log in.
-    type(form.login->Edit2, u"anna"_s);
-    type(form.login->MaskEdit1, u"pw"_s);
-    click(form.login->SpeedButton1);
+    registerUser(form, u"anna"_s, u"pw"_s);
     QCOMPARE(answerer.texts.last(), Registered);
     click(form.login->SpeedButton3);
     QCOMPARE(answerer.texts.size(), 3);
@@ -1005,10 +906,8 @@ void tst_accounts_window::registrationRefused()
     QFETCH(QString, message);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
-    type(form.login->Edit2, name);
-    type(form.login->MaskEdit1, u"pw"_s);
-    click(form.login->SpeedButton1);
+    QVERIFY(show(form));
+    registerUser(form, name, u"pw"_s);
     QCOMPARE(answerer.texts, QStringList({message}));
     QCOMPARE(answerer.icons.first(), QMessageBox::Warning);
     QVERIFY(!QFile::exists(path(u"users.ini"_s)));
@@ -1033,18 +932,14 @@ void tst_accounts_window::duplicateRegistrationRefused()
     QFETCH(QString, second);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
-    type(form.login->Edit2, first);
-    type(form.login->MaskEdit1, u"first"_s);
-    click(form.login->SpeedButton1);
+    QVERIFY(show(form));
+    registerUser(form, first, u"first"_s);
     QCOMPARE(answerer.texts, QStringList({Registered}));
     Store::write(cp(first), "test1", "5", UsersIni);
     const QByteArray ini = usersIni();
     const QByteArray list = usersList();
 
-    type(form.login->Edit2, second);
-    type(form.login->MaskEdit1, u"second"_s);
-    click(form.login->SpeedButton1);
+    registerUser(form, second, u"second"_s);
     QCOMPARE(answerer.texts.size(), 2);
     QCOMPARE(answerer.texts.last(), u"Пользователь с таким именем уже зарегистрирован."_s);
     QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
@@ -1061,19 +956,17 @@ void tst_accounts_window::duplicateRegistrationRefused()
 void tst_accounts_window::secondCopyRegistrationKept()
 {
     storeUser("anna", "a");
-    writeFile(path(u"users"_s), "anna\r\n");
+    QVERIFY(work().write(u"users"_s, "anna\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
 
     // Another copy of the program registers a user meanwhile.
     storeUser("boris", "b");
-    writeFile(path(u"users"_s), "anna\r\nboris\r\n");
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
 
-    type(form.login->Edit2, u"vera"_s);
-    type(form.login->MaskEdit1, u"v"_s);
-    click(form.login->SpeedButton1);
+    registerUser(form, u"vera"_s, u"v"_s);
     QCOMPARE(answerer.texts, QStringList({Registered}));
     QCOMPARE(usersList(), QByteArray("anna\r\nboris\r\nvera\r\n"));
     QCOMPARE(comboItems(form), QStringList({u"anna"_s, u"boris"_s, u"vera"_s}));
@@ -1092,13 +985,13 @@ void tst_accounts_window::secondCopyRemovalKept()
 {
     storeUser("anna", "a");
     storeUser("boris", "b");
-    writeFile(path(u"users"_s), "anna\r\nboris\r\n");
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
 
     storeUser("vera", "v");
-    writeFile(path(u"users"_s), "anna\r\nboris\r\nvera\r\n");
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\nvera\r\n"));
     type(form.login->Edit2, u"anna"_s);
     type(form.login->MaskEdit1, u"a"_s);
     click(form.login->SpeedButton2);
@@ -1112,7 +1005,7 @@ void tst_accounts_window::failingWriteBackShownAndWindowCloses()
     storeUser("anna", "a", {"4"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    show(form);
+    QVERIFY(show(form));
     logIn(form, u"anna"_s, u"a"_s);
     QVERIFY(form.writeBack);
     // Something took the file's place while the program ran.

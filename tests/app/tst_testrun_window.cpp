@@ -3,6 +3,7 @@
 #include "DateTimeFormat.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
+#include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "ProgressPanel.h"
 #include "Store.h"
@@ -24,7 +25,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -32,21 +32,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-void shareContexts()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-Q_CONSTRUCTOR_FUNCTION(shareContexts)
-
 const QByteArray UsersIni = "\\users.ini";
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 QByteArray readFile(const QString &path)
 {
@@ -88,33 +74,9 @@ void makeTest(const QByteArray &testName, const QByteArray &rightLetters)
 
 const QByteArray TenLetters = "CBDCAEBDCA";
 
-// The panel the user sees: the front-most visible one.
-QString frontPanel(const TForm1 &form)
-{
-    const QObjectList children = form.Panel1->parentWidget()->children();
-    for (qsizetype i = children.size() - 1; i >= 0; --i) {
-        auto *frame = qobject_cast<QFrame *>(children.at(i));
-        if (frame && frame->objectName().startsWith(u"Panel"_s) && !frame->isHidden())
-            return frame->objectName();
-    }
-    return QString();
-}
-
-// The enabled flag the entry carries. A hidden action reports itself as
-// disabled whatever its flag; shown for a moment it reports the flag.
-bool enabledFlag(QAction *action)
-{
-    if (action->isVisible())
-        return action->isEnabled();
-    action->setVisible(true);
-    const bool flag = action->isEnabled();
-    action->setVisible(false);
-    return flag;
-}
-
 bool entryEnabled(const TForm1 &form, const char *name)
 {
-    return enabledFlag(form.menuEntry(QString::fromLatin1(name)));
+    return MainWindowFixture::enabledFlag(form.menuEntry(QString::fromLatin1(name)));
 }
 
 bool entryVisible(const TForm1 &form, const char *name)
@@ -127,7 +89,7 @@ QMap<QString, bool> enabledStates(const TForm1 &form)
     QMap<QString, bool> states;
     for (QAction *action : form.findChildren<QAction *>()) {
         if (!action->objectName().isEmpty())
-            states.insert(action->objectName(), enabledFlag(action));
+            states.insert(action->objectName(), MainWindowFixture::enabledFlag(action));
     }
     return states;
 }
@@ -168,50 +130,6 @@ void answerAll(TForm1 &form, const QByteArray &letters, int right)
     }
 }
 
-void showWindow(TForm1 &form)
-{
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-}
-
-void typeLogin(TForm1 &form, const QString &name, const QString &password)
-{
-    form.login->Edit2->setText(name);
-    form.login->MaskEdit1->setText(password);
-}
-
-void registerAndLogin(TForm1 &form, ModalAnswerer &answerer, const QString &name,
-                      const QString &password)
-{
-    typeLogin(form, name, password);
-    const qsizetype before = answerer.texts.size();
-    QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
-    QCOMPARE(answerer.texts.size(), before + 1);
-    QCOMPARE(answerer.texts.last(), u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s);
-    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
-    QCOMPARE(answerer.texts.size(), before + 1);
-    QVERIFY(form.writeBack);
-    QCOMPARE(frontPanel(form), u"Panel1"_s);
-}
-
-void loginAsAdministrator(TForm1 &form, const QString &password)
-{
-    typeLogin(form, u"admin"_s, password);
-    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
-    QVERIFY(!form.writeBack);
-    QVERIFY(!form.progress->ComboBox1->isHidden());
-}
-
-// Screenshots go where COURSEBOOK_SHOTS names, when it is set.
-void saveShot(const QPixmap &picture, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("COURSEBOOK_SHOTS");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QVERIFY(picture.save(QDir(folder).filePath(name + u".png"_s)));
-}
-
 void copyTree(const QString &from, const QString &to)
 {
     QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -229,7 +147,7 @@ void copyTree(const QString &from, const QString &to)
 
 } // namespace
 
-class tst_testrun_window : public QObject
+class tst_testrun_window : public QObject, private MainWindowFixture
 {
     Q_OBJECT
 
@@ -251,27 +169,16 @@ private slots:
     void countTurnsInvalidDuringRun();
     void logView();
     void roadOfATest();
-
-private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_savedDir;
 };
 
 void tst_testrun_window::init()
 {
-    m_savedDir = QDir::currentPath();
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    writeFile(m_dir->filePath(u"data/info/tumb.db"_s), "admin|secret|log.txt\r\n");
-    writeFile(m_dir->filePath(u"data/help/sod.htm"_s), "<html><body>sod</body></html>");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    setUp();
 }
 
 void tst_testrun_window::cleanup()
 {
-    QDir::setCurrent(m_savedDir);
-    delete m_dir;
-    m_dir = nullptr;
+    tearDown();
 }
 
 void tst_testrun_window::gradeOfRun_data()
@@ -295,7 +202,7 @@ void tst_testrun_window::gradeOfRun()
     makeTest("test1", TenLetters);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
     // A fresh record holds grade 1 for test 1: the next topic and test are
     // locked.
@@ -339,7 +246,7 @@ void tst_testrun_window::singleClickOnlyMovesTheMark()
     makeTest("test1", TenLetters);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
     form.menuEntry(u"test1"_s)->trigger();
 
@@ -369,7 +276,7 @@ void tst_testrun_window::secondTestScoredOnItsOwn()
     makeTest("test2", secondLetters);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
 
     form.menuEntry(u"test1"_s)->trigger();
@@ -402,7 +309,7 @@ void tst_testrun_window::lastTestUnlocksNothing()
     makeTest("test10", "ABCDE");
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     typeLogin(form, u"anna"_s, u"pw"_s);
     QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
     // Test 9 passed earlier, so test 10 can be chosen.
@@ -429,7 +336,7 @@ void tst_testrun_window::endEnablesEveryPassedRow()
     makeTest("test1", TenLetters);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     typeLogin(form, u"anna"_s, u"pw"_s);
     QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
     Store::write("anna", "test3", "4", UsersIni);
@@ -465,7 +372,7 @@ void tst_testrun_window::logLine()
     makeTest("test1", TenLetters);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     registerAndLogin(form, answerer, u"Иван"_s, u"пароль"_s);
     QVERIFY(!QFile::exists(u"log.txt"_s));
 
@@ -518,7 +425,7 @@ void tst_testrun_window::logThatCannotBeAppended()
     {
         TForm1 form;
         ModalAnswerer answerer(QMessageBox::Ok);
-        showWindow(form);
+        QVERIFY(show(form));
         registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
         form.menuEntry(u"test1"_s)->trigger();
         answerAll(form, TenLetters, 4);
@@ -570,7 +477,7 @@ void tst_testrun_window::refusedStart()
     }
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
     const QString memo = form.test->Memo1->toPlainText();
 
@@ -602,7 +509,7 @@ void tst_testrun_window::countTurnsInvalidDuringRun()
     makeTest("test1", TenLetters);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
     form.menuEntry(u"test1"_s)->trigger();
     doubleClick(form.test->RadioButton3);
@@ -636,7 +543,7 @@ void tst_testrun_window::logView()
     makeTest("test1", TenLetters);
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     loginAsAdministrator(form, u"secret"_s);
     QVERIFY(entryVisible(form, "N30"));
 
@@ -680,7 +587,7 @@ void tst_testrun_window::logView()
 void tst_testrun_window::roadOfATest()
 {
     const QString course = QStringLiteral(COURSEBOOK_SOURCE_DIR) + u"/course"_s;
-    copyTree(course, m_dir->path());
+    copyTree(course, work().path());
     QVERIFY(QDir().mkpath(u"data/tests"_s));
     {
         TestConverter converter;
@@ -698,7 +605,7 @@ void tst_testrun_window::roadOfATest()
         TForm2 form2(&form);
         form.setAuthoringWindow(&form2);
         ModalAnswerer answerer(QMessageBox::Ok);
-        showWindow(form);
+        QVERIFY(show(form));
         QCOMPARE(form.adminSettings.logName, QByteArray("testlog.txt"));
         registerAndLogin(form, answerer, student, u"пароль1"_s);
         QVERIFY(!entryEnabled(form, "N2") && !entryEnabled(form, "test2"));
@@ -738,7 +645,7 @@ void tst_testrun_window::roadOfATest()
     TForm2 form2(&form);
     form.setAuthoringWindow(&form2);
     ModalAnswerer answerer(QMessageBox::Ok);
-    showWindow(form);
+    QVERIFY(show(form));
     loginAsAdministrator(form, u"admin123"_s);
     QCOMPARE(frontPanel(form), u"Panel1"_s);
 

@@ -1,5 +1,6 @@
 #include "PageDisplay.h"
 #include "ProgramStart.h"
+#include "TempWorkDir.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +12,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -20,14 +23,6 @@ void shareContexts()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 Q_CONSTRUCTOR_FUNCTION(shareContexts)
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 } // namespace
 
@@ -52,23 +47,19 @@ private slots:
     void missingProgramStaysSilent();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_savedDir;
+    std::unique_ptr<TempWorkDir> m_dir;
 };
 
 void tst_PageDisplay::init()
 {
-    m_savedDir = QDir::currentPath();
-    m_dir = new QTemporaryDir;
+    m_dir = std::make_unique<TempWorkDir>();
     QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(m_dir->isCurrent());
 }
 
 void tst_PageDisplay::cleanup()
 {
-    QDir::setCurrent(m_savedDir);
-    delete m_dir;
-    m_dir = nullptr;
+    m_dir.reset();
 }
 
 void tst_PageDisplay::fullPagePath_data()
@@ -89,7 +80,7 @@ void tst_PageDisplay::fullPagePath()
 {
     QFETCH(QString, onDisk);
     QFETCH(QString, relative);
-    writeFile(m_dir->filePath(onDisk), "x");
+    QVERIFY(m_dir->write(onDisk, "x"));
     const QString path = PageDisplay::fullPagePath(relative);
     QCOMPARE(path, QDir(m_dir->path()).filePath(onDisk));
     QVERIFY(QFile::exists(path));
@@ -110,8 +101,8 @@ void tst_PageDisplay::driveRootGivesDoubleSeparator()
 void tst_PageDisplay::directoryReadAtEveryCall()
 {
     QTemporaryDir other;
-    writeFile(m_dir->filePath(u"data/help/sod.htm"_s), "a");
-    writeFile(other.filePath(u"data/help/sod.htm"_s), "b");
+    QVERIFY(m_dir->write(u"data/help/sod.htm"_s, "a"));
+    QVERIFY(TempWorkDir::writeFile(other.filePath(u"data/help/sod.htm"_s), "b"));
     QCOMPARE(PageDisplay::fullPagePath(u"\\data\\help\\sod.htm"_s),
              m_dir->filePath(u"data/help/sod.htm"_s));
     QVERIFY(QDir::setCurrent(other.path()));
@@ -133,8 +124,8 @@ void tst_PageDisplay::viewFillsPanel()
 
 void tst_PageDisplay::openAndLoad()
 {
-    writeFile(m_dir->filePath(u"data/prak/1.htm"_s), "<html><title>one</title></html>");
-    writeFile(m_dir->filePath(u"data/labs/2.htm"_s), "<html><title>two</title></html>");
+    QVERIFY(m_dir->write(u"data/prak/1.htm"_s, "<html><title>one</title></html>"));
+    QVERIFY(m_dir->write(u"data/labs/2.htm"_s, "<html><title>two</title></html>"));
     QFrame panel;
     panel.resize(921, 737);
     int rule = 0;
@@ -199,8 +190,9 @@ void tst_PageDisplay::startsExistingProgram()
     QVERIFY(QDir().mkpath(folder));
     const QString program = folder + u"/show.sh"_s;
     const QString out = m_dir->filePath(u"arguments.txt"_s);
-    writeFile(program, "#!/bin/sh\nprintf '%s|' \"$@\" > \"" + out.toUtf8() + ".part\"\nmv \"" +
-                           out.toUtf8() + ".part\" \"" + out.toUtf8() + "\"\n");
+    QVERIFY(TempWorkDir::writeFile(program, "#!/bin/sh\nprintf '%s|' \"$@\" > \"" + out.toUtf8() +
+                                                ".part\"\nmv \"" + out.toUtf8() + ".part\" \"" +
+                                                out.toUtf8() + "\"\n"));
     QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     PageDisplay::StartExternal(program + u" /s Data\\prezent\\02.pps"_s);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);

@@ -7,7 +7,7 @@
 TempWorkDir::TempWorkDir() : m_previous(QDir::currentPath())
 {
     if (m_dir.isValid())
-        QDir::setCurrent(m_dir.path());
+        m_current = QDir::setCurrent(m_dir.path());
 }
 
 TempWorkDir::~TempWorkDir()
@@ -17,7 +17,11 @@ TempWorkDir::~TempWorkDir()
 
 bool TempWorkDir::write(const QString &name, const QByteArray &bytes) const
 {
-    const QString path = filePath(name);
+    return writeFile(filePath(name), bytes);
+}
+
+bool TempWorkDir::writeFile(const QString &path, const QByteArray &bytes)
+{
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();

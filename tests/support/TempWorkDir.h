@@ -17,11 +17,15 @@ public:
     TempWorkDir &operator=(const TempWorkDir &) = delete;
 
     bool isValid() const { return m_dir.isValid(); }
+    // Whether the folder did become the current directory.
+    bool isCurrent() const { return m_current; }
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
     // Writes a file below the folder, making its folders; false on failure.
     bool write(const QString &name, const QByteArray &bytes) const;
+    // The same for a file anywhere.
+    static bool writeFile(const QString &path, const QByteArray &bytes);
     // The file's bytes, or "<missing>" when it cannot be read.
     QByteArray read(const QString &name) const;
     bool mkpath(const QString &name) const;
@@ -29,4 +33,5 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previous;
+    bool m_current = false;
 };

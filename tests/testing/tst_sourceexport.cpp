@@ -1,32 +1,21 @@
 #include "CodePage.h"
+#include "QuestionDump.h"
 #include "QuestionSource.h"
 #include "SourceExport.h"
 #include "Store.h"
+#include "TempWorkDir.h"
 #include "TestConverter.h"
 #include "TestFile.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
 const QByteArray Original = "\\original.ini";
 const QByteArray Again = "\\again.ini";
-
-// Questions 1 … count with their answers and right answers, and the count.
-QList<QByteArray> asked(const QByteArray &name)
-{
-    const TestFile file = TestFile::atRelativeName(name);
-    QList<QByteArray> out{file.countText()};
-    for (int k = 1; k <= file.count(); ++k) {
-        out.append(file.question(k));
-        for (int i = 1; i <= 5; ++i)
-            out.append(file.answer(k, i));
-        out.append(file.rightAnswer(k));
-    }
-    return out;
-}
 
 void writeQuestion(int k, const QList<QByteArray> &values)
 {
@@ -42,8 +31,7 @@ class TestSourceExport : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_previous;
+    std::unique_ptr<TempWorkDir> m_dir;
 
     QByteArray roundTrip()
     {
@@ -60,18 +48,12 @@ private:
 private slots:
     void init()
     {
-        m_previous = QDir::currentPath();
-        m_dir = new QTemporaryDir;
+        m_dir = std::make_unique<TempWorkDir>();
         QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(m_dir->isCurrent());
     }
 
-    void cleanup()
-    {
-        QDir::setCurrent(m_previous);
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_dir.reset(); }
 
     void convertedSourceComesBack_data()
     {
@@ -99,7 +81,7 @@ private slots:
         converter.convertLines(QuestionSource::split(source), Original);
         const QByteArray text = roundTrip();
         QVERIFY2(!text.startsWith("problems: "), text.constData());
-        QCOMPARE(asked(Again), asked(Original));
+        QCOMPARE(QuestionDump::asked(Again), QuestionDump::asked(Original));
     }
 
     void rightAnswerWithoutTrailingBlank()
@@ -109,7 +91,7 @@ private slots:
         Store::write("inf", "vsego", "1", Original);
         const QByteArray text = roundTrip();
         QVERIFY2(text.contains("B)*\r\nB) right\r\n"), text.constData());
-        QCOMPARE(asked(Again), asked(Original));
+        QCOMPARE(QuestionDump::asked(Again), QuestionDump::asked(Original));
         QCOMPARE(TestFile::atRelativeName(Again).question(2), QByteArray("Last"));
     }
 

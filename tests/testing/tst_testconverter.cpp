@@ -2,12 +2,14 @@
 #include "RuntimeError.h"
 #include "SourceLine.h"
 #include "Store.h"
+#include "TempWorkDir.h"
 #include "TestConverter.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -69,8 +71,7 @@ class TestTestConverter : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_previous;
+    std::unique_ptr<TempWorkDir> m_dir;
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
@@ -85,18 +86,12 @@ private:
 private slots:
     void init()
     {
-        m_previous = QDir::currentPath();
-        m_dir = new QTemporaryDir;
+        m_dir = std::make_unique<TempWorkDir>();
         QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(m_dir->isCurrent());
     }
 
-    void cleanup()
-    {
-        QDir::setCurrent(m_previous);
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_dir.reset(); }
 
     void slotsStartWithTheirNames()
     {

@@ -1,15 +1,18 @@
 #include "CodePage.h"
+#include "QuestionDump.h"
 #include "QuestionSource.h"
 #include "SourceExport.h"
 #include "Store.h"
+#include "TempWorkDir.h"
 #include "TestConverter.h"
 #include "TestFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -39,8 +42,7 @@ class TestAdminTool : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_previous;
+    std::unique_ptr<TempWorkDir> m_dir;
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
@@ -58,55 +60,23 @@ private:
         return result;
     }
 
-    bool writeFile(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-
-    QByteArray readFile(const QString &name)
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
-
-    // Questions 1 … count, their answers and right answers.
-    static QList<QByteArray> asked(const QByteArray &relativeName)
-    {
-        const TestFile file = TestFile::atRelativeName(relativeName);
-        QList<QByteArray> out{file.countText()};
-        for (int k = 1; k <= file.count(); ++k) {
-            out.append(file.question(k));
-            for (int i = 1; i <= 5; ++i)
-                out.append(file.answer(k, i));
-            out.append(file.rightAnswer(k));
-        }
-        return out;
-    }
-
 private slots:
     void init()
     {
-        m_previous = QDir::currentPath();
-        m_dir = new QTemporaryDir;
+        m_dir = std::make_unique<TempWorkDir>();
         QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(m_dir->isCurrent());
     }
 
-    void cleanup()
-    {
-        QDir::setCurrent(m_previous);
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_dir.reset(); }
 
     void help()
     {
         const Run r = run({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
-        for (const char *synopsis : {"convert SOURCE NAME [--into DIR]", "check SOURCE",
-                                     "show FILE [--source]", "users [--dir DIR]",
-                                     "register NAME PASSWORD [--dir DIR]", "remove NAME [--dir DIR]"})
+        for (const char *synopsis :
+             {"convert SOURCE NAME [--into DIR]", "check SOURCE", "show FILE [--source]",
+              "users [--dir DIR]", "register NAME PASSWORD [--dir DIR]", "remove NAME [--dir DIR]"})
             QVERIFY2(r.out.contains(synopsis), synopsis);
         QVERIFY(r.outText().contains(QStringLiteral("Команды:")));
         QCOMPARE(run({QStringLiteral("show"), QStringLiteral("--help")}).exitCode, 0);
@@ -141,7 +111,7 @@ private slots:
     void usersOfANewInstallation()
     {
         // An empty list file and no users.ini yet.
-        QVERIFY(writeFile("users", QByteArray()));
+        QVERIFY(m_dir->write("users", QByteArray()));
         const Run r = run({"users"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.isEmpty());
@@ -151,18 +121,19 @@ private slots:
     void registerAndRemoveAClass()
     {
         QVERIFY(QDir(m_dir->path()).mkpath("data/info"));
-        QVERIFY(writeFile("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
         const QString anna = QStringLiteral("Анна");
         QCOMPARE(run({"register", anna, "pw1"}).exitCode, 0);
-        QCOMPARE(run({"register", "boris", "pw2", "--dir", m_dir->path()}, QDir::rootPath()).exitCode,
-                 0);
-        QCOMPARE(readFile("users"), cp1251(anna) + "\r\nboris\r\n");
+        QCOMPARE(
+            run({"register", "boris", "pw2", "--dir", m_dir->path()}, QDir::rootPath()).exitCode,
+            0);
+        QCOMPARE(m_dir->read("users"), cp1251(anna) + "\r\nboris\r\n");
         QCOMPARE(Store::read(cp1251(anna), "password", "\\users.ini"), QByteArray("pw1"));
         QCOMPARE(Store::read("boris", "test1", "\\users.ini"), QByteArray("1"));
         QCOMPARE(Store::read("boris", "test12", "\\users.ini"), QByteArray("0"));
 
         // Refusals write nothing to either file.
-        const QByteArray ini = readFile("users.ini");
+        const QByteArray ini = m_dir->read("users.ini");
         for (const QStringList &args :
              {QStringList{"register", "BORIS", "x"}, QStringList{"register", "admin", "x"},
               QStringList{"register", "", "x"}, QStringList{"register", " lead", "x"},
@@ -171,20 +142,20 @@ private slots:
             QCOMPARE(r.exitCode, 1);
             QVERIFY(!r.err.isEmpty());
         }
-        QCOMPARE(readFile("users.ini"), ini);
-        QCOMPARE(readFile("users"), cp1251(anna) + "\r\nboris\r\n");
+        QCOMPARE(m_dir->read("users.ini"), ini);
+        QCOMPARE(m_dir->read("users"), cp1251(anna) + "\r\nboris\r\n");
 
         // Removal finds the name in any letter case and asks no password.
         QCOMPARE(run({"remove", QStringLiteral("аННА")}).exitCode, 0);
-        QCOMPARE(readFile("users"), QByteArray("boris\r\n"));
+        QCOMPARE(m_dir->read("users"), QByteArray("boris\r\n"));
         QCOMPARE(Store::read(cp1251(anna), "password", "\\users.ini"), Store::missing());
         QCOMPARE(run({"remove", "nobody"}).exitCode, 1);
-        QCOMPARE(readFile("users"), QByteArray("boris\r\n"));
+        QCOMPARE(m_dir->read("users"), QByteArray("boris\r\n"));
     }
 
     void convertWritesWhatTheWindowWrites()
     {
-        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), Good));
         QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("data/tests")));
         const Run r = run({QStringLiteral("convert"), path(QStringLiteral("source.txt")),
                            QStringLiteral("Test3"), QStringLiteral("--into"),
@@ -197,14 +168,14 @@ private slots:
 
         TestConverter fresh;
         fresh.convertLines(QuestionSource::split(Good), "\\expected.ini");
-        QCOMPARE(readFile(QStringLiteral("data/tests/Test3.ini")),
-                 readFile(QStringLiteral("expected.ini")));
+        QCOMPARE(m_dir->read(QStringLiteral("data/tests/Test3.ini")),
+                 m_dir->read(QStringLiteral("expected.ini")));
         QCOMPARE(TestFile("test3").rightAnswer(2), QByteArray("4"));
     }
 
     void convertDefaultsToTheCurrentDirectory()
     {
-        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), Good));
         const Run r =
             run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("Тест")});
         QCOMPARE(r.exitCode, 0);
@@ -230,7 +201,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
-        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), Good));
         const Run r = run(args);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.errText().contains(message), r.err.constData());
@@ -256,7 +227,7 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(int, exitCode);
         QFETCH(QString, expected);
-        QVERIFY(writeFile(QStringLiteral("source.txt"), source));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), source));
         const Run r = run({QStringLiteral("check"), QStringLiteral("source.txt")});
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.outText().contains(expected), r.out.constData());
@@ -272,7 +243,7 @@ private slots:
 
     void showPrintsTheQuestions()
     {
-        QVERIFY(writeFile(QStringLiteral("source.txt"), Good));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), Good));
         QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("T")})
                      .exitCode,
                  0);
@@ -297,7 +268,7 @@ private slots:
     void showSourceRoundTrip()
     {
         QFETCH(QByteArray, source);
-        QVERIFY(writeFile(QStringLiteral("source.txt"), source));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), source));
         QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("A")})
                      .exitCode,
                  0);
@@ -308,11 +279,11 @@ private slots:
                  SourceExport::join(SourceExport::build(TestFile::atRelativeName("\\A.ini"),
                                                         SourceExport::Mode::Conversion)
                                         .lines));
-        QVERIFY(writeFile(QStringLiteral("again.txt"), shown.out));
+        QVERIFY(m_dir->write(QStringLiteral("again.txt"), shown.out));
         QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("again.txt"), QStringLiteral("B")})
                      .exitCode,
                  0);
-        QCOMPARE(asked("\\B.ini"), asked("\\A.ini"));
+        QCOMPARE(QuestionDump::asked("\\B.ini"), QuestionDump::asked("\\A.ini"));
     }
 
     void showRefusesWhatCannotRoundTrip()
@@ -358,8 +329,8 @@ private slots:
         Store::write(ivan, "test12", "0", "\\users.ini");
         Store::write("Petr", "test2", "3", "\\users.ini");
         Store::write("Orphan", "test1", "4", "\\users.ini");
-        QVERIFY(writeFile(QStringLiteral("users"),
-                          cp1251(QStringLiteral("ИВАН\r\npetr\r\nNobody\r\n"))));
+        QVERIFY(m_dir->write(QStringLiteral("users"),
+                             cp1251(QStringLiteral("ИВАН\r\npetr\r\nNobody\r\n"))));
 
         const Run r = run({QStringLiteral("users"), QStringLiteral("--dir"), m_dir->path()},
                           QDir::tempPath());
