@@ -27,9 +27,8 @@ Accounts::Refusal Accounts::checkRegistration(const QByteArray &name, const QByt
 {
     if (name.isEmpty())
         return Refusal::EmptyName;
-    if (name.contains('[') || name.contains(']') || isBlank(name.front()) ||
-        isBlank(name.back()) || name.contains('\r') || name.contains('\n') ||
-        name.contains('\0'))
+    if (name.contains('[') || name.contains(']') || isBlank(name.front()) || isBlank(name.back()) ||
+        name.contains('\r') || name.contains('\n') || name.contains('\0'))
         return Refusal::UnstorableName;
     if (!adminLogin.isEmpty() && name == adminLogin)
         return Refusal::AdministratorName;
@@ -46,9 +45,9 @@ QByteArray Accounts::refusalText(Refusal refusal)
     case Refusal::EmptyName:
         return CodePage::fromUnicode(QStringLiteral("Введите имя пользователя."));
     case Refusal::UnstorableName:
-        return CodePage::fromUnicode(QStringLiteral(
-            "Имя пользователя не может содержать квадратные скобки и начинаться или "
-            "заканчиваться пробелом."));
+        return CodePage::fromUnicode(
+            QStringLiteral("Имя пользователя не может содержать квадратные скобки и начинаться или "
+                           "заканчиваться пробелом."));
     case Refusal::AlreadyRegistered:
         return CodePage::fromUnicode(
             QStringLiteral("Пользователь с таким именем уже зарегистрирован."));

@@ -24,29 +24,32 @@ QLineEdit *field(QWidget *parent, const QString &name, int left, int top)
 LoginPanel::LoginPanel(QFrame *panel)
 {
     const QFont georgia = Look::font(QStringLiteral("Georgia"), 19, true, true);
-    Label37 = Look::label(panel, QStringLiteral("Label37"),
-                          QStringLiteral("Регистрация пользователя"), 200, 16,
-                          Look::font(QStringLiteral("Times New Roman"), 32, true), Qt::blue);
-    Label42 = Look::label(panel, QStringLiteral("Label42"),
-                          QStringLiteral("Для первичной регистрации введите имя пользователя и пароль,"),
-                          32, 64, Look::sansSerif(19));
+    Label37 =
+        Look::label(panel, QStringLiteral("Label37"), QStringLiteral("Регистрация пользователя"),
+                    200, 16, Look::font(QStringLiteral("Times New Roman"), 32, true), Qt::blue);
+    Label42 =
+        Look::label(panel, QStringLiteral("Label42"),
+                    QStringLiteral("Для первичной регистрации введите имя пользователя и пароль,"),
+                    32, 64, Look::sansSerif(19));
     Label43 = Look::label(panel, QStringLiteral("Label43"),
                           QStringLiteral("затем нажмите кнопку \"Новый пользователь\""), 32, 96,
                           Look::sansSerif(19));
     Label1 = Look::label(panel, QStringLiteral("Label1"), QStringLiteral("Пользователь:"), 27, 143,
                          georgia);
     Edit2 = field(panel, QStringLiteral("Edit2"), 227, 139);
-    Label2 = Look::label(panel, QStringLiteral("Label2"), QStringLiteral("Пароль:"), 43, 203, georgia);
+    Label2 =
+        Look::label(panel, QStringLiteral("Label2"), QStringLiteral("Пароль:"), 43, 203, georgia);
     MaskEdit1 = field(panel, QStringLiteral("MaskEdit1"), 227, 205);
     MaskEdit1->setEchoMode(QLineEdit::Password);
     MaskEdit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    Label38 = Look::label(panel, QStringLiteral("Label38"),
-                          QStringLiteral("Если вы зарегистрированы, то нажмите:"), 16, 296, georgia);
+    Label38 =
+        Look::label(panel, QStringLiteral("Label38"),
+                    QStringLiteral("Если вы зарегистрированы, то нажмите:"), 16, 296, georgia);
 
     QFont red = Look::sansSerif(19, true);
-    SpeedButton3 = SpeedButton::create(panel, QStringLiteral("SpeedButton3"),
-                                       QStringLiteral("Далее>>"), QStringLiteral(":/pictures/login.jpg"),
-                                       507, 285, 286, 60, red, false);
+    SpeedButton3 =
+        SpeedButton::create(panel, QStringLiteral("SpeedButton3"), QStringLiteral("Далее>>"),
+                            QStringLiteral(":/pictures/login.jpg"), 507, 285, 286, 60, red, false);
     QPalette p = SpeedButton3->palette();
     p.setColor(QPalette::ButtonText, Qt::red);
     SpeedButton3->setPalette(p);

@@ -36,24 +36,24 @@ SettingsPanel::SettingsPanel(QFrame *panel, const QString &courseTitle)
     Label31 = Look::label(panel, QStringLiteral("Label31"),
                           QStringLiteral("Введите пароль администратора"), 18, 88, bold);
     Edit4 = field(panel, QStringLiteral("Edit4"), 116, true);
-    Label32 = Look::label(panel, QStringLiteral("Label32"), QStringLiteral("Введите пароль еще раз:"),
-                          14, 152, bold);
+    Label32 = Look::label(panel, QStringLiteral("Label32"),
+                          QStringLiteral("Введите пароль еще раз:"), 14, 152, bold);
     Edit5 = field(panel, QStringLiteral("Edit5"), 180, true);
-    Label33 = Look::label(panel, QStringLiteral("Label33"), QStringLiteral("Укажите имя файл отчета"),
-                          22, 220, bold);
+    Label33 = Look::label(panel, QStringLiteral("Label33"),
+                          QStringLiteral("Укажите имя файл отчета"), 22, 220, bold);
     Edit6 = field(panel, QStringLiteral("Edit6"), 246, false);
-    SpeedButton7 = SpeedButton::create(panel, QStringLiteral("SpeedButton7"),
-                                       QStringLiteral("Применить"),
-                                       QStringLiteral(":/pictures/apply.jpg"), 19, 292, 174, 61,
-                                       Look::sansSerif(19, true), true);
-    SpeedButton6 = SpeedButton::create(panel, QStringLiteral("SpeedButton6"), QStringLiteral("Назад"),
-                                       QStringLiteral(":/pictures/back.jpg"), 203, 290, 174, 63,
-                                       Look::sansSerif(19, true), true);
+    SpeedButton7 = SpeedButton::create(
+        panel, QStringLiteral("SpeedButton7"), QStringLiteral("Применить"),
+        QStringLiteral(":/pictures/apply.jpg"), 19, 292, 174, 61, Look::sansSerif(19, true), true);
+    SpeedButton6 = SpeedButton::create(
+        panel, QStringLiteral("SpeedButton6"), QStringLiteral("Назад"),
+        QStringLiteral(":/pictures/back.jpg"), 203, 290, 174, 63, Look::sansSerif(19, true), true);
     Image3 = new QLabel(panel);
     Image3->setObjectName(QStringLiteral("Image3"));
     Image3->setGeometry(448, 32, 433, 321);
     Image3->setScaledContents(true);
-    Image3->setPixmap(QPixmap::fromImage(JpegImage::load(QStringLiteral(":/pictures/settings.jpg"))));
+    Image3->setPixmap(
+        QPixmap::fromImage(JpegImage::load(QStringLiteral(":/pictures/settings.jpg"))));
     Label36 = Look::label(panel, QStringLiteral("Label36"), courseTitle, 48, 480,
                           Look::font(QStringLiteral("Times New Roman"), 21, true));
     QWidget::setTabOrder(Edit3, Edit4);

@@ -21,7 +21,7 @@ public:
     QLabel *Label32;
     QLineEdit *Edit5; // password confirmation
     QLabel *Label33;
-    QLineEdit *Edit6; // test-log file name
+    QLineEdit *Edit6;          // test-log file name
     QToolButton *SpeedButton7; // "Применить"
     QToolButton *SpeedButton6; // "Назад"
     QLabel *Image3;

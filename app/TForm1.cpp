@@ -4,23 +4,23 @@
 #include "Accounts.h"
 #include "AnswerButton.h"
 #include "CodePage.h"
-#include "Grading.h"
 #include "CourseInfo.h"
+#include "Grading.h"
 #include "HandlerGuard.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
 #include "Look.h"
 #include "PageDisplay.h"
-#include "ProgressPanel.h"
-#include "SettingsPanel.h"
 #include "Paths.h"
+#include "ProgressPanel.h"
 #include "RuntimeError.h"
+#include "SettingsPanel.h"
 #include "Store.h"
+#include "TForm5.h"
+#include "TOKRightDlg.h"
 #include "TestFile.h"
 #include "TestLog.h"
 #include "TestPanel.h"
-#include "TForm5.h"
-#include "TOKRightDlg.h"
 #include "UnlockTable.h"
 #include "UserList.h"
 
@@ -28,8 +28,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -37,9 +37,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QToolButton>
 #include <QScreen>
 #include <QStyle>
+#include <QToolButton>
 #include <QWebEngineView>
 #include <QWindow>
 
@@ -190,9 +190,8 @@ void TForm1::buildPanelControls()
 
     test = new TestPanel(Panel3);
     void (TForm1::*const answers[])() = {
-        &TForm1::RadioButton1DblClick, &TForm1::RadioButton2DblClick,
-        &TForm1::RadioButton3DblClick, &TForm1::RadioButton4DblClick,
-        &TForm1::RadioButton5DblClick};
+        &TForm1::RadioButton1DblClick, &TForm1::RadioButton2DblClick, &TForm1::RadioButton3DblClick,
+        &TForm1::RadioButton4DblClick, &TForm1::RadioButton5DblClick};
     for (int i = 1; i <= TestPanel::AnswerCount; ++i) {
         const auto handler = answers[i - 1];
         connect(test->answerButton(i), &AnswerButton::doubleClicked, this,
@@ -665,9 +664,9 @@ void TForm1::Button2Click()
             problem = u"в файле теста не указано число вопросов"_s;
     }
     if (!problem.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(),
-                             u"Тест %1 не может быть начат: %2."_s.arg(
-                                 CodePage::toUnicode(testName), problem));
+        QMessageBox::warning(
+            this, windowTitle(),
+            u"Тест %1 не может быть начат: %2."_s.arg(CodePage::toUnicode(testName), problem));
         return;
     }
 

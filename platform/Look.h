@@ -21,8 +21,7 @@ public:
 
     // A font by the face the layout names, at a character height in pixels;
     // a face this machine lacks falls back to a close one.
-    static QFont font(const QString &face, int pixelHeight, bool bold = false,
-                      bool italic = false);
+    static QFont font(const QString &face, int pixelHeight, bool bold = false, bool italic = false);
     static QFont sansSerif(int pixelHeight, bool bold = false);
 
     static void setBackground(QWidget *widget, const QColor &colour);

@@ -6,9 +6,9 @@
 #include <QPixmap>
 #include <QToolButton>
 
-QToolButton *SpeedButton::create(QWidget *parent, const QString &objectName,
-                                 const QString &caption, const QString &picture, int left, int top,
-                                 int width, int height, const QFont &font, bool flat)
+QToolButton *SpeedButton::create(QWidget *parent, const QString &objectName, const QString &caption,
+                                 const QString &picture, int left, int top, int width, int height,
+                                 const QFont &font, bool flat)
 {
     auto *b = new QToolButton(parent);
     b->setObjectName(objectName);

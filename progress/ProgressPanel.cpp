@@ -11,16 +11,17 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-
 ProgressPanel::ProgressPanel(QFrame *panel)
 {
     const QFont times19 = Look::font(QStringLiteral("Times New Roman"), 19, true);
     const QFont times21 = Look::font(QStringLiteral("Times New Roman"), 21, true);
-    Label3 = Look::label(panel, QStringLiteral("Label3"),
-                         QStringLiteral("Информация об успеваемости пользователя"), 257, 10, times19);
+    Label3 =
+        Look::label(panel, QStringLiteral("Label3"),
+                    QStringLiteral("Информация об успеваемости пользователя"), 257, 10, times19);
     Label4 = Look::label(panel, QStringLiteral("Label4"),
                          QStringLiteral("Выберите имя пользователя:"), 145, 36, times19);
-    Label5 = Look::label(panel, QStringLiteral("Label5"), QStringLiteral("Label5"), 406, 38, times19);
+    Label5 =
+        Look::label(panel, QStringLiteral("Label5"), QStringLiteral("Label5"), 406, 38, times19);
 
     ComboBox1 = new QComboBox(panel);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -32,10 +33,10 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     ComboBox1->setVisible(false);
 
     const QFont small = Look::sansSerif(13, true);
-    Label40 = Look::label(panel, QStringLiteral("Label40"), QStringLiteral("№ Теста (Темы)"), 48, 64,
+    Label40 = Look::label(panel, QStringLiteral("Label40"), QStringLiteral("№ Теста (Темы)"), 48,
+                          64, small, Qt::white);
+    Label41 = Look::label(panel, QStringLiteral("Label41"), QStringLiteral("Оценка"), 200, 64,
                           small, Qt::white);
-    Label41 = Look::label(panel, QStringLiteral("Label41"), QStringLiteral("Оценка"), 200, 64, small,
-                          Qt::white);
     for (int k = 1; k <= 12; ++k) {
         const bool shown = k <= 10;
         const int left = shown ? 44 : 652;
@@ -51,9 +52,9 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     Label35 = Look::label(panel, QStringLiteral("Label35"),
                           QStringLiteral("Здесь дана только традиционная оценка!!!!"), 392, 104,
                           Look::font(QStringLiteral("Times New Roman"), 24, true), Qt::white);
-    SpeedButton4 = SpeedButton::create(panel, QStringLiteral("SpeedButton4"),
-                                       QStringLiteral("<<Назад"), QStringLiteral(":/pictures/back.jpg"),
-                                       366, 464, 203, 65, times19, true);
+    SpeedButton4 = SpeedButton::create(
+        panel, QStringLiteral("SpeedButton4"), QStringLiteral("<<Назад"),
+        QStringLiteral(":/pictures/back.jpg"), 366, 464, 203, 65, times19, true);
     // The combo box lies over the name label and hides it once shown.
     ComboBox1->raise();
 }

@@ -34,7 +34,6 @@ public:
 
     const TestConverter &converter() const { return m_converter; }
 
-
     void Edit10Click();
     void Button1Click();
     void Button2Click();

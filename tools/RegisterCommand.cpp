@@ -29,8 +29,8 @@ int RegisterCommand::run(const QStringList &args)
     try {
         adminLogin = AdminSettings::read().login;
     } catch (const RuntimeError &e) {
-        Console::warning(QStringLiteral("настройки администратора не прочитаны (%1)")
-                             .arg(e.message()));
+        Console::warning(
+            QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
     }
     const Accounts::Refusal refusal = Accounts::checkRegistration(name, adminLogin);
     if (refusal != Accounts::Refusal::None) {

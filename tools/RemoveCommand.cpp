@@ -24,8 +24,8 @@ int RemoveCommand::run(const QStringList &args)
         WorkingFolder::enter(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     if (!IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), name)) {
-        Console::error(QStringLiteral("пользователь %1 не зарегистрирован")
-                           .arg(CodePage::toUnicode(name)));
+        Console::error(
+            QStringLiteral("пользователь %1 не зарегистрирован").arg(CodePage::toUnicode(name)));
         return 1;
     }
     Accounts::removeUser(name);

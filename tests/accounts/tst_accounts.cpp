@@ -1,7 +1,7 @@
-#include "TempWorkDir.h"
 #include "Accounts.h"
 #include "RuntimeError.h"
 #include "Store.h"
+#include "TempWorkDir.h"
 #include "UserList.h"
 
 #include <QDir>
@@ -77,10 +77,11 @@ void tst_Accounts::registrationRefusals_data()
     QTest::newRow("leading blank") << QByteArray(" anna") << r(Accounts::Refusal::UnstorableName);
     QTest::newRow("trailing blank") << QByteArray("anna ") << r(Accounts::Refusal::UnstorableName);
     QTest::newRow("only blanks") << QByteArray("  ") << r(Accounts::Refusal::UnstorableName);
-    QTest::newRow("administrator") << QByteArray("admin") << r(Accounts::Refusal::AdministratorName);
+    QTest::newRow("administrator")
+        << QByteArray("admin") << r(Accounts::Refusal::AdministratorName);
     QTest::newRow("registered") << QByteArray("boris") << r(Accounts::Refusal::AlreadyRegistered);
-    QTest::newRow("registered other case") << QByteArray("BORIS")
-                                           << r(Accounts::Refusal::AlreadyRegistered);
+    QTest::newRow("registered other case")
+        << QByteArray("BORIS") << r(Accounts::Refusal::AlreadyRegistered);
     QTest::newRow("registered cyrillic other case")
         << QByteArray("\xe2\xc5\xd0\xc0") << r(Accounts::Refusal::AlreadyRegistered);
 }

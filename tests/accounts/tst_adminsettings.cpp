@@ -1,6 +1,6 @@
-#include "TempWorkDir.h"
 #include "AdminSettings.h"
 #include "RuntimeError.h"
+#include "TempWorkDir.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,8 +54,8 @@ void tst_AdminSettings::parse_data()
     QTest::addColumn<QByteArray>("logName");
     QTest::newRow("three fields") << QByteArray("admin|pw|log.txt") << QByteArray("admin")
                                   << QByteArray("pw") << QByteArray("log.txt");
-    QTest::newRow("more fields ignored") << QByteArray("a|b|c|d|e") << QByteArray("a")
-                                         << QByteArray("b") << QByteArray("c");
+    QTest::newRow("more fields ignored")
+        << QByteArray("a|b|c|d|e") << QByteArray("a") << QByteArray("b") << QByteArray("c");
     QTest::newRow("no separator") << QByteArray("admin") << QByteArray("admin") << QByteArray()
                                   << QByteArray();
     QTest::newRow("empty fields") << QByteArray("||") << QByteArray() << QByteArray()
@@ -63,8 +63,9 @@ void tst_AdminSettings::parse_data()
     QTest::newRow("empty line") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
     QTest::newRow("blanks kept") << QByteArray(" a | b | c ") << QByteArray(" a ")
                                  << QByteArray(" b ") << QByteArray(" c ");
-    QTest::newRow("cyrillic") << QByteArray("\xe0\xe4\xec|\xef|\xeb.txt") << QByteArray("\xe0\xe4\xec")
-                              << QByteArray("\xef") << QByteArray("\xeb.txt");
+    QTest::newRow("cyrillic") << QByteArray("\xe0\xe4\xec|\xef|\xeb.txt")
+                              << QByteArray("\xe0\xe4\xec") << QByteArray("\xef")
+                              << QByteArray("\xeb.txt");
 }
 
 void tst_AdminSettings::parse()

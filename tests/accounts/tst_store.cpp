@@ -1,5 +1,5 @@
-#include "TempWorkDir.h"
 #include "Store.h"
+#include "TempWorkDir.h"
 
 #include <QDir>
 #include <QFile>

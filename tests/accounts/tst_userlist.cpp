@@ -1,5 +1,5 @@
-#include "TempWorkDir.h"
 #include "RuntimeError.h"
+#include "TempWorkDir.h"
 #include "UserList.h"
 
 #include <QDir>
@@ -48,8 +48,8 @@ void tst_UserList::loadSplitsAtEveryLineEnd_data()
     QTest::newRow("lf") << QByteArray("a\nb\n") << QList<QByteArray>{"a", "b"};
     QTest::newRow("cr") << QByteArray("a\rb\r") << QList<QByteArray>{"a", "b"};
     QTest::newRow("no final end") << QByteArray("a\r\nb") << QList<QByteArray>{"a", "b"};
-    QTest::newRow("blank line kept") << QByteArray("a\r\n\r\nb\r\n")
-                                     << QList<QByteArray>{"a", "", "b"};
+    QTest::newRow("blank line kept")
+        << QByteArray("a\r\n\r\nb\r\n") << QList<QByteArray>{"a", "", "b"};
     QTest::newRow("lf cr is two ends") << QByteArray("a\n\rb") << QList<QByteArray>{"a", "", "b"};
     QTest::newRow("cyrillic") << QByteArray("\xc8\xe2\xe0\xed \xcf.\r\n")
                               << QList<QByteArray>{"\xc8\xe2\xe0\xed \xcf."};
@@ -78,7 +78,8 @@ void tst_UserList::missingFileRaisesCannotOpen()
         UserList::load();
         QFAIL("no error");
     } catch (const RuntimeError &e) {
-        QVERIFY2(e.message().startsWith(QStringLiteral("Cannot open file \"")), qPrintable(e.message()));
+        QVERIFY2(e.message().startsWith(QStringLiteral("Cannot open file \"")),
+                 qPrintable(e.message()));
         QVERIFY(e.message().contains(QDir::toNativeSeparators(m_dir->filePath("users"))));
     }
 }
@@ -91,7 +92,8 @@ void tst_UserList::saveIntoMissingFolderRaisesCannotCreate()
         UserList::save({"a"});
         QFAIL("no error");
     } catch (const RuntimeError &e) {
-        QVERIFY2(e.message().startsWith(QStringLiteral("Cannot create file \"")), qPrintable(e.message()));
+        QVERIFY2(e.message().startsWith(QStringLiteral("Cannot create file \"")),
+                 qPrintable(e.message()));
     }
     QVERIFY(QFileInfo(m_dir->filePath("users")).isDir());
 }

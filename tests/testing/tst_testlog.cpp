@@ -1,5 +1,5 @@
-#include "TempWorkDir.h"
 #include "RuntimeError.h"
+#include "TempWorkDir.h"
 #include "TestLog.h"
 
 #include <QDir>
@@ -50,8 +50,8 @@ void tst_TestLog::lineHasFiveFieldsAndCrLf()
     QVERIFY2(fields[1].contains("09") || fields[1].contains("9:05"), fields[1].constData());
     QVERIFY2(fields[1].contains("05") && fields[1].contains("07"), fields[1].constData());
     // The date reads back in the platform's short date format.
-    const QDate back = QLocale::system().toDate(QString::fromLatin1(fields[2].trimmed()),
-                                                QLocale::ShortFormat);
+    const QDate back =
+        QLocale::system().toDate(QString::fromLatin1(fields[2].trimmed()), QLocale::ShortFormat);
     QCOMPARE(back.month(), 12);
     QCOMPARE(back.day(), 8);
     // No time zone in the time field.

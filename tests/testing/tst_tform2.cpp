@@ -1,7 +1,7 @@
 #include "CodePage.h"
 #include "Look.h"
-#include "Store.h"
 #include "ModalAnswerer.h"
+#include "Store.h"
 #include "TForm2.h"
 #include "TestFile.h"
 
@@ -19,7 +19,6 @@
 #include <QTimer>
 
 namespace {
-
 
 // A question source of n question lines, each with answers A … E of which
 // the one at (k mod 5) is marked.
