@@ -48,6 +48,10 @@ QByteArray Accounts::refusalText(Refusal refusal)
         return CodePage::fromUnicode(
             QStringLiteral("Имя пользователя не может содержать квадратные скобки и начинаться или "
                            "заканчиваться пробелом."));
+    case Refusal::ForeignLetters:
+        return CodePage::fromUnicode(QStringLiteral(
+            "Имя пользователя содержит знаки, которые нельзя сохранить. Используйте русские "
+            "и латинские буквы, цифры и обычные знаки."));
     case Refusal::AlreadyRegistered:
         return CodePage::fromUnicode(
             QStringLiteral("Пользователь с таким именем уже зарегистрирован."));

@@ -19,6 +19,7 @@ public:
         None,
         EmptyName,
         UnstorableName, // "[" or "]" inside, or a blank at either end
+        ForeignLetters, // characters the code page has no byte for
         AlreadyRegistered,
         AdministratorName,
     };

@@ -397,7 +397,11 @@ void TForm1::fillSettingsPanel()
 void TForm1::SpeedButton1Click()
 {
     userName = stored(login->Edit2);
-    const Accounts::Refusal refusal = Accounts::checkRegistration(userName, adminSettings.login);
+    // A name the code page cannot spell would be stored with other letters.
+    const Accounts::Refusal refusal =
+        CodePage::toUnicode(userName) != login->Edit2->text()
+            ? Accounts::Refusal::ForeignLetters
+            : Accounts::checkRegistration(userName, adminSettings.login);
     if (refusal != Accounts::Refusal::None) {
         QMessageBox::warning(this, windowTitle(),
                              CodePage::toUnicode(Accounts::refusalText(refusal)));

@@ -898,6 +898,14 @@ void tst_accounts_window::registrationRefused_data()
     QTest::newRow("trailing blank") << u"anna "_s << unstorable;
     QTest::newRow("administrator")
         << u"admin"_s << u"Это имя занято администратором. Выберите другое имя."_s;
+    // Greek and CJK letters have no byte in the code page.
+    QTest::newRow("letters the code page lacks")
+        << u"Αλφα"_s
+        << u"Имя пользователя содержит знаки, которые нельзя сохранить. Используйте русские "
+           u"и латинские буквы, цифры и обычные знаки."_s;
+    QTest::newRow("cjk") << u"名前"_s
+                         << u"Имя пользователя содержит знаки, которые нельзя сохранить. "
+                            u"Используйте русские и латинские буквы, цифры и обычные знаки."_s;
 }
 
 void tst_accounts_window::registrationRefused()
