@@ -58,6 +58,8 @@ TForm3::TForm3(QWidget *mainWindow, QWidget *parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(u"Timer1"_s);
     Timer1->setInterval(3000);
+    // A coarse timer may fire up to five per cent early.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TForm3::Timer1Timer);
     Timer1->start();
 }

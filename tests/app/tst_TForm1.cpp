@@ -406,7 +406,7 @@ void tst_TForm1::titlePageClosesByTimer()
     QVERIFY(!form.isVisible());
     title.exec();
     const qint64 elapsed = clock.elapsed();
-    QVERIFY2(elapsed >= 2900 && elapsed < 6000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed >= 2990 && elapsed < 6000, qPrintable(QString::number(elapsed)));
     QVERIFY(!title.isVisible());
     QVERIFY(form.isVisible());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
