@@ -40,8 +40,7 @@ LoginPanel::LoginPanel(QFrame *panel)
     Label2 =
         Look::label(panel, QStringLiteral("Label2"), QStringLiteral("Пароль:"), 43, 203, georgia);
     MaskEdit1 = field(panel, QStringLiteral("MaskEdit1"), 227, 205);
-    MaskEdit1->setEchoMode(QLineEdit::Password);
-    MaskEdit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    Look::maskAsPassword(MaskEdit1);
     Label38 =
         Look::label(panel, QStringLiteral("Label38"),
                     QStringLiteral("Если вы зарегистрированы, то нажмите:"), 16, 296, georgia);

@@ -18,10 +18,8 @@ QLineEdit *field(QWidget *parent, const QString &name, int top, bool masked)
     e->setObjectName(name);
     e->setGeometry(16, top, 345, 28);
     e->setFont(Look::sansSerif(16, true));
-    if (masked) {
-        e->setEchoMode(QLineEdit::Password);
-        e->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    }
+    if (masked)
+        Look::maskAsPassword(e);
     return e;
 }
 

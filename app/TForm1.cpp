@@ -31,13 +31,11 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -505,11 +503,7 @@ void TForm1::fitOuterSize()
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame.width() > 0 || frame.height() > 0)
         setFixedSize(OuterWidth - frame.width(), OuterHeight - frame.height());
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect outer(QPoint(), QSize(OuterWidth, OuterHeight));
-        outer.moveCenter(screen->availableGeometry().center());
-        move(outer.topLeft());
-    }
+    Look::centreOnScreen(this, QSize(OuterWidth, OuterHeight));
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

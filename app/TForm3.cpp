@@ -4,10 +4,8 @@
 #include "JpegImage.h"
 #include "Look.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -88,10 +86,6 @@ void TForm3::done(int result)
 
 void TForm3::showEvent(QShowEvent *event)
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Look::centreOnScreen(this);
     QDialog::showEvent(event);
 }

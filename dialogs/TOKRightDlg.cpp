@@ -5,11 +5,9 @@
 #include "Look.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -70,10 +68,6 @@ void TOKRightDlg::OKBtnClick()
 
 void TOKRightDlg::showEvent(QShowEvent *event)
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    Look::centreOnScreen(this);
     QDialog::showEvent(event);
 }

@@ -1,8 +1,11 @@
 #include "Look.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
+#include <QScreen>
 
 QColor Look::skyBlue()
 {
@@ -80,4 +83,20 @@ QLabel *Look::label(QWidget *parent, const QString &objectName, const QString &t
     l->move(left, top);
     l->adjustSize();
     return l;
+}
+
+void Look::centreOnScreen(QWidget *window, QSize outer)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), outer.isValid() ? outer : window->frameGeometry().size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void Look::maskAsPassword(QLineEdit *edit)
+{
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
 }

@@ -2,10 +2,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QSize>
 #include <QString>
 
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QWidget;
 
 // The colours, fonts and bevels of the original desktop toolkit, as the
@@ -27,6 +29,14 @@ public:
     static void setBackground(QWidget *widget, const QColor &colour);
     // A panel with a raised inner and a lowered outer bevel.
     static void bevel(QFrame *frame);
+
+    // An edit that shows "*" for each character, as the toolkit's password
+    // character did.
+    static void maskAsPassword(QLineEdit *edit);
+
+    // Places the window's outer frame (of the given size, or its own frame
+    // where none is given) in the centre of the primary screen.
+    static void centreOnScreen(QWidget *window, QSize outer = QSize());
 
     // A label at a position, sized to its text.
     static QLabel *label(QWidget *parent, const QString &objectName, const QString &text, int left,

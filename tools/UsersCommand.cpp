@@ -1,5 +1,6 @@
 #include "UsersCommand.h"
 
+#include "Accounts.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -12,10 +13,6 @@
 #include <QFileInfo>
 
 namespace {
-
-const QByteArray UsersFile = QByteArrayLiteral("\\users.ini");
-constexpr int GradeCount = 12;
-
 bool containsIgnoringCase(const QList<QByteArray> &names, const QByteArray &name)
 {
     for (const QByteArray &n : names) {
@@ -44,15 +41,14 @@ int UsersCommand::run(const QStringList &args)
 
     // A new installation has an empty list file and no users.ini yet; a
     // folder with neither is no installation at all.
-    const QString iniPath = Paths::resolve(UsersFile);
+    const QString iniPath = Paths::resolve(Accounts::UsersIni);
     const QList<QByteArray> sections = QFileInfo::exists(iniPath) || !UserList::exists()
                                            ? IniSections::list(iniPath)
                                            : QList<QByteArray>();
     for (const QByteArray &section : sections) {
         QStringList row{CodePage::toUnicode(section)};
-        for (int k = 1; k <= GradeCount; ++k) {
-            const QByteArray grade =
-                Store::read(section, "test" + QByteArray::number(k), UsersFile);
+        for (int k = 1; k <= Accounts::TestCount; ++k) {
+            const QByteArray grade = Store::read(section, Accounts::testKey(k), Accounts::UsersIni);
             row.append(grade == Store::missing() ? QStringLiteral("-")
                                                  : CodePage::toUnicode(grade));
         }
