@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 namespace {
+
 bool containsIgnoringCase(const QList<QByteArray> &names, const QByteArray &name)
 {
     for (const QByteArray &n : names) {
