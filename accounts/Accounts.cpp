@@ -1,11 +1,16 @@
 #include "Accounts.h"
 
 #include "CodePage.h"
+#include "FileLock.h"
+#include "IniDocument.h"
 #include "IniProfile.h"
 #include "IntegerText.h"
 #include "Paths.h"
+#include "RuntimeError.h"
 #include "Store.h"
 #include "UserList.h"
+
+#include <algorithm>
 
 const QByteArray Accounts::UsersIni = QByteArrayLiteral("\\users.ini");
 
@@ -14,6 +19,11 @@ namespace {
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+bool hasControl(const QByteArray &text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x20; });
 }
 
 } // namespace
@@ -27,13 +37,34 @@ Accounts::Refusal Accounts::checkRegistration(const QByteArray &name, const QByt
 {
     if (name.isEmpty())
         return Refusal::EmptyName;
+    // A control character would break the list's lines or the tool's columns.
     if (name.contains('[') || name.contains(']') || isBlank(name.front()) || isBlank(name.back()) ||
-        name.contains('\r') || name.contains('\n') || name.contains('\0'))
+        hasControl(name))
         return Refusal::UnstorableName;
     if (!adminLogin.isEmpty() && name == adminLogin)
         return Refusal::AdministratorName;
     if (IniProfile::hasSection(Paths::resolve(UsersIni), name))
         return Refusal::AlreadyRegistered;
+    return Refusal::None;
+}
+
+Accounts::Refusal Accounts::checkPassword(const QByteArray &password)
+{
+    if (password == Store::missing())
+        return Refusal::MissingMarkerPassword;
+    if (password.size() > IniProfile::MaxValueLength)
+        return Refusal::LongPassword;
+    if (!IniDocument::canStore("u", "password", Store::encode(password)))
+        return Refusal::UnstorablePassword;
+    return Refusal::None;
+}
+
+Accounts::Refusal Accounts::checkSpelling(const QString &name, const QString &password)
+{
+    if (CodePage::toUnicode(CodePage::fromUnicode(name)) != name)
+        return Refusal::ForeignLetters;
+    if (CodePage::toUnicode(CodePage::fromUnicode(password)) != password)
+        return Refusal::ForeignPasswordLetters;
     return Refusal::None;
 }
 
@@ -46,8 +77,8 @@ QByteArray Accounts::refusalText(Refusal refusal)
         return CodePage::fromUnicode(QStringLiteral("Введите имя пользователя."));
     case Refusal::UnstorableName:
         return CodePage::fromUnicode(
-            QStringLiteral("Имя пользователя не может содержать квадратные скобки и начинаться или "
-                           "заканчиваться пробелом."));
+            QStringLiteral("Имя пользователя не может содержать квадратные скобки и управляющие "
+                           "знаки и начинаться или заканчиваться пробелом."));
     case Refusal::ForeignLetters:
         return CodePage::fromUnicode(QStringLiteral(
             "Имя пользователя содержит знаки, которые нельзя сохранить. Используйте русские "
@@ -58,19 +89,60 @@ QByteArray Accounts::refusalText(Refusal refusal)
     case Refusal::AdministratorName:
         return CodePage::fromUnicode(
             QStringLiteral("Это имя занято администратором. Выберите другое имя."));
+    case Refusal::MissingMarkerPassword:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пароль \"%1\" нельзя использовать: программа прочтёт его как "
+                           "отсутствующий. Выберите другой пароль.")
+                .arg(CodePage::toUnicode(Store::missing())));
+    case Refusal::LongPassword:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пароль слишком длинный: в нём может быть не больше %1 знаков.")
+                .arg(IniProfile::MaxValueLength));
+    case Refusal::ForeignPasswordLetters:
+        return CodePage::fromUnicode(QStringLiteral(
+            "Пароль содержит знаки, которые нельзя сохранить. Используйте русские и латинские "
+            "буквы, цифры и обычные знаки."));
+    case Refusal::UnstorablePassword:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пароль содержит управляющий знак, который нельзя сохранить. "
+                           "Выберите другой пароль."));
     }
     return QByteArray();
 }
 
-QList<QByteArray> Accounts::registerUser(const QByteArray &name, const QByteArray &password)
+Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByteArray &password,
+                                              const QByteArray &adminLogin)
 {
-    Store::writeMany({{name, "password", password}, {name, testKey(1), "1"}}, UsersIni);
-    QList<QByteArray> list = UserList::add(name);
-    QList<IniProfile::Entry> rest;
+    Registration result;
+    result.refusal = checkPassword(password);
+    if (result.refusal != Refusal::None)
+        return result;
+    const QString ini = Paths::resolve(UsersIni);
+    const FileLock iniLock(ini);
+    const UserList::Lock listLock;
+    // Checked again under the locks: another copy may have registered the
+    // name since the window's check.
+    result.refusal = checkRegistration(name, adminLogin);
+    if (result.refusal != Refusal::None)
+        return result;
+    IniProfile::checkWritable(ini);
+    UserList::checkWritable();
+
+    QList<IniProfile::Entry> entries{{name, "password", password}, {name, testKey(1), "1"}};
     for (int k = 2; k <= TestCount; ++k)
-        rest.append({name, testKey(k), "0"});
-    Store::writeMany(rest, UsersIni);
-    return list;
+        entries.append({name, testKey(k), "0"});
+    Store::writeMany(entries, UsersIni);
+    try {
+        result.list = UserList::add(name);
+    } catch (...) {
+        try {
+            Store::eraseSection(name, UsersIni);
+        } catch (const RuntimeError &) {
+            // The list's failure is the one to report.
+        }
+        throw;
+    }
+    return result;
 }
 
 std::optional<QByteArray> Accounts::storedPassword(const QByteArray &name)
@@ -98,10 +170,15 @@ QList<QByteArray> Accounts::removeUser(const QByteArray &name)
     return UserList::remove(name);
 }
 
-void Accounts::writeScores(const QByteArray &name, const Scores &scores)
+bool Accounts::writeScores(const QByteArray &name, const Scores &scores)
 {
+    const QString ini = Paths::resolve(UsersIni);
+    const FileLock lock(ini);
+    if (!IniProfile::hasSection(ini, name))
+        return false;
     QList<IniProfile::Entry> entries;
     for (int k = 1; k <= TestCount; ++k)
         entries.append({name, testKey(k), QByteArray::number(scores[k - 1])});
     Store::writeMany(entries, UsersIni);
+    return true;
 }

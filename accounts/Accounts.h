@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <array>
 #include <optional>
 
@@ -22,6 +23,18 @@ public:
         ForeignLetters, // characters the code page has no byte for
         AlreadyRegistered,
         AdministratorName,
+        // Passwords that could be stored but never typed back at login.
+        MissingMarkerPassword, // reads back as a missing password
+        LongPassword,          // longer than a read returns
+        ForeignPasswordLetters,
+        UnstorablePassword, // a byte that scrambles to a line break or NUL
+    };
+
+    struct Registration
+    {
+        Refusal refusal = Refusal::None;
+        // The list as the file holds it after the registration.
+        QList<QByteArray> list;
     };
 
     // Why a registration of this name must not go ahead, checked before
@@ -29,14 +42,23 @@ public:
     // student, and writing over an existing section would reset that user's
     // password and grades.
     static Refusal checkRegistration(const QByteArray &name, const QByteArray &adminLogin);
+    static Refusal checkPassword(const QByteArray &password);
+    // For text typed into a window: the refusal of letters that the code page
+    // cannot spell, which would be stored as other letters.
+    static Refusal checkSpelling(const QString &name, const QString &password);
     // The Russian text the login panel shows for a refusal.
     static QByteArray refusalText(Refusal refusal);
 
-    // Writes the password and test1 = "1", adds the name to the list file,
-    // then test2 ... test12 = "0", in that order, so a failure part way leaves
-    // what writing value by value would. Returns the list as the file now
-    // holds it.
-    static QList<QByteArray> registerUser(const QByteArray &name, const QByteArray &password);
+    // Checks the name and the password and writes the registration under one
+    // hold of the locks of users.ini and of the list (in that order), so that
+    // of several copies registering one name exactly one succeeds. Before the
+    // first write both files are checked to be writable; the password,
+    // test1 = "1" and test2 ... test12 = "0" go into users.ini in one
+    // replacement, then the name into the list. A list that still cannot be
+    // written takes the new section away again, so a failure leaves neither
+    // a section that cannot log in nor a name that cannot be registered.
+    static Registration registerUser(const QByteArray &name, const QByteArray &password,
+                                     const QByteArray &adminLogin = QByteArray());
 
     // The stored password, or nothing when the name has none.
     static std::optional<QByteArray> storedPassword(const QByteArray &name);
@@ -50,8 +72,11 @@ public:
     // without regard to letter case; returns the list as the file now holds it.
     static QList<QByteArray> removeUser(const QByteArray &name);
 
-    // test1 ... test12 from the table, under one lock.
-    static void writeScores(const QByteArray &name, const Scores &scores);
+    // test1 ... test12 from the table, under one lock, into the user's
+    // section only if it is still there: a user removed by another copy or by
+    // the tool while logged in here must not come back as a section without a
+    // password. Returns whether the grades were written.
+    static bool writeScores(const QByteArray &name, const Scores &scores);
 
     static QByteArray testKey(int k);
 };

@@ -74,6 +74,17 @@ std::unique_ptr<FileLock> lockList(const QString &path)
 
 } // namespace
 
+UserList::Lock::Lock() : m_lock(lockList(listPath())) {}
+
+UserList::Lock::~Lock() = default;
+
+void UserList::checkWritable()
+{
+    const QString path = listPath();
+    if (!TextFile::canReplace(path))
+        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+}
+
 bool UserList::exists()
 {
     return QFileInfo::exists(listPath());

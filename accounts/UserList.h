@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <memory>
+
+class FileLock;
 
 // The plain list file "users" beside users.ini: one user name a line, in the
 // order of registration. Names are Windows-1251 bytes.
@@ -10,7 +13,26 @@ class UserList
 public:
     static const QByteArray FileName; // "users", relative to the current directory
 
+    // The list's lock held for the object's life, for a caller that reads and
+    // writes the list with other files under one hold. Refused in the words
+    // of a list that cannot be created.
+    class Lock
+    {
+    public:
+        Lock();
+        ~Lock();
+        Lock(const Lock &) = delete;
+        Lock &operator=(const Lock &) = delete;
+
+    private:
+        std::unique_ptr<FileLock> m_lock;
+    };
+
     static bool exists();
+
+    // Throws what save() would for a file that cannot be written, without
+    // writing anything.
+    static void checkWritable();
 
     // Splits at CR, LF or CR LF. A missing or unreadable file throws
     // RuntimeError "Cannot open file "%s". %s".

@@ -395,25 +395,25 @@ void TForm1::fillSettingsPanel()
 void TForm1::SpeedButton1Click()
 {
     userName = stored(login->Edit2);
-    // A name the code page cannot spell would be stored with other letters.
-    const Accounts::Refusal refusal =
-        CodePage::toUnicode(userName) != login->Edit2->text()
-            ? Accounts::Refusal::ForeignLetters
-            : Accounts::checkRegistration(userName, adminSettings.login);
-    if (refusal != Accounts::Refusal::None) {
+    Accounts::Registration registration;
+    registration.refusal = Accounts::checkSpelling(login->Edit2->text(), login->MaskEdit1->text());
+    if (registration.refusal == Accounts::Refusal::None) {
+        try {
+            registration =
+                Accounts::registerUser(userName, stored(login->MaskEdit1), adminSettings.login);
+        } catch (...) {
+            // Another copy may have changed the list meanwhile.
+            if (UserList::exists())
+                progress->setUsers(userList = UserList::load());
+            throw;
+        }
+    }
+    if (registration.refusal != Accounts::Refusal::None) {
         QMessageBox::warning(this, windowTitle(),
-                             CodePage::toUnicode(Accounts::refusalText(refusal)));
+                             CodePage::toUnicode(Accounts::refusalText(registration.refusal)));
         return;
     }
-    try {
-        userList = Accounts::registerUser(userName, stored(login->MaskEdit1));
-    } catch (...) {
-        // The list file may have changed before the failure.
-        if (UserList::exists())
-            progress->setUsers(userList = UserList::load());
-        throw;
-    }
-    progress->setUsers(userList);
+    progress->setUsers(userList = registration.list);
     QMessageBox::information(this, windowTitle(),
                              u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s);
 }

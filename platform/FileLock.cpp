@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QThread>
 
@@ -17,6 +18,14 @@ constexpr int WaitMs = 20000;
 // still empty after this long lost its holder in between.
 constexpr qint64 EmptyStaleAfterMs = 1000;
 
+// How deep each lock of this process is held, by lock path; one GUI thread or
+// one command, so no guard is needed.
+QHash<QString, int> &heldLocks()
+{
+    static QHash<QString, int> held;
+    return held;
+}
+
 bool isAbandonedEmpty(const QString &lockPath)
 {
     const QFileInfo info(lockPath);
@@ -25,8 +34,12 @@ bool isAbandonedEmpty(const QString &lockPath)
 }
 } // namespace
 
-FileLock::FileLock(const QString &path) : m_lock(lockPath(path))
+FileLock::FileLock(const QString &path) : m_path(lockPath(path)), m_lock(m_path)
 {
+    if (int &depth = heldLocks()[m_path]; depth > 0) {
+        ++depth;
+        return;
+    }
     m_lock.setStaleLockTime(StaleAfterMs);
     // QLockFile's own wait doubles its pause from 100 ms on, which leaves the
     // file idle most of the time while running copies take turns holding it
@@ -34,8 +47,11 @@ FileLock::FileLock(const QString &path) : m_lock(lockPath(path))
     // them moving.
     const QDeadlineTimer deadline(WaitMs);
     for (;;) {
-        if (m_lock.tryLock(0))
+        if (m_lock.tryLock(0)) {
+            m_outermost = true;
+            heldLocks()[m_path] = 1;
             return;
+        }
         if (m_lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
             throw IoError::unableToWrite(path);
         // A process killed between creating the lock and writing its name
@@ -49,7 +65,12 @@ FileLock::FileLock(const QString &path) : m_lock(lockPath(path))
 
 FileLock::~FileLock()
 {
-    m_lock.unlock();
+    int &depth = heldLocks()[m_path];
+    if (--depth > 0)
+        return;
+    heldLocks().remove(m_path);
+    if (m_outermost)
+        m_lock.unlock();
 }
 
 QString FileLock::lockPath(const QString &path)

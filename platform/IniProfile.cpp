@@ -116,6 +116,13 @@ void IniProfile::eraseSection(const QString &path, const QByteArray &section)
     save(path, document.toByteArray());
 }
 
+void IniProfile::checkWritable(const QString &path)
+{
+    refuseUnwritable(path);
+    if (!QFileInfo(QFileInfo(path).path()).isWritable())
+        throw IoError::unableToWrite(path);
+}
+
 bool IniProfile::hasSection(const QString &path, const QByteArray &section)
 {
     QByteArray data;

@@ -48,6 +48,10 @@ public:
     // file changes nothing.
     static void eraseSection(const QString &path, const QByteArray &section);
 
+    // Throws what a write would for a file that cannot be written, without
+    // writing anything.
+    static void checkWritable(const QString &path);
+
     // Whether the file has a section of that name; a missing or unreadable
     // file has none.
     static bool hasSection(const QString &path, const QByteArray &section);

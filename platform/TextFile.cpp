@@ -7,6 +7,22 @@
 #include <QSaveFile>
 #include <cerrno>
 
+bool TextFile::isReadOnly(const QString &path)
+{
+    const QFileInfo info(path);
+    constexpr QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & anyWrite);
+}
+
+bool TextFile::canReplace(const QString &path)
+{
+    const QFileInfo info(path);
+    const QFileInfo dir(info.path());
+    return dir.isDir() && dir.isWritable() && !info.isDir() &&
+           (!info.exists() || !isReadOnly(path));
+}
+
 int TextFile::diagnose(const QString &path, bool writing)
 {
     const QFileInfo info(path);
@@ -23,7 +39,7 @@ int TextFile::diagnose(const QString &path, bool writing)
         return EACCES;
     if (!info.exists())
         return writing ? EACCES : ENOENT;
-    if (writing ? !info.isWritable() : !info.isReadable())
+    if (writing ? isReadOnly(path) : !info.isReadable())
         return EACCES;
     return EIO;
 }

@@ -17,6 +17,15 @@ public:
     // Creates the file when it is missing, then appends. Throws IoError::inOut.
     static void append(const QString &path, const QByteArray &data);
 
+    // The read-only attribute of the original platform stops every writer,
+    // the administrator too; a file without any write bit in its mode is its
+    // counterpart here, whoever runs the program.
+    static bool isReadOnly(const QString &path);
+    // Whether a replacement of the file would go through, as far as the file
+    // system tells without writing: the folder takes new files and the file,
+    // if it is there, is no folder and not read-only.
+    static bool canReplace(const QString &path);
+
     // The system error that best explains why the path could not be opened,
     // found by looking at the path itself (portable where errno is not kept).
     static int diagnose(const QString &path, bool writing);

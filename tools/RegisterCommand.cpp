@@ -22,8 +22,15 @@ int RegisterCommand::run(const QStringList &args)
     const QString dir = arguments.value(QStringLiteral("--dir"));
     if (!dir.isEmpty())
         WorkingFolder::enter(dir);
-    const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
-    const QByteArray password = WorkingFolder::storedName(arguments.positional().at(1));
+    const QString typedName = arguments.positional().at(0);
+    const QString typedPassword = arguments.positional().at(1);
+    const Accounts::Refusal spelling = Accounts::checkSpelling(typedName, typedPassword);
+    if (spelling != Accounts::Refusal::None) {
+        Console::error(CodePage::toUnicode(Accounts::refusalText(spelling)));
+        return 1;
+    }
+    const QByteArray name = CodePage::fromUnicode(typedName);
+    const QByteArray password = CodePage::fromUnicode(typedPassword);
 
     QByteArray adminLogin;
     try {
@@ -32,12 +39,11 @@ int RegisterCommand::run(const QStringList &args)
         Console::warning(
             QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
     }
-    const Accounts::Refusal refusal = Accounts::checkRegistration(name, adminLogin);
+    const Accounts::Refusal refusal = Accounts::registerUser(name, password, adminLogin).refusal;
     if (refusal != Accounts::Refusal::None) {
         Console::error(CodePage::toUnicode(Accounts::refusalText(refusal)));
         return 1;
     }
-    Accounts::registerUser(name, password);
     Console::out(QStringLiteral("Пользователь %1 зарегистрирован.").arg(CodePage::toUnicode(name)));
     return 0;
 }

@@ -6,7 +6,10 @@
 #include "Console.h"
 #include "IniProfile.h"
 #include "Paths.h"
+#include "UserList.h"
 #include "WorkingFolder.h"
+
+#include <algorithm>
 
 const char *const RemoveCommand::Synopsis = "remove NAME [--dir DIR]";
 
@@ -23,7 +26,17 @@ int RemoveCommand::run(const QStringList &args)
     if (!dir.isEmpty())
         WorkingFolder::enter(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
-    if (!IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), name)) {
+    // A name the list holds without a record (as `users` reports it) is
+    // removed from the list all the same.
+    const auto listed = [&name] {
+        if (!UserList::exists())
+            return false;
+        const QList<QByteArray> names = UserList::load();
+        return std::any_of(names.begin(), names.end(), [&name](const QByteArray &listedName) {
+            return CodePage::equalsIgnoreCase(listedName, name);
+        });
+    };
+    if (!IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), name) && !listed()) {
         Console::error(
             QStringLiteral("пользователь %1 не зарегистрирован").arg(CodePage::toUnicode(name)));
         return 1;

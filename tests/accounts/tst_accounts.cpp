@@ -29,7 +29,12 @@ private slots:
     void gradeThatIsNoNumberThrows();
     void removalWorksWithoutListEntry();
     void writeScoresFindsSectionInAnyCase();
-    void registrationStopsAtRefusedListWrite();
+    void writeScoresNeverBringsBackARemovedUser();
+    void passwordRefusals_data();
+    void passwordRefusals();
+    void spellingRefusals();
+    void refusedListWriteLeavesNoHalfRegistration_data();
+    void refusedListWriteLeavesNoHalfRegistration();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
@@ -49,7 +54,7 @@ void tst_Accounts::cleanup()
 void tst_Accounts::registrationWritesPasswordGradesAndList()
 {
     const QByteArray name = "\xc8\xe2\xe0\xed";
-    const QList<QByteArray> list = Accounts::registerUser(name, "pw 1");
+    const QList<QByteArray> list = Accounts::registerUser(name, "pw 1").list;
     QCOMPARE(list, QList<QByteArray>{name});
     QCOMPARE(m_dir->read("users"), name + "\r\n");
     QCOMPARE(Store::read(name, "password", Accounts::UsersIni), QByteArray("pw 1"));
@@ -77,6 +82,8 @@ void tst_Accounts::registrationRefusals_data()
     QTest::newRow("leading blank") << QByteArray(" anna") << r(Accounts::Refusal::UnstorableName);
     QTest::newRow("trailing blank") << QByteArray("anna ") << r(Accounts::Refusal::UnstorableName);
     QTest::newRow("only blanks") << QByteArray("  ") << r(Accounts::Refusal::UnstorableName);
+    QTest::newRow("tab inside") << QByteArray("a\tb") << r(Accounts::Refusal::UnstorableName);
+    QTest::newRow("control byte") << QByteArray("a\x1f") << r(Accounts::Refusal::UnstorableName);
     QTest::newRow("administrator")
         << QByteArray("admin") << r(Accounts::Refusal::AdministratorName);
     QTest::newRow("registered") << QByteArray("boris") << r(Accounts::Refusal::AlreadyRegistered);
@@ -95,6 +102,60 @@ void tst_Accounts::registrationRefusals()
     const Accounts::Refusal got = Accounts::checkRegistration(name, "admin");
     QCOMPARE(int(got), refusal);
     QCOMPARE(Accounts::refusalText(got).isEmpty(), got == Accounts::Refusal::None);
+    // The registration itself refuses the same, without writing.
+    const QByteArray ini = m_dir->read("users.ini");
+    const Accounts::Registration registration = Accounts::registerUser(name, "pw", "admin");
+    QCOMPARE(int(registration.refusal), refusal);
+    if (got != Accounts::Refusal::None)
+        QCOMPARE(m_dir->read("users.ini"), ini);
+}
+
+void tst_Accounts::passwordRefusals_data()
+{
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<int>("refusal");
+    const auto r = [](Accounts::Refusal x) { return int(x); };
+    QTest::newRow("plain") << QByteArray("secret") << r(Accounts::Refusal::None);
+    QTest::newRow("longest a read returns")
+        << QByteArray(IniProfile::MaxValueLength, 'x') << r(Accounts::Refusal::None);
+    QTest::newRow("tab is kept") << QByteArray("a\tb") << r(Accounts::Refusal::None);
+    QTest::newRow("missing marker")
+        << Store::missing() << r(Accounts::Refusal::MissingMarkerPassword);
+    QTest::newRow("one byte too long")
+        << QByteArray(IniProfile::MaxValueLength + 1, 'x') << r(Accounts::Refusal::LongPassword);
+    // These scramble to CR, LF and NUL.
+    QTest::newRow("scrambles to CR")
+        << QByteArray("a\x13") << r(Accounts::Refusal::UnstorablePassword);
+    QTest::newRow("scrambles to LF")
+        << QByteArray("\x14") << r(Accounts::Refusal::UnstorablePassword);
+    QTest::newRow("scrambles to NUL")
+        << QByteArray("b\x1e") << r(Accounts::Refusal::UnstorablePassword);
+}
+
+void tst_Accounts::passwordRefusals()
+{
+    QFETCH(QByteArray, password);
+    QFETCH(int, refusal);
+    const Accounts::Registration registration = Accounts::registerUser("anna", password);
+    QCOMPARE(int(registration.refusal), refusal);
+    QCOMPARE(Accounts::refusalText(registration.refusal).isEmpty(),
+             registration.refusal == Accounts::Refusal::None);
+    if (registration.refusal == Accounts::Refusal::None) {
+        QVERIFY(Accounts::passwordMatches("anna", password));
+    } else {
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("users.ini")));
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("users")));
+    }
+}
+
+void tst_Accounts::spellingRefusals()
+{
+    QCOMPARE(Accounts::checkSpelling(QStringLiteral("Анна"), QStringLiteral("пароль")),
+             Accounts::Refusal::None);
+    QCOMPARE(Accounts::checkSpelling(QStringLiteral("测试"), QStringLiteral("pw")),
+             Accounts::Refusal::ForeignLetters);
+    QCOMPARE(Accounts::checkSpelling(QStringLiteral("anna"), QStringLiteral("p\u4e00w")),
+             Accounts::Refusal::ForeignPasswordLetters);
 }
 
 void tst_Accounts::refusedRegistrationWritesNothing()
@@ -168,22 +229,62 @@ void tst_Accounts::writeScoresFindsSectionInAnyCase()
     Accounts::Scores scores{};
     scores[0] = 5;
     scores[2] = 3;
-    Accounts::writeScores("ANNA", scores);
+    QVERIFY(Accounts::writeScores("ANNA", scores));
     QCOMPARE(Store::read("anna", "test1", Accounts::UsersIni), QByteArray("5"));
     QCOMPARE(Store::read("anna", "test3", Accounts::UsersIni), QByteArray("3"));
     QCOMPARE(Store::read("anna", "test12", Accounts::UsersIni), QByteArray("0"));
     QVERIFY(!m_dir->read("users.ini").contains("[ANNA]"));
 }
 
-void tst_Accounts::registrationStopsAtRefusedListWrite()
+void tst_Accounts::writeScoresNeverBringsBackARemovedUser()
 {
-    // A folder where the list file should be: the list cannot be written, so
-    // the registration stops after the password and test1.
-    QVERIFY(QDir(m_dir->path()).mkdir("users"));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, Accounts::registerUser("anna", "pw"));
-    QCOMPARE(Store::read("anna", "password", Accounts::UsersIni), QByteArray("pw"));
-    QCOMPARE(Store::read("anna", "test1", Accounts::UsersIni), QByteArray("1"));
-    QCOMPARE(Store::read("anna", "test2", Accounts::UsersIni), Store::missing());
+    Accounts::registerUser("anna", "1");
+    Accounts::registerUser("boris", "2");
+    Accounts::removeUser("anna");
+    const QByteArray ini = m_dir->read("users.ini");
+    QVERIFY(!Accounts::writeScores("anna", Accounts::Scores{5, 5}));
+    QCOMPARE(m_dir->read("users.ini"), ini);
+    QCOMPARE(int(Accounts::registerUser("anna", "new").refusal), int(Accounts::Refusal::None));
+}
+
+void tst_Accounts::refusedListWriteLeavesNoHalfRegistration_data()
+{
+    QTest::addColumn<bool>("listIsFolder");
+    QTest::newRow("a folder where the list should be") << true;
+    // Refused for root as well: no write bit counts as read-only.
+    QTest::newRow("read-only list") << false;
+}
+
+void tst_Accounts::refusedListWriteLeavesNoHalfRegistration()
+{
+    QFETCH(bool, listIsFolder);
+    Accounts::registerUser("boris", "b");
+    const QString list = m_dir->filePath("users");
+    if (listIsFolder) {
+        QVERIFY(QFile::remove(list));
+        QVERIFY(QDir(m_dir->path()).mkdir("users"));
+    } else {
+        QVERIFY(QFile::setPermissions(list, QFile::ReadOwner | QFile::ReadGroup));
+    }
+    const QByteArray ini = m_dir->read("users.ini");
+    try {
+        Accounts::registerUser("anna", "pw");
+        QFAIL("no error");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.message().startsWith(QStringLiteral("Cannot create file")),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(m_dir->read("users.ini"), ini);
+    if (!listIsFolder) {
+        QCOMPARE(m_dir->read("users"), QByteArray("boris\r\n"));
+        QCOMPARE(QFileInfo(list).permissions() & QFile::WriteOwner, QFile::Permissions());
+        QVERIFY(QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner));
+    } else {
+        QVERIFY(QDir(m_dir->path()).rmdir("users"));
+    }
+    // Nothing of the refused registration stands in the way of the next one.
+    QCOMPARE(int(Accounts::registerUser("anna", "pw").refusal), int(Accounts::Refusal::None));
+    QVERIFY(Accounts::passwordMatches("anna", "pw"));
 }
 
 QTEST_GUILESS_MAIN(tst_Accounts)

@@ -137,7 +137,11 @@ private slots:
         for (const QStringList &args :
              {QStringList{"register", "BORIS", "x"}, QStringList{"register", "admin", "x"},
               QStringList{"register", "", "x"}, QStringList{"register", " lead", "x"},
-              QStringList{"register", "a[1]", "x"}}) {
+              QStringList{"register", "a[1]", "x"}, QStringList{"register", "a\tb", "x"},
+              QStringList{"register", "vera", "??????"},
+              QStringList{"register", "vera", QString(2048, 'x')},
+              QStringList{"register", "vera", QStringLiteral("p\u4e00w")},
+              QStringList{"register", "vera", QStringLiteral("p\u0013w")}}) {
             const Run r = run(args);
             QCOMPARE(r.exitCode, 1);
             QVERIFY(!r.err.isEmpty());
@@ -151,6 +155,52 @@ private slots:
         QCOMPARE(Store::read(cp1251(anna), "password", "\\users.ini"), Store::missing());
         QCOMPARE(run({"remove", "nobody"}).exitCode, 1);
         QCOMPARE(m_dir->read("users"), QByteArray("boris\r\n"));
+
+        // A name the list holds without a record is what `users` reports;
+        // `remove` cleans it up.
+        QVERIFY(m_dir->write("users", "boris\r\nghost\r\n"));
+        QCOMPARE(run({"remove", "GHOST"}).exitCode, 0);
+        QCOMPARE(m_dir->read("users"), QByteArray("boris\r\n"));
+    }
+
+    void passwordRefusalsNameThePassword()
+    {
+        const Run r = run({"register", "vera", "??????"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(QStringLiteral("Пароль")), r.err.constData());
+        QVERIFY(!r.errText().contains(QStringLiteral("users.ini")));
+    }
+
+    void eightCopiesRegisterOneName()
+    {
+        // Every copy spells the name in its own letter case; the check and the
+        // writes go under one hold of the locks, so exactly one gets through.
+        const QStringList spellings{"Vera", "VERA", "vera", "vERA", "VeRa", "vErA", "VEra", "veRA"};
+        std::vector<std::unique_ptr<QProcess>> copies;
+        for (const QString &name : spellings) {
+            copies.push_back(std::make_unique<QProcess>());
+            copies.back()->setWorkingDirectory(m_dir->path());
+            copies.back()->start(QStringLiteral(COURSEBOOK_ADMIN),
+                                 {QStringLiteral("register"), name, name + QStringLiteral("-pw")});
+        }
+        int registered = 0;
+        QString winner;
+        for (size_t i = 0; i < copies.size(); ++i) {
+            QVERIFY(copies[i]->waitForFinished(60000));
+            const QString err = QString::fromUtf8(copies[i]->readAllStandardError());
+            if (copies[i]->exitCode() == 0) {
+                ++registered;
+                winner = spellings[qsizetype(i)];
+            } else {
+                QVERIFY2(err.contains(QStringLiteral("уже зарегистрирован")), qPrintable(err));
+            }
+        }
+        QCOMPARE(registered, 1);
+        QCOMPARE(m_dir->read("users"), cp1251(winner) + "\r\n");
+        QCOMPARE(m_dir->read("users.ini").count("password="), 1);
+        QCOMPARE(Store::read("vera", "password", "\\users.ini"), cp1251(winner + "-pw"));
+        QVERIFY(!QFile::exists(path("users.ini.lock")));
+        QVERIFY(!QFile::exists(path("users.lock")));
     }
 
     void convertWritesWhatTheWindowWrites()
