@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QHash>
-#include <QSet>
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
 
 // The arguments after a command's name: positional ones in order, options
-// that take a value ("--into DIR") and flags ("--source"). Anything the
-// command does not know, a missing value or a wrong number of positional
-// arguments throws UsageError.
+// that take a value ("--into DIR" or "--into=DIR") and flags ("--source").
+// Options are named with their dashes, as the synopsis spells them; a single
+// dash works as well. "--" ends the options, so a name or password that
+// begins with a dash can follow it. Anything the command does not know, a
+// missing value or a wrong number of positional arguments throws UsageError.
 class CommandArguments
 {
 public:
@@ -31,10 +32,9 @@ public:
 
     const QStringList &positional() const { return m_positional; }
     QString value(const QString &option, const QString &fallback = QString()) const;
-    bool has(const QString &flag) const { return m_flags.contains(flag); }
+    bool has(const QString &flag) const;
 
 private:
+    QCommandLineParser m_parser;
     QStringList m_positional;
-    QHash<QString, QString> m_values;
-    QSet<QString> m_flags;
 };

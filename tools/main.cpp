@@ -8,6 +8,7 @@
 #include "ShowCommand.h"
 #include "UsersCommand.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -53,6 +54,13 @@ void printHelp()
         Console::out(QStringLiteral("      %1").arg(c.summary()));
     }
     Console::out(QString());
+    Console::out(QStringLiteral("Параметры:"));
+    Console::out(QStringLiteral("  -h, --help"));
+    Console::out(QStringLiteral("      показать эту справку; %1 КОМАНДА --help: справка о команде")
+                     .arg(QLatin1String(Console::ProgramName)));
+    Console::out(QStringLiteral("  -v, --version"));
+    Console::out(QStringLiteral("      показать версию"));
+    Console::out(QString());
     Console::out(QStringLiteral("Код выхода: 0 при успехе, 1 при ошибке."));
 }
 
@@ -61,18 +69,36 @@ void printHelp()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-
+    QCoreApplication::setApplicationVersion(QStringLiteral(COURSEBOOK_VERSION));
+    // The tool's own options come before the command's name; everything from
+    // the name on belongs to the command.
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({help, version});
+    if (!parser.parse(QCoreApplication::arguments())) {
+        Console::error(QStringLiteral("неизвестный параметр %1; список команд: %2 --help")
+                           .arg(QStringLiteral("--") + parser.unknownOptionNames().value(0),
+                                QLatin1String(Console::ProgramName)));
+        return 1;
+    }
+    if (parser.isSet(version)) {
+        Console::out(QStringLiteral("%1 %2").arg(QLatin1String(Console::ProgramName),
+                                                 QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    QStringList args = parser.positionalArguments();
+    if (parser.isSet(help) || args.value(0) == QLatin1String("help")) {
+        printHelp();
+        return 0;
+    }
     if (args.isEmpty()) {
         printHelp();
         return 1;
     }
     const QString name = args.takeFirst();
-    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
-        name == QLatin1String("help")) {
-        printHelp();
-        return 0;
-    }
     const Command *command = findCommand(name);
     if (!command) {
         Console::error(QStringLiteral("неизвестная команда %1; список команд: %2 --help")
