@@ -174,6 +174,9 @@ bool Accounts::writeScores(const QByteArray &name, const Scores &scores)
 {
     const QString ini = Paths::resolve(UsersIni);
     const FileLock lock(ini);
+    // A file that cannot be written says so; only a readable file without the
+    // section tells of a removed user.
+    IniProfile::checkWritable(ini);
     if (!IniProfile::hasSection(ini, name))
         return false;
     QList<IniProfile::Entry> entries;

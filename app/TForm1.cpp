@@ -14,6 +14,7 @@
 #include "Paths.h"
 #include "ProgressPanel.h"
 #include "RuntimeError.h"
+#include "SettingsCheck.h"
 #include "SettingsPanel.h"
 #include "Store.h"
 #include "TForm5.h"
@@ -92,6 +93,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     setFont(Look::sansSerif(11));
     Look::setBackground(this, Look::buttonFace());
     setFixedSize(OuterWidth - AssumedFrameWidth, OuterHeight - AssumedFrameHeight);
+    HandlerGuard::setCaption(CourseInfo::Title);
 
     m_handlers = {
         {u"Ne"_s, &TForm1::NeClick},
@@ -381,7 +383,22 @@ bool TForm1::FormCloseQuery()
 void TForm1::FormClose()
 {
     if (writeBack)
-        Accounts::writeScores(userName, scores);
+        writeScores();
+}
+
+void TForm1::writeScores()
+{
+    if (Accounts::writeScores(userName, scores))
+        return;
+    QMessageBox::information(this, windowTitle(),
+                             u"Оценки не сохранены: регистрация пользователя %1 удалена."_s.arg(
+                                 CodePage::toUnicode(userName)));
+}
+
+void TForm1::unlockAll()
+{
+    for (int k = 1; k <= 10; ++k)
+        enable(Accounts::testKey(k), true);
 }
 
 void TForm1::fillSettingsPanel()
@@ -427,6 +444,7 @@ void TForm1::SpeedButton3Click()
     if (!adminSettings.login.isEmpty() && userName == adminSettings.login) {
         if (password != adminSettings.password)
             return;
+        unlockAll();
         applySwitch(PanelSwitch::Command::Login);
         showEntries({"N0", "notch", "nred", "Ni", "Ntun", "nlab", "Nprak", "Nrk", "Nadm"});
         progress->ComboBox1->setVisible(true);
@@ -437,9 +455,13 @@ void TForm1::SpeedButton3Click()
         QMessageBox::critical(this, windowTitle(), u"Проверьте правильность имени и пароля!"_s);
         return;
     }
-    for (int k = 1; k <= 10; ++k) {
+    for (int k = 1; k <= 10; ++k)
         scores[k - 1] = Accounts::readGrade(userName, k);
-        if (scores[k - 1] < 3)
+    // Gated only once every grade has been read, from all rows open: a login
+    // that fails part way locks nothing for the next one.
+    unlockAll();
+    for (int k = 1; k <= 10; ++k) {
+        if (scores[k - 1] < Grading::PassGrade)
             enable(Accounts::testKey(k), false);
     }
     writeBack = true;
@@ -469,6 +491,17 @@ void TForm1::SpeedButton7Click()
     edited.login = stored(settings->Edit3);
     edited.password = stored(settings->Edit5);
     edited.logName = stored(settings->Edit6);
+    const SettingsCheck::Verdict verdict = SettingsCheck::check(edited);
+    const QString text = CodePage::toUnicode(SettingsCheck::text(verdict, edited));
+    if (verdict == SettingsCheck::Verdict::EmptyLogin ||
+        verdict == SettingsCheck::Verdict::EmptyLogName) {
+        QMessageBox::warning(this, windowTitle(), text);
+        return;
+    }
+    if (verdict == SettingsCheck::Verdict::LoginIsUser &&
+        QMessageBox::question(this, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
+        return;
     // The settings in memory stay as read at start-up until the next start.
     edited.write();
 }
@@ -671,6 +704,7 @@ void TForm1::Button2Click()
 
     Tag = 1;
     rightCount = 0;
+    runOver = false;
     Edit1->setText(CodePage::toUnicode(testName));
     test->startLook();
     applySwitch(PanelSwitch::Command::TestStart);
@@ -719,6 +753,10 @@ void TForm1::RadioButton5DblClick()
 
 void TForm1::RadioButton6DblClick()
 {
+    // After the last answer the run is over, even when its end failed part
+    // way: a further answer must not be counted and graded again.
+    if (runOver)
+        return;
     const TestFile file(testName);
     if (chosenAnswer.right(1) == file.rightAnswer(Tag))
         ++rightCount;
@@ -736,6 +774,7 @@ void TForm1::RadioButton6DblClick()
 
 void TForm1::finishTest(int count)
 {
+    runOver = true;
     const int grade = Grading::grade(rightCount, count);
     const int k = testName.mid(4).toInt();
     if (k >= 1 && k <= Accounts::TestCount)
@@ -753,5 +792,5 @@ void TForm1::finishTest(int count)
     // The administrator has no record among the users; only a student's
     // grades are stored.
     if (writeBack)
-        Accounts::writeScores(userName, scores);
+        writeScores();
 }

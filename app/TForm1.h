@@ -83,6 +83,7 @@ public:
     QByteArray testName;             // "test1" … "test10" while a test runs
     int Tag = 0;                     // the current question number
     int rightCount = 0;              // right answers of the running test
+    bool runOver = true;             // the last question of the run was answered
 
     QMenuBar *MainMenu1;
     QFrame *Panel1;
@@ -170,6 +171,11 @@ private:
     void answer(const char *button);
     void showQuestion(int k);
     void finishTest(int count);
+    // The write-back of the grades, or the notice that the user's
+    // registration was removed meanwhile and they were not saved.
+    void writeScores();
+    // Every row that a test's grade gates, enabled.
+    void unlockAll();
     void fitOuterSize();
     void buildPanelControls();
     void connectButton(QAbstractButton *button, void (TForm1::*handler)());

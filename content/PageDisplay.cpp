@@ -3,7 +3,10 @@
 #include "Paths.h"
 #include "ProgramStart.h"
 
+#include <QFileInfo>
 #include <QFrame>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -24,6 +27,28 @@ PageDisplay::PageDisplay(QWidget *coursePagePanel, std::function<void()> pagePan
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    QWebEngineView *view = m_view;
+    QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view,
+                     [view](const QWebEngineLoadingInfo &info) {
+                         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+                             info.url().isLocalFile())
+                             view->setHtml(failurePage(info.url().toLocalFile()), info.url());
+                     });
+}
+
+QString PageDisplay::failurePage(const QString &localPath)
+{
+    const bool missing = !QFileInfo::exists(localPath);
+    const QString title =
+        missing ? QStringLiteral("Страница не найдена") : QStringLiteral("Страница не открывается");
+    const QString reason =
+        missing ? QStringLiteral("Файл %1 не найден. Возможно, он удалён или переименован.")
+                : QStringLiteral("Файл %1 нельзя открыть: к нему нет доступа или это не "
+                                 "страница.");
+    return QStringLiteral("<!DOCTYPE html><html lang=\"ru\"><head><meta charset=\"utf-8\">"
+                          "<title>%1</title></head><body style=\"font-family: sans-serif; "
+                          "margin: 40px;\"><h2>%1</h2><p>%2</p></body></html>")
+        .arg(title, reason.arg(localPath.toHtmlEscaped()));
 }
 
 void PageDisplay::OpenPage(const QString &relativePath)

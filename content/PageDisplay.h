@@ -10,8 +10,9 @@ class QWidget;
 
 // Shows course material: pages and PDF books in the HTML view that fills the
 // course-page panel, presentations in the external presentation program.
-// Nothing is checked or reported: a missing page is shown as such by the
-// view, a presentation that does not start stays silent.
+// A page that cannot be shown (missing, refused) gets the program's own page
+// in Russian in its place, where the view would show its English one; a
+// presentation that does not start stays silent.
 class PageDisplay
 {
 public:
@@ -33,6 +34,9 @@ public:
     // call, then found on disk without regard to letter case.
     static QString fullPagePath(const QString &relativePath);
     static QUrl pageUrl(const QString &relativePath);
+
+    // The page shown in place of a local file that could not be loaded.
+    static QString failurePage(const QString &localPath);
 
 private:
     QWebEngineView *m_view;

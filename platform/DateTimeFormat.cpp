@@ -1,17 +1,23 @@
 #include "DateTimeFormat.h"
 
-#include <QLocale>
-
-QString DateTimeFormat::longTime(const QTime &time)
+QLocale DateTimeFormat::logLocale(const QLocale &system)
 {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    if (system.language() == QLocale::C)
+        return QLocale(QLocale::Russian, QLocale::Russia);
+    return system;
+}
+
+QString DateTimeFormat::longTime(const QTime &time, const QLocale &system)
+{
+    const QLocale locale = logLocale(system);
+    QString format = locale.timeFormat(QLocale::LongFormat);
     // The zone letters stand alone or with a blank before them.
     format.remove(QLatin1Char('t'));
     format = format.trimmed();
-    return QLocale::system().toString(time, format);
+    return locale.toString(time, format);
 }
 
-QString DateTimeFormat::shortDate(const QDate &date)
+QString DateTimeFormat::shortDate(const QDate &date, const QLocale &system)
 {
-    return QLocale::system().toString(date, QLocale::ShortFormat);
+    return logLocale(system).toString(date, QLocale::ShortFormat);
 }

@@ -7,6 +7,16 @@
 
 #include <exception>
 
+namespace {
+
+QString &caption()
+{
+    static QString text;
+    return text;
+}
+
+} // namespace
+
 bool HandlerGuard::run(QWidget *parent, const std::function<void()> &handler)
 {
     try {
@@ -24,5 +34,12 @@ bool HandlerGuard::run(QWidget *parent, const std::function<void()> &handler)
 
 void HandlerGuard::showError(QWidget *parent, const QString &message)
 {
-    QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), message);
+    QMessageBox::critical(
+        parent, caption().isEmpty() ? QGuiApplication::applicationDisplayName() : caption(),
+        message);
+}
+
+void HandlerGuard::setCaption(const QString &text)
+{
+    caption() = text;
 }

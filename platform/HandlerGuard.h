@@ -16,4 +16,8 @@ public:
     static bool run(QWidget *parent, const std::function<void()> &handler);
 
     static void showError(QWidget *parent, const QString &message);
+
+    // The error box's caption, the course title like every other box of the
+    // program; until set, the application's name.
+    static void setCaption(const QString &caption);
 };

@@ -24,11 +24,18 @@ LogPanel::LogPanel(QFrame *panel6) : Panel6(panel6)
 void LogPanel::load(const QByteArray &logName)
 {
     const QString path = Paths::resolve(logName);
-    // An empty name would name the working directory itself; it stands for
-    // no file at all.
+    // The name came from the settings file at start-up and may differ from
+    // what the settings panel shows now, so the message names the file. An
+    // empty name would name the working directory itself; it stands for no
+    // file at all.
     if (logName.isEmpty())
-        throw IoError::inOut(path, ENOENT);
-    const QByteArray text = TextFile::read(path);
+        throw IoError::cannotOpen(path, IoError::reason(ENOENT));
+    QByteArray text;
+    try {
+        text = TextFile::read(path);
+    } catch (const RuntimeError &) {
+        throw IoError::cannotOpen(path, IoError::reason(TextFile::diagnose(path, false)));
+    }
     Memo2->setPlainText(linesOf(text));
 }
 

@@ -7,9 +7,35 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+
+namespace {
+
+// Enter in the combo box's edit line would choose whatever the completer
+// filled in; only a pick from the open list chooses a user.
+class EnterIgnored : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                event->accept();
+                return event->type() == QEvent::KeyPress;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
 
 ProgressPanel::ProgressPanel(QFrame *panel)
 {
@@ -31,6 +57,9 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     ComboBox1->setGeometry(395, 38, 206, 28);
     ComboBox1->view()->setStyleSheet(QStringLiteral("QAbstractItemView::item { height: 20px; }"));
     ComboBox1->setVisible(false);
+    auto *enterIgnored = new EnterIgnored(ComboBox1);
+    ComboBox1->installEventFilter(enterIgnored);
+    ComboBox1->lineEdit()->installEventFilter(enterIgnored);
 
     const QFont small = Look::sansSerif(13, true);
     Label40 = Look::label(panel, QStringLiteral("Label40"), QStringLiteral("№ Теста (Темы)"), 48,

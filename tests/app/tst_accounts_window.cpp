@@ -1,5 +1,7 @@
+#include "Accounts.h"
 #include "AdminSettings.h"
 #include "CodePage.h"
+#include "CourseInfo.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
 #include "MainWindowFixture.h"
@@ -146,6 +148,7 @@ private slots:
     void refusedLogin();
     void refusedLoginThenRightOne();
     void nonNumericGradeStopsLogin();
+    void removedWhileLoggedInStaysRemoved();
 
     // The administrator.
     void administratorLogin();
@@ -160,6 +163,8 @@ private slots:
     // The settings panel.
     void settingsSaved();
     void settingsUnconfirmedPassword();
+    void settingsThatWouldLockOut_data();
+    void settingsThatWouldLockOut();
     void settingsWithSeparator_data();
     void settingsWithSeparator();
     void settingsSaveRefused();
@@ -168,6 +173,7 @@ private slots:
     void studentProgress();
     void administratorPickReadsFileEachTime();
     void administratorPickNonNumeric();
+    void administratorTypingIsNoPick();
     void progressOverLogPanel();
 
     // Where the window does better than the plain steps would.
@@ -175,6 +181,8 @@ private slots:
     void missingSettingsFileLeavesNoAdministrator();
     void registrationRefused_data();
     void registrationRefused();
+    void registrationPasswordRefused_data();
+    void registrationPasswordRefused();
     void duplicateRegistrationRefused_data();
     void duplicateRegistrationRefused();
     void secondCopyRegistrationKept();
@@ -365,18 +373,43 @@ void tst_accounts_window::nonNumericGradeStopsLogin()
     logIn(form, u"anna"_s, u"pw"_s);
     QCOMPARE(answerer.texts, QStringList({u"'x' is not a valid integer value"_s}));
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
-    // The entries before the failing one are loaded and gated; the rest of
-    // the login does not happen.
+    // The entries before the failing one are loaded, but nothing is gated
+    // before every grade is read: the next login of this run finds every row
+    // as it should.
     QCOMPARE(form.scores, (std::array<quint8, 12>{5, 5, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    QCOMPARE(pairStates(form), u"eeedeeeeee"_s);
+    QCOMPARE(pairStates(form), u"eeeeeeeeee"_s);
     QVERIFY(!form.writeBack);
     QCOMPARE(frontPanel(form), u"Panel4"_s);
     QVERIFY(form.Panel1->isHidden());
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
 
+    logIn(form, u"admin"_s, u"secret"_s);
+    QCOMPARE(pairStates(form), u"eeeeeeeeee"_s);
     closeWindow(form, answerer);
     QCOMPARE(answerer.texts.size(), 2);
     QCOMPARE(usersIni(), ini);
+}
+
+void tst_accounts_window::removedWhileLoggedInStaysRemoved()
+{
+    storeUser("anna", "a", {"4"});
+    storeUser("boris", "b");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    logIn(form, u"anna"_s, u"a"_s);
+    QVERIFY(form.writeBack);
+    // Another copy, or the tool, removes her meanwhile.
+    Accounts::removeUser("anna");
+    const QByteArray ini = usersIni();
+
+    closeWindow(form, answerer);
+    QCOMPARE(answerer.texts.size(), 2);
+    QCOMPARE(answerer.texts.at(1),
+             u"Оценки не сохранены: регистрация пользователя anna удалена."_s);
+    QCOMPARE(answerer.icons.at(1), QMessageBox::Information);
+    QCOMPARE(usersIni(), ini);
+    QVERIFY(!Accounts::storedPassword("anna").has_value());
 }
 
 void tst_accounts_window::administratorLogin()
@@ -622,6 +655,51 @@ void tst_accounts_window::settingsUnconfirmedPassword()
     QCOMPARE(s.Edit4->text(), u"abc"_s);
 }
 
+void tst_accounts_window::settingsThatWouldLockOut_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QString>("logName");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("saved");
+    const int no = QMessageBox::No;
+    const int yes = QMessageBox::Yes;
+    const QString emptyLogin =
+        u"Введите имя администратора: без него никто не сможет войти как администратор."_s;
+    const QString isUser = u"Пользователь с именем \"BORIS\" зарегистрирован. Если сделать это "
+                           u"имя именем администратора, этот пользователь больше не сможет "
+                           u"войти. Сохранить настройки?"_s;
+    QTest::newRow("empty login") << QString() << u"log.txt"_s << yes << emptyLogin << false;
+    QTest::newRow("empty log name")
+        << u"boss"_s << QString() << yes << u"Введите имя файла протокола тестирования."_s << false;
+    QTest::newRow("a student's name, not confirmed")
+        << u"BORIS"_s << u"log.txt"_s << no << isUser << false;
+    QTest::newRow("a student's name, confirmed")
+        << u"BORIS"_s << u"log.txt"_s << yes << isUser << true;
+}
+
+void tst_accounts_window::settingsThatWouldLockOut()
+{
+    QFETCH(QString, login);
+    QFETCH(QString, logName);
+    QFETCH(int, answer);
+    QFETCH(QString, message);
+    QFETCH(bool, saved);
+    storeUser("boris", "b");
+    const QByteArray before = settingsFile();
+    TForm1 form;
+    ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
+    QVERIFY(show(form));
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ntun"_s)->trigger();
+    type(form.settings->Edit3, login);
+    type(form.settings->Edit6, logName);
+    click(form.settings->SpeedButton7);
+    QCOMPARE(answerer.texts, QStringList({message}));
+    QCOMPARE(settingsFile(), saved ? cp(login + u"|secret|"_s + logName + u"\r\n"_s) : before);
+    QCOMPARE(frontPanel(form), u"Panel7"_s);
+}
+
 void tst_accounts_window::settingsWithSeparator_data()
 {
     QTest::addColumn<int>("field"); // 3 … 6 for Edit3 … Edit6
@@ -787,6 +865,27 @@ void tst_accounts_window::administratorPickReadsFileEachTime()
     QCOMPARE(usersIni(), ini);
 }
 
+void tst_accounts_window::administratorTypingIsNoPick()
+{
+    storeUser("anna", "a", {"5", "4", "3"});
+    QVERIFY(work().write(u"users"_s, "anna\r\n"));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    QComboBox *combo = form.progress->ComboBox1;
+    combo->setFocus();
+    QTest::keyClicks(combo, u"an"_s);
+    QTest::keyClick(combo, Qt::Key_Return);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+    QCOMPARE(valueTexts(form), QStringList(12, u"0"_s));
+    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
+    QVERIFY(answerer.texts.isEmpty());
+    pickUser(form, u"anna"_s);
+    QCOMPARE(valueTexts(form).first(), u"5"_s);
+}
+
 void tst_accounts_window::administratorPickNonNumeric()
 {
     storeUser("anna", "a", {"5", "4", "3", "2", "1"});
@@ -889,7 +988,7 @@ void tst_accounts_window::registrationRefused_data()
     QTest::addColumn<QString>("message");
     const QString empty = u"Введите имя пользователя."_s;
     const QString unstorable = u"Имя пользователя не может содержать квадратные скобки и "
-                               u"начинаться или заканчиваться пробелом."_s;
+                               u"управляющие знаки и начинаться или заканчиваться пробелом."_s;
     QTest::newRow("empty") << QString() << empty;
     QTest::newRow("opening bracket") << u"[anna"_s << unstorable;
     QTest::newRow("closing bracket") << u"an]na"_s << unstorable;
@@ -922,6 +1021,33 @@ void tst_accounts_window::registrationRefused()
     QVERIFY(!QFile::exists(path(u"users"_s)));
     QCOMPARE(form.progress->ComboBox1->count(), 0);
     QCOMPARE(frontPanel(form), u"Panel4"_s);
+}
+
+void tst_accounts_window::registrationPasswordRefused_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("the missing marker")
+        << u"??????"_s
+        << u"Пароль \"??????\" нельзя использовать: программа прочтёт его как отсутствующий. "
+           u"Выберите другой пароль."_s;
+    QTest::newRow("letters the code page lacks")
+        << u"пароль名"_s
+        << u"Пароль содержит знаки, которые нельзя сохранить. Используйте русские и латинские "
+           u"буквы, цифры и обычные знаки."_s;
+}
+
+void tst_accounts_window::registrationPasswordRefused()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, message);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    registerUser(form, u"vera"_s, password);
+    QCOMPARE(answerer.texts, QStringList({message}));
+    QVERIFY(!QFile::exists(path(u"users.ini"_s)));
+    QVERIFY(!QFile::exists(path(u"users"_s)));
 }
 
 void tst_accounts_window::duplicateRegistrationRefused_data()
@@ -1026,6 +1152,7 @@ void tst_accounts_window::failingWriteBackShownAndWindowCloses()
              qPrintable(answerer.texts.at(1)));
     QVERIFY(answerer.texts.at(1).contains(u"users.ini"_s));
     QCOMPARE(answerer.icons.at(1), QMessageBox::Critical);
+    QCOMPARE(answerer.titles.at(1), CourseInfo::Title);
     QVERIFY(QFileInfo(path(u"users.ini"_s)).isDir());
 }
 

@@ -1,5 +1,6 @@
 #include "AnswerButton.h"
 #include "CodePage.h"
+#include "CourseInfo.h"
 #include "DateTimeFormat.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
@@ -441,6 +442,14 @@ void tst_testrun_window::logThatCannotBeAppended()
         QCOMPARE(storedValue("anna", "test1"), QByteArray("1"));
         QVERIFY(QFileInfo(u"log.txt"_s).isDir());
 
+        // The run is over: further answers, right ones included, neither
+        // count nor grade the run again.
+        for (int i = 0; i < 3; ++i)
+            doubleClick(form.test->answerButton(rightFor(TenLetters.back())));
+        QCOMPARE(form.scores[0], quint8(3));
+        QCOMPARE(form.rightCount, 4);
+        QCOMPARE(answerer.texts.size(), 2);
+
         form.close();
         QCOMPARE(answerer.texts.size(), 3);
         QCOMPARE(answerer.texts.last(), u"Вы действительно хотите выйти из программы?"_s);
@@ -550,6 +559,11 @@ void tst_testrun_window::logView()
     form.menuEntry(u"N30"_s)->trigger();
     QCOMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
+    // The log's name came from the settings at start-up: the box names the file.
+    QVERIFY2(answerer.texts.last().startsWith(u"Cannot open file \""_s) &&
+                 answerer.texts.last().contains(u"log.txt\". "_s),
+             qPrintable(answerer.texts.last()));
+    QCOMPARE(answerer.titles.last(), CourseInfo::Title);
     QCOMPARE(frontPanel(form), u"Panel6"_s);
     QCOMPARE(form.log->Memo2->toPlainText(), u"Memo2"_s);
 

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -152,6 +153,12 @@ void tst_PageDisplay::missingPageShownByView()
     display.OpenPage(u"\\data\\video\\99.htm"_s);
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.first().first().toBool(), false);
+    // The view's own page would be in English; the program's is in Russian.
+    QTRY_COMPARE_WITH_TIMEOUT(display.view()->title(), u"Страница не найдена"_s, 20000);
+    QString text;
+    display.view()->page()->toPlainText([&text](const QString &t) { text = t; });
+    QTRY_VERIFY_WITH_TIMEOUT(!text.isEmpty(), 20000);
+    QVERIFY2(text.contains(u"не найден"_s) && text.contains(u"99.htm"_s), qPrintable(text));
     QCOMPARE(display.view()->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/video/99.htm"_s)));
 }
 

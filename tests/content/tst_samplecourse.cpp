@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 // The bundled sample installation holds every page its menu tree opens,
@@ -21,6 +23,7 @@ private slots:
     void everyPageExists();
     void someFoldersDifferInLetterCase();
     void settingsNameAnAdministrator();
+    void startPageLinksOnlyWhatIsOpenBeforeLogin();
 
 private:
     QString m_previous;
@@ -77,6 +80,35 @@ void tst_SampleCourse::settingsNameAnAdministrator()
     QCOMPARE(settings.password, QByteArray("admin123"));
     QCOMPARE(settings.logName, QByteArray("testlog.txt"));
     QCOMPARE(QFileInfo(QStringLiteral("users")).size(), 0);
+}
+
+void tst_SampleCourse::startPageLinksOnlyWhatIsOpenBeforeLogin()
+{
+    // The pages the menus offer before login: those of groups that are shown
+    // from the start, the whole way up.
+    QSet<QString> open;
+    for (const MenuTree::Entry &entry : MenuTree::entries()) {
+        bool shown = entry.visible;
+        for (const MenuTree::Entry *up = MenuTree::find(entry.parent); shown && up;
+             up = MenuTree::find(up->parent))
+            shown = up->visible;
+        if (shown && entry.kind == MenuTree::Kind::Page)
+            open.insert(QFileInfo(Paths::resolve(entry.argument)).canonicalFilePath());
+    }
+    QFile page(Paths::resolve(QStringLiteral("\\data\\help\\sod.htm")));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QByteArray html = page.readAll();
+    const QRegularExpression link(QStringLiteral("href=\"([^\"]+)\""));
+    int links = 0;
+    for (const QRegularExpressionMatch &m : link.globalMatch(QString::fromLatin1(html))) {
+        const QString target =
+            QFileInfo(QFileInfo(page).dir().filePath(m.captured(1))).canonicalFilePath();
+        QVERIFY2(open.contains(target), qPrintable(m.captured(1)));
+        ++links;
+    }
+    QVERIFY(links > 0);
+    // The locked material is still named, as text.
+    QVERIFY(html.contains("\xcb\xe0\xe1\xee\xf0\xe0\xf2\xee\xf0\xed\xe0\xff"));
 }
 
 QTEST_GUILESS_MAIN(tst_SampleCourse)

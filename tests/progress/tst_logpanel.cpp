@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "LogPanel.h"
+#include "Paths.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -156,11 +157,14 @@ void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo_data()
     QTest::addColumn<bool>("loadedBefore");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("no log yet") << QByteArray("log.txt") << false << "File not found";
-    QTest::newRow("empty name") << QByteArray() << false << "File not found";
-    QTest::newRow("missing folder") << QByteArray("nowhere\\log.txt") << false << "Path not found";
-    QTest::newRow("folder, not file") << QByteArray("sub") << false << "File access denied";
-    QTest::newRow("after a load") << QByteArray("gone.txt") << true << "File not found";
+    // The name came from the settings at start-up, so the message names the
+    // file, in the words the list file's failures use.
+    const QString missing = QStringLiteral("No such file or directory");
+    QTest::newRow("no log yet") << QByteArray("log.txt") << false << missing;
+    QTest::newRow("empty name") << QByteArray() << false << missing;
+    QTest::newRow("missing folder") << QByteArray("nowhere\\log.txt") << false << missing;
+    QTest::newRow("folder, not file") << QByteArray("sub") << false << "Is a directory";
+    QTest::newRow("after a load") << QByteArray("gone.txt") << true << missing;
 }
 
 void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo()
@@ -181,7 +185,8 @@ void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo()
         m_view->load(name);
         QFAIL("the load did not fail");
     } catch (const RuntimeError &error) {
-        QCOMPARE(error.message(), message);
+        QCOMPARE(error.message(),
+                 QStringLiteral("Cannot open file \"%1\". %2").arg(Paths::resolve(name), message));
     }
     QCOMPARE(m_view->Memo2->toPlainText(), before);
 }

@@ -25,6 +25,7 @@ void ModalAnswerer::poll()
         return;
     texts.append(box->text());
     icons.append(box->icon());
+    titles.append(box->windowTitle());
     buttons.append(box->standardButtons());
     if (QAbstractButton *button = box->button(m_answer))
         button->click();

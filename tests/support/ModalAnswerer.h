@@ -20,6 +20,7 @@ public:
     QStringList texts;              // in the order the boxes came
     QList<QMessageBox::Icon> icons; // the icon of each box
     QList<QMessageBox::StandardButtons> buttons;
+    QStringList titles; // the caption of each box
 
 private:
     void poll();

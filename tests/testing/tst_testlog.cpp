@@ -1,3 +1,4 @@
+#include "DateTimeFormat.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
 #include "TestLog.h"
@@ -17,6 +18,8 @@ private slots:
     void cleanup();
 
     void lineHasFiveFieldsAndCrLf();
+    void logFormatsFollowTheLocale_data();
+    void logFormatsFollowTheLocale();
     void appendCreatesThenGrows();
     void appendFindsFolderInOtherCase();
     void refusedAppendThrowsAndWritesNothing_data();
@@ -50,12 +53,33 @@ void tst_TestLog::lineHasFiveFieldsAndCrLf()
     QVERIFY2(fields[1].contains("09") || fields[1].contains("9:05"), fields[1].constData());
     QVERIFY2(fields[1].contains("05") && fields[1].contains("07"), fields[1].constData());
     // The date reads back in the platform's short date format.
-    const QDate back =
-        QLocale::system().toDate(QString::fromLatin1(fields[2].trimmed()), QLocale::ShortFormat);
+    const QDate back = DateTimeFormat::logLocale(QLocale::system())
+                           .toDate(QString::fromLatin1(fields[2].trimmed()), QLocale::ShortFormat);
     QCOMPARE(back.month(), 12);
     QCOMPARE(back.day(), 8);
     // No time zone in the time field.
     QVERIFY(!fields[1].contains("UTC"));
+}
+
+void tst_TestLog::logFormatsFollowTheLocale_data()
+{
+    QTest::addColumn<QLocale>("system");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("date");
+    // No language named: the program's own, not English month names.
+    QTest::newRow("C") << QLocale::c() << QStringLiteral("03:37:22")
+                       << QStringLiteral("08.12.2026");
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    QString usTime = us.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed();
+    QTest::newRow("named locale as it is") << us << us.toString(QTime(3, 37, 22), usTime)
+                                           << us.toString(QDate(2026, 12, 8), QLocale::ShortFormat);
+}
+
+void tst_TestLog::logFormatsFollowTheLocale()
+{
+    QFETCH(QLocale, system);
+    QTEST(DateTimeFormat::longTime(QTime(3, 37, 22), system), "time");
+    QTEST(DateTimeFormat::shortDate(QDate(2026, 12, 8), system), "date");
 }
 
 void tst_TestLog::appendCreatesThenGrows()

@@ -1,0 +1,37 @@
+#include "SettingsCheck.h"
+
+#include "Accounts.h"
+#include "CodePage.h"
+#include "IniProfile.h"
+#include "Paths.h"
+
+SettingsCheck::Verdict SettingsCheck::check(const AdminSettings &edited)
+{
+    if (edited.login.isEmpty())
+        return Verdict::EmptyLogin;
+    if (edited.logName.isEmpty())
+        return Verdict::EmptyLogName;
+    if (IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), edited.login))
+        return Verdict::LoginIsUser;
+    return Verdict::Fine;
+}
+
+QByteArray SettingsCheck::text(Verdict verdict, const AdminSettings &edited)
+{
+    switch (verdict) {
+    case Verdict::Fine:
+        break;
+    case Verdict::EmptyLogin:
+        return CodePage::fromUnicode(
+            QStringLiteral("Введите имя администратора: без него никто не сможет войти "
+                           "как администратор."));
+    case Verdict::EmptyLogName:
+        return CodePage::fromUnicode(QStringLiteral("Введите имя файла протокола тестирования."));
+    case Verdict::LoginIsUser:
+        return CodePage::fromUnicode(QStringLiteral("Пользователь с именем \"")) + edited.login +
+               CodePage::fromUnicode(QStringLiteral(
+                   "\" зарегистрирован. Если сделать это имя именем администратора, этот "
+                   "пользователь больше не сможет войти. Сохранить настройки?"));
+    }
+    return QByteArray();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "AdminSettings.h"
+
+#include <QByteArray>
+
+// What the settings panel must not save as it is. An empty administrator
+// login keeps everybody out of the administrator's way in from the next start
+// on, with nothing inside the program to undo it; an empty log name makes
+// every finished test end in an error; a login that is a registered user's
+// name takes that student's way in for good.
+class SettingsCheck
+{
+public:
+    enum class Verdict
+    {
+        Fine,
+        EmptyLogin,   // refused
+        EmptyLogName, // refused
+        LoginIsUser,  // saved only once confirmed
+    };
+
+    // Looks the login up among the sections of users.ini, in any letter case.
+    static Verdict check(const AdminSettings &edited);
+    // The Russian text the panel shows: the refusal, or the question to confirm.
+    static QByteArray text(Verdict verdict, const AdminSettings &edited);
+};
