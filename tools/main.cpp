@@ -4,6 +4,7 @@
 #include "ConvertCommand.h"
 #include "RegisterCommand.h"
 #include "RemoveCommand.h"
+#include "ReportCommand.h"
 #include "RuntimeError.h"
 #include "ShowCommand.h"
 #include "UsersCommand.h"
@@ -30,6 +31,7 @@ const Command Commands[] = {
     {"users", UsersCommand::Synopsis, &UsersCommand::summary, &UsersCommand::run},
     {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run},
     {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
+    {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
 };
 
 const Command *findCommand(const QString &name)
@@ -68,7 +70,7 @@ void printHelp()
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = ReportCommand::application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(COURSEBOOK_VERSION));
     // The tool's own options come before the command's name; everything from
     // the name on belongs to the command.

@@ -1,0 +1,132 @@
+#include "ClassReport.h"
+
+#include "Accounts.h"
+#include "CodePage.h"
+#include "IniDocument.h"
+#include "UnlockTable.h"
+
+#include <QHash>
+
+namespace {
+
+QByteArray folded(const QByteArray &name)
+{
+    return CodePage::fold(IniDocument::trimmed(name).toByteArray());
+}
+
+int reachedTest(const ClassRecords::Grades &grades)
+{
+    int reached = 1;
+    for (int k = 1; k < ClassReport::Tests; ++k) {
+        const bool passed = grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade;
+        if (passed && UnlockTable::entries(Accounts::testKey(k)).contains(Accounts::testKey(k + 1)))
+            reached = k + 1;
+    }
+    return reached;
+}
+
+} // namespace
+
+bool ClassReport::Row::took(int k) const
+{
+    const std::optional<quint8> &g = grades[k - 1];
+    if (!g || *g < 1 || *g > 5)
+        return false;
+    return !(k == 1 && *g == 1 && runs[0] == 0);
+}
+
+bool ClassReport::Row::passed(int k) const
+{
+    return took(k) && *grades[k - 1] >= PassGrade;
+}
+
+bool ClassReport::Row::stuck() const
+{
+    return took(reached) && !passed(reached) && runs[reached - 1] > 1;
+}
+
+ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader &log)
+{
+    ClassReport report;
+    report.records = records;
+    report.logLines = log.lines;
+    report.logPath = log.path;
+    report.badLines = log.bad;
+    report.fileErrors = records.fileErrors;
+    if (!log.failure.isEmpty())
+        report.fileErrors.append(log.failure);
+
+    QHash<QByteArray, qsizetype> rowOf;
+    for (const ClassRecords::User &user : records.users) {
+        Row row;
+        row.name = user.name;
+        row.hasRecord = user.hasRecord;
+        row.grades = user.grades;
+        row.reached = reachedTest(user.grades);
+        rowOf.insert(folded(user.name), report.rows.size());
+        report.rows.append(row);
+        for (int k = 1; k <= Tests; ++k) {
+            const std::optional<quint8> &g = user.grades[k - 1];
+            if (g && *g > 5)
+                report.gradesAboveFive.append({user.name, k, QByteArray::number(*g), false});
+        }
+    }
+
+    QHash<QByteArray, qsizetype> strangerOf;
+    for (const TestLogReader::Run &run : log.runs) {
+        ++report.logRuns;
+        if (run.date.isValid())
+            ++report.runsPerDay[run.date];
+        const QByteArray key = folded(run.user);
+        const auto found = rowOf.constFind(key);
+        if (found == rowOf.constEnd()) {
+            auto s = strangerOf.constFind(key);
+            if (s == strangerOf.constEnd()) {
+                s = strangerOf.insert(key, report.strangers.size());
+                report.strangers.append({run.user, 0, run.line});
+            }
+            ++report.strangers[*s].runs;
+            continue;
+        }
+        Row &row = report.rows[*found];
+        ++row.runs[run.test - 1];
+        ++row.totalRuns;
+        row.lastDateText = run.dateText;
+        row.lastDate = run.date;
+    }
+
+    for (int k = 1; k <= Tests; ++k) {
+        TestSummary summary;
+        summary.test = k;
+        for (const Row &row : report.rows) {
+            if (row.took(k)) {
+                ++summary.takers;
+                ++summary.grades[*row.grades[k - 1] - 1];
+                if (row.passed(k))
+                    ++summary.passed;
+            }
+            summary.runs += row.runs[k - 1];
+            if (row.runs[k - 1])
+                ++summary.runners;
+        }
+        if (summary.takers || summary.runs)
+            report.tests.append(summary);
+    }
+    return report;
+}
+
+ClassReport ClassReport::read()
+{
+    const ClassRecords records = ClassRecords::read();
+    QSet<QByteArray> known;
+    for (const ClassRecords::User &user : records.users)
+        known.insert(folded(user.name));
+    return build(records, TestLogReader::read(known));
+}
+
+qsizetype ClassReport::problemCount() const
+{
+    return fileErrors.size() + records.withoutRecord.size() + records.unlisted.size() +
+           records.repeated.size() + records.badGrades.size() + gradesAboveFive.size() +
+           badLines.size() + strangers.size();
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ClassRecords.h"
+#include "TestLogReader.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QMap>
+#include <array>
+
+// The class at a glance, from the records and the test log: each user's
+// grades, runs and the test reached, each test's grades, the runs per day,
+// and every part of the files that could not be read.
+class ClassReport
+{
+public:
+    static constexpr int Tests = ClassRecords::Tests;
+    static constexpr int PassGrade = 3;
+
+    struct Row
+    {
+        QByteArray name;
+        bool hasRecord = false;
+        ClassRecords::Grades grades;
+        std::array<int, Tests> runs{};
+        int totalRuns = 0;
+        int reached = 1;         // the highest test the unlock table makes available
+        QByteArray lastDateText; // the date field of the user's last log line
+        QDate lastDate;
+
+        // Whether the user has a grade of test k that a run gave: 1 … 5, not
+        // the 1 that registration stores for test1 before any run.
+        bool took(int k) const;
+        bool passed(int k) const;
+        // Kept at the test reached, failed after more than one run.
+        bool stuck() const;
+    };
+
+    struct TestSummary
+    {
+        int test = 0;
+        std::array<int, 5> grades{}; // users with grade 1 … 5
+        int takers = 0;              // users with a grade that a run gave
+        int passed = 0;
+        int runs = 0;    // runs of the listed users
+        int runners = 0; // listed users with at least one run
+        double passShare() const { return takers ? 100.0 * passed / takers : 0.0; }
+        double runsPerUser() const { return runners ? double(runs) / runners : 0.0; }
+    };
+
+    struct Stranger // a name in the log that the list does not hold
+    {
+        QByteArray name;
+        int runs = 0;
+        qsizetype firstLine = 0;
+    };
+
+    QList<Row> rows;          // in the order of the list file
+    QList<TestSummary> tests; // the tests that anyone has taken or run
+    QMap<QDate, int> runsPerDay;
+    qsizetype logLines = 0;
+    int logRuns = 0;
+    QString logPath;
+    ClassRecords records;
+    QList<TestLogReader::BadLine> badLines;
+    QList<Stranger> strangers;
+    QList<ClassRecords::BadGrade> gradesAboveFive; // numbers, but no grade
+    QStringList fileErrors;
+
+    static ClassReport build(const ClassRecords &records, const TestLogReader &log);
+    // The records and the log of the current directory.
+    static ClassReport read();
+
+    // Everything the report lists as not read.
+    qsizetype problemCount() const;
+};

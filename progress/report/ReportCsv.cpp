@@ -1,0 +1,55 @@
+#include "ReportCsv.h"
+
+#include "ClassReport.h"
+#include "CodePage.h"
+#include "LogDate.h"
+
+namespace {
+
+void appendRow(QByteArray &out, const QStringList &fields)
+{
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i)
+            out += ';';
+        out += ReportCsv::field(fields[i]).toUtf8();
+    }
+    out += "\r\n";
+}
+
+} // namespace
+
+QString ReportCsv::field(const QString &text)
+{
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QByteArray ReportCsv::write(const ClassReport &report)
+{
+    QByteArray out("\xEF\xBB\xBF");
+    QStringList header{QStringLiteral("Пользователь")};
+    for (int k = 1; k <= ClassReport::Tests; ++k)
+        header.append(QStringLiteral("test%1").arg(k));
+    for (int k = 1; k <= ClassReport::Tests; ++k)
+        header.append(QStringLiteral("Попыток test%1").arg(k));
+    header.append(QStringLiteral("Последняя запись журнала"));
+    appendRow(out, header);
+
+    for (const ClassReport::Row &row : report.rows) {
+        QStringList fields{CodePage::toUnicode(row.name)};
+        for (const std::optional<quint8> &grade : row.grades)
+            fields.append(grade ? QString::number(*grade) : QString());
+        for (int runs : row.runs)
+            fields.append(QString::number(runs));
+        if (row.lastDate.isValid())
+            fields.append(LogDate::show(row.lastDate));
+        else
+            fields.append(CodePage::toUnicode(row.lastDateText));
+        appendRow(out, fields);
+    }
+    return out;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class ClassReport;
+
+// The class as a table for spreadsheets: UTF-8 with a byte-order mark, ";"
+// between fields, CR LF after every row, a field quoted (its quotes doubled)
+// when it holds ";", a quote or a line end. A header row, then one row per
+// user in the order of the list file: the name, the grades test1 … test10
+// (empty where missing or not a number), the runs of each test in the log,
+// the date of the user's last log line (empty if none).
+class ReportCsv
+{
+public:
+    static QByteArray write(const ClassReport &report);
+
+    static QString field(const QString &text);
+};

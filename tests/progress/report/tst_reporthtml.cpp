@@ -1,0 +1,232 @@
+#include "Accounts.h"
+#include "ClassFolder.h"
+#include "ClassReport.h"
+#include "CodePage.h"
+#include "CourseInfo.h"
+#include "ReportHtml.h"
+#include "RuntimeError.h"
+#include "Store.h"
+#include "TempWorkDir.h"
+#include "UserList.h"
+
+#include <QRegularExpression>
+#include <QTest>
+#include <QXmlStreamReader>
+#include <memory>
+
+namespace {
+
+struct Cell
+{
+    QString text;
+    QString kind; // the class attribute
+};
+
+// What the page says, read as the XML it is: the rows of each table by its
+// id, the whole text, every element name and every link.
+struct Page
+{
+    QHash<QString, QList<QList<Cell>>> tables;
+    QString text;
+    QSet<QString> elements;
+    QStringList links;
+    QString error;
+};
+
+Page readPage(const QByteArray &html)
+{
+    Page page;
+    QXmlStreamReader xml(html);
+    QString table;
+    QList<Cell> *row = nullptr;
+    Cell *cell = nullptr;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            const QString name = xml.name().toString();
+            page.elements.insert(name);
+            for (const char *link : {"href", "src", "xlink:href"}) {
+                if (xml.attributes().hasAttribute(QLatin1String(link)))
+                    page.links.append(xml.attributes().value(QLatin1String(link)).toString());
+            }
+            if (name == QLatin1String("table") && xml.attributes().hasAttribute("id"))
+                table = xml.attributes().value("id").toString();
+            else if (name == QLatin1String("tr") && !table.isEmpty())
+                row = &page.tables[table].emplaceBack();
+            else if ((name == QLatin1String("td") || name == QLatin1String("th")) && row)
+                cell =
+                    &row->emplaceBack(Cell{QString(), xml.attributes().value("class").toString()});
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            if (xml.name() == QLatin1String("table"))
+                table.clear();
+            else if (xml.name() == QLatin1String("tr"))
+                row = nullptr;
+            else if (xml.name() == QLatin1String("td") || xml.name() == QLatin1String("th"))
+                cell = nullptr;
+            break;
+        case QXmlStreamReader::Characters:
+            page.text += xml.text();
+            if (cell)
+                cell->text += xml.text();
+            break;
+        default:
+            break;
+        }
+    }
+    if (xml.hasError())
+        page.error = xml.errorString();
+    return page;
+}
+
+} // namespace
+
+class tst_ReportHtml : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void tablesSayWhatTheFilesHold();
+    void everyUnreadablePartIsListed();
+    void standsAlone();
+
+private:
+    std::unique_ptr<TempWorkDir> m_dir;
+};
+
+void tst_ReportHtml::init()
+{
+    m_dir = std::make_unique<TempWorkDir>();
+    QVERIFY(m_dir->isCurrent());
+}
+
+void tst_ReportHtml::cleanup()
+{
+    m_dir.reset();
+}
+
+void tst_ReportHtml::tablesSayWhatTheFilesHold()
+{
+    ClassFolder folder;
+    const QList<QByteArray> names{CodePage::fromUnicode(QStringLiteral("Петрова Анна")), "<b>&amp;",
+                                  "boris"};
+    for (const QByteArray &name : names)
+        folder.registerUser(name);
+    const QDateTime when(QDate(2026, 12, 1), QTime(10, 0));
+    const int grades[][3] = {{5, 4, 2}, {2, 0, 0}, {3, 3, 3}};
+    for (qsizetype u = 0; u < names.size(); ++u) {
+        for (int k = 1; k <= 3; ++k) {
+            if (!grades[u][k - 1])
+                continue;
+            folder.storeGrade(names[u], k, QByteArray::number(grades[u][k - 1]));
+            folder.finishRun(names[u], k, grades[u][k - 1], when.addDays(k));
+        }
+    }
+    folder.finishRun(names[1], 1, 1, when);
+
+    const Page page = readPage(ReportHtml::write(ClassReport::read(), when));
+    QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
+    QVERIFY(page.text.contains(CourseInfo::Title));
+    QVERIFY(page.text.contains(QStringLiteral("Составлен 01.12.2026")));
+
+    const QList<QList<Cell>> rows = page.tables.value(QStringLiteral("class"));
+    QCOMPARE(rows.size(), 1 + names.size());
+    for (qsizetype u = 0; u < names.size(); ++u) {
+        const QList<Cell> &row = rows[u + 1];
+        QCOMPARE(row.size(), 2 + ClassReport::Tests + 3);
+        QCOMPARE(row[1].text, CodePage::toUnicode(names[u]));
+        int reached = 1;
+        int runs = 0;
+        for (int k = 1; k <= ClassReport::Tests; ++k) {
+            const quint8 grade = Accounts::readGrade(names[u], k);
+            const Cell &cell = row[1 + k];
+            QVERIFY2(cell.text.endsWith(QString::number(grade)), qPrintable(cell.text));
+            // Told apart by a mark as well as by the colour of the class.
+            if (folder.runs(names[u], k) && grade >= 3) {
+                QCOMPARE(cell.kind, QStringLiteral("pass"));
+                QVERIFY(cell.text.startsWith(QChar(0x2713)));
+            } else if (folder.runs(names[u], k)) {
+                QCOMPARE(cell.kind, QStringLiteral("fail"));
+                QVERIFY(cell.text.startsWith(QChar(0x2717)));
+            } else {
+                QCOMPARE(cell.kind, QStringLiteral("none"));
+            }
+            if (k < ClassReport::Tests && grade >= 3)
+                reached = k + 1;
+            runs += folder.runs(names[u], k);
+        }
+        QCOMPARE(row[12].text, QStringLiteral("№%1").arg(reached));
+        QCOMPARE(row[13].text, QString::number(runs));
+        QCOMPARE(row[14].text, folder.lastDate(names[u]).toString(QStringLiteral("dd.MM.yyyy")));
+    }
+
+    // Test 1: grades 5, 2 and 3 among three takers, two passed; four runs by three.
+    const QList<QList<Cell>> test1 = page.tables.value(QStringLiteral("test1"));
+    QCOMPARE(test1.size(), 3);
+    QCOMPARE(test1[0][1].text, QStringLiteral("2 из 3 (66,7 %)"));
+    QCOMPARE(test1[1][1].text, QStringLiteral("4"));
+    QCOMPARE(test1[2][1].text, QStringLiteral("1,3"));
+    QVERIFY(page.tables.contains(QStringLiteral("test3")));
+    QVERIFY(!page.tables.contains(QStringLiteral("test4")));
+}
+
+void tst_ReportHtml::everyUnreadablePartIsListed()
+{
+    ClassFolder folder;
+    folder.registerUser("anna");
+    folder.registerUser("boris");
+    folder.storeGrade("anna", 4, "four");
+    folder.storeGrade("anna", 5, "9");
+    UserList::add("vera");
+    Store::write("gleb", "test1", "3", Accounts::UsersIni);
+    const QDateTime when(QDate(2026, 12, 1), QTime(10, 0));
+    folder.finishRun("anna", 1, 4, when);
+    const int fields = folder.appendLine("anna | 10:00 | 01.12.2026 | test1");
+    const int test = folder.appendLine("anna | 10:00 | 01.12.2026 | test12 | 4");
+    const int grade = folder.appendLine("anna | 10:00 | 01.12.2026 | test1 | 7");
+    const int date = folder.appendLine("anna | 10:00 | 32.12.2026 | test1 | 4");
+    folder.finishRun("stranger", 2, 3, when);
+
+    const ClassReport report = ClassReport::read();
+    const Page page = readPage(ReportHtml::write(report, when));
+    QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
+    const QString problems = page.text.mid(page.text.indexOf(QStringLiteral("Что не удалось")));
+    for (const QString &says :
+         {QStringLiteral("нет записи в users.ini: 1.") + QStringLiteral(" vera"),
+          QStringLiteral("которых нет в списке users: 1.") + QStringLiteral(" gleb"),
+          QStringLiteral("anna — test4: «four»"), QStringLiteral("anna — test5: 9"),
+          QStringLiteral("Номера строк: %1.").arg(fields),
+          QStringLiteral("Номера строк: %1.").arg(test),
+          QStringLiteral("Номера строк: %1.").arg(grade),
+          QStringLiteral("Номера строк: %1.").arg(date),
+          QStringLiteral("stranger — попыток: 1 (первая в строке %1)").arg(folder.lines())})
+        QVERIFY2(problems.contains(says), qPrintable(says));
+    // vera: no record; anna's test4 and test5; four lines; one stranger; gleb.
+    QCOMPARE(report.problemCount(), 9);
+}
+
+void tst_ReportHtml::standsAlone()
+{
+    ClassFolder folder;
+    folder.registerUser("anna");
+    folder.finishRun("anna", 1, 4, QDateTime(QDate(2026, 12, 1), QTime(10, 0)));
+    const QByteArray html = ReportHtml::write(ClassReport::read(), QDateTime::currentDateTime());
+    const Page page = readPage(html);
+    QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
+    QVERIFY(!page.elements.contains(QStringLiteral("script")));
+    QVERIFY(!page.elements.contains(QStringLiteral("link")));
+    QVERIFY(!page.elements.contains(QStringLiteral("img")));
+    QVERIFY(page.elements.contains(QStringLiteral("svg")));
+    for (const QString &link : page.links)
+        QVERIFY2(link.startsWith(QLatin1Char('#')), qPrintable(link));
+    QVERIFY(!html.contains("url("));
+    QVERIFY(html.contains("@media print"));
+    QVERIFY(html.contains("size: A4"));
+}
+
+QTEST_GUILESS_MAIN(tst_ReportHtml)
+#include "tst_reporthtml.moc"

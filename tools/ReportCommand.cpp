@@ -1,0 +1,124 @@
+#include "ReportCommand.h"
+
+#include "ClassReport.h"
+#include "CommandArguments.h"
+#include "Console.h"
+#include "Paths.h"
+#include "ReportCsv.h"
+#include "ReportHtml.h"
+#include "RuntimeError.h"
+#include "TextFile.h"
+#include "WorkingFolder.h"
+
+#ifdef COURSEBOOK_REPORT_PDF
+#include "ReportPdf.h"
+#endif
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+
+namespace {
+
+const QString DirOption = QStringLiteral("--dir");
+const QString HtmlOption = QStringLiteral("--html");
+const QString CsvOption = QStringLiteral("--csv");
+const QString PdfOption = QStringLiteral("--pdf");
+
+// Output names are taken against the directory the tool was started in,
+// before --dir changes it.
+QString outputPath(const CommandArguments &arguments, const QString &option)
+{
+    const QString name = arguments.value(option);
+    return name.isEmpty() ? QString() : QFileInfo(name).absoluteFilePath();
+}
+
+void save(const QString &path, const QByteArray &bytes)
+{
+    try {
+        TextFile::replace(path, bytes);
+    } catch (const RuntimeError &e) {
+        throw RuntimeError(QStringLiteral("не удалось записать %1: %2")
+                               .arg(QDir::toNativeSeparators(path), e.message()));
+    }
+}
+
+void tellProblems(const ClassReport &report)
+{
+    for (const QString &error : report.fileErrors)
+        Console::warning(QStringLiteral("не прочитан %1").arg(error));
+    const qsizetype count = report.problemCount() - report.fileErrors.size();
+    if (count > 0)
+        Console::warning(
+            QStringLiteral("не прочитано записей и строк: %1; список — в разделе «Что не "
+                           "удалось прочитать» отчёта")
+                .arg(count));
+}
+
+} // namespace
+
+const char *const ReportCommand::Synopsis =
+    "report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE]";
+
+QString ReportCommand::summary()
+{
+    return QStringLiteral("отчёт по классу из оценок и журнала тестов DIR: таблица HTML с "
+                          "графиками, CSV для электронных таблиц, PDF формата A4");
+}
+
+std::unique_ptr<QCoreApplication> ReportCommand::application(int &argc, char **argv)
+{
+#ifdef COURSEBOOK_REPORT_PDF
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0) {
+        for (int i = 2; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--pdf") == 0)
+                return ReportPdf::application(argc, argv);
+        }
+    }
+#endif
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+int ReportCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {DirOption, HtmlOption, CsvOption, PdfOption}, {}, 0);
+    const QString html = outputPath(arguments, HtmlOption);
+    const QString csv = outputPath(arguments, CsvOption);
+    const QString pdf = outputPath(arguments, PdfOption);
+    if (html.isEmpty() && csv.isEmpty() && pdf.isEmpty())
+        throw CommandArguments::UsageError(
+            QStringLiteral("нужен хотя бы один из параметров --html, --csv, --pdf"));
+#ifndef COURSEBOOK_REPORT_PDF
+    if (!pdf.isEmpty())
+        throw RuntimeError(QStringLiteral("PDF недоступен: эта сборка без HTML-движка; "
+                                          "сохраните отчёт в HTML (--html) и напечатайте его"));
+#endif
+    const QString dir = arguments.value(DirOption);
+    if (!dir.isEmpty())
+        WorkingFolder::enter(dir);
+
+    const ClassReport report = ClassReport::read();
+    const QDateTime made = QDateTime::currentDateTime();
+    if (!csv.isEmpty())
+        save(csv, ReportCsv::write(report));
+    const QByteArray page =
+        html.isEmpty() && pdf.isEmpty() ? QByteArray() : ReportHtml::write(report, made);
+    if (!html.isEmpty())
+        save(html, page);
+#ifdef COURSEBOOK_REPORT_PDF
+    if (!pdf.isEmpty())
+        ReportPdf::print(page, pdf);
+#endif
+
+    Console::out(QStringLiteral("Отчёт по классу: учеников %1, строк журнала %2, попыток %3.")
+                     .arg(report.rows.size())
+                     .arg(report.logLines)
+                     .arg(report.logRuns));
+    for (const QString &path : {csv, html, pdf}) {
+        if (!path.isEmpty())
+            Console::out(QStringLiteral("Записан файл: %1").arg(QDir::toNativeSeparators(path)));
+    }
+    tellProblems(report);
+    return 0;
+}

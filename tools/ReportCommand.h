@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE]: the class at a
+// glance from DIR's users, users.ini, settings file and test log, written to
+// the files named; DIR itself is only read.
+class ReportCommand
+{
+public:
+    static const char *const Synopsis;
+    static QString summary();
+    static int run(const QStringList &args);
+
+    // The application the tool runs in: the one the HTML engine needs when
+    // the command line asks for a PDF report, the console one otherwise.
+    static std::unique_ptr<QCoreApplication> application(int &argc, char **argv);
+};
