@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <memory>
+
+class IniSnapshot;
 
 // A test file as a test run reads it: "\data\tests\" + test name + ".ini"
 // below the working directory, one value per read, each through the store's
@@ -15,6 +18,11 @@ public:
 
     // A test file under any name relative to the working directory.
     static TestFile atRelativeName(const QByteArray &relativeName);
+
+    // The file read once, as it stands now, answering every read below with
+    // what a read of that one value would give. The tool reads whole tests
+    // this way; a test run keeps to one read per value.
+    static TestFile readWhole(const QByteArray &relativeName);
 
     const QByteArray &relativeName() const { return m_relativeName; }
 
@@ -37,5 +45,8 @@ private:
     };
     explicit TestFile(RelativeName name);
 
+    QByteArray value(const QByteArray &section, const QByteArray &key) const;
+
     QByteArray m_relativeName;
+    std::shared_ptr<const IniSnapshot> m_whole;
 };

@@ -29,7 +29,7 @@ int ShowCommand::run(const QStringList &args)
                              TextFile::diagnose(info.absoluteFilePath(), false));
     const QByteArray name = WorkingFolder::storedName(info.fileName());
     WorkingFolder::enter(info.absolutePath());
-    const TestFile file = TestFile::atRelativeName('\\' + name);
+    const TestFile file = TestFile::readWhole('\\' + name);
 
     if (arguments.has(QStringLiteral("--source"))) {
         const SourceExport::Result result =

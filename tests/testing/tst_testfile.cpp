@@ -5,6 +5,7 @@
 #include "TestFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -72,6 +73,58 @@ private slots:
         QCOMPARE(file.question(2), Store::missing());
         QCOMPARE(TestFile("test9").question(1), Store::missing());
         QCOMPARE(Store::missing(), Store::crypt("!!!!!!"));
+    }
+
+    void readWholeAnswersAsEachRead_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("source");
+        QTest::addColumn<QByteArray>("raw");
+        QTest::newRow("converted test")
+            << QList<QByteArray>{"Q1",   "A) a", "B) b*",  "C) c", "D) d",
+                                 "E) e", "Q2",   "C) c2*", "End"}
+            << QByteArray();
+        QTest::newRow("value beyond the read limit")
+            << QList<QByteArray>{"Q" + QByteArray(3000, 'x'), "A) a*", "End"} << QByteArray();
+        QTest::newRow("missing keys and sections")
+            << QList<QByteArray>{} << QByteArray("[1]\r\nq=\"Q\"\r\n[3]\r\nap=\"/\"\r\n");
+        QTest::newRow("hand-edited file")
+            << QList<QByteArray>{}
+            << QByteArray("[INF]\rvsego=3\r[1]\nq=plain\n[ 2 ]\r\nq = \" x \" \r\n[1]\r\n"
+                          "a1=later\r\n");
+        QTest::newRow("no file") << QList<QByteArray>{} << QByteArray("<none>");
+    }
+
+    void readWholeAnswersAsEachRead()
+    {
+        QFETCH(QList<QByteArray>, source);
+        QFETCH(QByteArray, raw);
+        if (!source.isEmpty()) {
+            TestConverter converter;
+            converter.convertLines(source, m_name);
+        } else if (raw != "<none>") {
+            QFile file(QStringLiteral("data/tests/test3.ini"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(raw);
+        }
+        const TestFile each("test3");
+        const TestFile whole = TestFile::readWhole(m_name);
+        QCOMPARE(whole.relativeName(), m_name);
+        QCOMPARE(whole.countText(), each.countText());
+        for (int k = 0; k <= 4; ++k) {
+            QCOMPARE(whole.question(k), each.question(k));
+            QCOMPARE(whole.rightAnswer(k), each.rightAnswer(k));
+            for (int i = 0; i <= 6; ++i)
+                QCOMPARE(whole.answer(k, i), each.answer(k, i));
+        }
+    }
+
+    void readWholeKeepsTheFileAsItWasRead()
+    {
+        Store::write("1", "q", "before", m_name);
+        const TestFile whole = TestFile::readWhole(m_name);
+        Store::write("1", "q", "after", m_name);
+        QCOMPARE(whole.question(1), QByteArray("before"));
+        QCOMPARE(TestFile("test3").question(1), QByteArray("after"));
     }
 
     void count_data()
