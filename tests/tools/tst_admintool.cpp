@@ -8,8 +8,10 @@
 #include "TestFile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -34,6 +36,19 @@ const QByteArray Good =
     cp1251(QStringLiteral("Что хранит байт?\r\nA) 4 бита\r\nB) 8 бит*\r\nC) 16 бит\r\nD) 2 бита\r\n"
                           "E) 1 бит\r\n********\r\nСколько будет 2*2?\r\nA) 3\r\nB) 5\r\nC) 6\r\n"
                           "D) 4*\r\nE) 22\r\n********\r\nКонец теста\r\n"));
+
+// Every file below the folder with its bytes.
+QMap<QString, QByteArray> folderBytes(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(QDir(folder).relativeFilePath(file.fileName()),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
+    }
+    return files;
+}
 
 } // namespace
 
@@ -405,6 +420,72 @@ private slots:
         const Run r = run({QStringLiteral("users")});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.errText().contains(QStringLiteral("File not found")), r.err.constData());
+    }
+
+    void reportReadsTheClassAndWritesOnlyItsFiles()
+    {
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QCOMPARE(run({"register", "anna", "pw"}).exitCode, 0);
+        QCOMPARE(run({"register", "boris", "pw"}).exitCode, 0);
+        Store::write("anna", "test1", "4", "\\users.ini");
+        QVERIFY(m_dir->write("log.txt", "anna | 10:00:00 | 01.12.2026 | test1 | 4\r\nbroken\r\n"));
+        const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
+
+        QTemporaryDir out;
+        QStringList args{"report", "--dir", m_dir->path(), "--csv", "r.csv", "--html", "r.html"};
+#ifdef COURSEBOOK_REPORT_PDF
+        args << "--pdf"
+             << "r.pdf";
+#endif
+        const Run r = run(args, out.path());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(folderBytes(m_dir->path()), before);
+        QVERIFY2(r.errText().contains(QStringLiteral("не прочитано записей и строк: 1")),
+                 r.err.constData());
+
+        QFile csv(QDir(out.path()).filePath("r.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = csv.readAll().split('\n');
+        QCOMPARE(rows.size(), 4);
+        QVERIFY2(rows[1].startsWith("anna;4;0;0;") && rows[1].endsWith(";01.12.2026\r"),
+                 rows[1].constData());
+        QVERIFY2(rows[2].startsWith("boris;1;0;") && rows[2].endsWith(";0;\r"),
+                 rows[2].constData());
+        QFile html(QDir(out.path()).filePath("r.html"));
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        QVERIFY(html.readAll().contains("<svg"));
+#ifdef COURSEBOOK_REPORT_PDF
+        QFile pdf(QDir(out.path()).filePath("r.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+#else
+        const Run refused = run({"report", "--dir", m_dir->path(), "--pdf", "r.pdf"}, out.path());
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.errText().contains(QStringLiteral("PDF недоступен")),
+                 refused.err.constData());
+#endif
+    }
+
+    void reportFailures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no output")
+            << QStringList{"report"} << QStringLiteral("нужен хотя бы один из параметров");
+        QTest::newRow("no folder")
+            << QStringList{"report", "--dir", "no-such-folder", "--csv", "r.csv"}
+            << QStringLiteral("папка недоступна");
+        QTest::newRow("output folder missing") << QStringList{"report", "--csv", "no/such/r.csv"}
+                                               << QStringLiteral("не удалось записать");
+    }
+
+    void reportFailures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(message), r.err.constData());
     }
 };
 
