@@ -1,5 +1,7 @@
 #include "ReportCommand.h"
 
+#include "Accounts.h"
+#include "AdminSettings.h"
 #include "ClassReport.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -8,6 +10,7 @@
 #include "ReportHtml.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
+#include "UserList.h"
 #include "WorkingFolder.h"
 
 #ifdef COURSEBOOK_REPORT_PDF
@@ -41,6 +44,25 @@ void save(const QString &path, const QByteArray &bytes)
     } catch (const RuntimeError &e) {
         throw RuntimeError(QStringLiteral("не удалось записать %1: %2")
                                .arg(QDir::toNativeSeparators(path), e.message()));
+    }
+}
+
+// An output named like one of the class's own files would replace it.
+void refuseClassFiles(const QStringList &outputs, const ClassReport &report)
+{
+    QStringList inputs{Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
+                       Paths::resolve(AdminSettings::FileName)};
+    if (!report.logPath.isEmpty())
+        inputs.append(QDir::fromNativeSeparators(report.logPath));
+    for (const QString &output : outputs) {
+        const QString target = QFileInfo(output).canonicalFilePath();
+        if (target.isEmpty())
+            continue;
+        for (const QString &input : inputs) {
+            if (QFileInfo(input).canonicalFilePath() == target)
+                throw RuntimeError(QStringLiteral("%1 — файл самого класса; отчёт не записан")
+                                       .arg(QDir::toNativeSeparators(output)));
+        }
     }
 }
 
@@ -99,6 +121,7 @@ int ReportCommand::run(const QStringList &args)
         WorkingFolder::enter(dir);
 
     const ClassReport report = ClassReport::read();
+    refuseClassFiles({csv, html, pdf}, report);
     const QDateTime made = QDateTime::currentDateTime();
     if (!csv.isEmpty())
         save(csv, ReportCsv::write(report));

@@ -67,6 +67,7 @@ span.pass, span.fail, span.none, span.bad { padding: 0 3px; border: 1px solid #a
 .test:nth-child(odd) { margin-right: 1.5%; }
 .stats th { text-align: left; font-weight: normal; border: none; padding: 0 6px 0 0; }
 .stats td { text-align: left; border: none; padding: 0; font-weight: bold; }
+.keep { break-inside: avoid; page-break-inside: avoid; }
 .chart { display: block; max-width: 100%; height: auto; }
 .problems li { margin-bottom: 2mm; }
 .lines { font-family: "DejaVu Sans Mono", monospace; font-size: 8pt; }
@@ -201,9 +202,9 @@ QString testCards(const ClassReport &report)
 
 QString dayChart(const ClassReport &report)
 {
-    QString out = QStringLiteral("<h2>Журнал по дням</h2>");
+    QString out = QStringLiteral("<div class=\"keep\"><h2>Журнал по дням</h2>");
     if (report.runsPerDay.isEmpty())
-        return out + QStringLiteral("<p>В журнале нет попыток с распознанной датой.</p>");
+        return out + QStringLiteral("<p>В журнале нет попыток с распознанной датой.</p></div>");
     const QDate first = report.runsPerDay.firstKey();
     const QDate last = report.runsPerDay.lastKey();
     const bool byDay = first.daysTo(last) < ReportHtml::MostDays;
@@ -243,7 +244,7 @@ QString dayChart(const ClassReport &report)
         out += QStringLiteral(" Ещё %1 — без распознанной даты.").arg(report.logRuns - dated);
     out += QStringLiteral("</p>");
     out += chart.svg(bars);
-    return out;
+    return out + QStringLiteral("</div>");
 }
 
 QString names(const QList<QByteArray> &list)
@@ -271,15 +272,31 @@ QString faultTitle(TestLogReader::Fault fault)
     return QString();
 }
 
+// Line numbers with runs of consecutive ones joined ("3, 7–12"), so a log
+// that is garbage from some line on still gives a short list.
+QString lineRanges(const QList<qsizetype> &lines)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < lines.size();) {
+        qsizetype j = i;
+        while (j + 1 < lines.size() && lines[j + 1] == lines[j] + 1)
+            ++j;
+        parts.append(i == j ? QString::number(lines[i])
+                            : QStringLiteral("%1–%2").arg(lines[i]).arg(lines[j]));
+        i = j + 1;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 QString badLines(const ClassReport &report, TestLogReader::Fault fault)
 {
-    QStringList numbers;
+    QList<qsizetype> numbers;
     QString samples;
     int shown = 0;
     for (const TestLogReader::BadLine &line : report.badLines) {
         if (line.fault != fault)
             continue;
-        numbers.append(QString::number(line.line));
+        numbers.append(line.line);
         if (shown++ < SampleLines)
             samples += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
                            .arg(line.line)
@@ -290,7 +307,7 @@ QString badLines(const ClassReport &report, TestLogReader::Fault fault)
     QString out = QStringLiteral("<li><b>%1: %2.</b> Номера строк: %3.")
                       .arg(faultTitle(fault))
                       .arg(numbers.size())
-                      .arg(numbers.join(QStringLiteral(", ")));
+                      .arg(lineRanges(numbers));
     out += QStringLiteral("<table class=\"lines\" data-fault=\"%1\"><tr><th>Строка</th><th>Текст"
                           "</th></tr>")
                .arg(int(fault)) +

@@ -477,15 +477,19 @@ private slots:
             << QStringLiteral("папка недоступна");
         QTest::newRow("output folder missing") << QStringList{"report", "--csv", "no/such/r.csv"}
                                                << QStringLiteral("не удалось записать");
+        QTest::newRow("output over the class's list")
+            << QStringList{"report", "--csv", "users"} << QStringLiteral("файл самого класса");
     }
 
     void reportFailures()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
+        QVERIFY(m_dir->write("users", "anna\r\n"));
         const Run r = run(args);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.errText().contains(message), r.err.constData());
+        QCOMPARE(m_dir->read("users"), QByteArray("anna\r\n"));
     }
 };
 
