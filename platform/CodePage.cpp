@@ -48,6 +48,11 @@ QByteArray CodePage::fromUnicode(const QString &text)
     return codec()->fromUnicode(text);
 }
 
+bool CodePage::canSpell(const QString &text)
+{
+    return toUnicode(fromUnicode(text)) == text;
+}
+
 char CodePage::foldByte(char c)
 {
     return foldTable()[static_cast<unsigned char>(c)];

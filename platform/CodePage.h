@@ -11,6 +11,9 @@ class CodePage
 public:
     static QString toUnicode(const QByteArray &bytes);
     static QByteArray fromUnicode(const QString &text);
+    // Whether every character has a byte in the code page, so that the
+    // stored spelling reads back as the text typed.
+    static bool canSpell(const QString &text);
 
     // Letter case folding the way the Russian Windows locale folds it: Latin
     // and Cyrillic capitals (Ё and the other 1251 letters included) map to

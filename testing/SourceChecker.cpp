@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "QuestionSource.h"
 #include "SourceLine.h"
+#include "TestConverter.h"
 #include "TextFile.h"
 
 #include <QStringList>
@@ -79,6 +80,32 @@ QString linesText(const QList<int> &lines)
     for (const int l : lines)
         out.append(QString::number(l));
     return out.join(QStringLiteral(", "));
+}
+
+// Every line of the used text that holds a CR with more than CR after it
+// before its LF: the conversion drops that CR, so the lines it ends become
+// part of this one.
+void findCrLineEnds(const QByteArray &used, QList<SourceChecker::Finding> *findings)
+{
+    qsizetype start = 0;
+    int number = 0;
+    while (start < used.size()) {
+        qsizetype end = used.indexOf('\n', start);
+        if (end < 0)
+            end = used.size();
+        ++number;
+        qsizetype last = end;
+        while (last > start && used[last - 1] == '\r')
+            --last;
+        const QByteArray body = used.mid(start, last - start);
+        if (body.contains('\r')) {
+            SourceChecker::Finding f{
+                SourceChecker::Kind::CrLineEnds, number, body.left(body.indexOf('\r')), {}, {}};
+            f.joinedLines = int(body.count('\r') + 1);
+            findings->append(f);
+        }
+        start = end + 1;
+    }
 }
 
 struct Block
@@ -230,6 +257,14 @@ SourceChecker::Report SourceChecker::check(const QByteArray &text)
     if (blocks.size() < 2)
         report.findings.append({Kind::NoQuestions, 0, {}, {}, {}});
 
+    for (const int number : TestConverter().unstorableLines(lines)) {
+        const QByteArray &line = lines[number - 1];
+        Finding f{Kind::UnstorableByte, number, line, {}, {}};
+        f.column = int(TestConverter::unstorableByte(line) + 1);
+        report.findings.append(f);
+    }
+    findCrLineEnds(used, &report.findings);
+
     const qsizetype end = text.indexOf(QuestionSource::EndOfText);
     if (end >= 0 && hasTextAfterEnd(text, end))
         report.findings.append({Kind::TextAfterEnd, int(used.count('\n') + 1), {}, {}, {}});
@@ -244,8 +279,34 @@ QString SourceChecker::decode(const QByteArray &text, bool utf8)
     return utf8 ? QString::fromUtf8(text) : CodePage::toUnicode(text);
 }
 
-QString SourceChecker::describe(const Finding &f, bool utf8)
+QString SourceChecker::entry(const Finding &f, bool utf8, int quoteLimit)
 {
+    const QString text = describe(f, utf8, quoteLimit);
+    return f.line > 0 ? QStringLiteral("строка %1: %2").arg(f.line).arg(text) : text;
+}
+
+QString SourceChecker::digest(const Report &report, int shown)
+{
+    if (report.clean())
+        return QString();
+    // Enough of a line to know it again; a box is no place for a whole one.
+    constexpr int QuoteLimit = 80;
+    QStringList out{QStringLiteral("Замечания к тексту вопросов:")};
+    for (qsizetype i = 0; i < report.findings.size() && i < shown; ++i)
+        out.append(entry(report.findings[i], report.utf8, QuoteLimit));
+    if (report.findings.size() > shown)
+        out.append(QStringLiteral("Ещё замечаний: %1.").arg(report.findings.size() - shown));
+    return out.join(QLatin1Char('\n'));
+}
+
+QString SourceChecker::describe(const Finding &f, bool utf8, int quoteLimit)
+{
+    const auto quoted = [&](const QByteArray &text) {
+        const QString full = decode(text, utf8);
+        if (quoteLimit < 0 || full.size() <= quoteLimit)
+            return full;
+        return full.left(quoteLimit) + QStringLiteral("…");
+    };
     switch (f.kind) {
     case Kind::Utf8Text:
         return QStringLiteral("текст в кодировке UTF-8, а не Windows-1251: русские буквы "
@@ -255,27 +316,27 @@ QString SourceChecker::describe(const Finding &f, bool utf8)
                               "не будет прочитано");
     case Kind::BeforeFirstQuestion:
         return QStringLiteral("ответ до первого вопроса не относится ни к одному вопросу: «%1»")
-            .arg(decode(f.text, utf8));
+            .arg(quoted(f.text));
     case Kind::LooksLikeAnswer:
         return QStringLiteral("строка похожа на ответ, но будет прочитана как новый вопрос "
                               "(ответ начинается с латинской заглавной буквы A–E и скобки "
                               "в самом начале строки): «%1»")
-            .arg(decode(f.text, utf8));
+            .arg(quoted(f.text));
     case Kind::MissingAnswers:
         return QStringLiteral(
                    "у вопроса нет ответов %1: останутся ответы предыдущего вопроса: «%2»")
-            .arg(lettersText(f.letters), decode(f.text, utf8));
+            .arg(lettersText(f.letters), quoted(f.text));
     case Kind::RepeatedAnswer:
         return QStringLiteral("ответ %1 повторяется и заменяет ответ из строки %2: «%3»")
-            .arg(lettersText(f.letters), linesText(f.otherLines), decode(f.text, utf8));
+            .arg(lettersText(f.letters), linesText(f.otherLines), quoted(f.text));
     case Kind::NoMark:
         return QStringLiteral("у вопроса не отмечен правильный ответ: останется правильный ответ "
                               "предыдущего вопроса: «%1»")
-            .arg(decode(f.text, utf8));
+            .arg(quoted(f.text));
     case Kind::SeveralMarks:
         return QStringLiteral("у вопроса отмечено несколько ответов (строки %1): засчитан будет "
                               "последний: «%2»")
-            .arg(linesText(f.otherLines), decode(f.text, utf8));
+            .arg(linesText(f.otherLines), quoted(f.text));
     case Kind::MarkedQuestion: {
         const char digit = SourceLine::markedDigit(f.text);
         const QString effect =
@@ -283,15 +344,28 @@ QString SourceChecker::describe(const Finding &f, bool utf8)
                   : QString();
         return QStringLiteral("строка вопроса оканчивается звёздочкой: звёздочка останется "
                               "в тексте вопроса%1: «%2»")
-            .arg(effect, decode(f.text, utf8));
+            .arg(effect, quoted(f.text));
     }
     case Kind::UnaskedLastQuestion:
         return QStringLiteral("последний вопрос не будет задан: последняя строка вопроса только "
                               "завершает тест, а под ней стоят ответы (нет завершающей строки?): "
                               "«%1»")
-            .arg(decode(f.text, utf8));
+            .arg(quoted(f.text));
     case Kind::NoQuestions:
         return QStringLiteral("меньше двух строк вопросов: тест не задаст ни одного вопроса");
+    case Kind::UnstorableByte:
+        return QStringLiteral("знак с кодом %1 в позиции %2 нельзя сохранить в файле теста: "
+                              "тест не будет записан, пока строка его содержит: «%3»")
+            .arg(f.column > 0 && f.column <= f.text.size()
+                     ? int(static_cast<unsigned char>(f.text[f.column - 1]))
+                     : 0)
+            .arg(f.column)
+            .arg(quoted(f.text));
+    case Kind::CrLineEnds:
+        return QStringLiteral("строки разделены только знаком CR, без LF, и будут прочитаны как "
+                              "одна строка (склеено строк: %1), начиная с «%2»")
+            .arg(f.joinedLines)
+            .arg(quoted(f.text));
     }
     return QString();
 }

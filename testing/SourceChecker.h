@@ -5,9 +5,10 @@
 #include <QString>
 
 // What the conversion of a question source would silently carry over, lose or
-// misread, with the line numbers of the source (counted from 1). The
-// conversion itself takes every text as it is; this is the administrator's
-// look at a source before converting it.
+// misread, and the bytes for which it would refuse the whole source, with the
+// line numbers of the source (counted from 1). The conversion itself takes
+// every text it can store as it is; this is the administrator's look at a
+// source before converting it, and the authoring window's after.
 //
 // The last question line of a source only closes the test (the count rule):
 // when nothing but blanks and separators follow it, it is the expected closing
@@ -31,6 +32,8 @@ public:
         MarkedQuestion,      // a question line ending with "*"
         UnaskedLastQuestion, // answers under the last question line
         NoQuestions,         // fewer than two question lines: nothing is asked
+        UnstorableByte,      // a byte the test file cannot hold: nothing is written
+        CrLineEnds,          // lines ended by CR alone: they are read as one
     };
 
     struct Finding
@@ -40,6 +43,8 @@ public:
         QByteArray text;       // the line as read
         QByteArray letters;    // answer letters concerned, e.g. "DE"
         QList<int> otherLines; // marks, the line a repeat replaces
+        int column = 0;        // the byte the store cannot hold, from 1
+        int joinedLines = 0;   // how many lines CR alone joins into this one
     };
 
     struct Report
@@ -57,9 +62,17 @@ public:
     static Report checkFile(const QString &path);
 
     // The finding in Russian; the line's text is decoded as the source is
-    // encoded.
-    static QString describe(const Finding &finding, bool utf8);
+    // encoded, and cut to quoteLimit characters when that is not negative.
+    static QString describe(const Finding &finding, bool utf8, int quoteLimit = -1);
     static QString decode(const QByteArray &text, bool utf8);
+
+    // The finding as `check` lists it: after "строка N: " unless it concerns
+    // the text as a whole.
+    static QString entry(const Finding &finding, bool utf8, int quoteLimit = -1);
+
+    // The first `shown` findings under a heading, one a line, and how many
+    // more there are, for a message box; empty for a clean report.
+    static QString digest(const Report &report, int shown);
 
     // Valid UTF-8 that holds at least one multi-byte sequence.
     static bool isUtf8(const QByteArray &text);

@@ -4,7 +4,10 @@
 #include "HandlerGuard.h"
 #include "Look.h"
 #include "Paths.h"
+#include "QuestionSource.h"
 #include "RuntimeError.h"
+#include "SourceChecker.h"
+#include "TextFile.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -21,6 +24,9 @@
 #include <exception>
 
 namespace {
+
+// As many findings as a message box shows before it only counts the rest.
+constexpr int ShownFindings = 10;
 
 QFont formFont()
 {
@@ -119,15 +125,31 @@ void TForm2::Edit10Click()
 
 void TForm2::Button1Click()
 {
+    const QString refusal = TestConverter::nameRefusal(Edit9->text());
+    if (!refusal.isEmpty()) {
+        QMessageBox::warning(this, QGuiApplication::applicationDisplayName(), refusal);
+        return;
+    }
     const QByteArray output = TestConverter::outputName(CodePage::fromUnicode(Edit9->text()));
-    const QString source = Paths::resolve(Edit10->text());
-    m_converter.convert(source, output, [this](int counter) {
+    const QByteArray text = TextFile::read(Paths::resolve(Edit10->text()));
+    const QList<QByteArray> lines = QuestionSource::split(text);
+    const QList<int> unstorable = m_converter.unstorableLines(lines);
+    if (!unstorable.isEmpty()) {
+        QMessageBox::warning(this, QGuiApplication::applicationDisplayName(),
+                             TestConverter::unstorableText(lines, unstorable));
+        return;
+    }
+    m_converter.convertLines(lines, output, [this](int counter) {
         Label1->setText(QStringLiteral("Вопрос №") + QString::number(counter));
         Label1->adjustSize();
     });
     showSlots();
-    QMessageBox::information(this, QGuiApplication::applicationDisplayName(),
-                             QStringLiteral("Создание тестов успешно завершено."), QMessageBox::Ok);
+    QString message = QStringLiteral("Создание тестов успешно завершено.");
+    const QString findings = SourceChecker::digest(SourceChecker::check(text), ShownFindings);
+    if (!findings.isEmpty())
+        message += QStringLiteral("\n\n") + findings;
+    QMessageBox::information(this, QGuiApplication::applicationDisplayName(), message,
+                             QMessageBox::Ok);
 }
 
 void TForm2::Button2Click()

@@ -18,6 +18,9 @@ class QPushButton;
 // converter's slots keep their contents from one opening to the next. While
 // it is open the current directory may move to the folder of the chosen
 // source; closing makes the directory saved at showing current again.
+// A conversion writes nothing for a test name the code page cannot spell or a
+// source line the store cannot keep; a written test is reported together with
+// what the source check finds in it.
 class TForm2 : public QDialog
 {
     Q_OBJECT

@@ -55,6 +55,26 @@ public:
     Result convertLines(const QList<QByteArray> &lines, const QByteArray &outputRelativeName,
                         const Progress &progress = {});
 
+    // The source lines (numbered from 1) whose bytes would reach the file but
+    // hold one the store cannot keep, in increasing order. The store refuses
+    // the whole file for any one of them, so a conversion from this object's
+    // slots writes nothing unless the list is empty. A line whose value a
+    // later line replaces before it is written is not among them.
+    QList<int> unstorableLines(const QList<QByteArray> &lines) const;
+
+    // The position of the first byte of a line that no test file value can
+    // hold (its scrambled form would end the line in the file), -1 when the
+    // store keeps every byte.
+    static qsizetype unstorableByte(const QByteArray &line);
+
+    // The refusal that names the first of those lines, in Russian; empty when
+    // the list is empty or its first line holds no such byte.
+    static QString unstorableText(const QList<QByteArray> &lines, const QList<int> &unstorable);
+
+    // The refusal of a typed test name that the code page cannot spell, which
+    // would name the file with other letters; empty for a name it can.
+    static QString nameRefusal(const QString &typedName);
+
 private:
     std::array<QByteArray, SlotCount> m_slots;
 };

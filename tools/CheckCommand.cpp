@@ -18,10 +18,8 @@ int CheckCommand::run(const QStringList &args)
     const CommandArguments arguments(args, {}, {}, 1);
     const SourceChecker::Report report = SourceChecker::checkFile(arguments.positional().at(0));
 
-    for (const SourceChecker::Finding &f : report.findings) {
-        const QString text = SourceChecker::describe(f, report.utf8);
-        Console::out(f.line > 0 ? QStringLiteral("строка %1: %2").arg(f.line).arg(text) : text);
-    }
+    for (const SourceChecker::Finding &f : report.findings)
+        Console::out(SourceChecker::entry(f, report.utf8));
     if (report.closingLine > 0)
         Console::out(QStringLiteral("строка %1: завершающая строка вопроса, в тесте не задаётся")
                          .arg(report.closingLine));

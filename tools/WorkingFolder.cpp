@@ -14,9 +14,8 @@ void WorkingFolder::enter(const QString &folder)
 
 QByteArray WorkingFolder::storedName(const QString &name)
 {
-    const QByteArray stored = CodePage::fromUnicode(name);
-    if (CodePage::toUnicode(stored) != name)
+    if (!CodePage::canSpell(name))
         throw RuntimeError(
             QStringLiteral("имя «%1» нельзя записать в кодировке Windows-1251").arg(name));
-    return stored;
+    return CodePage::fromUnicode(name);
 }

@@ -35,11 +35,16 @@ QString kindName(Kind kind)
         return QStringLiteral("unasked");
     case Kind::NoQuestions:
         return QStringLiteral("no-questions");
+    case Kind::UnstorableByte:
+        return QStringLiteral("unstorable");
+    case Kind::CrLineEnds:
+        return QStringLiteral("cr-line-ends");
     }
     return QString();
 }
 
-// "kind@line", with the letters or the other lines where the finding has them.
+// "kind@line", with the letters or the other lines where the finding has them,
+// "^column" for a byte, "+n" for the lines that CR alone joins.
 QStringList summary(const SourceChecker::Report &report)
 {
     QStringList out;
@@ -49,6 +54,10 @@ QStringList summary(const SourceChecker::Report &report)
             s += QLatin1Char(':') + QString::fromLatin1(f.letters);
         for (const int l : f.otherLines)
             s += QLatin1Char(':') + QString::number(l);
+        if (f.column > 0)
+            s += QLatin1Char('^') + QString::number(f.column);
+        if (f.joinedLines > 0)
+            s += QLatin1Char('+') + QString::number(f.joinedLines);
         out.append(s);
     }
     return out;
@@ -111,6 +120,19 @@ private slots:
         QTest::newRow("text after Ctrl-Z") << Good + "\x1aQ3\r\nA) lost\r\n"
                                            << QStringList{"after-end@16"} << 15;
         QTest::newRow("Ctrl-Z as end of file only") << Good + "\x1a\r\n" << QStringList{} << 15;
+        // The store cannot keep 0x1E in a test file, and so refuses the file.
+        QTest::newRow("byte the store cannot hold")
+            << QByteArray("Q1\nA) a\x1e*\nB) b\nC) c\nD) d\nE) e\nEnd\n")
+            << QStringList{"unstorable@2^5"} << 7;
+        QTest::newRow("byte the store cannot hold, replaced before it is written")
+            << QByteArray("Q1\nA) \x1e\nA) a*\nB) b\nC) c\nD) d\nE) e\nEnd\n")
+            << QStringList{"repeated@3:A:2"} << 8;
+        QTest::newRow("CR-only line ends")
+            << QByteArray("Q1\rA) a*\rB) b\rC) c\rD) d\rE) e\rEnd\r")
+            << QStringList{"no-questions@0", "cr-line-ends@1+7"} << 1;
+        QTest::newRow("one CR-only line end among CR LF")
+            << QByteArray("Q1\rA) a\r\nB) b*\r\nC) c\r\nD) d\r\nE) e\r\nEnd\r\n")
+            << QStringList{"missing@1:A", "cr-line-ends@1+2"} << 6;
     }
 
     void check()
@@ -205,6 +227,67 @@ private slots:
         QVERIFY(utf8Finding != utf8Report.findings.end());
         const QString utf8 = SourceChecker::describe(*utf8Finding, true);
         QVERIFY2(utf8.contains(QStringLiteral("UTF-8")), qPrintable(utf8));
+    }
+
+    void describesWhatTheStoreCannotKeep()
+    {
+        const SourceChecker::Report unstorable =
+            SourceChecker::check("Q\x14?\nA) a*\nB) b\nC) c\nD) d\nE) e\nEnd\n");
+        QCOMPARE(unstorable.findings.size(), 1);
+        QCOMPARE(SourceChecker::entry(unstorable.findings[0], false),
+                 QStringLiteral("строка 1: знак с кодом 20 в позиции 2 нельзя сохранить в файле "
+                                "теста: тест не будет записан, пока строка его содержит: "
+                                "«Q\x14?»"));
+        const SourceChecker::Report cr = SourceChecker::check(cp1251("Вопрос\rA) да*\rКонец"));
+        QCOMPARE(SourceChecker::entry(cr.findings.last(), false),
+                 QStringLiteral("строка 1: строки разделены только знаком CR, без LF, и будут "
+                                "прочитаны как одна строка (склеено строк: 3), начиная с "
+                                "«Вопрос»"));
+    }
+
+    void digest_data()
+    {
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("listed");
+        QTest::addColumn<int>("more");
+        QTest::newRow("clean") << 0 << 0 << 0;
+        QTest::newRow("one") << 1 << 1 << 0;
+        QTest::newRow("ten") << 10 << 10 << 0;
+        QTest::newRow("twelve") << 12 << 10 << 2;
+    }
+
+    void digest()
+    {
+        // Questions without a mark under a long question line, then a good one.
+        QFETCH(int, questions);
+        QFETCH(int, listed);
+        QFETCH(int, more);
+        const QByteArray longLine = "Q" + QByteArray(300, 'x');
+        QByteArray text;
+        for (int k = 0; k < questions; ++k)
+            text += longLine + "\nA) a\nB) b\nC) c\nD) d\nE) e\n";
+        text += Good;
+        const SourceChecker::Report report = SourceChecker::check(text);
+        QCOMPARE(report.findings.size(), qsizetype(questions));
+        const QStringList rows = SourceChecker::digest(report, 10).split(QLatin1Char('\n'));
+        if (questions == 0) {
+            QCOMPARE(rows, QStringList{QString()});
+            return;
+        }
+        QCOMPARE(rows.first(), QStringLiteral("Замечания к тексту вопросов:"));
+        QCOMPARE(rows.size(), 1 + listed + (more > 0 ? 1 : 0));
+        for (int i = 0; i < listed; ++i) {
+            const QString &row = rows[1 + i];
+            QVERIFY2(
+                row.startsWith(QStringLiteral("строка %1: у вопроса не отмечен").arg(i * 6 + 1)),
+                qPrintable(row));
+            // The line is quoted up to 80 characters.
+            QVERIFY2(row.endsWith(QStringLiteral("«Q") + QString(79, QLatin1Char('x')) +
+                                  QStringLiteral("…»")),
+                     qPrintable(row));
+        }
+        if (more > 0)
+            QCOMPARE(rows.last(), QStringLiteral("Ещё замечаний: %1.").arg(more));
     }
 
     void checksFile()

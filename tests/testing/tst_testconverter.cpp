@@ -506,6 +506,111 @@ private slots:
         QCOMPARE(value("1", "a2"), answer.chopped(1) + ' ');
     }
 
+    void unstorableLines_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("source");
+        QTest::addColumn<QList<int>>("unstorable");
+        // 0x1E scrambles to NUL, 0x13 and 0x14 to CR and LF.
+        QTest::newRow("every byte kept")
+            << QList<QByteArray>{QByteArray("Q\x01\x1f\x7f\xff", 5), "A) \x12\x15*", "End"}
+            << QList<int>{};
+        QTest::newRow("question line")
+            << QList<QByteArray>{"Q\x1e", "A) a*", "End"} << QList<int>{1};
+        QTest::newRow("answer lines, one marked")
+            << QList<QByteArray>{"Q", "A) \x13", "B) \x14*", "End"} << QList<int>{2, 3};
+        QTest::newRow("carried into later questions")
+            << QList<QByteArray>{"Q1", "A) \x1e*", "Q2", "Q3", "End"} << QList<int>{2};
+        QTest::newRow("replaced before it is written")
+            << QList<QByteArray>{"Q", "A) \x1e", "A) a*", "End"} << QList<int>{};
+        QTest::newRow("ahead of the first question")
+            << QList<QByteArray>{"B) \x14", "Q", "B) b*", "End"} << QList<int>{1};
+    }
+
+    void unstorableLines()
+    {
+        QFETCH(QList<QByteArray>, source);
+        QFETCH(QList<int>, unstorable);
+        TestConverter converter;
+        QCOMPARE(converter.unstorableLines(source), unstorable);
+        // The list is what the store refuses: nothing written unless it is empty.
+        bool refused = false;
+        try {
+            converter.convertLines(source, Output);
+        } catch (const RuntimeError &e) {
+            refused = e.message().startsWith(QStringLiteral("Unable to write to "));
+        }
+        QCOMPARE(refused, !unstorable.isEmpty());
+        QCOMPARE(QFile::exists(path("out.ini")), unstorable.isEmpty());
+    }
+
+    void unstorableLinesFollowTheSlots()
+    {
+        // The line ahead of the first question goes to the section of the
+        // previous conversion's last number, which this source writes again.
+        const QList<QByteArray> source{"A) \x1e", "N1", "A) a*", "N2"};
+        TestConverter converter;
+        converter.convertLines({"Q1", "End"}, "\\first.ini");
+        QCOMPARE(converter.unstorableLines(source), QList<int>{});
+        converter.convertLines(source, Output);
+        QCOMPARE(value("2", "a1"), QByteArray("A) a "));
+        QCOMPARE(TestConverter().unstorableLines(source), QList<int>{1});
+    }
+
+    void unstorableByteAsTheStoreHasIt()
+    {
+        int refusedBytes = 0;
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray line = "A) x" + QByteArray(1, char(b));
+            bool refused = false;
+            try {
+                Store::write("1", "a1", line, Output);
+            } catch (const RuntimeError &) {
+                refused = true;
+            }
+            QCOMPARE(TestConverter::unstorableByte(line), refused ? 4 : -1);
+            refusedBytes += refused;
+        }
+        QVERIFY(refusedBytes > 0);
+    }
+
+    void unstorableTextNamesTheLine()
+    {
+        const QList<QByteArray> source{"Q", "B) x\x1ey*", "End", "Q2\x13"};
+        TestConverter converter;
+        const QList<int> unstorable = converter.unstorableLines(source);
+        QCOMPARE(unstorable, (QList<int>{2, 4}));
+        QCOMPARE(TestConverter::unstorableText(source, unstorable),
+                 QStringLiteral("Строка 2 текста вопросов содержит в позиции 5 знак с кодом 30, "
+                                "который нельзя сохранить в файле теста. Тест не записан. "
+                                "Строк с такими знаками: 2."));
+        QCOMPARE(TestConverter::unstorableText(source, {4}),
+                 QStringLiteral("Строка 4 текста вопросов содержит в позиции 3 знак с кодом 19, "
+                                "который нельзя сохранить в файле теста. Тест не записан."));
+    }
+
+    void nameRefusal_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("Latin") << QStringLiteral("Test3") << false;
+        QTest::newRow("Cyrillic, № and Ё") << QStringLiteral("Тест №1 Ёлка") << false;
+        QTest::newRow("the prompt")
+            << QStringLiteral("Введите название теста (Test1-Test10)") << false;
+        QTest::newRow("CJK") << QStringLiteral("测试") << true;
+        QTest::newRow("Greek among Latin") << QStringLiteral("Test α") << true;
+    }
+
+    void nameRefusal()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        const QString refusal = TestConverter::nameRefusal(name);
+        QCOMPARE(refusal.isEmpty(), !refused);
+        if (refused)
+            QVERIFY2(refusal.startsWith(QStringLiteral("Название теста «") + name + "»"),
+                     qPrintable(refusal));
+    }
+
 private:
     static QList<QByteArray> QuestionSourceLines(const QByteArray &text)
     {

@@ -1,8 +1,10 @@
 #include "CodePage.h"
 #include "Look.h"
 #include "ModalAnswerer.h"
+#include "SourceChecker.h"
 #include "Store.h"
 #include "TForm2.h"
+#include "TestConverter.h"
 #include "TestFile.h"
 
 #include <QApplication>
@@ -61,6 +63,10 @@ private slots:
     void unopenableSourceShowsErrorAndWritesNothing_data();
     void unopenableSourceShowsErrorAndWritesNothing();
     void refusedWriteShowsError();
+    void refusalsWriteNothing_data();
+    void refusalsWriteNothing();
+    void closingBoxListsTheFindings_data();
+    void closingBoxListsTheFindings();
     void promptAsNameNamesTheFile();
     void textsSurviveCloseAndReopen();
     void secondConversionInheritsSlots();
@@ -254,7 +260,12 @@ void tst_TForm2::confirmedFileIsConvertedBesideTheSource()
 
     convert(form, boxes);
     QCOMPARE(boxes.icons.last(), QMessageBox::Information);
-    QCOMPARE(boxes.texts.last(), QStringLiteral("Создание тестов успешно завершено."));
+    // Answers under the last question line: that question is never asked.
+    QCOMPARE(boxes.texts.last(),
+             QStringLiteral("Создание тестов успешно завершено.\n\nЗамечания к тексту вопросов:\n"
+                            "строка 71: последний вопрос не будет задан: последняя строка "
+                            "вопроса только завершает тест, а под ней стоят ответы (нет "
+                            "завершающей строки?): «Вопрос номер 11»"));
     QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №11"));
     QVERIFY(form.Label1->width() >= form.Label1->sizeHint().width());
 
@@ -411,6 +422,97 @@ void tst_TForm2::refusedWriteShowsError()
     QCOMPARE(iniFilesBelow(m_work), QStringList());
     // The slots stay as they were: the next conversion starts over.
     QCOMPARE(form.Edit1->text(), QStringLiteral("Edit1"));
+    form.close();
+}
+
+void tst_TForm2::refusalsWriteNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("name the code page lacks")
+        << QStringLiteral("Тест 测试") << makeSource(3)
+        << TestConverter::nameRefusal(QStringLiteral("Тест 测试"));
+    QTest::newRow("byte the store cannot hold")
+        << QStringLiteral("Test1") << makeSource(2).replace("2\r\nE", "2\x13\r\nE")
+        << QStringLiteral("Строка 12 текста вопросов содержит в позиции 11 знак с кодом 19, "
+                          "который нельзя сохранить в файле теста. Тест не записан.");
+}
+
+void tst_TForm2::refusalsWriteNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, source);
+    QFETCH(QString, message);
+    QVERIFY(!message.isEmpty());
+    ModalAnswerer boxes(QMessageBox::Ok);
+    TForm2 form;
+    form.show();
+    form.Edit9->setText(name);
+    form.Edit10->setText(writeSource(QStringLiteral("q.txt"), source));
+
+    convert(form, boxes);
+    QCOMPARE(boxes.icons.last(), QMessageBox::Warning);
+    QCOMPARE(boxes.texts.last(), message);
+    QCOMPARE(iniFilesBelow(m_work), QStringList());
+    QCOMPARE(form.Label1->text(), QStringLiteral("Номера вопросов"));
+    QCOMPARE(form.Edit1->text(), QStringLiteral("Edit1"));
+    QCOMPARE(form.Edit8->text(), QStringLiteral("Edit8"));
+    form.close();
+}
+
+void tst_TForm2::closingBoxListsTheFindings_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QStringList>("listed"); // the lines after the success line
+    const QByteArray closing = CodePage::fromUnicode(QStringLiteral("Конец\r\n"));
+    QTest::newRow("clean") << makeSource(3) + closing << QStringList{};
+    QByteArray unmarked = makeSource(12).replace("*", "");
+    QStringList twelve;
+    for (int k = 1; k <= 10; ++k)
+        twelve << QStringLiteral("строка %1: у вопроса не отмечен правильный ответ: останется "
+                                 "правильный ответ предыдущего вопроса: «Вопрос номер %2»")
+                      .arg((k - 1) * 7 + 1)
+                      .arg(k);
+    twelve << QStringLiteral("Ещё замечаний: 2.");
+    QTest::newRow("twelve unmarked") << unmarked + closing << twelve;
+    QTest::newRow("CR-only line ends")
+        << QByteArray(makeSource(2) + closing).replace("\r\n", "\r")
+        << QStringList{
+               QStringLiteral("меньше двух строк вопросов: тест не задаст ни одного вопроса"),
+               QStringLiteral("строка 1: строки разделены только знаком CR, без LF, и "
+                              "будут прочитаны как одна строка (склеено строк: 15), "
+                              "начиная с «Вопрос номер 1»")};
+}
+
+void tst_TForm2::closingBoxListsTheFindings()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QStringList, listed);
+    const QString path = writeSource(QStringLiteral("q.txt"), source);
+    ModalAnswerer boxes(QMessageBox::Ok);
+    TForm2 form;
+    form.show();
+    form.Edit9->setText(QStringLiteral("Test2"));
+    form.Edit10->setText(path);
+    convert(form, boxes);
+
+    QCOMPARE(boxes.icons.last(), QMessageBox::Information);
+    const QString success = QStringLiteral("Создание тестов успешно завершено.");
+    if (listed.isEmpty())
+        QCOMPARE(boxes.texts.last(), success);
+    else
+        QCOMPARE(boxes.texts.last(), success +
+                                         QStringLiteral("\n\nЗамечания к тексту вопросов:\n") +
+                                         listed.join(QLatin1Char('\n')));
+    // The window writes what the conversion writes, findings or not.
+    TestConverter fresh;
+    fresh.convert(path, "\\expected.ini");
+    QFile written(m_work + QStringLiteral("/Test2.ini"));
+    QFile expected(m_work + QStringLiteral("/expected.ini"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), expected.readAll());
     form.close();
 }
 

@@ -230,6 +230,7 @@ private slots:
                  r.out.constData());
         QVERIFY(r.outText().contains(QStringLiteral("Прочитано строк вопросов: 3")));
         QVERIFY(r.outText().contains(QStringLiteral("Вопросов в тесте: 2")));
+        QCOMPARE(r.err, QByteArray());
 
         TestConverter fresh;
         fresh.convertLines(QuestionSource::split(Good), "\\expected.ini");
@@ -251,26 +252,48 @@ private slots:
     void convertFailures_data()
     {
         QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("source");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing source")
-            << QStringList{"convert", "missing.txt", "T"} << QStringLiteral("File not found");
+        QTest::newRow("missing source") << QStringList{"convert", "missing.txt", "T"} << Good
+                                        << QStringLiteral("File not found");
         QTest::newRow("missing folder")
-            << QStringList{"convert", "source.txt", "T", "--into", "nowhere"}
+            << QStringList{"convert", "source.txt", "T", "--into", "nowhere"} << Good
             << QStringLiteral("папка недоступна");
         QTest::newRow("name outside Windows-1251")
-            << QStringList{"convert", "source.txt", QStringLiteral("测试")}
+            << QStringList{"convert", "source.txt", QStringLiteral("测试")} << Good
             << QStringLiteral("нельзя записать в кодировке Windows-1251");
+        QTest::newRow("byte the store cannot hold")
+            << QStringList{"convert", "source.txt", "T"}
+            << QByteArray(Good).replace("2*2", "2\x1e"
+                                               "2")
+            << QStringLiteral("Строка 8 текста вопросов содержит в позиции 16 знак с кодом 30, "
+                              "который нельзя сохранить в файле теста. Тест не записан.");
     }
 
     void convertFailures()
     {
         QFETCH(QStringList, args);
+        QFETCH(QByteArray, source);
         QFETCH(QString, message);
-        QVERIFY(m_dir->write(QStringLiteral("source.txt"), Good));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), source));
         const Run r = run(args);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.errText().contains(message), r.err.constData());
         QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.ini")}), QStringList{});
+    }
+
+    void convertPointsToTheFindings()
+    {
+        // No answer marked under the second question.
+        QVERIFY(
+            m_dir->write(QStringLiteral("source.txt"), QByteArray(Good).replace("D) 4*", "D) 4")));
+        const Run r =
+            run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("T")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.outText().startsWith(QStringLiteral("Создание тестов успешно завершено.\n")));
+        QCOMPARE(r.errText(), QStringLiteral("Замечаний к тексту вопросов: 1; их список выводит "
+                                             "команда coursebook-admin check source.txt\n"));
+        QVERIFY(QFile::exists(path(QStringLiteral("T.ini"))));
     }
 
     void check_data()
@@ -285,6 +308,13 @@ private slots:
             << QStringLiteral("строка 3: строка похожа на ответ");
         QTest::newRow("UTF-8") << QString::fromUtf8("Вопрос\nA) да*\nКонец\n").toUtf8() << 1
                                << QStringLiteral("строка 1: текст в кодировке UTF-8");
+        QTest::newRow("byte the store cannot hold")
+            << QByteArray(Good).replace("2*2", "2\x1e"
+                                               "2")
+            << 1 << QStringLiteral("строка 8: знак с кодом 30 в позиции 16 нельзя сохранить");
+        QTest::newRow("CR-only line ends")
+            << QByteArray(Good).replace("\r\n", "\r") << 1
+            << QStringLiteral("строка 1: строки разделены только знаком CR, без LF");
     }
 
     void check()
