@@ -1,22 +1,36 @@
 #include "FileLock.h"
 
+#include "FileWrite.h"
 #include "IoError.h"
 
-#include <QDateTime>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFileInfo>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QSysInfo>
 #include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
-// Long enough for the largest file we write, short enough that a lock left on
-// a shared folder by a machine that went away does not block the class.
-constexpr int StaleAfterMs = 60000;
-constexpr int WaitMs = 20000;
+
 // A holder writes its name into the lock right after creating it; a lock
-// still empty after this long lost its holder in between.
-constexpr qint64 EmptyStaleAfterMs = 1000;
+// still without a whole name after this long lost its holder in between.
+constexpr qint64 UnnamedStaleAfterMs = 1000;
+// Taking over a lock is guarded by a lock of its own, held for a few file
+// operations; one older than this belonged to a copy that died meanwhile.
+constexpr qint64 TakeoverStaleAfterMs = 10000;
+// Waiting copies look into the lock no more often than this: every look
+// opens it, and a share will not let its holder remove it while it is open.
+constexpr int LookEveryMs = 50;
+// How long a release waits for copies that are looking into the lock.
+constexpr int ReleaseWaitMs = 5000;
 
 // How deep each lock of this process is held, by lock path; one GUI thread or
 // one command, so no guard is needed.
@@ -26,40 +40,175 @@ QHash<QString, int> &heldLocks()
     return held;
 }
 
-bool isAbandonedEmpty(const QString &lockPath)
+QByteArray hostName()
 {
-    const QFileInfo info(lockPath);
-    return info.exists() && info.size() == 0 &&
-           info.lastModified().msecsTo(QDateTime::currentDateTime()) > EmptyStaleAfterMs;
+    static const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    return host;
 }
+
+// The holder's name: process id, program, host and a token of this hold, one
+// a line, the layout that Qt's own lock files use for the first three.
+QByteArray holderText()
+{
+    return QByteArray::number(qint64(::getpid())) + '\n' +
+           QCoreApplication::applicationName().toUtf8() + '\n' + hostName() + '\n' +
+           QByteArray::number(QRandomGenerator::system()->generate64(), 16) + '\n';
+}
+
+struct Holder
+{
+    qint64 pid = 0;
+    QByteArray host;
+    bool named = false;
+};
+
+Holder parseHolder(const QByteArray &text)
+{
+    Holder holder;
+    const QList<QByteArray> lines = text.split('\n');
+    // Four lines and the final line end: a name written to the end.
+    if (lines.size() < 5)
+        return holder;
+    bool ok = false;
+    holder.pid = lines[0].toLongLong(&ok);
+    holder.host = lines[2];
+    holder.named = ok && holder.pid > 0;
+    return holder;
+}
+
+// 0, or the system's error; *fd is the open lock.
+int create(const QString &path, int *fd)
+{
+    const QByteArray name = QFile::encodeName(path);
+    *fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (*fd < 0)
+        return errno;
+    const int error = FileWrite::writeAll(*fd, holderText());
+    if (error != 0) {
+        ::close(*fd);
+        *fd = -1;
+        FileWrite::remove(path, ReleaseWaitMs);
+    }
+    return error;
+}
+
+void release(int fd, const QString &path)
+{
+    // Closed first: a share does not remove a file that is still open.
+    ::close(fd);
+    FileWrite::remove(path, ReleaseWaitMs);
+}
+
+// The lock's text and age; false when it is gone or cannot be read.
+bool look(const QString &path, QByteArray *text, qint64 *ageMs)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    bool ok = ::fstat(fd, &info) == 0;
+    text->clear();
+    char buffer[512];
+    while (ok && text->size() < 4096) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        text->append(buffer, n);
+    }
+    ::close(fd);
+    if (!ok)
+        return false;
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    *ageMs = (qint64(now.tv_sec) - qint64(info.st_mtim.tv_sec)) * 1000 +
+             (qint64(now.tv_nsec) - qint64(info.st_mtim.tv_nsec)) / 1000000;
+    return true;
+}
+
+bool isRunning(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
+// Whether the holder the lock names is gone: on this host its process has
+// ended; on another host, which cannot be asked, the lock is past its stale
+// time.
+bool isLeftBehind(const QByteArray &text, qint64 ageMs)
+{
+    const Holder holder = parseHolder(text);
+    if (!holder.named)
+        return ageMs > UnnamedStaleAfterMs;
+    if (holder.host == hostName())
+        return !isRunning(holder.pid);
+    return ageMs > FileLock::StaleAfterMs;
+}
+
+// Removes a lock left behind, as it was seen. Two waiting copies could both
+// judge it left behind, and the slower one would then remove the lock the
+// faster one has just taken; so a copy takes over only under the lock of the
+// lock, and looks again under it.
+bool takeOver(const QString &path, const QByteArray &seen)
+{
+    const QString guardPath = FileLock::lockPath(path);
+    int guard = -1;
+    if (const int error = create(guardPath, &guard); error != 0) {
+        QByteArray text;
+        qint64 ageMs = 0;
+        if (error == EEXIST && look(guardPath, &text, &ageMs) && ageMs > TakeoverStaleAfterMs)
+            FileWrite::remove(guardPath, 0);
+        return false;
+    }
+    QByteArray text;
+    qint64 ageMs = 0;
+    bool taken = false;
+    // A share refuses the removal while a running holder keeps the lock open.
+    if (look(path, &text, &ageMs) && text == seen && isLeftBehind(text, ageMs))
+        taken = FileWrite::remove(path, 0) == 0;
+    release(guard, guardPath);
+    return taken;
+}
+
+void nap()
+{
+    QThread::usleep(1000 + QRandomGenerator::global()->bounded(3000));
+}
+
 } // namespace
 
-FileLock::FileLock(const QString &path) : m_path(lockPath(path)), m_lock(m_path)
+FileLock::FileLock(const QString &path) : m_path(lockPath(path))
 {
     if (int &depth = heldLocks()[m_path]; depth > 0) {
         ++depth;
         return;
     }
-    m_lock.setStaleLockTime(StaleAfterMs);
-    // QLockFile's own wait doubles its pause from 100 ms on, which leaves the
-    // file idle most of the time while running copies take turns holding it
-    // for a few milliseconds each; short pauses with a little jitter keep
-    // them moving.
+    // Short pauses with a little jitter: running copies take turns holding
+    // the lock for a few milliseconds each.
     const QDeadlineTimer deadline(WaitMs);
+    QElapsedTimer sinceLook;
     for (;;) {
-        if (m_lock.tryLock(0)) {
+        const int error = create(m_path, &m_fd);
+        if (error == 0) {
             m_outermost = true;
             heldLocks()[m_path] = 1;
             return;
         }
-        if (m_lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
+        if (error != EEXIST || deadline.hasExpired()) {
+            heldLocks().remove(m_path);
             throw IoError::unableToWrite(path);
-        // A process killed between creating the lock and writing its name
-        // into it leaves a lock that names no one; the system lock that every
-        // holder keeps on it tells whether anyone still does.
-        if (isAbandonedEmpty(lockPath(path)) && m_lock.removeStaleLockFile())
-            continue;
-        QThread::msleep(1 + QRandomGenerator::global()->bounded(4));
+        }
+        if (!sinceLook.isValid() || sinceLook.elapsed() >= LookEveryMs) {
+            sinceLook.start();
+            QByteArray text;
+            qint64 ageMs = 0;
+            if (look(m_path, &text, &ageMs) && isLeftBehind(text, ageMs) && takeOver(m_path, text))
+                continue;
+        }
+        nap();
     }
 }
 
@@ -70,7 +219,7 @@ FileLock::~FileLock()
         return;
     heldLocks().remove(m_path);
     if (m_outermost)
-        m_lock.unlock();
+        release(m_fd, m_path);
 }
 
 QString FileLock::lockPath(const QString &path)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
 // A cross-process lock beside a file ("name.lock"), held for the lifetime of
@@ -13,6 +12,14 @@
 // that must check and write under one hold (a registration) takes the lock
 // first and the writes it calls take it again. Whoever holds two locks takes
 // them in one order everywhere: users.ini before users.
+//
+// The lock is a file created only if absent, naming its holder's process,
+// host and a token of this hold; the holder keeps it open while it holds it.
+// Copies on one machine see at once whether the holder still runs; a holder
+// on another machine cannot be asked, so its lock counts as left behind only
+// once it is older than the stale time, and where the folder is a network
+// share the server's refusal to remove a file still open keeps even an older
+// lock of a running holder.
 class FileLock
 {
 public:
@@ -22,10 +29,15 @@ public:
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
 
+    // A lock older than this whose holder cannot be asked is taken over.
+    static constexpr int StaleAfterMs = 60000;
+    // How long a writer waits for the lock before its write is refused.
+    static constexpr int WaitMs = 20000;
+
     static QString lockPath(const QString &path);
 
 private:
     QString m_path;
-    QLockFile m_lock;
+    int m_fd = -1;
     bool m_outermost = false;
 };

@@ -1,12 +1,13 @@
 #include "IniProfile.h"
 
 #include "FileLock.h"
+#include "FileWrite.h"
 #include "IniDocument.h"
 #include "IoError.h"
+#include "TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -26,23 +27,12 @@ bool readAll(const QString &path, QByteArray *data)
     return file.error() == QFileDevice::NoError;
 }
 
-// The read-only attribute of the original platform stops every writer, the
-// administrator too; a file without any write bit in its mode is its
-// counterpart here (WriteUser would ask the system, which lets root write).
-bool isReadOnly(const QString &path)
-{
-    const QFileInfo info(path);
-    constexpr QFileDevice::Permissions anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return !info.isWritable() || !(info.permissions() & anyWrite);
-}
-
 void refuseUnwritable(const QString &path)
 {
     const QFileInfo info(path);
     if (info.isDir() || !QFileInfo(info.path()).isDir())
         throw IoError::unableToWrite(path);
-    if (info.exists() && isReadOnly(path))
+    if (info.exists() && TextFile::isReadOnly(path))
         throw IoError::unableToWrite(path);
 }
 
@@ -58,8 +48,7 @@ QByteArray readForUpdate(const QString &path, bool *existed)
 
 void save(const QString &path, const QByteArray &data)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    if (FileWrite::replace(path, data) != 0)
         throw IoError::unableToWrite(path);
 }
 
@@ -111,7 +100,7 @@ void IniProfile::eraseSection(const QString &path, const QByteArray &section)
     IniDocument document(readForUpdate(path, &existed));
     if (!existed || !document.removeSection(section))
         return;
-    if (isReadOnly(path))
+    if (TextFile::isReadOnly(path))
         throw IoError::unableToWrite(path);
     save(path, document.toByteArray());
 }

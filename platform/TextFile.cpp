@@ -1,11 +1,23 @@
 #include "TextFile.h"
 
+#include "FileLock.h"
+#include "FileWrite.h"
 #include "IoError.h"
+#include "RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
+#include <optional>
+
+namespace {
+
+bool isFull(int error)
+{
+    return error == ENOSPC || error == EDQUOT;
+}
+
+} // namespace
 
 bool TextFile::isReadOnly(const QString &path)
 {
@@ -58,21 +70,35 @@ QByteArray TextFile::read(const QString &path)
 void TextFile::replace(const QString &path, const QByteArray &data)
 {
     const QFileInfo info(path);
-    // The atomic replacement would otherwise go through a read-only file.
-    if (info.isDir() || (info.exists() && !info.isWritable()))
+    // The replacement would otherwise go through a read-only file.
+    if (info.isDir() || (info.exists() && isReadOnly(path)))
         throw IoError::inOut(path, diagnose(path, true));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    std::optional<FileLock> lock;
+    try {
+        lock.emplace(path);
+    } catch (const RuntimeError &) {
         throw IoError::inOut(path, diagnose(path, true));
-    if (file.write(data) != data.size() || !file.commit())
-        throw IoError::inOut(path, info.exists() ? EIO : diagnose(path, true));
+    }
+    if (const int error = FileWrite::replace(path, data); error != 0)
+        throw IoError::inOut(path, isFull(error) ? error : diagnose(path, true));
 }
 
 void TextFile::append(const QString &path, const QByteArray &data)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Append))
+    const QFileInfo info(path);
+    if (info.isDir() || (info.exists() && isReadOnly(path)))
         throw IoError::inOut(path, diagnose(path, true));
-    if (file.write(data) != data.size() || !file.flush())
-        throw IoError::inOut(path, ENOSPC);
+    // Appends of two copies are made one after the other, each at the end the
+    // other left. A folder that takes no new files takes no lock either, and
+    // no other copy's lock: the file there can only be appended to.
+    std::optional<FileLock> lock;
+    if (QFileInfo(info.path()).isWritable()) {
+        try {
+            lock.emplace(path);
+        } catch (const RuntimeError &) {
+            throw IoError::inOut(path, diagnose(path, true));
+        }
+    }
+    if (const int error = FileWrite::append(path, data); error != 0)
+        throw IoError::inOut(path, isFull(error) ? error : diagnose(path, true));
 }

@@ -11,10 +11,12 @@ class TextFile
 public:
     // Throws IoError::inOut.
     static QByteArray read(const QString &path);
-    // Replaces the file atomically; on failure the old file stays. Throws
-    // IoError::inOut.
+    // Replaces the file atomically under its lock; on failure the old file
+    // stays. A read-only file (isReadOnly) is refused. Throws IoError::inOut.
     static void replace(const QString &path, const QByteArray &data);
-    // Creates the file when it is missing, then appends. Throws IoError::inOut.
+    // Creates the file when it is missing, then appends under its lock, so
+    // two copies appending at once keep both lines. A read-only file is
+    // refused. Throws IoError::inOut.
     static void append(const QString &path, const QByteArray &data);
 
     // The read-only attribute of the original platform stops every writer,

@@ -5,8 +5,12 @@
 //                               "i" on stdout after each write has returned
 //   worker DIR ID WRITES        shared-section writes and registrations
 //   write DIR WRITER NAME       one write by WRITER; prints "ok" or the error
+//   hold DIR                    holds the lock of users.ini, prints "held",
+//                               and releases it when a line comes on stdin
 #include "Accounts.h"
 #include "AdminSettings.h"
+#include "FileLock.h"
+#include "Paths.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "TestLog.h"
@@ -67,6 +71,17 @@ int writeOnce(const QByteArray &writer, const QByteArray &name)
     return 0;
 }
 
+int hold()
+{
+    const FileLock lock(Paths::resolve(Accounts::UsersIni));
+    std::printf("held\n");
+    std::fflush(stdout);
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin))
+        return 1;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -80,6 +95,8 @@ int main(int argc, char **argv)
             return writeLoop(std::atol(argv[3]));
         if (std::strcmp(argv[1], "worker") == 0 && argc == 5)
             return worker(argv[3], std::atoi(argv[4]));
+        if (std::strcmp(argv[1], "hold") == 0 && argc == 3)
+            return hold();
         if (std::strcmp(argv[1], "write") == 0 && argc == 5) {
             const int rc = writeOnce(argv[3], argv[4]);
             if (rc == 0)

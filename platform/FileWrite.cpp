@@ -1,0 +1,141 @@
+#include "FileWrite.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QThread>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A refusal that a share gives while another copy has the file open; the
+// local disk never gives it for a rename or a removal in a writable folder.
+bool isBusy(int error)
+{
+    return error == EBUSY || error == ETXTBSY;
+}
+
+// A share with the original platform's rules answers "access denied" for a
+// file whose removal another copy has begun; it clears within moments.
+bool isBriefDenial(int error)
+{
+    return error == EACCES || error == EPERM;
+}
+
+constexpr int BriefDenialMs = 1000;
+
+void nap()
+{
+    QThread::usleep(500 + QRandomGenerator::global()->bounded(1500));
+}
+
+int closeChecked(int fd)
+{
+    // A network file system reports a failed flush only here.
+    return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
+}
+
+int renameWaiting(const QByteArray &from, const QByteArray &to)
+{
+    const QDeadlineTimer busy(FileWrite::BusyWaitMs);
+    const QDeadlineTimer denied(BriefDenialMs);
+    for (;;) {
+        if (::rename(from.constData(), to.constData()) == 0)
+            return 0;
+        const int error = errno;
+        if (!(isBusy(error) && !busy.hasExpired()) &&
+            !(isBriefDenial(error) && !denied.hasExpired()))
+            return error;
+        nap();
+    }
+}
+
+} // namespace
+
+QString FileWrite::sideName(const QString &path)
+{
+    return path + QLatin1String(".new");
+}
+
+int FileWrite::writeAll(int fd, const QByteArray &data, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < data.size()) {
+        const ssize_t n = offset < 0
+                              ? ::write(fd, data.constData() + done, size_t(data.size() - done))
+                              : ::pwrite(fd, data.constData() + done, size_t(data.size() - done),
+                                         off_t(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC;
+        done += n;
+    }
+    return 0;
+}
+
+int FileWrite::replace(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = QFile::encodeName(path);
+    struct stat old;
+    const bool existed = ::stat(target.constData(), &old) == 0;
+    // One name for the new file, so a writer killed before its rename leaves
+    // one file there for the next writer to reuse, not one more each time.
+    const QByteArray side = QFile::encodeName(sideName(path));
+    if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
+        return error;
+    const int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    // A share keeps its own permissions and refuses the change; the file
+    // then has the share's, as every file written there does.
+    if (existed)
+        (void)::fchmod(fd, old.st_mode & 07777);
+    int error = writeAll(fd, data);
+    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOSYS)
+        error = errno;
+    const int closed = closeChecked(fd);
+    if (error == 0)
+        error = closed;
+    if (error == 0)
+        error = renameWaiting(side, target);
+    if (error != 0)
+        remove(QFile::decodeName(side), BriefDenialMs);
+    return error;
+}
+
+int FileWrite::append(const QString &path, const QByteArray &data)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    struct stat info;
+    int error = ::fstat(fd, &info) == 0 ? 0 : errno;
+    if (error == 0)
+        error = writeAll(fd, data, info.st_size);
+    const int closed = closeChecked(fd);
+    return error != 0 ? error : closed;
+}
+
+int FileWrite::remove(const QString &path, int waitMs)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const QDeadlineTimer busy(waitMs);
+    const QDeadlineTimer denied(qMin(waitMs, BriefDenialMs));
+    for (;;) {
+        if (::unlink(name.constData()) == 0 || errno == ENOENT)
+            return 0;
+        const int error = errno;
+        if (!(isBusy(error) && !busy.hasExpired()) &&
+            !(isBriefDenial(error) && !denied.hasExpired()))
+            return error;
+        nap();
+    }
+}
