@@ -15,3 +15,10 @@ foreach(source ${course_sources})
     list(APPEND course_tests ${tests_dir}/${name}.ini)
 endforeach()
 add_custom_target(course_tests ALL DEPENDS ${course_tests})
+
+# Installed read-only; each user works in a copy (see app/CourseFolder.h).
+# The question sources are the build's input, not part of the course.
+set(COURSEBOOK_SAMPLE_DIR ${CMAKE_INSTALL_DATADIR}/coursebook/course)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/course/ DESTINATION ${COURSEBOOK_SAMPLE_DIR}
+    PATTERN sources EXCLUDE)
+install(FILES ${course_tests} DESTINATION ${COURSEBOOK_SAMPLE_DIR}/data/tests)
