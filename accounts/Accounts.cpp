@@ -61,9 +61,9 @@ Accounts::Refusal Accounts::checkPassword(const QByteArray &password)
 
 Accounts::Refusal Accounts::checkSpelling(const QString &name, const QString &password)
 {
-    if (CodePage::toUnicode(CodePage::fromUnicode(name)) != name)
+    if (!CodePage::canSpell(name))
         return Refusal::ForeignLetters;
-    if (CodePage::toUnicode(CodePage::fromUnicode(password)) != password)
+    if (!CodePage::canSpell(password))
         return Refusal::ForeignPasswordLetters;
     return Refusal::None;
 }

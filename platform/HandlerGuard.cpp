@@ -9,7 +9,7 @@
 
 namespace {
 
-QString &caption()
+QString &captionText()
 {
     static QString text;
     return text;
@@ -34,12 +34,15 @@ bool HandlerGuard::run(QWidget *parent, const std::function<void()> &handler)
 
 void HandlerGuard::showError(QWidget *parent, const QString &message)
 {
-    QMessageBox::critical(
-        parent, caption().isEmpty() ? QGuiApplication::applicationDisplayName() : caption(),
-        message);
+    QMessageBox::critical(parent, caption(), message);
 }
 
 void HandlerGuard::setCaption(const QString &text)
 {
-    caption() = text;
+    captionText() = text;
+}
+
+QString HandlerGuard::caption()
+{
+    return captionText().isEmpty() ? QGuiApplication::applicationDisplayName() : captionText();
 }

@@ -20,4 +20,5 @@ public:
     // The error box's caption, the course title like every other box of the
     // program; until set, the application's name.
     static void setCaption(const QString &caption);
+    static QString caption();
 };

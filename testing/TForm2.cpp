@@ -13,7 +13,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -127,7 +126,7 @@ void TForm2::Button1Click()
 {
     const QString refusal = TestConverter::nameRefusal(Edit9->text());
     if (!refusal.isEmpty()) {
-        QMessageBox::warning(this, QGuiApplication::applicationDisplayName(), refusal);
+        QMessageBox::warning(this, HandlerGuard::caption(), refusal);
         return;
     }
     const QByteArray output = TestConverter::outputName(CodePage::fromUnicode(Edit9->text()));
@@ -135,7 +134,7 @@ void TForm2::Button1Click()
     const QList<QByteArray> lines = QuestionSource::split(text);
     const QList<int> unstorable = m_converter.unstorableLines(lines);
     if (!unstorable.isEmpty()) {
-        QMessageBox::warning(this, QGuiApplication::applicationDisplayName(),
+        QMessageBox::warning(this, HandlerGuard::caption(),
                              TestConverter::unstorableText(lines, unstorable));
         return;
     }
@@ -148,8 +147,7 @@ void TForm2::Button1Click()
     const QString findings = SourceChecker::digest(SourceChecker::check(text), ShownFindings);
     if (!findings.isEmpty())
         message += QStringLiteral("\n\n") + findings;
-    QMessageBox::information(this, QGuiApplication::applicationDisplayName(), message,
-                             QMessageBox::Ok);
+    QMessageBox::information(this, HandlerGuard::caption(), message, QMessageBox::Ok);
 }
 
 void TForm2::Button2Click()

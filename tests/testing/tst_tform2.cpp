@@ -1,4 +1,5 @@
 #include "CodePage.h"
+#include "HandlerGuard.h"
 #include "Look.h"
 #include "ModalAnswerer.h"
 #include "SourceChecker.h"
@@ -491,13 +492,17 @@ void tst_TForm2::closingBoxListsTheFindings()
     QFETCH(QStringList, listed);
     const QString path = writeSource(QStringLiteral("q.txt"), source);
     ModalAnswerer boxes(QMessageBox::Ok);
+    // The caption the main window gives every box of the program.
+    HandlerGuard::setCaption(QStringLiteral("Курс"));
     TForm2 form;
     form.show();
     form.Edit9->setText(QStringLiteral("Test2"));
     form.Edit10->setText(path);
     convert(form, boxes);
+    HandlerGuard::setCaption(QString());
 
     QCOMPARE(boxes.icons.last(), QMessageBox::Information);
+    QCOMPARE(boxes.titles.last(), QStringLiteral("Курс"));
     const QString success = QStringLiteral("Создание тестов успешно завершено.");
     if (listed.isEmpty())
         QCOMPARE(boxes.texts.last(), success);
