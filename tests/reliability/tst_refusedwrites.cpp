@@ -1,7 +1,8 @@
 // A refused write for each writer: the runtime's error, the file as it was, no
 // crash, and the writer usable once the obstacle is gone. The obstacles of the
 // first test refuse root too; the permission ones run the writer as an
-// unprivileged user when the test runs as root.
+// unprivileged user when the test runs as root, except a file without any
+// write bit, which refuses root as well.
 #include "AdminSettings.h"
 #include "IoError.h"
 #include "Paths.h"
@@ -50,6 +51,7 @@ enum class Permission
 {
     ReadOnlyFile,
     ReadOnlyFolder,
+    NoWriteBit, // the file's mode has no write bit; the writer runs as the test does
 };
 
 struct Writer
@@ -295,6 +297,8 @@ void RefusedWritesTest::permission_data()
             << QByteArray(w) << int(Permission::ReadOnlyFile) << denied;
         QTest::addRow("%s, read-only folder", w)
             << QByteArray(w) << int(Permission::ReadOnlyFolder) << denied;
+        QTest::addRow("%s, no write bit, for root too", w)
+            << QByteArray(w) << int(Permission::NoWriteBit) << denied;
     }
 }
 
@@ -307,7 +311,7 @@ void RefusedWritesTest::permission()
 
     QString launcher = QStringLiteral(RELIABILITY_HELPER);
     QStringList prefix;
-    if (runsAsRoot()) {
+    if (runsAsRoot() && Permission(permission) != Permission::NoWriteBit) {
         const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
         if (setpriv.isEmpty())
             QSKIP("running as root, whom permission bits do not stop, and no setpriv to drop "
@@ -363,10 +367,12 @@ void RefusedWritesTest::permission()
     if (readOnlyFolder)
         QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x5555)));
     const QByteArray before = contents(path);
+    const QFileDevice::Permissions modeBefore = QFileInfo(path).permissions();
 
     QCOMPARE(run(&out), 1);
     QVERIFY2(isExpectedMessage(writer, QString::fromUtf8(out), path, ioError), out.constData());
     QCOMPARE(contents(path), before);
+    QCOMPARE(QFileInfo(path).permissions(), modeBefore);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), before == "<none>" ? 0 : 1);
 
     // Usable again once the folder or file may be written.
