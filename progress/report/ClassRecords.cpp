@@ -167,12 +167,16 @@ ClassRecords ClassRecords::read()
                           .arg(Paths::display(Paths::resolve(UserList::FileName)), e.message()));
     }
     const QString iniPath = Paths::resolve(Accounts::UsersIni);
+    QString iniError;
     try {
         ini = TextFile::read(iniPath);
     } catch (const RuntimeError &e) {
-        errors.append(QStringLiteral("оценки %1: %2").arg(Paths::display(iniPath), e.message()));
+        iniError = QStringLiteral("оценки %1: %2").arg(Paths::display(iniPath), e.message());
     }
     ClassRecords records = parse(list, ini);
+    // A new installation has an empty list and no users.ini yet.
+    if (!iniError.isEmpty() && (!records.users.isEmpty() || QFileInfo::exists(iniPath)))
+        errors.append(iniError);
     records.fileErrors = errors;
     return records;
 }

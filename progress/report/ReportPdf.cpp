@@ -44,6 +44,10 @@ std::unique_ptr<QCoreApplication> ReportPdf::application(int &argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The engine's start-up dump of its graphics settings says nothing to
+    // someone printing a report.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     return std::make_unique<QApplication>(argc, argv);
 }
