@@ -112,6 +112,24 @@ private slots:
                                         << QStringLiteral("неизвестный параметр --sauce");
         QTest::newRow("option without value")
             << QStringList{"users", "--dir"} << QStringLiteral("у параметра --dir нет значения");
+        QTest::newRow("flag with a value")
+            << QStringList{"show", "x.ini", "--source=yes"}
+            << QStringLiteral("у параметра --source не бывает значения");
+        QTest::newRow("unknown single-dash option")
+            << QStringList{"show", "x.ini", "-x"} << QStringLiteral("неизвестный параметр -x");
+        QTest::newRow("unknown option of the tool")
+            << QStringList{"--frob", "users"} << QStringLiteral("неизвестный параметр --frob");
+    }
+
+    void optionSpellings()
+    {
+        // A value joined with "=", and a password that looks like an option
+        // after the end of the options.
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        const Run r =
+            run({"register", "--dir=" + m_dir->path(), "carl", "--", "-pw"}, QDir::rootPath());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(Store::read("carl", "password", "\\users.ini"), QByteArray("-pw"));
     }
 
     void wrongUse()
