@@ -146,10 +146,9 @@ QString stuckList(const ClassReport &report)
         if (!row.stuck())
             continue;
         items += QStringLiteral("<li>%1 — тест №%2: оценка %3 после %4 попыток</li>")
-                     .arg(esc(row.name))
-                     .arg(row.reached)
-                     .arg(*row.grades[row.reached - 1])
-                     .arg(row.runs[row.reached - 1]);
+                     .arg(esc(row.name), QString::number(row.reached),
+                          QString::number(*row.grades[row.reached - 1]),
+                          QString::number(row.runs[row.reached - 1]));
     }
     QString out = QStringLiteral("<h2>Кому нужна помощь</h2>");
     if (items.isEmpty())
@@ -344,9 +343,8 @@ QString problems(const ClassReport &report)
         QStringList items;
         for (const ClassRecords::BadGrade &g : r.badGrades)
             items.append(QStringLiteral("%1 — test%2: %3")
-                             .arg(esc(g.user))
-                             .arg(g.test)
-                             .arg(g.missing ? QStringLiteral("нет значения")
+                             .arg(esc(g.user), QString::number(g.test),
+                                  g.missing ? QStringLiteral("нет значения")
                                             : QStringLiteral("«%1»").arg(esc(g.stored.left(40)))));
         out += QStringLiteral("<li><b>Оценки, которые не являются целым числом: %1.</b> %2</li>")
                    .arg(items.size())
@@ -355,8 +353,8 @@ QString problems(const ClassReport &report)
     if (!report.gradesAboveFive.isEmpty()) {
         QStringList items;
         for (const ClassRecords::BadGrade &g : report.gradesAboveFive)
-            items.append(
-                QStringLiteral("%1 — test%2: %3").arg(esc(g.user)).arg(g.test).arg(esc(g.stored)));
+            items.append(QStringLiteral("%1 — test%2: %3")
+                             .arg(esc(g.user), QString::number(g.test), esc(g.stored)));
         out += QStringLiteral("<li><b>Числа вне шкалы оценок (не учтены в графиках): %1.</b> %2"
                               "</li>")
                    .arg(items.size())
@@ -369,10 +367,9 @@ QString problems(const ClassReport &report)
     if (!report.strangers.isEmpty()) {
         QStringList items;
         for (const ClassReport::Stranger &s : report.strangers)
-            items.append(QStringLiteral("%1 — попыток: %2 (первая в строке %3)")
-                             .arg(esc(s.name))
-                             .arg(s.runs)
-                             .arg(s.firstLine));
+            items.append(
+                QStringLiteral("%1 — попыток: %2 (первая в строке %3)")
+                    .arg(esc(s.name), QString::number(s.runs), QString::number(s.firstLine)));
         out += QStringLiteral("<li><b>Попытки в журнале от имён, которых нет в списке users "
                               "(не учтены в таблице): %1.</b> %2</li>")
                    .arg(items.size())
