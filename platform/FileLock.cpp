@@ -24,7 +24,8 @@ namespace {
 // still without a whole name after this long lost its holder in between.
 constexpr qint64 UnnamedStaleAfterMs = 1000;
 // Taking over a lock is guarded by a lock of its own, held for a few file
-// operations; one older than this belonged to a copy that died meanwhile.
+// operations and judged like the lock; one of another machine older than
+// this belonged to a copy that died meanwhile.
 constexpr qint64 TakeoverStaleAfterMs = 10000;
 // Waiting copies look into the lock no more often than this: every look
 // opens it, and a share will not let its holder remove it while it is open.
@@ -138,14 +139,15 @@ bool isRunning(qint64 pid)
 // Whether the holder the lock names is gone: on this host its process has
 // ended; on another host, which cannot be asked, the lock is past its stale
 // time.
-bool isLeftBehind(const QByteArray &text, qint64 ageMs)
+bool isLeftBehind(const QByteArray &text, qint64 ageMs,
+                  qint64 staleAfterMs = FileLock::StaleAfterMs)
 {
     const Holder holder = parseHolder(text);
     if (!holder.named)
         return ageMs > UnnamedStaleAfterMs;
     if (holder.host == hostName())
         return !isRunning(holder.pid);
-    return ageMs > FileLock::StaleAfterMs;
+    return ageMs > staleAfterMs;
 }
 
 // Removes a lock left behind, as it was seen. Two waiting copies could both
@@ -159,7 +161,8 @@ bool takeOver(const QString &path, const QByteArray &seen)
     if (const int error = create(guardPath, &guard); error != 0) {
         QByteArray text;
         qint64 ageMs = 0;
-        if (error == EEXIST && look(guardPath, &text, &ageMs) && ageMs > TakeoverStaleAfterMs)
+        if (error == EEXIST && look(guardPath, &text, &ageMs) &&
+            isLeftBehind(text, ageMs, TakeoverStaleAfterMs))
             FileWrite::remove(guardPath, 0);
         return false;
     }
