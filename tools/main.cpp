@@ -2,6 +2,8 @@
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "ExportCommand.h"
+#include "ImportCommand.h"
 #include "RegisterCommand.h"
 #include "RemoveCommand.h"
 #include "ReportCommand.h"
@@ -28,6 +30,8 @@ const Command Commands[] = {
     {"convert", ConvertCommand::Synopsis, &ConvertCommand::summary, &ConvertCommand::run},
     {"check", CheckCommand::Synopsis, &CheckCommand::summary, &CheckCommand::run},
     {"show", ShowCommand::Synopsis, &ShowCommand::summary, &ShowCommand::run},
+    {"import", ImportCommand::Synopsis, &ImportCommand::summary, &ImportCommand::run},
+    {"export", ExportCommand::Synopsis, &ExportCommand::summary, &ExportCommand::run},
     {"users", UsersCommand::Synopsis, &UsersCommand::summary, &UsersCommand::run},
     {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run},
     {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
