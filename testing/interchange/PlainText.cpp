@@ -105,6 +105,9 @@ PlainText::Reduced PlainText::fromHtml(const QString &html)
     QString out;
     out.reserve(html.size());
     QString hiddenUntil; // the closing tag that ends dropped content
+    // The next ">" at or after the current "<": found once per stretch, so
+    // that a text of many "<" and few ">" stays linear.
+    qsizetype nextClose = -1;
     qsizetype i = 0;
     while (i < html.size()) {
         const QChar c = html[i];
@@ -114,7 +117,12 @@ PlainText::Reduced PlainText::fromHtml(const QString &html)
                 i = end < 0 ? html.size() : end + 3;
                 continue;
             }
-            const qsizetype end = html.indexOf(QLatin1Char('>'), i + 1);
+            if (nextClose != html.size() && nextClose <= i) {
+                nextClose = html.indexOf(QLatin1Char('>'), i + 1);
+                if (nextClose < 0)
+                    nextClose = html.size();
+            }
+            const qsizetype end = nextClose == html.size() ? -1 : nextClose;
             qsizetype n = i + 1;
             const bool closing = n < html.size() && html[n] == QLatin1Char('/');
             if (closing)

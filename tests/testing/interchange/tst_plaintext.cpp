@@ -1,5 +1,6 @@
 #include "PlainText.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 class TestPlainText : public QObject
@@ -55,6 +56,15 @@ private slots:
         const PlainText::Reduced reduced = PlainText::fromHtml(html);
         QCOMPARE(reduced.text, text);
         QCOMPARE(reduced.droppedMedia, media);
+    }
+
+    void manyOpeningBracketsStayLinear()
+    {
+        const QString text = QString(2000000, QLatin1Char('<')) + QStringLiteral("a>b");
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(PlainText::fromHtml(text).text, QString(1999999, QLatin1Char('<')) + u'b');
+        QVERIFY(timer.elapsed() < 10000);
     }
 
     void joined_data()
