@@ -131,6 +131,12 @@ bool look(const QString &path, QByteArray *text, qint64 *ageMs)
     return true;
 }
 
+bool isFile(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
 bool isRunning(qint64 pid)
 {
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
@@ -206,6 +212,11 @@ FileLock::FileLock(const QString &path) : m_path(lockPath(path))
         }
         if (!sinceLook.isValid() || sinceLook.elapsed() >= LookEveryMs) {
             sinceLook.start();
+            // Something that is no file in the lock's place never goes away.
+            if (!isFile(m_path)) {
+                heldLocks().remove(m_path);
+                throw IoError::unableToWrite(path);
+            }
             QByteArray text;
             qint64 ageMs = 0;
             if (look(m_path, &text, &ageMs) && isLeftBehind(text, ageMs) && takeOver(m_path, text))
