@@ -137,6 +137,20 @@ bool isFile(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode);
 }
 
+// Whether a failed creation of the lock means that another copy has it. A
+// server with the original platform's rules also refuses the name while a
+// removed lock is still open somewhere, as busy or denied; a folder that
+// refuses new files refuses them whether or not the lock is there.
+bool isTaken(int error, const QString &path)
+{
+    if (error == EEXIST)
+        return true;
+    if (error != EBUSY && error != EACCES && error != EPERM)
+        return false;
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool isRunning(qint64 pid)
 {
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
@@ -206,7 +220,7 @@ FileLock::FileLock(const QString &path) : m_path(lockPath(path))
             heldLocks()[m_path] = 1;
             return;
         }
-        if (error != EEXIST || deadline.hasExpired()) {
+        if (!isTaken(error, m_path) || deadline.hasExpired()) {
             heldLocks().remove(m_path);
             throw IoError::unableToWrite(path);
         }

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThread>
 #include <cerrno>
@@ -80,8 +81,11 @@ int FileWrite::writeAll(int fd, const QByteArray &data, qint64 offset)
     return 0;
 }
 
-int FileWrite::replace(const QString &path, const QByteArray &data)
+int FileWrite::replace(const QString &givenPath, const QByteArray &data)
 {
+    // A link is kept and the file it names replaced.
+    const QFileInfo given(givenPath);
+    const QString path = given.isSymLink() ? given.symLinkTarget() : givenPath;
     const QByteArray target = QFile::encodeName(path);
     struct stat old;
     const bool existed = ::stat(target.constData(), &old) == 0;

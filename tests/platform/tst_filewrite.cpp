@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +18,7 @@ private slots:
     void replaceKeepsMode();
     void replaceReusesSideFileOfAKilledWriter();
     void refusedRenameLeavesOldFileAndNoSideFile();
+    void linkKeptAndItsFileReplaced();
     void appendCreatesThenWritesAtTheEnd();
 
 private:
@@ -89,6 +91,17 @@ void tst_FileWrite::refusedRenameLeavesOldFileAndNoSideFile()
     QVERIFY(FileWrite::replace(target(), "petr\r\n") != 0);
     QCOMPARE(contents(target() + u"/inside"_s), QByteArray("kept"));
     QCOMPARE(files(), QStringList{u"users"_s});
+}
+
+void tst_FileWrite::linkKeptAndItsFileReplaced()
+{
+    const QString real = m_dir->filePath(u"real"_s);
+    QVERIFY(put(real, "ivan\r\n"));
+    QVERIFY(QFile::link(real, target()));
+    QCOMPARE(FileWrite::replace(target(), "petr\r\n"), 0);
+    QVERIFY(QFileInfo(target()).isSymLink());
+    QCOMPARE(contents(real), QByteArray("petr\r\n"));
+    QCOMPARE(files(), (QStringList{u"real"_s, u"users"_s}));
 }
 
 void tst_FileWrite::appendCreatesThenWritesAtTheEnd()
