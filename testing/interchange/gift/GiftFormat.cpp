@@ -353,8 +353,13 @@ QuestionBank GiftFormat::read(const QString &text)
     };
     for (qsizetype n = 0; n < lines.size(); ++n) {
         const QString &line = lines[n];
-        if (isComment(line))
+        if (isComment(line)) {
+            // Kept as an empty line inside a question, so that line numbers
+            // found in it still count from the question's first line.
+            if (!block.isEmpty())
+                block.append(QString());
             continue;
+        }
         if (line.trimmed().isEmpty()) {
             flush();
             block.clear();

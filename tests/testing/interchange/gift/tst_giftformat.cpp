@@ -72,10 +72,11 @@ private slots:
         QTest::newRow("unclosed brace takes only its own question")
             << 15 << "строка 42 «Открыта» | пропущен: фигурная скобка из строки 42 не закрыта"
             << "";
-        QTest::newRow("after the broken one") << 16
-                                              << "строка 46 «Последний» | Последний вопрос ₽ | "
-                                                 "*a / b"
-                                              << "";
+        QTest::newRow("after the broken one")
+            << 16
+            << "строка 46 «Последний» | Последний вопрос ₽ | "
+               "*a / b"
+            << "";
     }
 
     void readsTheBank()
@@ -110,6 +111,9 @@ private slots:
         QTest::newRow("escaped braces only")
             << "Q \\{=a ~b\\}"
             << "строка 1 | пропущен: описание (текст без ответов) не переносится";
+        QTest::newRow("comment inside a question")
+            << "::T::\n// c\nQ {\n// d\n=a\n~b"
+            << "строка 1 «T» | пропущен: фигурная скобка из строки 3 не закрыта";
         QTest::newRow("brace opened on a later line")
             << "// c\n\n::T::\nQ\n{\n=a\n~b"
             << "строка 3 «T» | пропущен: фигурная скобка из строки 5 не закрыта";
