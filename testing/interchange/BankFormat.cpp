@@ -3,7 +3,7 @@
 #include "AikenFormat.h"
 #include "BankText.h"
 #include "GiftFormat.h"
-#include "MoodleXmlFormat.h"
+#include "QuizXmlFormat.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ struct Named
 const Named Formats[] = {
     {"aiken", BankFormat::Format::Aiken},
     {"gift", BankFormat::Format::Gift},
-    {"moodle-xml", BankFormat::Format::MoodleXml},
+    {"moodle-xml", BankFormat::Format::QuizXml},
 };
 
 } // namespace
@@ -46,8 +46,8 @@ QuestionBank BankFormat::read(Format format, const QByteArray &bytes)
         return AikenFormat::read(text);
     case Format::Gift:
         return GiftFormat::read(text);
-    case Format::MoodleXml:
-        return MoodleXmlFormat::read(text);
+    case Format::QuizXml:
+        return QuizXmlFormat::read(text);
     }
     return QuestionBank();
 }
@@ -59,8 +59,8 @@ QByteArray BankFormat::write(Format format, QList<BankQuestion> &questions)
         return AikenFormat::write(questions);
     case Format::Gift:
         return GiftFormat::write(questions);
-    case Format::MoodleXml:
-        return MoodleXmlFormat::write(questions);
+    case Format::QuizXml:
+        return QuizXmlFormat::write(questions);
     }
     return QByteArray();
 }

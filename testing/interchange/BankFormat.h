@@ -16,7 +16,7 @@ public:
     {
         Aiken,
         Gift,
-        MoodleXml
+        QuizXml
     };
 
     static std::optional<Format> byName(const QString &name);

@@ -85,7 +85,7 @@ private slots:
                    "строка 2: категория «$course$/Сети/Адресация» не переносится",
                    "строка 42 «Открыта»: пропущен: фигурная скобка из строки 42 не закрыта"};
         QTest::newRow("moodle-xml")
-            << "moodle-xml" << bank("moodlexml/bank.xml") << 1 << "4 questions imported, 11 skipped"
+            << "moodle-xml" << bank("quizxml/bank.xml") << 1 << "4 questions imported, 11 skipped"
             << QStringList{"вопрос 3 «Картинка»: изображения и другие вставки удалены",
                            "вопрос 9 «Эссе»: пропущен: вопрос типа «essay» не переносится"};
     }

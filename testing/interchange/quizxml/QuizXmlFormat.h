@@ -16,7 +16,7 @@
 // Hostile input: a document type declaring entities is refused before any
 // entity could be expanded, nesting deeper than MaxDepth and malformed XML
 // stop the reading with a fault at their line; what was read before stays.
-class MoodleXmlFormat
+class QuizXmlFormat
 {
 public:
     static constexpr int MaxDepth = 32;

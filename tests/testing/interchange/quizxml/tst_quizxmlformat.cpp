@@ -1,7 +1,7 @@
 #include "BankFormat.h"
 #include "BankSummary.h"
 #include "CodePage.h"
-#include "MoodleXmlFormat.h"
+#include "QuizXmlFormat.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -22,7 +22,7 @@ QString quiz(const QString &inside)
 
 } // namespace
 
-class TestMoodleXmlFormat : public QObject
+class TestQuizXmlFormat : public QObject
 {
     Q_OBJECT
 
@@ -90,8 +90,8 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, summary);
         QFETCH(QString, losses);
-        const QuestionBank bank = BankFormat::read(BankFormat::Format::MoodleXml,
-                                                   bankFile(QStringLiteral("moodlexml/bank.xml")));
+        const QuestionBank bank = BankFormat::read(BankFormat::Format::QuizXml,
+                                                   bankFile(QStringLiteral("quizxml/bank.xml")));
         QCOMPARE(bank.questions.size(), 15);
         QVERIFY(bank.faults.isEmpty());
         QCOMPARE(bank.notes,
@@ -110,7 +110,7 @@ private slots:
             "<answer fraction=\"0\"><text>true</text></answer>"
             "<answer fraction=\"100\"><text>false</text></answer></question></quiz>");
         for (const QByteArray &bytes : {CodePage::fromUnicode(text), text.toUtf8()}) {
-            const QuestionBank bank = BankFormat::read(BankFormat::Format::MoodleXml, bytes);
+            const QuestionBank bank = BankFormat::read(BankFormat::Format::QuizXml, bytes);
             QCOMPARE(bank.questions.size(), 1);
             QCOMPARE(bankSummary(bank.questions[0]),
                      QStringLiteral("вопрос 1 «Кириллица» | Да? | Верно / *Неверно"));
@@ -142,7 +142,7 @@ private slots:
                                             "</text></name></question></quiz>\n");
         QElapsedTimer timer;
         timer.start();
-        const QuestionBank bank = MoodleXmlFormat::read(text);
+        const QuestionBank bank = QuizXmlFormat::read(text);
         QVERIFY(!bank.refusal.isEmpty());
         QVERIFY2(
             bank.refusal.startsWith(
@@ -159,7 +159,7 @@ private slots:
         const QString text = QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE quiz [\n"
                                             "<!ELEMENT quiz ANY>\n]>\n<quiz>") +
                              Question + QStringLiteral("</quiz>");
-        const QuestionBank bank = MoodleXmlFormat::read(text);
+        const QuestionBank bank = QuizXmlFormat::read(text);
         QVERIFY(bank.refusal.isEmpty());
         QCOMPARE(bank.questions.size(), 1);
     }
@@ -194,7 +194,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, questions);
         QFETCH(QString, fault);
-        const QuestionBank bank = MoodleXmlFormat::read(text);
+        const QuestionBank bank = QuizXmlFormat::read(text);
         QCOMPARE(bank.questions.size(), questions);
         QCOMPARE(bank.faults.size(), 1);
         QVERIFY2(bank.faults[0].startsWith(fault), qPrintable(bank.faults[0]));
@@ -209,7 +209,7 @@ private slots:
                  big +
                  QStringLiteral("]]></text></questiontext><answer fraction=\"100\">"
                                 "<text>a</text></answer></question>\n"));
-        const QuestionBank bank = MoodleXmlFormat::read(text);
+        const QuestionBank bank = QuizXmlFormat::read(text);
         QCOMPARE(bank.questions.size(), 2);
         QCOMPARE(bank.questions[1].text.size(), big.size());
     }
@@ -231,8 +231,8 @@ private slots:
         QFETCH(QStringList, answers);
         QFETCH(int, right);
         QList<BankQuestion> out{{QStringLiteral("вопрос 1"), text, answers, right, {}, {}}};
-        const QByteArray written = MoodleXmlFormat::write(out);
-        const QuestionBank back = BankFormat::read(BankFormat::Format::MoodleXml, written);
+        const QByteArray written = QuizXmlFormat::write(out);
+        const QuestionBank back = BankFormat::read(BankFormat::Format::QuizXml, written);
         QVERIFY(back.faults.isEmpty());
         QCOMPARE(back.questions.size(), 1);
         QCOMPARE(back.questions[0].place, QStringLiteral("вопрос 1 «Вопрос 1»"));
@@ -243,5 +243,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMoodleXmlFormat)
-#include "tst_moodlexmlformat.moc"
+QTEST_GUILESS_MAIN(TestQuizXmlFormat)
+#include "tst_quizxmlformat.moc"

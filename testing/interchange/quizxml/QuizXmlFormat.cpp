@@ -1,4 +1,4 @@
-#include "MoodleXmlFormat.h"
+#include "QuizXmlFormat.h"
 
 #include "GiftFormat.h"
 #include "PlainText.h"
@@ -203,7 +203,7 @@ QString xmlSafe(QString text)
 
 } // namespace
 
-QuestionBank MoodleXmlFormat::read(const QString &text)
+QuestionBank QuizXmlFormat::read(const QString &text)
 {
     QuestionBank bank;
     QXmlStreamReader xml(text);
@@ -305,7 +305,7 @@ QuestionBank MoodleXmlFormat::read(const QString &text)
     return bank;
 }
 
-QByteArray MoodleXmlFormat::write(QList<BankQuestion> &questions)
+QByteArray QuizXmlFormat::write(QList<BankQuestion> &questions)
 {
     QByteArray out;
     QXmlStreamWriter xml(&out);
