@@ -5,6 +5,7 @@
 #include "IniDocument.h"
 #include "IniProfile.h"
 #include "IntegerText.h"
+#include "MemoryTargets.h"
 #include "Paths.h"
 #include "QuestionSource.h"
 #include "RuntimeError.h"
@@ -268,13 +269,30 @@ QByteArray FuzzTargets::testFile(QByteArrayView input)
 
 QList<QByteArray> FuzzTargets::names()
 {
-    return {"ini_profile", "question_source", "settings_line", "user_list", "test_file"};
+    return {"ini_profile",    "question_source", "settings_line", "user_list",
+            "test_file",      "ini_document",    "test_whole",    "question_lines",
+            "settings_parse", "user_names",      "aiken",         "gift",
+            "quiz_xml",       "test_log"};
 }
 
 FuzzTargets::Target FuzzTargets::byName(const QByteArray &name)
 {
-    static const Target targets[] = {&iniProfile, &questionSource, &settingsLine, &userList,
-                                     &testFile};
+    static const Target targets[] = {
+        &iniProfile,
+        &questionSource,
+        &settingsLine,
+        &userList,
+        &testFile,
+        &MemoryTargets::iniDocument,
+        &MemoryTargets::testWhole,
+        &MemoryTargets::questionLines,
+        &MemoryTargets::settingsParse,
+        &MemoryTargets::userNames,
+        &MemoryTargets::aiken,
+        &MemoryTargets::gift,
+        &MemoryTargets::quizXml,
+        &MemoryTargets::testLog,
+    };
     const qsizetype i = names().indexOf(name);
     return i < 0 ? nullptr : targets[i];
 }

@@ -28,7 +28,8 @@ public:
     static QByteArray testFile(QByteArrayView input);
 
     // "ini_profile", "question_source", "settings_line", "user_list",
-    // "test_file": the names of the targets, their corpora and regressions.
+    // "test_file", then the in-memory targets of MemoryTargets: the names of
+    // the targets, their corpora and regressions.
     static QList<QByteArray> names();
     static Target byName(const QByteArray &name);
 };

@@ -122,6 +122,12 @@ QByteArray AikenFormat::write(QList<BankQuestion> &questions)
                                     "строка ANSWER:");
             continue;
         }
+        // A blank line is no question text: the first answer would be read
+        // as the text.
+        if (q.text.trimmed().isEmpty()) {
+            q.skip = QStringLiteral("в формате Aiken нельзя записать вопрос без текста");
+            continue;
+        }
         out += q.text + QLatin1Char('\n');
         for (qsizetype i = 0; i < q.answers.size(); ++i)
             out += QLatin1Char(char('A' + i)) + QStringLiteral(") ") + q.answers[i] +

@@ -17,8 +17,8 @@ public:
     // The text with LF line ends (BankText).
     static QuestionBank read(const QString &text);
 
-    // UTF-8; a question whose text would read as an answer or ANSWER line is
-    // left out with its finding.
+    // UTF-8; a question whose text is empty or would read as an answer or
+    // ANSWER line is left out with its finding.
     static QByteArray write(QList<BankQuestion> &questions);
 
     // The letter of an answer line, or a null character; *text gets the rest.

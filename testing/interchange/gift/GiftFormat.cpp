@@ -406,6 +406,16 @@ QByteArray GiftFormat::write(QList<BankQuestion> &questions)
                 }
             }
         }
+        // GIFT has no escape for "%": an answer that begins with a pair of
+        // them is read with a weight in front.
+        for (const QString &a : std::as_const(q.answers)) {
+            const QString t = a.trimmed();
+            if (t.startsWith(QLatin1Char('%')) && t.indexOf(QLatin1Char('%'), 1) > 0) {
+                q.losses.append(
+                    QStringLiteral("ответ «%1» в GIFT читается как вес и ответ").arg(t));
+                break;
+            }
+        }
         if (q.answers.value(q.right).contains(QLatin1String("->"))) {
             q.skip = QStringLiteral("в GIFT правильный ответ с «->» читается как вопрос на "
                                     "соответствие");
