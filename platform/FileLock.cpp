@@ -139,11 +139,13 @@ bool isFile(const QString &path)
 
 // Whether a failed creation of the lock means that another copy has it. A
 // server with the original platform's rules also refuses the name while a
-// removed lock is still open somewhere, as busy or denied; a folder that
-// refuses new files refuses them whether or not the lock is there.
+// removed lock is still open somewhere, as busy or denied, and a share
+// mounted on another machine answers an input/output error for a lock whose
+// coming or going it has not seen yet; a folder that refuses new files
+// refuses them whether or not the lock is there.
 bool isTaken(int error, const QString &path)
 {
-    if (error == EEXIST)
+    if (error == EEXIST || error == EIO)
         return true;
     if (error != EBUSY && error != EACCES && error != EPERM)
         return false;
