@@ -77,18 +77,47 @@ Holder parseHolder(const QByteArray &text)
     return holder;
 }
 
-// 0, or the system's error; *fd is the open lock.
-int create(const QString &path, int *fd)
+QString holderPath(const QString &lock)
+{
+    return lock + QLatin1String("/holder");
+}
+
+int removeFolder(const QString &path, int waitMs)
 {
     const QByteArray name = QFile::encodeName(path);
-    *fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (*fd < 0)
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        if (::rmdir(name.constData()) == 0 || errno == ENOENT)
+            return 0;
+        const int error = errno;
+        if ((error != EBUSY && error != EACCES && error != ENOTEMPTY) || deadline.hasExpired())
+            return error;
+        QThread::usleep(1000);
+    }
+}
+
+// Takes the lock: the folder is made only if absent, which a server decides
+// for every machine at once (a new file "only if absent" is decided there
+// only when the client has not cached the name), then the holder's name goes
+// into it and stays open. 0, or the system's error; *fd is the open holder.
+int create(const QString &path, int *fd)
+{
+    *fd = -1;
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
         return errno;
-    const int error = FileWrite::writeAll(*fd, holderText());
+    const QByteArray holder = QFile::encodeName(holderPath(path));
+    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int error = *fd < 0 ? errno : FileWrite::writeAll(*fd, holderText());
     if (error != 0) {
-        ::close(*fd);
+        if (*fd >= 0)
+            ::close(*fd);
         *fd = -1;
-        FileWrite::remove(path, ReleaseWaitMs);
+        FileWrite::remove(holderPath(path), ReleaseWaitMs);
+        removeFolder(path, ReleaseWaitMs);
+        // The folder was ours: whatever went wrong inside it is no sign of
+        // another holder.
+        if (error == EEXIST)
+            error = EIO;
     }
     return error;
 }
@@ -97,14 +126,22 @@ void release(int fd, const QString &path)
 {
     // Closed first: a share does not remove a file that is still open.
     ::close(fd);
-    FileWrite::remove(path, ReleaseWaitMs);
+    FileWrite::remove(holderPath(path), ReleaseWaitMs);
+    removeFolder(path, ReleaseWaitMs);
 }
 
-// The lock's text and age; false when it is gone or cannot be read.
-bool look(const QString &path, QByteArray *text, qint64 *ageMs)
+qint64 ageOf(const struct stat &info)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return (qint64(now.tv_sec) - qint64(info.st_mtim.tv_sec)) * 1000 +
+           (qint64(now.tv_nsec) - qint64(info.st_mtim.tv_nsec)) / 1000000;
+}
+
+// The text and age of a file; false when it cannot be read.
+bool readFile(const QString &path, QByteArray *text, qint64 *ageMs)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info;
@@ -122,26 +159,54 @@ bool look(const QString &path, QByteArray *text, qint64 *ageMs)
         text->append(buffer, n);
     }
     ::close(fd);
-    if (!ok)
+    if (ok)
+        *ageMs = ageOf(info);
+    return ok;
+}
+
+// The holder's name and the lock's age; false when the lock is gone. A
+// folder without its holder yet is a lock without a name, as old as the
+// folder; a plain file in the lock's place is a lock of an earlier version.
+bool look(const QString &path, QByteArray *text, qint64 *ageMs)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
-    struct timespec now;
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    *ageMs = (qint64(now.tv_sec) - qint64(info.st_mtim.tv_sec)) * 1000 +
-             (qint64(now.tv_nsec) - qint64(info.st_mtim.tv_nsec)) / 1000000;
+    if (!S_ISDIR(info.st_mode))
+        return readFile(path, text, ageMs);
+    if (readFile(holderPath(path), text, ageMs))
+        return true;
+    text->clear();
+    *ageMs = ageOf(info);
     return true;
 }
 
-bool isFile(const QString &path)
+int removeLock(const QString &path)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode);
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    if (!S_ISDIR(info.st_mode))
+        return FileWrite::remove(path, 0);
+    if (const int error = FileWrite::remove(holderPath(path), 0); error != 0)
+        return error;
+    return removeFolder(path, 0);
+}
+
+// Whether what stands in the lock's place can be a lock: a folder, a file of
+// an earlier version, or nothing.
+bool isLockShaped(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
+           S_ISREG(info.st_mode);
 }
 
 // Whether a failed creation of the lock means that another copy has it. A
 // server with the original platform's rules also refuses the name while a
 // removed lock is still open somewhere, as busy or denied, and a share
 // mounted on another machine answers an input/output error for a lock whose
-// coming or going it has not seen yet; a folder that refuses new files
+// coming or going it has not seen yet; a folder that refuses new entries
 // refuses them whether or not the lock is there.
 bool isTaken(int error, const QString &path)
 {
@@ -150,7 +215,7 @@ bool isTaken(int error, const QString &path)
     if (error != EBUSY && error != EACCES && error != EPERM)
         return false;
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 bool isRunning(qint64 pid)
@@ -185,7 +250,7 @@ bool takeOver(const QString &path, const QByteArray &seen)
         qint64 ageMs = 0;
         if (error == EEXIST && look(guardPath, &text, &ageMs) &&
             isLeftBehind(text, ageMs, TakeoverStaleAfterMs))
-            FileWrite::remove(guardPath, 0);
+            removeLock(guardPath);
         return false;
     }
     QByteArray text;
@@ -193,9 +258,20 @@ bool takeOver(const QString &path, const QByteArray &seen)
     bool taken = false;
     // A share refuses the removal while a running holder keeps the lock open.
     if (look(path, &text, &ageMs) && text == seen && isLeftBehind(text, ageMs))
-        taken = FileWrite::remove(path, 0) == 0;
+        taken = removeLock(path) == 0;
     release(guard, guardPath);
     return taken;
+}
+
+// A share's client may keep what it last learnt of a file, its size above
+// all, for a moment; a holder reads the file for what it writes back, so
+// what another machine changed before releasing the lock must be seen in
+// full, not cut at the size this client remembers.
+void askAfresh(const QString &path)
+{
+    struct statx info;
+    (void)::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_STATX_FORCE_SYNC, STATX_SIZE,
+                  &info);
 }
 
 void nap()
@@ -220,6 +296,7 @@ FileLock::FileLock(const QString &path) : m_path(lockPath(path))
         if (error == 0) {
             m_outermost = true;
             heldLocks()[m_path] = 1;
+            askAfresh(path);
             return;
         }
         if (!isTaken(error, m_path) || deadline.hasExpired()) {
@@ -228,8 +305,8 @@ FileLock::FileLock(const QString &path) : m_path(lockPath(path))
         }
         if (!sinceLook.isValid() || sinceLook.elapsed() >= LookEveryMs) {
             sinceLook.start();
-            // Something that is no file in the lock's place never goes away.
-            if (!isFile(m_path)) {
+            // Something that is no lock in the lock's place never goes away.
+            if (!isLockShaped(m_path)) {
                 heldLocks().remove(m_path);
                 throw IoError::unableToWrite(path);
             }

@@ -13,8 +13,9 @@
 // first and the writes it calls take it again. Whoever holds two locks takes
 // them in one order everywhere: users.ini before users.
 //
-// The lock is a file created only if absent, naming its holder's process,
-// host and a token of this hold; the holder keeps it open while it holds it.
+// The lock is a folder made only if absent, holding a file "holder" that
+// names its holder's process, host and a token of this hold; the holder keeps
+// that file open while it holds the lock.
 // Copies on one machine see at once whether the holder still runs; a holder
 // on another machine cannot be asked, so its lock counts as left behind only
 // once it is older than the stale time, and where the folder is a network

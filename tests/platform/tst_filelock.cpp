@@ -9,6 +9,8 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -47,13 +49,35 @@ QByteArray holder(qint64 pid, const QByteArray &host)
     return QByteArray::number(pid) + "\ncoursebook\n" + host + "\n1f2e3d\n";
 }
 
-bool putLock(const QString &path, const QByteArray &text, int ageSeconds)
+bool age(const QString &path, int seconds)
+{
+    struct timespec times[2];
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= seconds;
+    times[1] = times[0];
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+bool putFile(const QString &path, const QByteArray &text, int ageSeconds)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush())
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
         return false;
-    return file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
-                            QFileDevice::FileModificationTime);
+    file.close();
+    return age(path, ageSeconds);
+}
+
+// A lock as a copy leaves it: its folder, and the holder's name in it unless
+// the copy died before writing it; or, from an earlier version, a file.
+bool putLock(const QString &path, const QByteArray &text, int ageSeconds, bool asFile = false)
+{
+    if (asFile)
+        return putFile(path, text, ageSeconds);
+    if (!QDir().mkpath(path))
+        return false;
+    if (!text.isEmpty() && !putFile(path + u"/holder"_s, text, ageSeconds))
+        return false;
+    return age(path, ageSeconds);
 }
 
 } // namespace
@@ -76,7 +100,7 @@ void tst_FileLock::heldAgainByTheSameProcess()
             QVERIFY(clock.elapsed() < 1000);
         }
         QVERIFY2(QFile::exists(lock), "the inner hold released the outer one");
-        QFile file(lock);
+        QFile file(lock + u"/holder"_s);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
         QCOMPARE(lines.value(0), QByteArray::number(qint64(::getpid())));
@@ -89,7 +113,9 @@ void tst_FileLock::leftBehindLockTakenOver_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("ageSeconds");
-    QTest::addColumn<QByteArray>("guard"); // a takeover's lock left beside it, or empty
+    // A takeover's lock left beside it, "file" for a lock of an earlier
+    // version, or empty.
+    QTest::addColumn<QByteArray>("guard");
 
     const QByteArray here = QSysInfo::machineHostName().toUtf8();
     const qint64 gone = goneProcess();
@@ -100,6 +126,8 @@ void tst_FileLock::leftBehindLockTakenOver_data()
     QTest::newRow("other host, past the stale time")
         << holder(qint64(::getpid()), "classroom-pc-7") << stale << QByteArray();
     QTest::newRow("no name, past a second") << QByteArray() << 5 << QByteArray();
+    QTest::newRow("a lock file of an earlier version, process gone")
+        << holder(gone, here) << 0 << QByteArray("file");
     QTest::newRow("half a name, past a second") << QByteArray("4711\ncourse") << 5 << QByteArray();
 }
 
@@ -109,8 +137,8 @@ void tst_FileLock::leftBehindLockTakenOver()
     QFETCH(int, ageSeconds);
     QFETCH(QByteArray, guard);
     const QString lock = FileLock::lockPath(target());
-    QVERIFY(putLock(lock, text, ageSeconds));
-    if (!guard.isEmpty())
+    QVERIFY(putLock(lock, text, ageSeconds, guard == "file"));
+    if (!guard.isEmpty() && guard != "file")
         QVERIFY(putLock(FileLock::lockPath(lock), guard, 0));
 
     QElapsedTimer clock;
@@ -118,11 +146,12 @@ void tst_FileLock::leftBehindLockTakenOver()
     {
         const FileLock taken(target());
         QVERIFY(clock.elapsed() < 2000);
-        QFile file(lock);
+        QFile file(lock + u"/holder"_s);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll().split('\n').value(0), QByteArray::number(qint64(::getpid())));
     }
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 void tst_FileLock::missingFolderRefusedAtOnce()

@@ -56,7 +56,8 @@ const char *ShareFolder::where()
 QStringList ShareFolder::locksIn(const QString &folder)
 {
     QStringList locks;
-    QDirIterator it(folder, {QStringLiteral("*.lock")}, QDir::Files | QDir::Hidden,
+    QDirIterator it(folder, {QStringLiteral("*.lock")},
+                    QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         locks.append(QDir(folder).relativeFilePath(it.next()));

@@ -21,6 +21,7 @@ public:
     // "on the share" or "on the local disk", for the counts a test prints.
     static const char *where();
 
-    // The lock files below the folder, by their paths relative to it.
+    // The locks (files or folders) below the folder, by their paths relative
+    // to it.
     static QStringList locksIn(const QString &folder);
 };

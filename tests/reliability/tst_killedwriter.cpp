@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 class KilledWriterTest : public QObject
 {
@@ -150,20 +152,20 @@ void KilledWriterTest::emptyLockOfAKilledWriterIsTakenOver()
     QVERIFY(dir.isValid());
     const QString home = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
-    QFile lock(dir.filePath(QStringLiteral("users.ini.lock")));
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.close();
-    QVERIFY(lock.open(QIODevice::ReadWrite));
-    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-5),
-                             QFileDevice::FileModificationTime));
-    lock.close();
+    const QString lock = dir.filePath(QStringLiteral("users.ini.lock"));
+    QVERIFY(QDir().mkdir(lock));
+    struct timespec times[2];
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= 5;
+    times[1] = times[0];
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(lock).constData(), times, 0), 0);
 
     QElapsedTimer clock;
     clock.start();
     Store::write("ivan", "test1", "5", Accounts::UsersIni);
     QVERIFY(clock.elapsed() < 5000);
     QCOMPARE(Store::read("ivan", "test1", Accounts::UsersIni), QByteArray("5"));
-    QVERIFY(!lock.exists());
+    QVERIFY(!QFileInfo::exists(lock));
     QDir::setCurrent(home);
 }
 
