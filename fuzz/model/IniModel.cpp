@@ -156,11 +156,6 @@ QByteArray IniModel::trim(const QByteArray &text)
     return text.mid(from, to - from);
 }
 
-bool IniModel::sameName(const QByteArray &a, const QByteArray &b)
-{
-    return fold(trim(a)) == fold(trim(b));
-}
-
 QList<IniModel::Line> IniModel::split(const QByteArray &bytes)
 {
     QList<Line> lines;
@@ -219,6 +214,7 @@ IniModel::Meaning IniModel::meaning(const QByteArray &text)
         m.name = trim(eq < 0 ? t : t.left(eq));
         m.value = eq < 0 ? QByteArray() : trim(t.mid(eq + 1));
     }
+    m.folded = fold(m.name);
     return m;
 }
 
@@ -227,7 +223,7 @@ int IniModel::findSection(const QList<Line> &lines, const QByteArray &section, i
     const QByteArray wanted = fold(trim(section));
     for (int i = 0; i < lines.size(); ++i) {
         const Meaning &m = lines[i].meaning;
-        if (m.kind != Kind::Header || fold(m.name) != wanted)
+        if (m.kind != Kind::Header || m.folded != wanted)
             continue;
         int j = i + 1;
         while (j < lines.size() && lines[j].meaning.kind != Kind::Header)
@@ -245,9 +241,10 @@ std::optional<QByteArray> IniModel::value(const QByteArray &section, const QByte
     const int header = findSection(lines, section, &end);
     if (header < 0)
         return std::nullopt;
+    const QByteArray wanted = fold(trim(key));
     for (int i = header + 1; i < end; ++i) {
         const Meaning &m = lines[i].meaning;
-        if (m.kind == Kind::Key && sameName(m.name, key))
+        if (m.kind == Kind::Key && m.folded == wanted)
             return unquote(m.value);
     }
     return std::nullopt;
@@ -302,7 +299,7 @@ void IniModel::write(const QByteArray &section, const QByteArray &key, const QBy
         const Meaning &m = lines[i].meaning;
         if (m.kind != Kind::Key)
             continue;
-        if (sameName(m.name, key)) {
+        if (m.folded == fold(trim(key))) {
             // The line keeps its name as spelt and its line end.
             lines[i].text = m.name + '=' + value;
             setBytes(join(lines));

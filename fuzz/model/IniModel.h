@@ -65,6 +65,7 @@ private:
     {
         Kind kind = Kind::Blank;
         QByteArray name;
+        QByteArray folded; // the name folded
         QByteArray value;
     };
     struct Line
@@ -80,7 +81,6 @@ private:
     // The header line of the first section so named, or -1; *end gets the
     // line after its last line.
     static int findSection(const QList<Line> &lines, const QByteArray &section, int *end);
-    static bool sameName(const QByteArray &a, const QByteArray &b);
     void setBytes(QByteArray bytes);
 
     QByteArray m_bytes;
