@@ -92,9 +92,12 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
     // One name for the new file, so a writer killed before its rename leaves
     // one file there for the next writer to reuse, not one more each time.
     const QByteArray side = QFile::encodeName(sideName(path));
-    if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
-        return error;
-    const int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EEXIST || errno == EIO)) {
+        if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
+            return error;
+        fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
     if (fd < 0)
         return errno;
     // A share keeps its own permissions and refuses the change; the file
