@@ -1,5 +1,6 @@
 #include "BankFindings.h"
 
+#include "CommandArguments.h"
 #include "Console.h"
 
 QString BankFindings::describe(const BankQuestion &q)
@@ -30,4 +31,14 @@ BankFindings::Counts BankFindings::report(const QuestionBank &bank)
         }
     }
     return counts;
+}
+
+BankFormat::Format BankFindings::formatArgument(const QString &name)
+{
+    const std::optional<BankFormat::Format> format = BankFormat::byName(name);
+    if (!format)
+        throw CommandArguments::UsageError(
+            QStringLiteral("неизвестный формат %1; форматы: %2")
+                .arg(name, BankFormat::names().join(QStringLiteral(", "))));
+    return *format;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BankFormat.h"
 #include "BankQuestion.h"
 
 #include <QList>
@@ -18,4 +19,8 @@ public:
 
     static Counts report(const QuestionBank &bank);
     static QString describe(const BankQuestion &question);
+
+    // The FORMAT argument of import and export; an unknown name is a usage
+    // error that lists the known ones.
+    static BankFormat::Format formatArgument(const QString &name);
 };

@@ -23,12 +23,7 @@ QString ExportCommand::summary()
 int ExportCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--out")}, {}, 2);
-    const QString name = arguments.positional().at(0);
-    const std::optional<BankFormat::Format> format = BankFormat::byName(name);
-    if (!format)
-        throw CommandArguments::UsageError(
-            QStringLiteral("неизвестный формат %1; форматы: %2")
-                .arg(name, BankFormat::names().join(QStringLiteral(", "))));
+    const BankFormat::Format format = BankFindings::formatArgument(arguments.positional().at(0));
 
     const QFileInfo info(arguments.positional().at(1));
     // A read of a missing file would give the missing-value marker everywhere.
@@ -42,7 +37,7 @@ int ExportCommand::run(const QStringList &args)
     WorkingFolder::enter(info.absolutePath());
     QuestionBank bank;
     bank.questions = TestBank::fromTest(TestFile::readWhole('\\' + stored));
-    const QByteArray written = BankFormat::write(*format, bank.questions);
+    const QByteArray written = BankFormat::write(format, bank.questions);
 
     if (outPath.isEmpty())
         Console::outBytes(written);

@@ -22,12 +22,7 @@ QString ImportCommand::summary()
 int ImportCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--out")}, {}, 2);
-    const QString name = arguments.positional().at(0);
-    const std::optional<BankFormat::Format> format = BankFormat::byName(name);
-    if (!format)
-        throw CommandArguments::UsageError(
-            QStringLiteral("неизвестный формат %1; форматы: %2")
-                .arg(name, BankFormat::names().join(QStringLiteral(", "))));
+    const BankFormat::Format format = BankFindings::formatArgument(arguments.positional().at(0));
 
     const QFileInfo input(arguments.positional().at(1));
     if (input.isFile() && input.size() > BankText::MaxSize) {
@@ -36,7 +31,7 @@ int ImportCommand::run(const QStringList &args)
                            .arg(BankText::MaxSize / (1024 * 1024)));
         return 1;
     }
-    QuestionBank bank = BankFormat::read(*format, TextFile::read(input.absoluteFilePath()));
+    QuestionBank bank = BankFormat::read(format, TextFile::read(input.absoluteFilePath()));
     if (!bank.refusal.isEmpty()) {
         Console::error(bank.refusal);
         return 1;
