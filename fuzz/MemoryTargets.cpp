@@ -314,6 +314,9 @@ QByteArray MemoryTargets::iniDocument(QByteArrayView input)
             if (bytes != model.bytes())
                 return at + "removal of " + section.toHex() + " gives " + bytes.toHex() +
                        ", the rules " + model.bytes().toHex();
+            // A removal can bring a CR and an LF together into one line end;
+            // the platform's next write reads the file again and sees that.
+            freshDocument(bytes);
             break;
         }
         default: {

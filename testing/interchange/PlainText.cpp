@@ -183,7 +183,10 @@ QString PlainText::joined(const QString &text)
     bool blank = false;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (u == 0xAD)
+        // Soft hyphens, and byte-order marks that files joined together leave
+        // inside a text, show as nothing; a mark at the start of a text
+        // written first in a file would be taken for the file's own.
+        if (u == 0xAD || u == 0xFEFF)
             continue;
         if (c.isSpace() || u < 0x20 || (u >= 0x7F && u < 0xA0)) {
             blank = true;

@@ -20,7 +20,7 @@ public:
     static Reduced fromHtml(const QString &html);
 
     // Control characters and line breaks become blanks, runs of blanks one
-    // blank, and the ends are trimmed.
+    // blank, and the ends are trimmed; soft hyphens and byte-order marks go.
     static QString joined(const QString &text);
 
     // The character a reference names ("amp", "#1105", "#x44F"), or an empty

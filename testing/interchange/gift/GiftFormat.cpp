@@ -64,6 +64,9 @@ qsizetype find(const Marks &marks, QChar c, qsizetype from, qsizetype to)
 
 qsizetype findPair(const Marks &marks, QChar c, qsizetype from, qsizetype to)
 {
+    // The title's "::" is looked for two characters past the first non-blank,
+    // which can lie past the end of a short block.
+    to = qMin(to, marks.size());
     for (qsizetype i = from; i + 1 < to; ++i) {
         if (marks[i].c == c && !marks[i].escaped && marks[i + 1].c == c && !marks[i + 1].escaped)
             return i;
