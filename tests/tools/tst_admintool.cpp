@@ -6,6 +6,7 @@
 #include "TempWorkDir.h"
 #include "TestConverter.h"
 #include "TestFile.h"
+#include "ToolRun.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -18,14 +19,7 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QString outText() const { return QString::fromUtf8(out); }
-    QString errText() const { return QString::fromUtf8(err); }
-};
+using Run = ToolRun;
 
 QByteArray cp1251(const QString &text)
 {
@@ -63,16 +57,8 @@ private:
 
     Run run(const QStringList &args, const QString &workingDirectory = QString())
     {
-        QProcess process;
-        process.setWorkingDirectory(workingDirectory.isEmpty() ? m_dir->path() : workingDirectory);
-        process.start(QStringLiteral(COURSEBOOK_ADMIN), args);
-        Run result;
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), args,
+                            workingDirectory.isEmpty() ? m_dir->path() : workingDirectory, 30000);
     }
 
 private slots:

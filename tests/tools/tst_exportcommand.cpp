@@ -2,21 +2,16 @@
 #include "QuestionDump.h"
 #include "Store.h"
 #include "TempWorkDir.h"
+#include "ToolRun.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 #include <memory>
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = ToolRun;
 
 const QStringList Formats = {QStringLiteral("aiken"), QStringLiteral("gift"),
                              QStringLiteral("moodle-xml")};
@@ -32,16 +27,7 @@ private:
 
     Run run(const QStringList &args)
     {
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.start(QStringLiteral(COURSEBOOK_ADMIN), args);
-        Run result;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), args, m_dir->path(), 60000);
     }
 
 private slots:
@@ -82,13 +68,13 @@ private slots:
 
         const Run exported = run({"export", format, "original.ini", "--out", "bank"});
         QCOMPARE(exported.exitCode, 0);
-        QCOMPARE(exported.err, count + QStringLiteral(" questions exported, 0 skipped\n"));
+        QCOMPARE(exported.errText(), count + QStringLiteral(" questions exported, 0 skipped\n"));
         QVERIFY(QString::fromUtf8(m_dir->read(QStringLiteral("bank"))).toUtf8() ==
                 m_dir->read(QStringLiteral("bank")));
 
         const Run imported = run({"import", format, "bank", "--out", "again.txt"});
         QCOMPARE(imported.exitCode, 0);
-        QCOMPARE(imported.err, count + QStringLiteral(" questions imported, 0 skipped\n"));
+        QCOMPARE(imported.errText(), count + QStringLiteral(" questions imported, 0 skipped\n"));
 
         QCOMPARE(run({"convert", "again.txt", "again"}).exitCode, 0);
         QCOMPARE(QuestionDump::asked("\\again.ini"), original);
@@ -119,7 +105,7 @@ private slots:
 
         const Run r = run({"export", format, "t.ini"});
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.err,
+        QCOMPARE(r.errText(),
                  QStringLiteral("вопрос 2: пропущен: правильный ответ «7» не цифра от 1 до 5\n"
                                 "вопрос 3: ответ B вернётся при импорте как «B) b»\n"
                                 "2 questions exported, 1 skipped\n"));
@@ -148,7 +134,7 @@ private slots:
         Store::write("inf", "vsego", "x", "\\bad.ini");
         const Run r = run(args);
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(r.errText().contains(message), qPrintable(r.errText()));
         QVERIFY(r.out.isEmpty());
     }
 };

@@ -2,21 +2,16 @@
 #include "QuestionSource.h"
 #include "SourceChecker.h"
 #include "TempWorkDir.h"
+#include "ToolRun.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 #include <memory>
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = ToolRun;
 
 QString bank(const char *name)
 {
@@ -35,16 +30,7 @@ private:
 
     Run run(const QStringList &args)
     {
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.start(QStringLiteral(COURSEBOOK_ADMIN), args);
-        Run result;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), args, m_dir->path(), 60000);
     }
 
 private slots:
@@ -101,15 +87,16 @@ private slots:
         const Run toFile = run({"import", format, file, "--out", "source.txt"});
         QCOMPARE(toFile.exitCode, exitCode);
         QVERIFY(toFile.out.isEmpty());
-        QVERIFY2(toFile.err.endsWith(summary + QLatin1Char('\n')), qPrintable(toFile.err));
+        QVERIFY2(toFile.errText().endsWith(summary + QLatin1Char('\n')),
+                 qPrintable(toFile.errText()));
         for (const QString &f : findings)
-            QVERIFY2(toFile.err.contains(f), qPrintable(f));
+            QVERIFY2(toFile.errText().contains(f), qPrintable(f));
         const QByteArray source = m_dir->read(QStringLiteral("source.txt"));
 
         const Run toOut = run({"import", format, file});
         QCOMPARE(toOut.exitCode, exitCode);
         QCOMPARE(toOut.out, source);
-        QCOMPARE(toOut.err, toFile.err);
+        QCOMPARE(toOut.errText(), toFile.errText());
 
         // What came across converts without a remark, in the code page and
         // line ends the conversion reads.
@@ -153,7 +140,7 @@ private slots:
                              "</question></quiz>\n"));
         const Run r = run(args);
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(r.errText().contains(message), qPrintable(r.errText()));
         QVERIFY(r.out.isEmpty());
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("s.txt"))));
     }
@@ -167,7 +154,7 @@ private slots:
         QVERIFY(m_dir->write(QStringLiteral("big.gift"), text));
         const Run r = run({"import", "gift", "big.gift", "--out", "big.txt"});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.err, QStringLiteral("20000 questions imported, 0 skipped\n"));
+        QCOMPARE(r.errText(), QStringLiteral("20000 questions imported, 0 skipped\n"));
         QCOMPARE(QuestionSource::split(m_dir->read(QStringLiteral("big.txt"))).size(),
                  20000 * 7 + 1);
     }
