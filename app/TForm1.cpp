@@ -11,7 +11,6 @@
 #include "LoginPanel.h"
 #include "Look.h"
 #include "PageDisplay.h"
-#include "Paths.h"
 #include "ProgressPanel.h"
 #include "RuntimeError.h"
 #include "SettingsCheck.h"
@@ -30,7 +29,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenu>
@@ -678,27 +676,8 @@ void TForm1::test10Click()
 
 void TForm1::Button2Click()
 {
-    // A test that could not be scored is not started: without its file the
-    // questions would be the missing-value marker, and without a count of at
-    // least one the grade would divide by nothing.
-    const TestFile file(testName);
-    QString problem;
-    if (!QFileInfo(Paths::resolve(file.relativeName())).isFile()) {
-        problem = u"файл теста не найден"_s;
-    } else {
-        int count = 0;
-        try {
-            count = file.count();
-        } catch (const RuntimeError &) {
-            count = 0;
-        }
-        if (count < 1)
-            problem = u"в файле теста не указано число вопросов"_s;
-    }
-    if (!problem.isEmpty()) {
-        QMessageBox::warning(
-            this, windowTitle(),
-            u"Тест %1 не может быть начат: %2."_s.arg(CodePage::toUnicode(testName), problem));
+    if (const QByteArray refusal = TestFile::startRefusal(testName); !refusal.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), CodePage::toUnicode(refusal));
         return;
     }
 

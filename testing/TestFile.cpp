@@ -1,9 +1,13 @@
 #include "TestFile.h"
 
+#include "CodePage.h"
 #include "IniSnapshot.h"
 #include "IntegerText.h"
 #include "Paths.h"
+#include "RuntimeError.h"
 #include "Store.h"
+
+#include <QFileInfo>
 
 const QByteArray TestFile::Folder = QByteArrayLiteral("\\data\\tests\\");
 
@@ -22,6 +26,27 @@ TestFile TestFile::readWhole(const QByteArray &relativeName)
     file.m_whole =
         std::make_shared<const IniSnapshot>(IniSnapshot::load(Paths::resolve(relativeName)));
     return file;
+}
+
+QByteArray TestFile::startRefusal(const QByteArray &testName)
+{
+    const TestFile file(testName);
+    QString problem;
+    if (!QFileInfo(Paths::resolve(file.relativeName())).isFile()) {
+        problem = QStringLiteral("файл теста не найден");
+    } else {
+        int count = 0;
+        try {
+            count = file.count();
+        } catch (const RuntimeError &) {
+            count = 0;
+        }
+        if (count >= 1)
+            return QByteArray();
+        problem = QStringLiteral("в файле теста не указано число вопросов");
+    }
+    return CodePage::fromUnicode(QStringLiteral("Тест %1 не может быть начат: %2.")
+                                     .arg(CodePage::toUnicode(testName), problem));
 }
 
 QByteArray TestFile::value(const QByteArray &section, const QByteArray &key) const

@@ -24,6 +24,12 @@ public:
     // this way; a test run keeps to one read per value.
     static TestFile readWhole(const QByteArray &relativeName);
 
+    // Why a run of the test cannot begin, worded for the box that says so;
+    // empty when it can. Without its file every question would be the
+    // missing-value marker, and without a count of at least one the grade
+    // would divide by nothing.
+    static QByteArray startRefusal(const QByteArray &testName);
+
     const QByteArray &relativeName() const { return m_relativeName; }
 
     QByteArray question(int k) const;
