@@ -46,19 +46,34 @@ LoginPanel::LoginPanel(QFrame *panel)
                     QStringLiteral("Если вы зарегистрированы, то нажмите:"), 16, 296, georgia);
 
     QFont red = Look::sansSerif(19, true);
+    // The access letters are free of the menu bar's and of each other.
     SpeedButton3 =
-        SpeedButton::create(panel, QStringLiteral("SpeedButton3"), QStringLiteral("Далее>>"),
+        SpeedButton::create(panel, QStringLiteral("SpeedButton3"), QStringLiteral("&Далее>>"),
                             QStringLiteral(":/pictures/login.jpg"), 507, 285, 286, 60, red, false);
     QPalette p = SpeedButton3->palette();
-    p.setColor(QPalette::ButtonText, Qt::red);
+    p.setColor(QPalette::ButtonText, Look::red());
     SpeedButton3->setPalette(p);
     SpeedButton1 = SpeedButton::create(panel, QStringLiteral("SpeedButton1"),
-                                       QStringLiteral("Новый пользователь"),
+                                       QStringLiteral("Новый поль&зователь"),
                                        QStringLiteral(":/pictures/register.jpg"), 219, 384, 358, 65,
                                        Look::sansSerif(19, true), false);
     SpeedButton2 = SpeedButton::create(panel, QStringLiteral("SpeedButton2"),
-                                       QStringLiteral("Удалить пользователя"),
+                                       QStringLiteral("Удал&ить пользователя"),
                                        QStringLiteral(":/pictures/remove.jpg"), 216, 480, 361, 65,
                                        Look::sansSerif(19, true), false);
+    // The labels name their fields, for a screen reader too.
+    Label1->setBuddy(Edit2);
+    Label2->setBuddy(MaskEdit1);
     QWidget::setTabOrder(Edit2, MaskEdit1);
+    QWidget::setTabOrder(MaskEdit1, SpeedButton3);
+    QWidget::setTabOrder(SpeedButton3, SpeedButton1);
+    QWidget::setTabOrder(SpeedButton1, SpeedButton2);
+    // Return in the password field logs in, as "Далее>>" does.
+    QObject::connect(MaskEdit1, &QLineEdit::returnPressed, SpeedButton3,
+                     &QAbstractButton::click);
+}
+
+QWidget *LoginPanel::firstControl() const
+{
+    return Edit2;
 }

@@ -4,13 +4,19 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QToolButton;
+class QWidget;
 
 // The controls of the login and registration panel, built onto the panel
-// that the main window owns. The handlers stay with the main window.
+// that the main window owns. The handlers stay with the main window. Tab goes
+// from the name to the password and on to the three buttons; Return in the
+// password field presses "Далее>>".
 class LoginPanel
 {
 public:
     explicit LoginPanel(QFrame *panel);
+
+    // The control that takes the focus when the panel comes to the front.
+    QWidget *firstControl() const;
 
     QLabel *Label37;
     QLabel *Label42;

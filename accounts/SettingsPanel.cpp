@@ -41,10 +41,10 @@ SettingsPanel::SettingsPanel(QFrame *panel, const QString &courseTitle)
                           QStringLiteral("Укажите имя файл отчета"), 22, 220, bold);
     Edit6 = field(panel, QStringLiteral("Edit6"), 246, false);
     SpeedButton7 = SpeedButton::create(
-        panel, QStringLiteral("SpeedButton7"), QStringLiteral("Применить"),
+        panel, QStringLiteral("SpeedButton7"), QStringLiteral("Пр&именить"),
         QStringLiteral(":/pictures/apply.jpg"), 19, 292, 174, 61, Look::sansSerif(19, true), true);
     SpeedButton6 = SpeedButton::create(
-        panel, QStringLiteral("SpeedButton6"), QStringLiteral("Назад"),
+        panel, QStringLiteral("SpeedButton6"), QStringLiteral("На&зад"),
         QStringLiteral(":/pictures/back.jpg"), 203, 290, 174, 63, Look::sansSerif(19, true), true);
     Image3 = new QLabel(panel);
     Image3->setObjectName(QStringLiteral("Image3"));
@@ -57,4 +57,16 @@ SettingsPanel::SettingsPanel(QFrame *panel, const QString &courseTitle)
     QWidget::setTabOrder(Edit3, Edit4);
     QWidget::setTabOrder(Edit4, Edit5);
     QWidget::setTabOrder(Edit5, Edit6);
+    QWidget::setTabOrder(Edit6, SpeedButton7);
+    QWidget::setTabOrder(SpeedButton7, SpeedButton6);
+    // The labels name their fields, for a screen reader too.
+    Label30->setBuddy(Edit3);
+    Label31->setBuddy(Edit4);
+    Label32->setBuddy(Edit5);
+    Label33->setBuddy(Edit6);
+}
+
+QWidget *SettingsPanel::firstControl() const
+{
+    return Edit3;
 }

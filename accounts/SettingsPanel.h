@@ -6,6 +6,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QToolButton;
+class QWidget;
 
 // The controls of the administrator settings panel, built onto the panel that
 // the main window owns.
@@ -13,6 +14,9 @@ class SettingsPanel
 {
 public:
     explicit SettingsPanel(QFrame *panel, const QString &courseTitle);
+
+    // The control that takes the focus when the panel comes to the front.
+    QWidget *firstControl() const;
 
     QLabel *Label30;
     QLineEdit *Edit3; // administrator login

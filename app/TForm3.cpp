@@ -43,7 +43,7 @@ TForm3::TForm3(QWidget *mainWindow, QWidget *parent)
     Label7 = Look::label(this, u"Label7"_s, CourseInfo::Department, 152, 32, large);
     Image1 = picture(this, u"Image1"_s, QRect(216, 64, 177, 177), u":/pictures/emblem.jpg"_s);
     Label4 = Look::label(this, u"Label4"_s, u"Электронное учебное издание"_s, 160, 248,
-                         Look::sansSerif(19, true), Qt::red);
+                         Look::sansSerif(19, true), Look::red());
     Label1 = Look::label(this, u"Label1"_s, CourseInfo::TitleFirstLine, 44, 282, title);
     Label3 = Look::label(this, u"Label3"_s, CourseInfo::TitleSecondLine, 80, 312, title);
     Label2 = Look::label(this, u"Label2"_s, u"Автор: "_s + CourseInfo::Author, 168, 344, small);

@@ -15,10 +15,20 @@ namespace {
 // The view fills the panel inside its two-pixel bevel.
 constexpr int BevelWidth = 2;
 
+// On this platform the browser engine keeps the pages from a screen reader
+// unless told otherwise before its first view is made; only then does the
+// accessibility tree, once a screen reader asks for it, hold the pages.
+QWebEngineView *readableView(QWidget *parent)
+{
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+    return new QWebEngineView(parent);
+}
+
 } // namespace
 
 PageDisplay::PageDisplay(QWidget *coursePagePanel, std::function<void()> pagePanelRule)
-    : m_view(new QWebEngineView(coursePagePanel)), m_pagePanelRule(std::move(pagePanelRule))
+    : m_view(readableView(coursePagePanel)), m_pagePanelRule(std::move(pagePanelRule))
 {
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     m_view->setGeometry(BevelWidth, BevelWidth, coursePagePanel->width() - 2 * BevelWidth,

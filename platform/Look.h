@@ -20,6 +20,11 @@ public:
     static QColor silver();
     static QColor scrollBar();
     static QColor buttonFace();
+    static QColor red();
+
+    // The contrast ratio of two colours as the web's accessibility guidelines
+    // define it: 1 for equal colours up to 21 for black on white.
+    static double contrast(const QColor &a, const QColor &b);
 
     // A font by the face the layout names, at a character height in pixels;
     // a face this machine lacks falls back to a close one.

@@ -3,20 +3,24 @@
 #include "JpegImage.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPixmap>
-#include <QToolButton>
 
-QToolButton *SpeedButton::create(QWidget *parent, const QString &objectName, const QString &caption,
-                                 const QString &picture, int left, int top, int width, int height,
-                                 const QFont &font, bool flat)
+SpeedButton::SpeedButton(QWidget *parent) : QToolButton(parent)
 {
-    auto *b = new QToolButton(parent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+SpeedButton *SpeedButton::create(QWidget *parent, const QString &objectName,
+                                 const QString &caption, const QString &picture, int left, int top,
+                                 int width, int height, const QFont &font, bool flat)
+{
+    auto *b = new SpeedButton(parent);
     b->setObjectName(objectName);
     b->setText(caption);
     b->setFont(font);
     b->setGeometry(left, top, width, height);
     b->setAutoRaise(flat);
-    b->setFocusPolicy(Qt::NoFocus);
     if (!picture.isEmpty()) {
         const QImage image = JpegImage::load(picture);
         if (!image.isNull()) {
@@ -26,4 +30,18 @@ QToolButton *SpeedButton::create(QWidget *parent, const QString &objectName, con
         }
     }
     return b;
+}
+
+void SpeedButton::keyPressEvent(QKeyEvent *event)
+{
+    // Space is the toolkit's own press; Return and Enter press it as a
+    // default push button would.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // A held key presses once, not once a repeat.
+        if (!event->isAutoRepeat())
+            click();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
 }

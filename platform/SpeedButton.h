@@ -1,17 +1,26 @@
 #pragma once
 
 #include <QString>
+#include <QToolButton>
 
 class QFont;
-class QToolButton;
 class QWidget;
 
 // The toolkit's speed button: a button with a picture beside its caption,
-// flat where the layout says so.
-class SpeedButton
+// flat where the layout says so. It takes the keyboard focus by Tab and is
+// pressed with Space, Return or the keypad's Enter; a caption may mark its
+// access letter with "&" (Alt and the letter press it).
+class SpeedButton : public QToolButton
 {
+    Q_OBJECT
+
 public:
-    static QToolButton *create(QWidget *parent, const QString &objectName, const QString &caption,
+    explicit SpeedButton(QWidget *parent = nullptr);
+
+    static SpeedButton *create(QWidget *parent, const QString &objectName, const QString &caption,
                                const QString &picture, int left, int top, int width, int height,
                                const QFont &font, bool flat);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -82,10 +82,22 @@ ProgressPanel::ProgressPanel(QFrame *panel)
                           QStringLiteral("Здесь дана только традиционная оценка!!!!"), 392, 104,
                           Look::font(QStringLiteral("Times New Roman"), 24, true), Qt::white);
     SpeedButton4 = SpeedButton::create(
-        panel, QStringLiteral("SpeedButton4"), QStringLiteral("<<Назад"),
+        panel, QStringLiteral("SpeedButton4"), QStringLiteral("<<На&зад"),
         QStringLiteral(":/pictures/back.jpg"), 366, 464, 203, 65, times19, true);
     // The combo box lies over the name label and hides it once shown.
     ComboBox1->raise();
+    // The label over the combo box names it, its edit line included.
+    Label4->setBuddy(ComboBox1);
+    ComboBox1->lineEdit()->setAccessibleName(Label4->text());
+    QWidget::setTabOrder(ComboBox1, SpeedButton4);
+}
+
+QWidget *ProgressPanel::firstControl() const
+{
+    // The administrator's user box where it is shown, the back button otherwise.
+    if (ComboBox1->isVisibleTo(ComboBox1->parentWidget()))
+        return ComboBox1;
+    return SpeedButton4;
 }
 
 void ProgressPanel::showScores(const std::array<quint8, 12> &scores)

@@ -8,6 +8,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QToolButton;
+class QWidget;
 
 // The controls of the progress view, built onto the panel that the main
 // window owns: one row per test, the logged-in user's name and, for the
@@ -16,6 +17,9 @@ class ProgressPanel
 {
 public:
     explicit ProgressPanel(QFrame *panel);
+
+    // The control that takes the focus when the panel comes to the front.
+    QWidget *firstControl() const;
 
     // The value labels show the table's entries as unsigned decimal numbers.
     void showScores(const std::array<quint8, 12> &scores);

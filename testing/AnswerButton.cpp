@@ -1,6 +1,7 @@
 #include "AnswerButton.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -31,6 +32,58 @@ void AnswerButton::mouseDoubleClickEvent(QMouseEvent *event)
     QRadioButton::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton && hitButton(event->position().toPoint()))
         emit doubleClicked();
+}
+
+void AnswerButton::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (modifiers != Qt::NoModifier)
+            break;
+        // A held key must not answer the questions that follow as well.
+        if (!event->isAutoRepeat()) {
+            setChecked(true);
+            emit doubleClicked();
+        }
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        if (modifiers != Qt::NoModifier)
+            break;
+        // The toolkit moves the mark along only when the focused answer was
+        // marked; here the arrow marks as a single click does.
+        if (AnswerButton *next =
+                neighbour(event->key() == Qt::Key_Down || event->key() == Qt::Key_Right)) {
+            next->setFocus(Qt::TabFocusReason);
+            next->click();
+        } else {
+            click();
+        }
+        return;
+    default:
+        break;
+    }
+    QRadioButton::keyPressEvent(event);
+}
+
+AnswerButton *AnswerButton::neighbour(bool forward) const
+{
+    QWidget *panel = parentWidget();
+    if (!panel)
+        return nullptr;
+    QList<AnswerButton *> shown;
+    for (AnswerButton *b : panel->findChildren<AnswerButton *>(Qt::FindDirectChildrenOnly))
+        if (b->isVisibleTo(panel) && b->isEnabled())
+            shown.append(b);
+    const qsizetype at = shown.indexOf(const_cast<AnswerButton *>(this));
+    if (at < 0 || shown.size() < 2)
+        return nullptr;
+    const qsizetype n = shown.size();
+    return shown.at((at + (forward ? 1 : n - 1)) % n);
 }
 
 void AnswerButton::paintEvent(QPaintEvent *)

@@ -4,7 +4,9 @@
 
 // An answer of the test screen. A single click only moves the selection mark,
 // as with any radio button; a double-click is what answers, so it is reported
-// on its own. An answer longer than the button is shown cut off with an
+// on its own. From the keyboard the arrow keys move the focus and the mark to
+// the next or previous answer, Space marks the focused one, and Return or the
+// keypad's Enter answers with it as a double-click does. An answer longer than the button is shown cut off with an
 // ellipsis and can be read whole in the tool tip; text() stays the whole
 // answer.
 class AnswerButton : public QRadioButton
@@ -22,6 +24,7 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
     // The whole button takes the click, not only the mark and the caption's
@@ -30,4 +33,7 @@ protected:
 
 private:
     int captionWidth() const;
+    // The answer the arrow key leads to among the shown answers of the same
+    // panel, going round at the ends; nullptr when there is no other.
+    AnswerButton *neighbour(bool forward) const;
 };

@@ -72,6 +72,12 @@ TestPanel::TestPanel(QFrame *panel3) : QObject(panel3), Panel3(panel3)
     Memo1->setFont(boldFont(13));
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setGeometry(32, 32, 849, 137);
+    // The question is read, not written: Tab goes on to the answers, and the
+    // keyboard still moves through the text for a screen reader.
+    Memo1->setReadOnly(true);
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Memo1->setTabChangesFocus(true);
+    Memo1->setAccessibleName(QStringLiteral("Вопрос"));
     {
         QPalette p = Memo1->palette();
         p.setColor(QPalette::Base, Qt::white);
@@ -97,6 +103,14 @@ TestPanel::TestPanel(QFrame *panel3) : QObject(panel3), Panel3(panel3)
                                            &RadioButton4, &RadioButton5};
     for (int i = 0; i < AnswerCount; ++i)
         *buttons[i] = answer(Panel5, i + 1, AnswerLeft, answerTops[i], AnswerWidth, boldFont(13));
+
+    QuestionNumber = Look::label(Panel5, QStringLiteral("QuestionNumber"), QString(), AnswerLeft,
+                                 6, boldFont(13));
+    KeyboardNote = Look::label(
+        Panel5, QStringLiteral("KeyboardNote"),
+        QStringLiteral("С клавиатуры: стрелками выделите ответ, клавишей Enter ответьте."), 32,
+        272, boldFont(19));
+    fitWithin(KeyboardNote, Panel5->width() - 3);
 
     // All six share Panel5, so they form one radio group, the hidden one included.
     RadioButton6 = answer(Panel5, 6, 438, 138, 291, Look::sansSerif(11));
@@ -134,8 +148,36 @@ void TestPanel::showQuestion(const QByteArray &question,
     for (int i = 0; i < AnswerCount; ++i) {
         AnswerButton *button = answerButton(i + 1);
         button->setText(CodePage::toUnicode(answers[i]));
+        // An answer without text is still named by its letter.
+        button->setAccessibleName(answers[i].isEmpty() ? QString(QLatin1Char('A' + i))
+                                                       : QString());
+        // A mark carried over from the last question would be an answer the
+        // student never chose here, and Enter would give it.
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
         button->update();
     }
+    // Focus comes to the first answer anew, so that a screen reader reads the
+    // new question's answers from the top.
+    if (Panel3->isVisible()) {
+        if (RadioButton1->hasFocus())
+            RadioButton1->clearFocus();
+        RadioButton1->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void TestPanel::showNumber(int number, int count)
+{
+    const QString text = QStringLiteral("Вопрос %1 из %2").arg(number).arg(count);
+    QuestionNumber->setText(text);
+    QuestionNumber->adjustSize();
+    Memo1->setAccessibleName(text);
+}
+
+QWidget *TestPanel::firstControl() const
+{
+    return RadioButton1;
 }
 
 void TestPanel::startLook()

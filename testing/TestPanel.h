@@ -8,6 +8,7 @@ class AnswerButton;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
+class QWidget;
 
 // The controls of the test screen, built onto the main window's test panel
 // Panel3: the question box, the answer panel Panel5 with the letters A … E and
@@ -24,10 +25,17 @@ public:
     explicit TestPanel(QFrame *panel3);
 
     // The question's text into the question box and the answers into the
-    // captions of RadioButton1 … RadioButton5; the selection mark stays as it
-    // was. Texts are stored Windows-1251 bytes.
+    // captions of RadioButton1 … RadioButton5. No answer is marked afterwards,
+    // and on a shown panel the focus is on the first answer. Texts are stored
+    // Windows-1251 bytes.
     void showQuestion(const QByteArray &question,
                       const std::array<QByteArray, AnswerCount> &answers);
+
+    // "Вопрос k из n" on the panel and as the question box's name.
+    void showNumber(int number, int count);
+
+    // The control that takes the focus when the panel comes to the front.
+    QWidget *firstControl() const;
 
     // The look of a running test: the question box takes the colour of Panel3.
     void startLook();
@@ -45,6 +53,8 @@ public:
     QLabel *Label46;
     QLabel *Label47;
     QLabel *Label48;
+    QLabel *QuestionNumber; // "Вопрос k из n"
+    QLabel *KeyboardNote;   // how to answer without a mouse
     AnswerButton *RadioButton1;
     AnswerButton *RadioButton2;
     AnswerButton *RadioButton3;

@@ -3,11 +3,14 @@
 #include "Look.h"
 #include "TestPanel.h"
 
+#include <QAccessible>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -43,6 +46,14 @@ private slots:
     void doubleClickAnswers();
     void panel5FollowsPanel3();
     void panel5AsLaidOutBeforePanel3IsSized();
+    void arrowsMoveFocusAndMark_data();
+    void arrowsMoveFocusAndMark();
+    void enterAnswersWithTheFocusedAnswer_data();
+    void enterAnswersWithTheFocusedAnswer();
+    void spaceOnlyMarks();
+    void newQuestionUnmarkedWithFocusOnFirstAnswer();
+    void questionBoxReadOnlyPassesTab();
+    void numberAndNamesForAScreenReader();
 
 private:
     QFrame *m_panel3 = nullptr;
@@ -182,7 +193,9 @@ void tst_TestPanel::showQuestionFillsMemoAndCaptions()
     QCOMPARE(m_test->RadioButton4->text(), QStringLiteral("D) 42"));
     QCOMPARE(m_test->RadioButton5->text(), QStringLiteral("!!!!!!"));
     QCOMPARE(m_test->RadioButton6->text(), QStringLiteral("RadioButton6"));
-    QVERIFY(m_test->RadioButton3->isChecked());
+    // A new question starts with no answer marked.
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY(!m_test->answerButton(n)->isChecked());
 }
 
 void tst_TestPanel::longAnswerIsCutOffWithEllipsis()
@@ -294,6 +307,143 @@ void tst_TestPanel::panel5AsLaidOutBeforePanel3IsSized()
     QCOMPARE(test.Panel5->geometry(), QRect(16, 176, 860, 540));
     panel3.resize(950, 760);
     QCOMPARE(test.Panel5->geometry(), QRect(16, 176, 950 - 61, 760 - 197));
+}
+
+void tst_TestPanel::arrowsMoveFocusAndMark_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("Down from A") << 1 << int(Qt::Key_Down) << 2;
+    QTest::newRow("Right from C") << 3 << int(Qt::Key_Right) << 4;
+    QTest::newRow("Up from C") << 3 << int(Qt::Key_Up) << 2;
+    QTest::newRow("Left from B") << 2 << int(Qt::Key_Left) << 1;
+    QTest::newRow("Down from E goes round to A") << 5 << int(Qt::Key_Down) << 1;
+    QTest::newRow("Up from A goes round to E") << 1 << int(Qt::Key_Up) << 5;
+}
+
+void tst_TestPanel::arrowsMoveFocusAndMark()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    m_panel3->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel3));
+    QSignalSpy answered(m_test->answerButton(to), &AnswerButton::doubleClicked);
+
+    // Nothing is marked yet, as at the start of a question.
+    m_test->answerButton(from)->setFocus();
+    QTest::keyClick(m_test->answerButton(from), Qt::Key(key));
+
+    QCOMPARE(QApplication::focusWidget(), m_test->answerButton(to));
+    for (int n = 1; n <= 5; ++n)
+        QCOMPARE(m_test->answerButton(n)->isChecked(), n == to);
+    QVERIFY(!m_test->RadioButton6->isChecked());
+    QCOMPARE(answered.count(), 0);
+}
+
+void tst_TestPanel::enterAnswersWithTheFocusedAnswer_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    for (int n = 1; n <= 5; ++n) {
+        QTest::addRow("RadioButton%d Return", n) << n << int(Qt::Key_Return) << 0;
+        QTest::addRow("RadioButton%d keypad Enter", n)
+            << n << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    }
+}
+
+void tst_TestPanel::enterAnswersWithTheFocusedAnswer()
+{
+    QFETCH(int, number);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    m_panel3->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel3));
+    m_test->RadioButton1->setChecked(true);
+    QList<QSignalSpy *> spies;
+    for (int n = 1; n <= 5; ++n)
+        spies.append(new QSignalSpy(m_test->answerButton(n), &AnswerButton::doubleClicked));
+
+    // The focused answer gives the answer, not the one marked before.
+    m_test->answerButton(number)->setFocus();
+    QTest::keyClick(m_test->answerButton(number), Qt::Key(key),
+                    Qt::KeyboardModifiers(modifiers));
+    for (int n = 1; n <= 5; ++n) {
+        QCOMPARE(spies[n - 1]->count(), n == number ? 1 : 0);
+        QCOMPARE(m_test->answerButton(n)->isChecked(), n == number);
+    }
+
+    // A held key answers once.
+    QKeyEvent repeat(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), QString(), true);
+    QApplication::sendEvent(m_test->answerButton(number), &repeat);
+    QCOMPARE(spies[number - 1]->count(), 1);
+    qDeleteAll(spies);
+}
+
+void tst_TestPanel::spaceOnlyMarks()
+{
+    m_panel3->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel3));
+    QSignalSpy answered(m_test->RadioButton4, &AnswerButton::doubleClicked);
+    m_test->RadioButton4->setFocus();
+    QTest::keyClick(m_test->RadioButton4, Qt::Key_Space);
+    QVERIFY(m_test->RadioButton4->isChecked());
+    QCOMPARE(answered.count(), 0);
+}
+
+void tst_TestPanel::newQuestionUnmarkedWithFocusOnFirstAnswer()
+{
+    m_panel3->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel3));
+    const std::array<QByteArray, 5> answers = {"A) a", "B) b", "C) c", "D) d", "E) e"};
+    for (int number : {1, 4}) {
+        m_test->answerButton(number)->setFocus();
+        m_test->answerButton(number)->setChecked(true);
+        QSignalSpy answered(m_test->RadioButton1, &AnswerButton::doubleClicked);
+        m_test->showQuestion("Q", answers);
+        for (int n = 1; n <= 5; ++n)
+            QVERIFY(!m_test->answerButton(n)->isChecked());
+        QCOMPARE(QApplication::focusWidget(), m_test->firstControl());
+        QCOMPARE(m_test->firstControl(), m_test->RadioButton1);
+        QCOMPARE(answered.count(), 0);
+    }
+}
+
+void tst_TestPanel::questionBoxReadOnlyPassesTab()
+{
+    m_panel3->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel3));
+    m_test->showQuestion("Q", {"A", "B", "C", "D", "E"});
+    m_test->Memo1->setFocus();
+    QTest::keyClicks(m_test->Memo1, u"typed"_s);
+    QCOMPARE(m_test->Memo1->toPlainText(), u"Q"_s);
+    QTest::keyClick(m_test->Memo1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), m_test->RadioButton1);
+}
+
+void tst_TestPanel::numberAndNamesForAScreenReader()
+{
+    m_test->showNumber(3, 10);
+    QCOMPARE(m_test->QuestionNumber->text(), u"Вопрос 3 из 10"_s);
+    QVERIFY(m_test->QuestionNumber->isVisibleTo(m_panel3));
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_test->Memo1)->text(QAccessible::Name),
+             u"Вопрос 3 из 10"_s);
+    QVERIFY(m_test->KeyboardNote->isVisibleTo(m_panel3));
+    QVERIFY(m_test->KeyboardNote->text().contains(u"Enter"_s));
+    QVERIFY(m_test->KeyboardNote->geometry().right() < m_test->Panel5->width());
+
+    // Every answer is named, one without text by its letter.
+    m_test->showQuestion("Q", {"A) a", "", "C) c", "D) d", ""});
+    const QString expected[] = {u"A) a"_s, u"B"_s, u"C) c"_s, u"D) d"_s, u"E"_s};
+    for (int n = 1; n <= 5; ++n)
+        QCOMPARE(QAccessible::queryAccessibleInterface(m_test->answerButton(n))
+                     ->text(QAccessible::Name),
+                 expected[n - 1]);
+    m_test->showQuestion("Q", {"A) a", "B) b", "C) c", "D) d", "E) e"});
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_test->RadioButton2)->text(QAccessible::Name),
+             u"B) b"_s);
 }
 
 QTEST_MAIN(tst_TestPanel)
