@@ -89,6 +89,7 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     // The label over the combo box names it, its edit line included.
     Label4->setBuddy(ComboBox1);
     ComboBox1->lineEdit()->setAccessibleName(Label4->text());
+    ComboBox1->view()->setAccessibleName(QStringLiteral("Список пользователей"));
     QWidget::setTabOrder(ComboBox1, SpeedButton4);
 }
 

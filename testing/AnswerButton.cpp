@@ -30,8 +30,12 @@ void AnswerButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The press half of the double-click still marks the button.
     QRadioButton::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && hitButton(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton && hitButton(event->position().toPoint())) {
         emit doubleClicked();
+        // The answer may have brought the next question; the release of this
+        // press must not mark an answer of it.
+        setDown(false);
+    }
 }
 
 void AnswerButton::keyPressEvent(QKeyEvent *event)

@@ -1,6 +1,7 @@
 #include "Look.h"
 #include "ProgressPanel.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QFrame>
@@ -53,6 +54,9 @@ void tst_ProgressPanel::firstControlByRole()
         QCOMPARE(QAccessible::queryAccessibleInterface(progress.ComboBox1->lineEdit())
                      ->text(QAccessible::Name),
                  u"Выберите имя пользователя:"_s);
+        QCOMPARE(QAccessible::queryAccessibleInterface(progress.ComboBox1->view())
+                     ->text(QAccessible::Name),
+                 u"Список пользователей"_s);
     }
     QCOMPARE(QAccessible::queryAccessibleInterface(progress.SpeedButton4)->text(QAccessible::Name),
              u"<<Назад"_s);

@@ -46,6 +46,7 @@ private slots:
     void doubleClickAnswers();
     void panel5FollowsPanel3();
     void panel5AsLaidOutBeforePanel3IsSized();
+    void doubleClickLeavesTheNextQuestionUnmarked();
     void arrowsMoveFocusAndMark_data();
     void arrowsMoveFocusAndMark();
     void enterAnswersWithTheFocusedAnswer_data();
@@ -307,6 +308,18 @@ void tst_TestPanel::panel5AsLaidOutBeforePanel3IsSized()
     QCOMPARE(test.Panel5->geometry(), QRect(16, 176, 860, 540));
     panel3.resize(950, 760);
     QCOMPARE(test.Panel5->geometry(), QRect(16, 176, 950 - 61, 760 - 197));
+}
+
+void tst_TestPanel::doubleClickLeavesTheNextQuestionUnmarked()
+{
+    m_panel3->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_panel3));
+    connect(m_test->RadioButton3, &AnswerButton::doubleClicked, m_test,
+            [this] { m_test->showQuestion("Q2", {"A", "B", "C", "D", "E"}); });
+    doubleClick(m_test->RadioButton3, Qt::LeftButton);
+    QCOMPARE(m_test->Memo1->toPlainText(), u"Q2"_s);
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY(!m_test->answerButton(n)->isChecked());
 }
 
 void tst_TestPanel::arrowsMoveFocusAndMark_data()
