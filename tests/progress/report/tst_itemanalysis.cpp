@@ -3,11 +3,8 @@
 #include "ClassReport.h"
 #include "ItemAnalysis.h"
 #include "ItemCsv.h"
-#include "Store.h"
 #include "TempWorkDir.h"
-#include "TestFile.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <cmath>
@@ -79,24 +76,6 @@ QString decimalComma(double v, int decimals)
     return QString::number(v, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
-// A test file written the way the authoring tool writes it, its bytes
-// returned for its version.
-QByteArray writeTest(int test, const QList<QByteArray> &questions, const QByteArray &key)
-{
-    const QByteArray file = TestFile::Folder + "test" + QByteArray::number(test) + ".ini";
-    for (qsizetype i = 0; i < questions.size(); ++i) {
-        const QByteArray section = QByteArray::number(i + 1);
-        Store::write(section, "q", questions[i], file);
-        for (int a = 1; a <= 5; ++a)
-            Store::write(section, "a" + QByteArray::number(a), QByteArray(1, char('A' + a - 1)) + ")",
-                         file);
-        Store::write(section, "ap", key.mid(i, 1), file);
-    }
-    Store::write("inf", "vsego", QByteArray::number(questions.size()), file);
-    QFile f(QStringLiteral("data/tests/test%1.ini").arg(test));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray recordLine(const QByteArray &user, int test, const QByteArray &version,
                       const QByteArray &chosen, const QByteArray &key)
 {
@@ -147,14 +126,13 @@ void tst_ItemAnalysis::cleanup()
 void tst_ItemAnalysis::figuresMatchTheClassQuestionByQuestion()
 {
     ClassFolder folder("Logs.txt");
-    QVERIFY(m_dir->mkpath("data/tests"));
     // Six questions: graded by difficulty, one keyed to an answer few take,
     // one everybody gets, one whose stored key no button gives.
     const QByteArray key = "134257";
     const QByteArray storedKey = "13425x";
     const QList<QByteArray> texts{"\xCF\xE5\xF0\xE2\xFB\xE9 %1 <b>", "Second", "Third",
                                   "Fourth", "Fifth", "Sixth"};
-    const QByteArray version = AnswerRecord::versionOf(writeTest(3, texts, storedKey));
+    const QByteArray version = ClassFolder::writeTest(3, texts, storedKey);
     const QByteArray recorded = "134250";
 
     QRandomGenerator random(7);
@@ -176,13 +154,12 @@ void tst_ItemAnalysis::figuresMatchTheClassQuestionByQuestion()
             chosen += c;
         }
         runs.append(chosen);
-        AnswerRecord::append(folder.logName, recordLine("user" + QByteArray::number(run % 7), 3,
-                                                        version, chosen, recorded));
+        folder.recordAnswers("user" + QByteArray::number(run % 7), 3, version, chosen, recorded);
     }
     // Runs of an older file of the test: counted apart, without texts.
     const QList<QByteArray> older{"1111", "2222", "1212"};
     for (const QByteArray &chosen : older)
-        AnswerRecord::append(folder.logName, recordLine("anna", 3, "00ff00ff", chosen, "1234"));
+        folder.recordAnswers("anna", 3, "00ff00ff", chosen, "1234");
 
     const ClassReport report = ClassReport::read();
     const ItemAnalysis &items = report.items;
