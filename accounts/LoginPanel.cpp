@@ -69,8 +69,7 @@ LoginPanel::LoginPanel(QFrame *panel)
     QWidget::setTabOrder(SpeedButton3, SpeedButton1);
     QWidget::setTabOrder(SpeedButton1, SpeedButton2);
     // Return in the password field logs in, as "Далее>>" does.
-    QObject::connect(MaskEdit1, &QLineEdit::returnPressed, SpeedButton3,
-                     &QAbstractButton::click);
+    QObject::connect(MaskEdit1, &QLineEdit::returnPressed, SpeedButton3, &QAbstractButton::click);
 }
 
 QWidget *LoginPanel::firstControl() const

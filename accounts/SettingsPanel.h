@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AdminSettings.h"
+
 #include <QString>
 
 class QFrame;
@@ -14,6 +16,11 @@ class SettingsPanel
 {
 public:
     explicit SettingsPanel(QFrame *panel, const QString &courseTitle);
+
+    // The login, the password in both password edits, the log name.
+    void showSettings(const AdminSettings &settings);
+    // The settings as edited; the password is the confirmation's.
+    AdminSettings edited() const;
 
     // The control that takes the focus when the panel comes to the front.
     QWidget *firstControl() const;

@@ -44,6 +44,14 @@ PanelSwitch::Row PanelSwitch::row(Command command)
     return {{K, K, K, K, K, K}, Menus::Unchanged};
 }
 
+std::optional<PanelSwitch::Panel> PanelSwitch::front(const std::array<bool, PanelCount> &shown)
+{
+    for (Panel p : {Panel4, Panel7, Panel6, Panel1, Panel3, Panel2})
+        if (shown[p])
+            return p;
+    return std::nullopt;
+}
+
 QString PanelSwitch::panelName(Panel panel)
 {
     static const char *const names[PanelCount] = {"Panel1", "Panel2", "Panel3",

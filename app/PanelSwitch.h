@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // Which workspace panels every screen-switching command shows and hides, and
 // what it does to the menus. The panels lie on top of each other; a command
@@ -62,6 +63,10 @@ public:
     static const std::array<Command, 10> Commands;
 
     static Row row(Command command);
+
+    // The front-most of the shown panels, by the stacking order; none when
+    // no panel is shown.
+    static std::optional<Panel> front(const std::array<bool, PanelCount> &shown);
 
     // "Panel1" … "Panel7", the object names of the panels.
     static QString panelName(Panel panel);

@@ -11,9 +11,9 @@ SpeedButton::SpeedButton(QWidget *parent) : QToolButton(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-SpeedButton *SpeedButton::create(QWidget *parent, const QString &objectName,
-                                 const QString &caption, const QString &picture, int left, int top,
-                                 int width, int height, const QFont &font, bool flat)
+SpeedButton *SpeedButton::create(QWidget *parent, const QString &objectName, const QString &caption,
+                                 const QString &picture, int left, int top, int width, int height,
+                                 const QFont &font, bool flat)
 {
     auto *b = new SpeedButton(parent);
     b->setObjectName(objectName);

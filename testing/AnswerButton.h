@@ -6,9 +6,8 @@
 // as with any radio button; a double-click is what answers, so it is reported
 // on its own. From the keyboard the arrow keys move the focus and the mark to
 // the next or previous answer, Space marks the focused one, and Return or the
-// keypad's Enter answers with it as a double-click does. An answer longer than the button is shown cut off with an
-// ellipsis and can be read whole in the tool tip; text() stays the whole
-// answer.
+// keypad's Enter answers with it as a double-click does. An answer longer than the button is shown
+// cut off with an ellipsis and can be read whole in the tool tip; text() stays the whole answer.
 class AnswerButton : public QRadioButton
 {
     Q_OBJECT

@@ -104,12 +104,12 @@ TestPanel::TestPanel(QFrame *panel3) : QObject(panel3), Panel3(panel3)
     for (int i = 0; i < AnswerCount; ++i)
         *buttons[i] = answer(Panel5, i + 1, AnswerLeft, answerTops[i], AnswerWidth, boldFont(13));
 
-    QuestionNumber = Look::label(Panel5, QStringLiteral("QuestionNumber"), QString(), AnswerLeft,
-                                 6, boldFont(13));
+    QuestionNumber = Look::label(Panel5, QStringLiteral("QuestionNumber"), QString(), AnswerLeft, 6,
+                                 boldFont(13));
     KeyboardNote = Look::label(
         Panel5, QStringLiteral("KeyboardNote"),
-        QStringLiteral("С клавиатуры: стрелками выделите ответ, клавишей Enter ответьте."), 32,
-        272, boldFont(19));
+        QStringLiteral("С клавиатуры: стрелками выделите ответ, клавишей Enter ответьте."), 32, 272,
+        boldFont(19));
     fitWithin(KeyboardNote, Panel5->width() - 3);
 
     // All six share Panel5, so they form one radio group, the hidden one included.
@@ -149,8 +149,7 @@ void TestPanel::showQuestion(const QByteArray &question,
         AnswerButton *button = answerButton(i + 1);
         button->setText(CodePage::toUnicode(answers[i]));
         // An answer without text is still named by its letter.
-        button->setAccessibleName(answers[i].isEmpty() ? QString(QLatin1Char('A' + i))
-                                                       : QString());
+        button->setAccessibleName(answers[i].isEmpty() ? QString(QLatin1Char('A' + i)) : QString());
         // A mark carried over from the last question would be an answer the
         // student never chose here, and Enter would give it.
         button->setAutoExclusive(false);
@@ -169,7 +168,8 @@ void TestPanel::showQuestion(const QByteArray &question,
 
 void TestPanel::showNumber(int number, int count)
 {
-    const QString text = QStringLiteral("Вопрос %1 из %2").arg(number).arg(count);
+    const QString text = count >= 1 ? QStringLiteral("Вопрос %1 из %2").arg(number).arg(count)
+                                    : QStringLiteral("Вопрос %1").arg(number);
     QuestionNumber->setText(text);
     QuestionNumber->adjustSize();
     Memo1->setAccessibleName(text);

@@ -31,7 +31,8 @@ public:
     void showQuestion(const QByteArray &question,
                       const std::array<QByteArray, AnswerCount> &answers);
 
-    // "Вопрос k из n" on the panel and as the question box's name.
+    // "Вопрос k из n" on the panel and as the question box's name; "Вопрос k"
+    // where the count is unknown (below 1).
     void showNumber(int number, int count);
 
     // The control that takes the focus when the panel comes to the front.

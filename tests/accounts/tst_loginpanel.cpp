@@ -50,7 +50,7 @@ void tst_LoginPanel::tabGoesThroughFieldsAndButtons()
 {
     QCOMPARE(m_login->firstControl(), m_login->Edit2);
     m_login->firstControl()->setFocus();
-    QWidget *const order[] = {m_login->Edit2, m_login->MaskEdit1, m_login->SpeedButton3,
+    QWidget *const order[] = {m_login->Edit2,        m_login->MaskEdit1,    m_login->SpeedButton3,
                               m_login->SpeedButton1, m_login->SpeedButton2, m_login->Edit2};
     for (QWidget *expected : order) {
         QCOMPARE(QApplication::focusWidget(), expected);

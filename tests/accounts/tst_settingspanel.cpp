@@ -28,8 +28,8 @@ void tst_SettingsPanel::keyboardAndNames()
     // Tab goes down the four fields and on to the two buttons.
     QCOMPARE(settings.firstControl(), settings.Edit3);
     settings.firstControl()->setFocus();
-    QWidget *const order[] = {settings.Edit3,        settings.Edit4,        settings.Edit5,
-                              settings.Edit6,        settings.SpeedButton7, settings.SpeedButton6,
+    QWidget *const order[] = {settings.Edit3, settings.Edit4,        settings.Edit5,
+                              settings.Edit6, settings.SpeedButton7, settings.SpeedButton6,
                               settings.Edit3};
     for (QWidget *expected : order) {
         QCOMPARE(QApplication::focusWidget(), expected);
@@ -50,8 +50,7 @@ void tst_SettingsPanel::keyboardAndNames()
         if (!(w->focusPolicy() & Qt::TabFocus))
             continue;
         QVERIFY2(names.contains(w), qPrintable(w->objectName()));
-        QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
-                 names.value(w));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), names.value(w));
     }
 
     for (QToolButton *b : {settings.SpeedButton7, settings.SpeedButton6}) {

@@ -19,6 +19,8 @@ private slots:
     void onlyTheBackCommandsHideTheSettingsPanel();
     void everyCommandHasItsRow();
     void panelNames();
+    void frontPanel_data();
+    void frontPanel();
 };
 
 // Each row as the screen table reads: "S" show, "H" hide, "-" unchanged, for
@@ -41,6 +43,41 @@ void tst_PanelSwitch::rows_data()
     QTest::newRow("N30Click") << Command::TestLog << "HHHHS-" << Menus::Unchanged;
     QTest::newRow("NtunClick") << Command::AdminSettings << "HHHHHS" << Menus::Unchanged;
     QTest::newRow("SpeedButton6Click") << Command::SettingsBack << "S----H" << Menus::Unchanged;
+}
+
+// Which panels are shown, as "1" or "0" for Panel1, Panel2, Panel3, Panel4,
+// Panel6, Panel7, and the one the user sees ("" for none).
+void tst_PanelSwitch::frontPanel_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("front");
+    QTest::newRow("as created") << "111100"
+                                << "Panel4";
+    QTest::newRow("after login") << "111000"
+                                 << "Panel1";
+    QTest::newRow("settings over the rest") << "111011"
+                                            << "Panel7";
+    QTest::newRow("login over settings") << "000101"
+                                         << "Panel4";
+    QTest::newRow("log over the page") << "100010"
+                                       << "Panel6";
+    QTest::newRow("test over progress") << "011000"
+                                        << "Panel3";
+    QTest::newRow("progress alone") << "010000"
+                                    << "Panel2";
+    QTest::newRow("none") << "000000"
+                          << "";
+}
+
+void tst_PanelSwitch::frontPanel()
+{
+    QFETCH(QString, shown);
+    QFETCH(QString, front);
+    std::array<bool, PanelSwitch::PanelCount> visible{};
+    for (int i = 0; i < PanelSwitch::PanelCount; ++i)
+        visible[size_t(i)] = shown.at(i) == u'1';
+    const auto got = PanelSwitch::front(visible);
+    QCOMPARE(got ? PanelSwitch::panelName(*got) : QString(), front);
 }
 
 void tst_PanelSwitch::rows()

@@ -1,3 +1,4 @@
+#include "Accounts.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "RuntimeError.h"
@@ -16,7 +17,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QWebEngineView>
 
@@ -27,7 +32,7 @@ namespace {
 QStringList shownTopLevel(const TForm1 &form)
 {
     QStringList names;
-    for (QAction *action : form.MainMenu1->actions()) {
+    for (QAction *action : form.mainMenu()->actions()) {
         if (action->isVisible())
             names.append(action->objectName());
     }
@@ -61,6 +66,9 @@ private slots:
     void titlePageClosesByTimer();
     void titlePageClosesAtOnce();
     void aboutAndAuthorWindows();
+    void focusOnTheFrontPanel_data();
+    void focusOnTheFrontPanel();
+    void keyboardMenuAndSmallScreen();
 };
 
 void tst_TForm1::init()
@@ -84,37 +92,44 @@ void tst_TForm1::windowLayout()
         QFrame *panel;
         QRect geometry;
     } expected[] = {
-        {form.Panel1, QRect(0, 0, 921, 737)}, {form.Panel2, QRect(0, -8, 921, 745)},
-        {form.Panel3, QRect(0, 0, 921, 737)}, {form.Panel4, QRect(-8, 0, 921, 737)},
-        {form.Panel6, QRect(1, 1, 920, 736)}, {form.Panel7, QRect(1, 1, 920, 736)},
+        {form.panel(PanelSwitch::Panel1), QRect(0, 0, 921, 737)},
+        {form.panel(PanelSwitch::Panel2), QRect(0, -8, 921, 745)},
+        {form.panel(PanelSwitch::Panel3), QRect(0, 0, 921, 737)},
+        {form.panel(PanelSwitch::Panel4), QRect(-8, 0, 921, 737)},
+        {form.panel(PanelSwitch::Panel6), QRect(1, 1, 920, 736)},
+        {form.panel(PanelSwitch::Panel7), QRect(1, 1, 920, 736)},
     };
     for (const auto &e : expected)
         QCOMPARE(e.panel->geometry(), e.geometry);
-    QCOMPARE(form.Panel3->palette().color(QPalette::Window), QColor(0xA6, 0xCA, 0xF0));
+    QCOMPARE(form.panel(PanelSwitch::Panel3)->palette().color(QPalette::Window),
+             QColor(0xA6, 0xCA, 0xF0));
     // Teal a shade lighter, so that its black and white texts read at 4.5:1.
-    QCOMPARE(form.Panel2->palette().color(QPalette::Window), QColor(0x00, 0x83, 0x83));
+    QCOMPARE(form.panel(PanelSwitch::Panel2)->palette().color(QPalette::Window),
+             QColor(0x00, 0x83, 0x83));
 
     // Created state: Panel1 … Panel4 visible, Panel4 in front.
-    QVERIFY(!form.Panel1->isHidden() && !form.Panel4->isHidden());
-    QVERIFY(form.Panel6->isHidden() && form.Panel7->isHidden());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden() &&
+            !form.panel(PanelSwitch::Panel4)->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel6)->isHidden() &&
+            form.panel(PanelSwitch::Panel7)->isHidden());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    form.Panel4->hide();
+    form.panel(PanelSwitch::Panel4)->hide();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    form.Panel1->hide();
+    form.panel(PanelSwitch::Panel1)->hide();
     QCOMPARE(frontPanel(form), u"Panel3"_s);
-    form.Panel3->hide();
+    form.panel(PanelSwitch::Panel3)->hide();
     QCOMPARE(frontPanel(form), u"Panel2"_s);
-    form.Panel6->show();
+    form.panel(PanelSwitch::Panel6)->show();
     QCOMPARE(frontPanel(form), u"Panel6"_s);
-    form.Panel7->show();
+    form.panel(PanelSwitch::Panel7)->show();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
 
-    QCOMPARE(form.WebBrowser1->objectName(), u"WebBrowser1"_s);
-    QCOMPARE(form.WebBrowser1->parentWidget(), form.Panel1);
-    QCOMPARE(form.WebBrowser1->geometry(), QRect(2, 2, 917, 733));
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
-    QVERIFY(form.Button2->isHidden());
-    QVERIFY(form.Edit1->isHidden());
+    QCOMPARE(form.webBrowser()->objectName(), u"WebBrowser1"_s);
+    QCOMPARE(form.webBrowser()->parentWidget(), form.panel(PanelSwitch::Panel1));
+    QCOMPARE(form.webBrowser()->geometry(), QRect(2, 2, 917, 733));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
+    QVERIFY(form.button2()->isHidden());
+    QVERIFY(form.edit1()->isHidden());
 }
 
 void tst_TForm1::menuBeforeLogin()
@@ -136,7 +151,7 @@ void tst_TForm1::menuBeforeLogin()
                              u"N21"_s,
                              u"Ne"_s};
     QStringList order;
-    for (QAction *action : form.MainMenu1->actions())
+    for (QAction *action : form.mainMenu()->actions())
         order.append(action->objectName());
     QCOMPARE(order, all);
     QCOMPARE(shownTopLevel(form),
@@ -154,7 +169,7 @@ void tst_TForm1::menuBeforeLogin()
 void tst_TForm1::menuPicturesAndKeys()
 {
     TForm1 form;
-    const QList<QAction *> top = form.MainMenu1->actions();
+    const QList<QAction *> top = form.mainMenu()->actions();
     for (QAction *action : top)
         QVERIFY2(action->icon().isNull(), qPrintable(action->objectName()));
     QVERIFY(form.menuEntry(u"N6"_s)->icon().isNull());
@@ -172,29 +187,27 @@ void tst_TForm1::showStepRunsOnce()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.writeBack = true;
     QVERIFY(show(form));
-    QVERIFY(form.userList.isEmpty());
-    QVERIFY(!form.writeBack);
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
-    QCOMPARE(form.adminSettings.password, QByteArray("secret"));
-    QCOMPARE(form.adminSettings.logName, QByteArray("log.txt"));
+    QVERIFY(form.session().userList().isEmpty());
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
+    QCOMPARE(form.session().adminSettings().password, QByteArray("secret"));
+    QCOMPARE(form.session().adminSettings().logName, QByteArray("log.txt"));
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(form.Panel1->isHidden() && form.Panel2->isHidden() && form.Panel3->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel1)->isHidden() &&
+            form.panel(PanelSwitch::Panel2)->isHidden() &&
+            form.panel(PanelSwitch::Panel3)->isHidden());
     QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
     QVERIFY(answerer.texts.isEmpty());
 
     // Hiding and showing the window again does not repeat the reads.
     QVERIFY(work().write(u"data/info/tumb.db"_s, "other|x|y\r\n"));
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
-    form.writeBack = true;
-    form.Panel1->show();
+    form.panel(PanelSwitch::Panel1)->show();
     form.hide();
     QVERIFY(show(form));
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
-    QVERIFY(form.userList.isEmpty());
-    QVERIFY(form.writeBack);
-    QVERIFY(!form.Panel1->isHidden());
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
+    QVERIFY(form.session().userList().isEmpty());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
 }
 
 void tst_TForm1::showStepWithoutSettingsFile()
@@ -207,8 +220,8 @@ void tst_TForm1::showStepWithoutSettingsFile()
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
     QCOMPARE(answerer.texts.first(), u"File not found"_s);
-    QCOMPARE(form.userList, QList<QByteArray>({"anna", "boris"}));
-    QVERIFY(form.adminSettings.login.isEmpty());
+    QCOMPARE(form.session().userList(), QList<QByteArray>({"anna", "boris"}));
+    QVERIFY(form.session().adminSettings().login.isEmpty());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
 }
 
@@ -219,13 +232,11 @@ void tst_TForm1::showStepWithUnreadableUserList()
     QVERIFY(QDir().mkdir(path(u"users"_s)));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.writeBack = true;
     QVERIFY(show(form));
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
-    QVERIFY(form.writeBack);
-    QVERIFY(form.adminSettings.login.isEmpty());
-    QVERIFY(!form.Panel1->isHidden());
+    QVERIFY(form.session().adminSettings().login.isEmpty());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
 }
 
 void tst_TForm1::settingsPanelStaysInFront()
@@ -237,12 +248,12 @@ void tst_TForm1::settingsPanelStaysInFront()
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N13"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
     form.NiClick();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(form.Panel7->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel7)->isHidden());
 
     // The test log chosen meanwhile comes up after "Назад" on the panel.
     form.NtunClick();
@@ -263,7 +274,7 @@ void tst_TForm1::backBeforeLoginChangesNothing()
     QVERIFY(show(form));
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(form.Panel7->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel7)->isHidden());
 }
 
 void tst_TForm1::loginPanelComesBack()
@@ -273,13 +284,13 @@ void tst_TForm1::loginPanelComesBack()
     QVERIFY(show(form));
     form.menuEntry(u"N115"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(form.Panel4->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel4)->isHidden());
     form.menuEntry(u"NaFormuAvtorizazii"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(!form.Panel1->isHidden());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
     form.menuEntry(u"N27"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
 }
 
 void tst_TForm1::testStartHidesContents()
@@ -292,7 +303,7 @@ void tst_TForm1::testStartHidesContents()
     QVERIFY(QDir().mkpath(u"data/tests"_s));
     Store::writeMany({{"1", "q", "?"}, {"inf", "vsego", "1"}}, "\\data\\tests\\test7.ini");
     form.menuEntry(u"test7"_s)->trigger();
-    QCOMPARE(form.testName, QByteArray("test7"));
+    QCOMPARE(form.run().testName(), QByteArray("test7"));
     QCOMPARE(frontPanel(form), u"Panel3"_s);
     QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
     QVERIFY(!form.menuEntry(u"Ni"_s)->isVisible());
@@ -300,7 +311,7 @@ void tst_TForm1::testStartHidesContents()
     // the test screen; the contents stay hidden.
     form.N17Click();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(!form.Panel3->isHidden());
+    QVERIFY(!form.panel(PanelSwitch::Panel3)->isHidden());
     QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
     form.applySwitch(PanelSwitch::Command::ProgressBack);
     QVERIFY(form.menuEntry(u"N0"_s)->isVisible());
@@ -315,11 +326,11 @@ void tst_TForm1::pageItemsOpenPages()
     // The folder on disk is spelt in another case than the page path.
     QVERIFY(work().write(u"data/LABS/7.htm"_s, "<html>7</html>"));
     form.menuEntry(u"N417"_s)->trigger();
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
     // A presentation changes no panel and keeps the page.
     form.menuEntry(u"N40"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
     QVERIFY(answerer.texts.isEmpty());
 }
 
@@ -329,11 +340,10 @@ void tst_TForm1::leavingCancelled()
     ModalAnswerer answerer(QMessageBox::Cancel);
     QSignalSpy closed(&form, &TForm1::closed);
     QVERIFY(show(form));
+    QCOMPARE(Accounts::registerUser("anna", "pw").refusal, Accounts::Refusal::None);
+    logIn(form, u"anna"_s, u"pw"_s);
     form.menuEntry(u"N115"_s)->trigger();
-    form.userName = "anna";
-    form.scores[0] = 4;
-    form.writeBack = true;
-    const QUrl page = form.WebBrowser1->url();
+    const QUrl page = form.webBrowser()->url();
 
     form.menuEntry(u"Ne"_s)->trigger();
     QCOMPARE(answerer.texts, QStringList({u"Вы действительно хотите выйти из программы?"_s}));
@@ -341,11 +351,11 @@ void tst_TForm1::leavingCancelled()
     QCOMPARE(answerer.buttons.first(), QMessageBox::Ok | QMessageBox::Cancel);
     QVERIFY(form.isVisible());
     QCOMPARE(closed.count(), 0);
-    QCOMPARE(form.userName, QByteArray("anna"));
-    QCOMPARE(form.scores[0], quint8(4));
-    QVERIFY(form.writeBack);
+    QCOMPARE(form.session().userName(), QByteArray("anna"));
+    QCOMPARE(form.session().scores()[0], quint8(1));
+    QVERIFY(form.session().writesBack());
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), page);
+    QCOMPARE(form.webBrowser()->url(), page);
 
     // The window's own close button asks the same.
     form.close();
@@ -412,7 +422,7 @@ void tst_TForm1::titlePageClosesByTimer()
     QVERIFY(!title.isVisible());
     QVERIFY(form.isVisible());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
     QVERIFY(answerer.texts.isEmpty());
 }
 
@@ -430,7 +440,7 @@ void tst_TForm1::titlePageClosesAtOnce()
     QVERIFY(clock.elapsed() < 1000);
     QVERIFY(form.isVisible());
     QVERIFY(!title.Timer1->isActive());
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
     // A later tick would find nothing to do: the main window stays shown.
     QTest::qWait(50);
     QVERIFY(form.isVisible());
@@ -469,6 +479,92 @@ void tst_TForm1::aboutAndAuthorWindows()
     QVERIFY(!author.isVisible());
     form.menuEntry(u"N15"_s)->trigger();
     QVERIFY(author.isVisible());
+}
+
+// After each command the focus is on the first control of the panel in
+// front, so that the keyboard and a screen reader start there.
+void tst_TForm1::focusOnTheFrontPanel_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("focus"); // object name, WebBrowser1 for inside the view
+    const QStringList student = {u"student"_s};
+    const QStringList admin = {u"admin"_s};
+    QTest::newRow("FormShow") << QStringList() << u"Edit2"_s;
+    QTest::newRow("N27Click") << QStringList{u"N27"_s} << u"WebBrowser1"_s;
+    QTest::newRow("NaFormuAvtorizaziiClick")
+        << QStringList{u"N27"_s, u"NaFormuAvtorizazii"_s} << u"Edit2"_s;
+    QTest::newRow("SpeedButton3Click") << student << u"WebBrowser1"_s;
+    QTest::newRow("NiClick, student") << student + QStringList{u"Ni"_s} << u"SpeedButton4"_s;
+    QTest::newRow("SpeedButton4Click")
+        << student + QStringList{u"Ni"_s, u"SpeedButton4"_s} << u"WebBrowser1"_s;
+    QTest::newRow("Button2Click") << student + QStringList{u"test1"_s} << u"RadioButton1"_s;
+    QTest::newRow("RadioButton6DblClick")
+        << student + QStringList{u"test1"_s, u"answer"_s} << u"RadioButton1"_s;
+    QTest::newRow("NiClick, administrator") << admin + QStringList{u"Ni"_s} << u"ComboBox1"_s;
+    QTest::newRow("N30Click") << admin + QStringList{u"N30"_s} << u"Memo2"_s;
+    QTest::newRow("NtunClick") << admin + QStringList{u"Ntun"_s} << u"Edit3"_s;
+    QTest::newRow("SpeedButton6Click")
+        << admin + QStringList{u"Ntun"_s, u"SpeedButton6"_s} << u"WebBrowser1"_s;
+}
+
+void tst_TForm1::focusOnTheFrontPanel()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, focus);
+    QVERIFY(QDir().mkpath(u"data/tests"_s));
+    Store::writeMany({{"1", "q", "?"}, {"2", "q", "?"}, {"inf", "vsego", "2"}},
+                     "\\data\\tests\\test1.ini");
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    for (const QString &step : steps) {
+        if (step == u"student")
+            registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+        else if (step == u"admin")
+            loginAsAdministrator(form, u"secret"_s);
+        else if (step == u"answer")
+            form.RadioButton2DblClick();
+        else if (step == u"N30")
+            form.guarded([&form] { form.N30Click(); });
+        else
+            form.menuEntry(step)
+                ? form.menuEntry(step)->trigger()
+                : (void)QMetaObject::invokeMethod(&form, qPrintable(step + u"Click"_s));
+    }
+    QWidget *got = form.focusWidget();
+    QVERIFY(got);
+    if (focus == u"WebBrowser1")
+        QVERIFY2(got == form.webBrowser() || form.webBrowser()->isAncestorOf(got),
+                 qPrintable(got->objectName()));
+    else
+        QCOMPARE(got->objectName(), focus);
+}
+
+void tst_TForm1::keyboardMenuAndSmallScreen()
+{
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    // F10 opens the first group shown; locked entries can be reached.
+    QTest::keyClick(&form, Qt::Key_F10);
+    QCOMPARE(form.mainMenu()->activeAction(), form.menuEntry(u"N35"_s));
+    QTest::keyClick(form.mainMenu(), Qt::Key_Escape);
+    QVERIFY(form.menuGroup(u"N0"_s)->style()->styleHint(QStyle::SH_Menu_AllowActiveAndDisabled,
+                                                        nullptr, form.menuGroup(u"N0"_s)));
+
+    // The window fits the screen; the panels scroll where it is smaller than
+    // laid out.
+    const QRect screen = form.screen()->availableGeometry();
+    QVERIFY(form.frameGeometry().width() <= screen.width());
+    QVERIFY(form.frameGeometry().height() <= screen.height());
+    auto *area = qobject_cast<QScrollArea *>(form.centralWidget());
+    QVERIFY(area);
+    QCOMPARE(area->widget()->objectName(), u"ClientArea"_s);
+    QVERIFY(area->widget()->minimumWidth() >= 921);
+    QVERIFY(area->widget()->minimumHeight() >= 737);
+    QCOMPARE(area->horizontalScrollBar()->maximum() > 0, area->viewport()->width() < 921);
 }
 
 QTEST_MAIN(tst_TForm1)

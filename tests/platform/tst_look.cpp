@@ -55,7 +55,8 @@ void tst_Look::textReadableOnItsBackground_data()
         << QColor(Qt::blue) << Look::scrollBar() << QColor(Qt::blue) << Look::scrollBar();
     QTest::newRow("progress: black on teal") << black << Look::teal() << black << teal;
     QTest::newRow("progress: white on teal") << white << Look::teal() << white << teal;
-    QTest::newRow("test: black on sky blue") << black << Look::skyBlue() << black << Look::skyBlue();
+    QTest::newRow("test: black on sky blue")
+        << black << Look::skyBlue() << black << Look::skyBlue();
     QTest::newRow("test: black on silver") << black << Look::silver() << black << Look::silver();
 }
 

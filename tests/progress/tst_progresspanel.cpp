@@ -43,7 +43,7 @@ void tst_ProgressPanel::firstControlByRole()
 
     QWidget *first = progress.firstControl();
     QCOMPARE(first, administrator ? static_cast<QWidget *>(progress.ComboBox1)
-                                   : static_cast<QWidget *>(progress.SpeedButton4));
+                                  : static_cast<QWidget *>(progress.SpeedButton4));
     first->setFocus();
     QVERIFY(first->hasFocus());
     if (administrator) {
@@ -74,7 +74,7 @@ void tst_ProgressPanel::labelsReadableOnTheirPanel()
     QFrame panel;
     ProgressPanel progress(&panel);
     progress.showScores({});
-    QList<QLabel *> labels = {progress.Label3, progress.Label4, progress.Label5,
+    QList<QLabel *> labels = {progress.Label3,  progress.Label4,  progress.Label5,
                               progress.Label40, progress.Label41, progress.Label35};
     for (int k = 0; k < 10; ++k)
         labels << progress.testLabels[k] << progress.valueLabels[k];

@@ -314,8 +314,9 @@ void tst_TestPanel::doubleClickLeavesTheNextQuestionUnmarked()
 {
     m_panel3->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_panel3));
-    connect(m_test->RadioButton3, &AnswerButton::doubleClicked, m_test,
-            [this] { m_test->showQuestion("Q2", {"A", "B", "C", "D", "E"}); });
+    connect(m_test->RadioButton3, &AnswerButton::doubleClicked, m_test, [this] {
+        m_test->showQuestion("Q2", {"A", "B", "C", "D", "E"});
+    });
     doubleClick(m_test->RadioButton3, Qt::LeftButton);
     QCOMPARE(m_test->Memo1->toPlainText(), u"Q2"_s);
     for (int n = 1; n <= 5; ++n)
@@ -381,8 +382,7 @@ void tst_TestPanel::enterAnswersWithTheFocusedAnswer()
 
     // The focused answer gives the answer, not the one marked before.
     m_test->answerButton(number)->setFocus();
-    QTest::keyClick(m_test->answerButton(number), Qt::Key(key),
-                    Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(m_test->answerButton(number), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     for (int n = 1; n <= 5; ++n) {
         QCOMPARE(spies[n - 1]->count(), n == number ? 1 : 0);
         QCOMPARE(m_test->answerButton(n)->isChecked(), n == number);
@@ -443,6 +443,8 @@ void tst_TestPanel::numberAndNamesForAScreenReader()
     QVERIFY(m_test->QuestionNumber->isVisibleTo(m_panel3));
     QCOMPARE(QAccessible::queryAccessibleInterface(m_test->Memo1)->text(QAccessible::Name),
              u"Вопрос 3 из 10"_s);
+    m_test->showNumber(2, 0);
+    QCOMPARE(m_test->QuestionNumber->text(), u"Вопрос 2"_s);
     QVERIFY(m_test->KeyboardNote->isVisibleTo(m_panel3));
     QVERIFY(m_test->KeyboardNote->text().contains(u"Enter"_s));
     QVERIFY(m_test->KeyboardNote->geometry().right() < m_test->Panel5->width());
@@ -451,9 +453,9 @@ void tst_TestPanel::numberAndNamesForAScreenReader()
     m_test->showQuestion("Q", {"A) a", "", "C) c", "D) d", ""});
     const QString expected[] = {u"A) a"_s, u"B"_s, u"C) c"_s, u"D) d"_s, u"E"_s};
     for (int n = 1; n <= 5; ++n)
-        QCOMPARE(QAccessible::queryAccessibleInterface(m_test->answerButton(n))
-                     ->text(QAccessible::Name),
-                 expected[n - 1]);
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(m_test->answerButton(n))->text(QAccessible::Name),
+            expected[n - 1]);
     m_test->showQuestion("Q", {"A) a", "B) b", "C) c", "D) d", "E) e"});
     QCOMPARE(QAccessible::queryAccessibleInterface(m_test->RadioButton2)->text(QAccessible::Name),
              u"B) b"_s);
