@@ -1,5 +1,6 @@
 #include "CourseFolder.h"
 #include "CourseInfo.h"
+#include "Look.h"
 #include "ProgramStart.h"
 #include "RuntimeError.h"
 #include "TForm1.h"
@@ -132,6 +133,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(COURSEBOOK_VERSION));
     QGuiApplication::setDesktopFileName(DesktopId);
     QApplication::setWindowIcon(QIcon::fromTheme(DesktopId));
+    // Selected menu entries and list items read at 4.5:1 like every text.
+    QApplication::setPalette(Look::readable(QApplication::palette()));
     // The program speaks Russian, its standard dialogs' buttons included.
     QTranslator toolkitTexts;
     if (toolkitTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),

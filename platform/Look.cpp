@@ -82,6 +82,18 @@ double Look::contrast(const QColor &a, const QColor &b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+QPalette Look::readable(QPalette palette)
+{
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        QColor highlight = palette.color(group, QPalette::Highlight);
+        const QColor text = palette.color(group, QPalette::HighlightedText);
+        for (int step = 0; step < 20 && contrast(highlight, text) < 4.5; ++step)
+            highlight = highlight.darker(110);
+        palette.setColor(group, QPalette::Highlight, highlight);
+    }
+    return palette;
+}
+
 void Look::setBackground(QWidget *widget, const QColor &colour)
 {
     QPalette p = widget->palette();

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QSize>
 #include <QString>
 
@@ -25,6 +26,10 @@ public:
     // The contrast ratio of two colours as the web's accessibility guidelines
     // define it: 1 for equal colours up to 21 for black on white.
     static double contrast(const QColor &a, const QColor &b);
+
+    // The palette with its selection colour darkened, hue kept, until the
+    // selected text on it reaches a contrast of 4.5:1.
+    static QPalette readable(QPalette palette);
 
     // A font by the face the layout names, at a character height in pixels;
     // a face this machine lacks falls back to a close one.

@@ -20,6 +20,7 @@ SpeedButton *SpeedButton::create(QWidget *parent, const QString &objectName, con
     b->setText(caption);
     b->setFont(font);
     b->setGeometry(left, top, width, height);
+    b->m_flat = flat;
     b->setAutoRaise(flat);
     if (!picture.isEmpty()) {
         const QImage image = JpegImage::load(picture);
@@ -30,6 +31,18 @@ SpeedButton *SpeedButton::create(QWidget *parent, const QString &objectName, con
         }
     }
     return b;
+}
+
+void SpeedButton::focusInEvent(QFocusEvent *event)
+{
+    setAutoRaise(false);
+    QToolButton::focusInEvent(event);
+}
+
+void SpeedButton::focusOutEvent(QFocusEvent *event)
+{
+    setAutoRaise(m_flat);
+    QToolButton::focusOutEvent(event);
 }
 
 void SpeedButton::keyPressEvent(QKeyEvent *event)

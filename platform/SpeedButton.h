@@ -23,4 +23,11 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // A flat button shows its frame while it has the focus, so that the
+    // keyboard's place can be seen.
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    bool m_flat = false;
 };

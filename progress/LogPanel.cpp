@@ -19,6 +19,12 @@ LogPanel::LogPanel(QFrame *panel6) : Panel6(panel6)
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo2->setGeometry(4, 2, 920, 730);
+    // The log is read, never written here: Tab goes on, and the keyboard
+    // still moves through the lines for a screen reader.
+    Memo2->setReadOnly(true);
+    Memo2->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Memo2->setTabChangesFocus(true);
+    Memo2->setAccessibleName(QStringLiteral("Отчет по проведению тестов"));
 }
 
 void LogPanel::load(const QByteArray &logName)

@@ -7,8 +7,8 @@ class QFrame;
 class QPlainTextEdit;
 
 // The test log view on the main window's panel Panel6: the memo Memo2 that
-// shows the test log file whole, as plain text. What is typed into the memo is
-// never saved; every load replaces it with the file as it is now.
+// shows the test log file whole, as plain text, read-only; every load
+// replaces it with the file as it is now.
 class LogPanel
 {
 public:

@@ -587,8 +587,9 @@ void tst_testrun_window::logView()
 
     form.logPanel().Memo2->setFocus();
     form.logPanel().Memo2->moveCursor(QTextCursor::End);
+    // The view is read-only: typing changes nothing.
     QTest::keyClicks(form.logPanel().Memo2, u"typed"_s);
-    QVERIFY(form.logPanel().Memo2->toPlainText().endsWith(u"typed"_s));
+    QCOMPARE(form.logPanel().Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
     form.menuEntry(u"N30"_s)->trigger();
     QCOMPARE(form.logPanel().Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
     QCOMPARE(readFile(u"log.txt"_s), text);

@@ -11,6 +11,7 @@ private slots:
     void contrastRatio();
     void textReadableOnItsBackground_data();
     void textReadableOnItsBackground();
+    void selectionReadable();
 };
 
 void tst_Look::contrastRatio_data()
@@ -70,6 +71,25 @@ void tst_Look::textReadableOnItsBackground()
     QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
     QCOMPARE(text.hue(), desktopText.hue());
     QCOMPARE(background.hue(), desktopBackground.hue());
+}
+
+void tst_Look::selectionReadable()
+{
+    // The toolkit's own selection colour, white on a middle blue, reads at
+    // less than 4.5:1.
+    QPalette palette;
+    palette.setColor(QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    QVERIFY(Look::contrast(palette.color(QPalette::Highlight), Qt::white) < 4.5);
+    const QPalette readable = Look::readable(palette);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor highlight = readable.color(group, QPalette::Highlight);
+        QVERIFY(Look::contrast(highlight, readable.color(group, QPalette::HighlightedText)) >= 4.5);
+        QVERIFY(qAbs(highlight.hue() - QColor(0x30, 0x8C, 0xC6).hue()) <= 2);
+    }
+    // A palette already readable stays as it is.
+    palette.setColor(QPalette::Highlight, QColor(0x00, 0x00, 0x80));
+    QCOMPARE(Look::readable(palette).color(QPalette::Highlight), QColor(0x00, 0x00, 0x80));
 }
 
 QTEST_MAIN(tst_Look)

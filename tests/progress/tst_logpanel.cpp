@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "RuntimeError.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -70,7 +71,11 @@ void tst_LogPanel::memoAsLaidOut()
     QCOMPARE(memo->parentWidget(), m_panel6);
     QCOMPARE(memo->geometry(), QRect(4, 2, 920, 730));
     QCOMPARE(memo->toPlainText(), QStringLiteral("Memo2"));
-    QVERIFY(!memo->isReadOnly());
+    QVERIFY(memo->isReadOnly());
+    QVERIFY(memo->tabChangesFocus());
+    QVERIFY(memo->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    QCOMPARE(QAccessible::queryAccessibleInterface(memo)->text(QAccessible::Name),
+             QStringLiteral("Отчет по проведению тестов"));
     QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);

@@ -61,8 +61,11 @@ void tst_ProgressPanel::firstControlByRole()
     QCOMPARE(QAccessible::queryAccessibleInterface(progress.SpeedButton4)->text(QAccessible::Name),
              u"<<Назад"_s);
 
+    // The flat button shows its frame while it has the focus.
+    QVERIFY(progress.SpeedButton4->autoRaise() != progress.SpeedButton4->hasFocus());
     QSignalSpy back(progress.SpeedButton4, &QAbstractButton::clicked);
     progress.SpeedButton4->setFocus();
+    QVERIFY(!progress.SpeedButton4->autoRaise());
     QTest::keyClick(progress.SpeedButton4, Qt::Key_Return);
     QTest::keyClick(progress.SpeedButton4, Qt::Key_Enter, Qt::KeypadModifier);
     QTest::keyClick(progress.SpeedButton4, Qt::Key_Space);
