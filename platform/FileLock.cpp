@@ -1,5 +1,6 @@
 #include "FileLock.h"
 
+#include "FileRead.h"
 #include "FileWrite.h"
 #include "IoError.h"
 
@@ -82,18 +83,52 @@ QString holderPath(const QString &lock)
     return lock + QLatin1String("/holder");
 }
 
+// The holder and what a replacement of it may have left beside it.
+int removeHolder(const QString &lock, int waitMs)
+{
+    FileWrite::remove(FileWrite::sideName(holderPath(lock)), waitMs);
+    return FileWrite::remove(holderPath(lock), waitMs);
+}
+
 int removeFolder(const QString &path, int waitMs)
 {
     const QByteArray name = QFile::encodeName(path);
     const QDeadlineTimer deadline(waitMs);
+    const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     for (;;) {
         if (::rmdir(name.constData()) == 0 || errno == ENOENT)
             return 0;
         const int error = errno;
+        if (FileRead::isBrief(error) && !ioErrors.hasExpired()) {
+            QThread::usleep(20000);
+            continue;
+        }
         if ((error != EBUSY && error != EACCES && error != ENOTEMPTY) || deadline.hasExpired())
             return error;
         QThread::usleep(1000);
     }
+}
+
+// Writes the holder's name into the new lock and leaves *fd open on it. A
+// client that cannot go on writing a new file once another copy has opened
+// it (a waiting copy looking in) gets the name through a replacement, then
+// holds it open for reading.
+int writeHolder(const QString &path, int *fd)
+{
+    const QByteArray text = holderText();
+    const QByteArray holder = QFile::encodeName(holderPath(path));
+    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (*fd < 0)
+        return errno;
+    int error = FileWrite::writeAll(*fd, text);
+    if (error != EOPNOTSUPP && error != ENOTSUP)
+        return error;
+    ::close(*fd);
+    *fd = -1;
+    if ((error = FileWrite::replace(holderPath(path), text)) != 0)
+        return error;
+    *fd = ::open(holder.constData(), O_RDONLY | O_CLOEXEC);
+    return *fd < 0 ? errno : 0;
 }
 
 // Takes the lock: the folder is made only if absent, which a server decides
@@ -105,14 +140,12 @@ int create(const QString &path, int *fd)
     *fd = -1;
     if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
         return errno;
-    const QByteArray holder = QFile::encodeName(holderPath(path));
-    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    int error = *fd < 0 ? errno : FileWrite::writeAll(*fd, holderText());
+    int error = writeHolder(path, fd);
     if (error != 0) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;
-        FileWrite::remove(holderPath(path), ReleaseWaitMs);
+        removeHolder(path, ReleaseWaitMs);
         removeFolder(path, ReleaseWaitMs);
         // The folder was ours: whatever went wrong inside it is no sign of
         // another holder.
@@ -126,7 +159,7 @@ void release(int fd, const QString &path)
 {
     // Closed first: a share does not remove a file that is still open.
     ::close(fd);
-    FileWrite::remove(holderPath(path), ReleaseWaitMs);
+    removeHolder(path, ReleaseWaitMs);
     removeFolder(path, ReleaseWaitMs);
 }
 
@@ -188,7 +221,7 @@ int removeLock(const QString &path)
         return 0;
     if (!S_ISDIR(info.st_mode))
         return FileWrite::remove(path, 0);
-    if (const int error = FileWrite::remove(holderPath(path), 0); error != 0)
+    if (const int error = removeHolder(path, 0); error != 0)
         return error;
     return removeFolder(path, 0);
 }
