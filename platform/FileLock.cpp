@@ -239,11 +239,13 @@ bool isLockShaped(const QString &path)
 // server with the original platform's rules also refuses the name while a
 // removed lock is still open somewhere, as busy or denied, and a share
 // mounted on another machine answers an input/output error for a lock whose
-// coming or going it has not seen yet; a folder that refuses new entries
+// coming or going it has not seen yet, GVFS an invalid argument; a folder that refuses new entries
 // refuses them whether or not the lock is there.
 bool isTaken(int error, const QString &path)
 {
-    if (error == EEXIST || error == EIO)
+    // GVFS answers "invalid argument" for a folder made while another
+    // machine removes it.
+    if (error == EEXIST || error == EIO || error == EINVAL)
         return true;
     if (error != EBUSY && error != EACCES && error != EPERM)
         return false;

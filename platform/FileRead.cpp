@@ -4,10 +4,13 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThread>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
+#include <sys/statfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,12 +61,34 @@ bool FileRead::isBrief(int error)
     return error == EIO;
 }
 
+bool FileRead::isOnShare(const QString &path)
+{
+    struct statfs info;
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::statfs(folder.constData(), &info) != 0)
+        return false;
+    switch (quint32(info.f_type)) {
+    case 0x65735546: // FUSE
+    case 0xFE534D42: // SMB2
+    case 0xFF534D42: // CIFS
+    case 0x517B:     // SMB
+    case 0x6969:     // NFS
+        return true;
+    default:
+        return false;
+    }
+}
+
 int FileRead::read(const QString &path, QByteArray *data)
 {
     const QByteArray name = QFile::encodeName(path);
     const QByteArray side = QFile::encodeName(FileWrite::sideName(path));
     const QDeadlineTimer ioErrors(IoErrorWaitMs);
     QDeadlineTimer landing(QDeadlineTimer::Forever);
+    // A client may show the file missing for a moment after the new one
+    // beside it has been renamed into its place; on a share a missing file
+    // is looked for again for a moment before it counts as missing.
+    std::optional<QDeadlineTimer> settling;
     for (;;) {
         const int error = readOnce(name, data);
         if (error == 0)
@@ -71,15 +96,23 @@ int FileRead::read(const QString &path, QByteArray *data)
         if (isBrief(error)) {
             if (ioErrors.hasExpired())
                 return error;
-        } else if (error == ENOENT || error == EACCES) {
-            // A file being removed on a share answers "denied" until the
-            // copy that has it open closes it.
-            if (!exists(side))
+        } else if (error == ENOENT || error == EACCES || error == EBUSY) {
+            // A file being removed on a share answers "denied" or "busy"
+            // until every copy that has it open has closed it.
+            if (exists(side)) {
+                if (landing.isForever())
+                    landing.setRemainingTime(LandingWaitMs);
+                if (landing.hasExpired() && !exists(name) && readOnce(side, data) == 0)
+                    return 0;
+                settling.reset();
+            } else {
+                if (!settling)
+                    settling = QDeadlineTimer(error == EBUSY || isOnShare(path) ? SettleMs : 0);
+                if (settling->hasExpired())
+                    return error;
+            }
+            if (!landing.isForever() && landing.remainingTime() < -LandingWaitMs)
                 return error;
-            if (landing.isForever())
-                landing.setRemainingTime(LandingWaitMs);
-            if (landing.hasExpired())
-                return exists(name) ? error : readOnce(side, data);
         } else {
             return error;
         }

@@ -18,6 +18,9 @@ public:
     // How long a read waits for a replacement to land before reading the
     // new file beside the missing one.
     static constexpr int LandingWaitMs = 3000;
+    // How long a file on a share that is missing, busy or denied with
+    // nothing beside it is looked for again.
+    static constexpr int SettleMs = 500;
 
     // 0 and the file's bytes, or the system's error number (ENOENT for a
     // file that is missing with nothing beside it).
@@ -25,4 +28,6 @@ public:
 
     // Whether the error is one that a share's client gives for a moment.
     static bool isBrief(int error);
+    // Whether the file's folder is on a network file system or a FUSE mount.
+    static bool isOnShare(const QString &path);
 };
