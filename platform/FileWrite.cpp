@@ -1,8 +1,10 @@
 #include "FileWrite.h"
 
 #include "FileRead.h"
+#include "GroupShare.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -105,6 +107,20 @@ int appendByReplacing(const QString &path, const QByteArray &data)
 
 } // namespace
 
+QString FileWrite::refusalReason(const QString &path, int error)
+{
+    if (QFileInfo(sideName(path)).isDir())
+        return QStringLiteral("На месте временного файла «%1» стоит папка; её убирает команда "
+                              "coursebook-admin unlock --force.")
+            .arg(QDir::toNativeSeparators(sideName(path)));
+    if (isBusy(error))
+        return QStringLiteral("Файл «%1» открыт другой программой, возможно на другом "
+                              "компьютере: общая папка не даёт заменить открытый файл. Закройте "
+                              "его там и повторите.")
+            .arg(QDir::toNativeSeparators(path));
+    return QString();
+}
+
 QString FileWrite::sideName(const QString &path)
 {
     return path + QLatin1String(".new");
@@ -150,16 +166,21 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
     const QByteArray side = QFile::encodeName(sideName(path));
     int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && (errno == EEXIST || FileRead::isBrief(errno))) {
+        // An empty folder under the side file's name is no one's work; one
+        // with something in it stays, and the refusal names it.
+        if (::rmdir(side.constData()) != 0 && errno != ENOTDIR && errno != ENOENT)
+            return EISDIR;
         if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
             return error;
         fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
     if (fd < 0)
         return errno;
-    // A share keeps its own permissions and refuses the change; the file
-    // then has the share's, as every file written there does.
+    const QString folder = QFileInfo(path).path();
     if (existed)
-        (void)::fchmod(fd, old.st_mode & 07777);
+        GroupShare::keep(fd, old, folder);
+    else
+        GroupShare::adopt(fd, folder);
     int error = writeAll(fd, data);
     if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOSYS)
         error = errno;
@@ -188,6 +209,9 @@ int FileWrite::recover(const QString &path)
         return error;
     if (const int error = statWaiting(side, &info); error != 0)
         return error == ENOENT ? 0 : error;
+    // Only a file is a replacement's new file.
+    if (!S_ISREG(info.st_mode))
+        return 0;
     return renameLanding(side, target);
 }
 
@@ -199,10 +223,18 @@ int FileWrite::append(const QString &path, const QByteArray &data)
     const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     int fd = -1;
     for (;;) {
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-        if (fd >= 0)
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            GroupShare::adopt(fd, QFileInfo(path).path());
             break;
-        const int error = errno;
+        }
+        int error = errno;
+        if (error == EEXIST) {
+            fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+            if (fd >= 0)
+                break;
+            error = errno;
+        }
         // A client that cannot write into an existing file takes the grown
         // file whole, through the same replacement as every record.
         if (isUnsupported(error))

@@ -20,7 +20,7 @@ public:
     // Writes the data to a new file beside the path (sideName), flushed to
     // the disk, then renames it over the path, so a reader or a crash finds
     // the old file or the new one. The new file takes the old one's
-    // permissions. The caller holds the file's lock.
+    // permissions and group (GroupShare). The caller holds the file's lock.
     //
     // A share's client may remove the old file before the rename and then
     // be refused the rename while another machine still has the old one
@@ -30,6 +30,11 @@ public:
     static int replace(const QString &path, const QByteArray &data);
     static QString sideName(const QString &path);
 
+    // Why a replacement of the path failed with the error, in the user's
+    // words, where more than the error number can say it: a folder in the
+    // side file's place, a file held open on a share. Empty otherwise.
+    static QString refusalReason(const QString &path, int error);
+
     // Puts the new file of a replacement that did not land into the place of
     // the missing file. The caller holds the file's lock and calls this
     // before it reads the file for a change, so that a missing file is never
@@ -37,10 +42,11 @@ public:
     // file is there or nothing waits beside it.
     static int recover(const QString &path);
 
-    // Creates the file when it is missing and writes the data after its last
-    // byte; where the client cannot write into an existing file, the grown
-    // file is written whole through replace(). Two writers must not append
-    // at once: the caller holds the file's lock.
+    // Creates the file when it is missing (writable by the group of a shared
+    // folder) and writes the data after its last byte; where the client
+    // cannot write into an existing file, the grown file is written whole
+    // through replace(). Two writers must not append at once: the caller
+    // holds the file's lock.
     static int append(const QString &path, const QByteArray &data);
 
     // Removes the file, waiting up to waitMs while it is held open and out a

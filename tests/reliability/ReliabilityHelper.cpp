@@ -14,6 +14,9 @@
 //   poll DIR NAME PASSWORD      logs NAME in again and again until a line
 //                               comes on stdin, then prints "reads R
 //                               misses M"
+//   finish DIR USER TEST GRADE  the end of a test run: the log line to the
+//                               settings' log, then the grade written back;
+//                               prints "ok" or the error
 #include "Accounts.h"
 #include "AdminSettings.h"
 #include "FileLock.h"
@@ -77,6 +80,18 @@ int writeOnce(const QByteArray &writer, const QByteArray &name)
         return 3;
     }
     return 0;
+}
+
+int finish(const QByteArray &user, int test, int grade)
+{
+    const AdminSettings settings = AdminSettings::read();
+    TestLog::append(settings.logName, TestLog::line(user, QDateTime::currentDateTime(),
+                                                    Accounts::testKey(test), grade));
+    Accounts::Scores scores{};
+    for (int k = 1; k <= Accounts::TestCount; ++k)
+        scores[k - 1] = Accounts::readGrade(user, k);
+    scores[test - 1] = quint8(grade);
+    return Accounts::writeScores(user, scores) ? 0 : 1;
 }
 
 int hold()
@@ -148,6 +163,11 @@ int main(int argc, char **argv)
             return registerLoop(argv[3], std::atoi(argv[4]));
         if (std::strcmp(argv[1], "poll") == 0 && argc == 5)
             return pollLogin(argv[3], argv[4]);
+        if (std::strcmp(argv[1], "finish") == 0 && argc == 6) {
+            const int rc = finish(argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+            std::printf(rc == 0 ? "ok\n" : "no such user\n");
+            return rc;
+        }
         if (std::strcmp(argv[1], "write") == 0 && argc == 5) {
             const int rc = writeOnce(argv[3], argv[4]);
             if (rc == 0)
