@@ -6,6 +6,7 @@
 #include "IniProfile.h"
 #include "IntegerText.h"
 #include "Paths.h"
+#include "RemovedUsers.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "UserList.h"
@@ -166,6 +167,9 @@ quint8 Accounts::readGrade(const QByteArray &name, int k)
 
 QList<QByteArray> Accounts::removeUser(const QByteArray &name)
 {
+    const FileLock lock(Paths::resolve(UsersIni));
+    // Kept before it goes: a removal that cannot keep the grades removes nothing.
+    RemovedUsers::keep(name);
     Store::eraseSection(name, UsersIni);
     return UserList::remove(name);
 }
