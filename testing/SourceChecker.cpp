@@ -321,9 +321,9 @@ QString SourceChecker::describe(const Finding &f, int quoteLimit)
             pairs.append(CodePage::toUnicode(f.letters.mid(i, 1)) + QStringLiteral(")→") +
                          QLatin1Char(f.letters[half + i]) + QLatin1Char(')'));
         const QString how = f.kind == Kind::CyrillicLookAlikes
-                                ? QStringLiteral("похожими на латинские")
-                                : QStringLiteral("по порядку алфавита");
-        return QStringLiteral("ответы отмечены русскими буквами %1 и прочитаны как латинские "
+                                ? QStringLiteral(", похожими на латинские,")
+                                : QStringLiteral(" по порядку алфавита");
+        return QStringLiteral("ответы отмечены русскими буквами%1 и прочитаны как латинские "
                               "(%2): «%3»")
             .arg(how, pairs.join(QStringLiteral(", ")), quoted(f.text));
     }
