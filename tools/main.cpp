@@ -14,6 +14,7 @@
 #include "RosterCommand.h"
 #include "RuntimeError.h"
 #include "ShowCommand.h"
+#include "UnlockCommand.h"
 #include "UsersCommand.h"
 
 #include <QCommandLineParser>
@@ -49,6 +50,7 @@ const Command Commands[] = {
     {"restore", RestoreCommand::Synopsis, &RestoreCommand::summary, &RestoreCommand::run},
     {"archive", ArchiveCommand::Synopsis, &ArchiveCommand::summary, &ArchiveCommand::run},
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
+    {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
 };
 
 const Command *findCommand(const QString &name)
