@@ -2,6 +2,7 @@
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "EngineLog.h"
 #include "ExportCommand.h"
 #include "ImportCommand.h"
 #include "RegisterCommand.h"
@@ -74,6 +75,7 @@ void printHelp()
 
 int main(int argc, char *argv[])
 {
+    EngineLog::quietStartupDump();
     const std::unique_ptr<QCoreApplication> app = ReportCommand::application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(COURSEBOOK_VERSION));
     // The tool's own options come before the command's name; everything from
