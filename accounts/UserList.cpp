@@ -56,8 +56,13 @@ void saveTo(const QString &path, const QList<QByteArray> &names)
 {
     try {
         TextFile::replace(path, join(names));
-    } catch (const RuntimeError &) {
-        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    } catch (const RuntimeError &e) {
+        // The reason the replacement gave after its first line (who holds
+        // the file) goes with the list's own words.
+        const RuntimeError refused =
+            IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+        const qsizetype reason = e.message().indexOf(QLatin1Char('\n'));
+        throw reason < 0 ? refused : RuntimeError(refused.message() + e.message().mid(reason));
     }
 }
 
@@ -67,8 +72,12 @@ std::unique_ptr<FileLock> lockList(const QString &path)
 {
     try {
         return std::make_unique<FileLock>(path);
-    } catch (const RuntimeError &) {
-        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    } catch (const FileLock::Refused &e) {
+        const RuntimeError refused =
+            IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+        throw e.reason().isEmpty()
+            ? refused
+            : RuntimeError(refused.message() + QLatin1Char('\n') + e.reason());
     }
 }
 

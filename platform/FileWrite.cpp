@@ -1,6 +1,9 @@
 #include "FileWrite.h"
 
+#include "GroupShare.h"
+
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -56,6 +59,20 @@ int renameWaiting(const QByteArray &from, const QByteArray &to)
 
 } // namespace
 
+QString FileWrite::refusalReason(const QString &path, int error)
+{
+    if (QFileInfo(sideName(path)).isDir())
+        return QStringLiteral("На месте временного файла «%1» стоит папка; её убирает команда "
+                              "coursebook-admin unlock --force.")
+            .arg(QDir::toNativeSeparators(sideName(path)));
+    if (isBusy(error))
+        return QStringLiteral("Файл «%1» открыт другой программой, возможно на другом "
+                              "компьютере: общая папка не даёт заменить открытый файл. Закройте "
+                              "его там и повторите.")
+            .arg(QDir::toNativeSeparators(path));
+    return QString();
+}
+
 QString FileWrite::sideName(const QString &path)
 {
     return path + QLatin1String(".new");
@@ -94,16 +111,21 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
     const QByteArray side = QFile::encodeName(sideName(path));
     int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && (errno == EEXIST || errno == EIO)) {
+        // An empty folder under the side file's name is no one's work; one
+        // with something in it stays, and the refusal names it.
+        if (::rmdir(side.constData()) != 0 && errno != ENOTDIR && errno != ENOENT)
+            return EISDIR;
         if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
             return error;
         fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
     if (fd < 0)
         return errno;
-    // A share keeps its own permissions and refuses the change; the file
-    // then has the share's, as every file written there does.
+    const QString folder = QFileInfo(path).path();
     if (existed)
-        (void)::fchmod(fd, old.st_mode & 07777);
+        GroupShare::keep(fd, old, folder);
+    else
+        GroupShare::adopt(fd, folder);
     int error = writeAll(fd, data);
     if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOSYS)
         error = errno;
@@ -120,7 +142,11 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
 int FileWrite::append(const QString &path, const QByteArray &data)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0)
+        GroupShare::adopt(fd, QFileInfo(path).path());
+    else if (errno == EEXIST)
+        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return errno;
     struct stat info;

@@ -19,13 +19,18 @@ public:
     // Writes the data to a new file beside the path (sideName), flushed to
     // the disk, then renames it over the path, so a reader or a crash finds
     // the old file or the new one. The new file takes the old one's
-    // permissions. The caller holds the file's lock.
+    // permissions and group (GroupShare). The caller holds the file's lock.
     static int replace(const QString &path, const QByteArray &data);
     static QString sideName(const QString &path);
 
-    // Creates the file when it is missing and writes the data after its last
-    // byte. Two writers must not append at once: the caller holds the file's
-    // lock.
+    // Why a replacement of the path failed with the error, in the user's
+    // words, where more than the error number can say it: a folder in the
+    // side file's place, a file held open on a share. Empty otherwise.
+    static QString refusalReason(const QString &path, int error);
+
+    // Creates the file when it is missing (writable by the group of a shared
+    // folder) and writes the data after its last byte. Two writers must not append at once: the
+    // caller holds the file's lock.
     static int append(const QString &path, const QByteArray &data);
 
     // Removes the file, waiting up to waitMs while it is held open; a missing

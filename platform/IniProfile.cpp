@@ -48,8 +48,8 @@ QByteArray readForUpdate(const QString &path, bool *existed)
 
 void save(const QString &path, const QByteArray &data)
 {
-    if (FileWrite::replace(path, data) != 0)
-        throw IoError::unableToWrite(path);
+    if (const int error = FileWrite::replace(path, data); error != 0)
+        throw FileLock::Refused(path, FileWrite::refusalReason(path, error));
 }
 
 } // namespace

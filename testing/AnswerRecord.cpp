@@ -11,7 +11,7 @@
 namespace {
 
 const QByteArrayView Separator(" | ");
-constexpr int Fields = 7;
+constexpr int FieldCount = 7;
 
 bool isDigits(QByteArrayView text)
 {
@@ -88,12 +88,12 @@ int AnswerRecord::testNumber(QByteArrayView name)
     return k >= 1 && k <= 10 ? k : 0;
 }
 
-AnswerRecord::Fault AnswerRecord::parse(QByteArrayView line, AnswerRecord &record)
+AnswerRecord::Fault AnswerRecord::split(QByteArrayView line, Fields &out)
 {
     // The last six fields hold no " | "; what stands before them is the user.
-    QByteArrayView fields[Fields];
+    QByteArrayView fields[FieldCount];
     qsizetype end = line.size();
-    for (int i = Fields - 1; i > 0; --i) {
+    for (int i = FieldCount - 1; i > 0; --i) {
         const qsizetype at = line.first(end).lastIndexOf(Separator);
         if (at < 0)
             return Fault::FieldCount;
@@ -103,9 +103,10 @@ AnswerRecord::Fault AnswerRecord::parse(QByteArrayView line, AnswerRecord &recor
     fields[0] = line.first(end);
     if (fields[0].isEmpty())
         return Fault::FieldCount;
-    if (!parseWhen(fields[1], record.date, record.time))
+    if (!parseWhen(fields[1], out.date, out.time))
         return Fault::BadTime;
-    if (!testNumber(fields[2]))
+    out.test = testNumber(fields[2]);
+    if (!out.test)
         return Fault::UnknownTest;
     if (fields[3].size() != 1 || fields[3][0] < '1' || fields[3][0] > '5')
         return Fault::BadGrade;
@@ -114,12 +115,29 @@ AnswerRecord::Fault AnswerRecord::parse(QByteArrayView line, AnswerRecord &recor
     if (fields[5].isEmpty() || fields[5].size() != fields[6].size() ||
         !allWithin(fields[5], '1', '5') || !allWithin(fields[6], '0', '5'))
         return Fault::BadAnswers;
-    record.user = fields[0].toByteArray();
-    record.testName = fields[2].toByteArray();
-    record.grade = fields[3][0] - '0';
-    record.version = fields[4].toByteArray();
-    record.chosen = fields[5].toByteArray();
-    record.right = fields[6].toByteArray();
+    out.user = fields[0];
+    out.testName = fields[2];
+    out.grade = fields[3][0] - '0';
+    out.version = fields[4];
+    out.chosen = fields[5];
+    out.right = fields[6];
+    return Fault::None;
+}
+
+AnswerRecord::Fault AnswerRecord::parse(QByteArrayView line, AnswerRecord &record)
+{
+    Fields fields;
+    const Fault fault = split(line, fields);
+    if (fault != Fault::None)
+        return fault;
+    record.user = fields.user.toByteArray();
+    record.date = fields.date;
+    record.time = fields.time;
+    record.testName = fields.testName.toByteArray();
+    record.grade = fields.grade;
+    record.version = fields.version.toByteArray();
+    record.chosen = fields.chosen.toByteArray();
+    record.right = fields.right.toByteArray();
     return Fault::None;
 }
 

@@ -40,9 +40,21 @@ public:
 
     QByteArray line() const;
 
+    // The fields of a line as views into it, for a reader of many lines
+    // that keeps few of them.
+    struct Fields
+    {
+        QByteArrayView user, testName, version, chosen, right;
+        QDate date;
+        QTime time;
+        int test = 0; // 1 … 10
+        int grade = 0;
+    };
+
     // One line without its line end. A user name may hold " | ": the six
     // fields after it are counted from the end.
     static Fault parse(QByteArrayView line, AnswerRecord &record);
+    static Fault split(QByteArrayView line, Fields &fields);
 
     // test1 … test10 in any letter case: the number, or 0.
     static int testNumber(QByteArrayView name);

@@ -36,12 +36,13 @@ ItemAnalysis::Fault faultOf(AnswerRecord::Fault fault)
     return ItemAnalysis::Fault::FieldCount;
 }
 
+// Views into the bytes of the record file, which outlive the analysis.
 struct Run
 {
     qsizetype line = 0;
     QByteArrayView text;
-    QByteArray chosen;
-    QByteArray right;
+    QByteArrayView chosen;
+    QByteArrayView right;
 };
 
 struct Group
@@ -74,29 +75,34 @@ ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord>
     // its right answers; one that differs was damaged or made by hand.
     const qsizetype n =
         commonest<qsizetype>(group.runs, [](const Run &r) { return r.chosen.size(); });
-    QList<const Run *> runs;
-    for (const Run &run : group.runs) {
-        if (run.chosen.size() != n)
-            bad.append({run.line, ItemAnalysis::Fault::OtherLength, run.text.toByteArray()});
-    }
     QList<Run> sameLength;
+    sameLength.reserve(group.runs.size());
     for (const Run &run : group.runs) {
         if (run.chosen.size() == n)
             sameLength.append(run);
-    }
-    const QByteArray key = commonest<QByteArray>(sameLength, [](const Run &r) { return r.right; });
-    for (const Run &run : sameLength) {
-        if (run.right != key)
-            bad.append({run.line, ItemAnalysis::Fault::OtherKey, run.text.toByteArray()});
         else
-            runs.append(&run);
+            bad.append({run.line, ItemAnalysis::Fault::OtherLength, run.text.toByteArray()});
+    }
+    const QByteArrayView key =
+        commonest<QByteArrayView>(sameLength, [](const Run &r) { return r.right; });
+    QList<QByteArrayView> runs;
+    runs.reserve(sameLength.size());
+    qsizetype firstLine = 0;
+    for (const Run &run : sameLength) {
+        if (run.right != key) {
+            bad.append({run.line, ItemAnalysis::Fault::OtherKey, run.text.toByteArray()});
+            continue;
+        }
+        if (runs.isEmpty())
+            firstLine = run.line;
+        runs.append(run.chosen);
     }
 
     ItemAnalysis::Version version;
     version.test = group.test;
     version.version = group.version;
     version.runs = int(runs.size());
-    version.firstLine = runs.isEmpty() ? 0 : runs.first()->line;
+    version.firstLine = firstLine;
 
     // Sums for Pearson's r of x (the question right or not) and y (the
     // run's right answers on the other questions), exact in whole numbers.
@@ -106,11 +112,11 @@ ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord>
     };
     QList<Sums> sums(n);
     version.questions.resize(n);
-    QList<char> score(n);
-    for (const Run *run : runs) {
+    QList<int> score(n);
+    for (QByteArrayView chosen : runs) {
         int total = 0;
         for (qsizetype i = 0; i < n; ++i) {
-            const char c = run->chosen[i];
+            const char c = chosen[i];
             score[i] = key[i] != '0' && c == key[i];
             total += score[i];
             ++version.questions[i].choices[c - '1'];
@@ -158,6 +164,15 @@ ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord>
     return version;
 }
 
+// The group's key: the test in the high half, the version's 32 bits below.
+quint64 groupKey(int test, QByteArrayView version)
+{
+    quint64 v = 0;
+    for (char c : version)
+        v = v * 16 + quint64(c <= '9' ? c - '0' : c - 'a' + 10);
+    return quint64(test) << 32 | v;
+}
+
 } // namespace
 
 QString ItemAnalysis::flagText(Flag flag)
@@ -189,8 +204,8 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
 {
     ItemAnalysis items;
     QList<Group> groups;
-    QHash<QByteArray, qsizetype> groupOf; // test number + version
-    AnswerRecord record;
+    QHash<quint64, qsizetype> groupOf;
+    AnswerRecord::Fields record;
     const char *d = bytes.constData();
     const qsizetype size = bytes.size();
     for (qsizetype start = 0; start < size;) {
@@ -203,17 +218,16 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
             ++end;
         start = end + 1;
 
-        const AnswerRecord::Fault fault = AnswerRecord::parse(line, record);
+        const AnswerRecord::Fault fault = AnswerRecord::split(line, record);
         if (fault != AnswerRecord::Fault::None) {
             items.bad.append({number, faultOf(fault), line.toByteArray()});
             continue;
         }
-        const int test = AnswerRecord::testNumber(record.testName);
-        const QByteArray groupKey = QByteArray::number(test) + ' ' + record.version;
-        auto found = groupOf.constFind(groupKey);
+        const quint64 key = groupKey(record.test, record.version);
+        auto found = groupOf.constFind(key);
         if (found == groupOf.constEnd()) {
-            found = groupOf.insert(groupKey, groups.size());
-            groups.append({test, record.version, {}});
+            found = groupOf.insert(key, groups.size());
+            groups.append({record.test, record.version.toByteArray(), {}});
         }
         groups[*found].runs.append({number, line, record.chosen, record.right});
     }

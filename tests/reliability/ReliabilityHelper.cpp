@@ -7,6 +7,9 @@
 //   write DIR WRITER NAME       one write by WRITER; prints "ok" or the error
 //   hold DIR                    holds the lock of users.ini, prints "held",
 //                               and releases it when a line comes on stdin
+//   finish DIR USER TEST GRADE  the end of a test run: the log line to the
+//                               settings' log, then the grade written back;
+//                               prints "ok" or the error
 #include "Accounts.h"
 #include "AdminSettings.h"
 #include "FileLock.h"
@@ -71,6 +74,18 @@ int writeOnce(const QByteArray &writer, const QByteArray &name)
     return 0;
 }
 
+int finish(const QByteArray &user, int test, int grade)
+{
+    const AdminSettings settings = AdminSettings::read();
+    TestLog::append(settings.logName, TestLog::line(user, QDateTime::currentDateTime(),
+                                                    Accounts::testKey(test), grade));
+    Accounts::Scores scores{};
+    for (int k = 1; k <= Accounts::TestCount; ++k)
+        scores[k - 1] = Accounts::readGrade(user, k);
+    scores[test - 1] = quint8(grade);
+    return Accounts::writeScores(user, scores) ? 0 : 1;
+}
+
 int hold()
 {
     const FileLock lock(Paths::resolve(Accounts::UsersIni));
@@ -97,6 +112,11 @@ int main(int argc, char **argv)
             return worker(argv[3], std::atoi(argv[4]));
         if (std::strcmp(argv[1], "hold") == 0 && argc == 3)
             return hold();
+        if (std::strcmp(argv[1], "finish") == 0 && argc == 6) {
+            const int rc = finish(argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+            std::printf(rc == 0 ? "ok\n" : "no such user\n");
+            return rc;
+        }
         if (std::strcmp(argv[1], "write") == 0 && argc == 5) {
             const int rc = writeOnce(argv[3], argv[4]);
             if (rc == 0)
