@@ -3,6 +3,7 @@
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "EngineLog.h"
 #include "ExportCommand.h"
 #include "ImportCommand.h"
 #include "PasswdCommand.h"
@@ -89,6 +90,7 @@ void printHelp()
 
 int main(int argc, char *argv[])
 {
+    EngineLog::quietStartupDump();
     std::unique_ptr<QCoreApplication> app = RosterCommand::application(argc, argv);
     if (!app)
         app = ReportCommand::application(argc, argv);
