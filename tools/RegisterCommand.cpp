@@ -20,8 +20,7 @@ int RegisterCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 2);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const QString name = arguments.positional().at(0);
     const QString password = arguments.positional().at(1);
     QByteArray adminLogin;
