@@ -2,12 +2,15 @@
 
 #include "CodePage.h"
 #include "FileLock.h"
+#include "FileRead.h"
+#include "FileWrite.h"
 #include "IoError.h"
 #include "Paths.h"
 #include "TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <memory>
 
 const QByteArray UserList::FileName = QByteArrayLiteral("users");
@@ -46,10 +49,28 @@ QByteArray join(const QList<QByteArray> &names)
 
 QList<QByteArray> loadFrom(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        throw IoError::cannotOpen(path, IoError::reason(TextFile::diagnose(path, false)));
-    return split(file.readAll());
+    QByteArray data;
+    const int error = QFileInfo(path).isDir() ? EISDIR : FileRead::read(path, &data);
+    if (error != 0)
+        throw IoError::cannotOpen(
+            path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+    return split(data);
+}
+
+// The list as it is on disk, under its lock, for a change: a list that is
+// missing is empty only when no replacement's new list waits beside it.
+QList<QByteArray> loadForUpdate(const QString &path)
+{
+    if (FileWrite::recover(path) != 0)
+        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    QByteArray data;
+    const int error = FileRead::read(path, &data);
+    if (error == ENOENT)
+        return QList<QByteArray>();
+    if (error != 0)
+        throw IoError::cannotOpen(
+            path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+    return split(data);
 }
 
 void saveTo(const QString &path, const QList<QByteArray> &names)
@@ -96,7 +117,9 @@ void UserList::checkWritable()
 
 bool UserList::exists()
 {
-    return QFileInfo::exists(listPath());
+    // A list being replaced on a share is missing for a moment, its new
+    // version beside it.
+    return QFileInfo::exists(listPath()) || QFileInfo::exists(FileWrite::sideName(listPath()));
 }
 
 QList<QByteArray> UserList::load()
@@ -115,7 +138,7 @@ QList<QByteArray> UserList::add(const QByteArray &name)
 {
     const QString path = listPath();
     const std::unique_ptr<FileLock> lock = lockList(path);
-    QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
+    QList<QByteArray> names = loadForUpdate(path);
     names.append(name);
     saveTo(path, names);
     return names;
@@ -125,7 +148,7 @@ QList<QByteArray> UserList::remove(const QByteArray &name)
 {
     const QString path = listPath();
     const std::unique_ptr<FileLock> lock = lockList(path);
-    QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
+    QList<QByteArray> names = loadForUpdate(path);
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (CodePage::equalsIgnoreCase(names[i], name)) {
             names.removeAt(i);
