@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "FileLock.h"
+#include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
 #include "TextFile.h"
@@ -17,6 +18,12 @@ namespace {
 QString listPath()
 {
     return Paths::resolve(UserList::FileName);
+}
+
+// Where the list is written: inside the course folder only.
+QString writePath()
+{
+    return FolderBounds::recordPath(listPath());
 }
 
 QList<QByteArray> split(const QByteArray &data)
@@ -74,13 +81,13 @@ std::unique_ptr<FileLock> lockList(const QString &path)
 
 } // namespace
 
-UserList::Lock::Lock() : m_lock(lockList(listPath())) {}
+UserList::Lock::Lock() : m_lock(lockList(writePath())) {}
 
 UserList::Lock::~Lock() = default;
 
 void UserList::checkWritable()
 {
-    const QString path = listPath();
+    const QString path = writePath();
     if (!TextFile::canReplace(path))
         throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
 }
@@ -97,14 +104,14 @@ QList<QByteArray> UserList::load()
 
 void UserList::save(const QList<QByteArray> &names)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
     saveTo(path, names);
 }
 
 QList<QByteArray> UserList::add(const QByteArray &name)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
     QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
     names.append(name);
@@ -114,7 +121,7 @@ QList<QByteArray> UserList::add(const QByteArray &name)
 
 QList<QByteArray> UserList::remove(const QByteArray &name)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
     QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
     for (qsizetype i = 0; i < names.size(); ++i) {

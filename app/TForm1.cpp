@@ -491,8 +491,7 @@ void TForm1::SpeedButton7Click()
     edited.logName = stored(settings->Edit6);
     const SettingsCheck::Verdict verdict = SettingsCheck::check(edited);
     const QString text = CodePage::toUnicode(SettingsCheck::text(verdict, edited));
-    if (verdict == SettingsCheck::Verdict::EmptyLogin ||
-        verdict == SettingsCheck::Verdict::EmptyLogName) {
+    if (SettingsCheck::refuses(verdict)) {
         QMessageBox::warning(this, windowTitle(), text);
         return;
     }

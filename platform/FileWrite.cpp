@@ -1,5 +1,7 @@
 #include "FileWrite.h"
 
+#include "FolderBounds.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -39,12 +41,57 @@ int closeChecked(int fd)
     return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
 }
 
-int renameWaiting(const QByteArray &from, const QByteArray &to)
+// The folder of a path, opened once: every later step names its files
+// relative to it, so what was checked is what is written.
+class Folder
+{
+public:
+    explicit Folder(const QString &path)
+        : m_fd(FolderBounds::openDirectory(QFileInfo(path).path())), m_error(errno)
+    {
+    }
+    ~Folder()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    int fd() const { return m_fd; }
+    int error() const { return m_error; }
+
+private:
+    int m_fd;
+    int m_error;
+};
+
+QByteArray entryName(const QString &path)
+{
+    return QFile::encodeName(QFileInfo(path).fileName());
+}
+
+int renameWaiting(int dir, const QByteArray &from, const QByteArray &to)
 {
     const QDeadlineTimer busy(FileWrite::BusyWaitMs);
     const QDeadlineTimer denied(BriefDenialMs);
     for (;;) {
-        if (::rename(from.constData(), to.constData()) == 0)
+        if (::renameat(dir, from.constData(), dir, to.constData()) == 0)
+            return 0;
+        const int error = errno;
+        if (!(isBusy(error) && !busy.hasExpired()) &&
+            !(isBriefDenial(error) && !denied.hasExpired()))
+            return error;
+        nap();
+    }
+}
+
+int removeWaiting(int dir, const QByteArray &name, int waitMs)
+{
+    const QDeadlineTimer busy(waitMs);
+    const QDeadlineTimer denied(qMin(waitMs, BriefDenialMs));
+    for (;;) {
+        if (::unlinkat(dir, name.constData(), 0) == 0 || errno == ENOENT)
             return 0;
         const int error = errno;
         if (!(isBusy(error) && !busy.hasExpired()) &&
@@ -81,22 +128,26 @@ int FileWrite::writeAll(int fd, const QByteArray &data, qint64 offset)
     return 0;
 }
 
-int FileWrite::replace(const QString &givenPath, const QByteArray &data)
+int FileWrite::replace(const QString &path, const QByteArray &data)
 {
-    // A link is kept and the file it names replaced.
-    const QFileInfo given(givenPath);
-    const QString path = given.isSymLink() ? given.symLinkTarget() : givenPath;
-    const QByteArray target = QFile::encodeName(path);
+    // A link in the file's place is replaced, never followed: the name
+    // written is the name the caller checked.
+    const Folder dir(path);
+    if (dir.fd() < 0)
+        return dir.error();
+    const QByteArray target = entryName(path);
     struct stat old;
-    const bool existed = ::stat(target.constData(), &old) == 0;
+    const bool existed = ::fstatat(dir.fd(), target.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         S_ISREG(old.st_mode);
     // One name for the new file, so a writer killed before its rename leaves
     // one file there for the next writer to reuse, not one more each time.
-    const QByteArray side = QFile::encodeName(sideName(path));
-    int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const QByteArray side = entryName(sideName(path));
+    constexpr int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::openat(dir.fd(), side.constData(), flags, 0666);
     if (fd < 0 && (errno == EEXIST || errno == EIO)) {
-        if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
+        if (const int error = removeWaiting(dir.fd(), side, BriefDenialMs); error != 0)
             return error;
-        fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::openat(dir.fd(), side.constData(), flags, 0666);
     }
     if (fd < 0)
         return errno;
@@ -111,16 +162,19 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
     if (error == 0)
         error = closed;
     if (error == 0)
-        error = renameWaiting(side, target);
+        error = renameWaiting(dir.fd(), side, target);
     if (error != 0)
-        remove(QFile::decodeName(side), BriefDenialMs);
+        removeWaiting(dir.fd(), side, BriefDenialMs);
     return error;
 }
 
 int FileWrite::append(const QString &path, const QByteArray &data)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    const Folder dir(path);
+    if (dir.fd() < 0)
+        return dir.error();
+    const int fd = ::openat(dir.fd(), entryName(path).constData(),
+                            O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         return errno;
     struct stat info;
@@ -133,16 +187,8 @@ int FileWrite::append(const QString &path, const QByteArray &data)
 
 int FileWrite::remove(const QString &path, int waitMs)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const QDeadlineTimer busy(waitMs);
-    const QDeadlineTimer denied(qMin(waitMs, BriefDenialMs));
-    for (;;) {
-        if (::unlink(name.constData()) == 0 || errno == ENOENT)
-            return 0;
-        const int error = errno;
-        if (!(isBusy(error) && !busy.hasExpired()) &&
-            !(isBriefDenial(error) && !denied.hasExpired()))
-            return error;
-        nap();
-    }
+    const Folder dir(path);
+    if (dir.fd() < 0)
+        return dir.error() == ENOENT ? 0 : dir.error();
+    return removeWaiting(dir.fd(), entryName(path), waitMs);
 }

@@ -19,7 +19,9 @@ public:
     // Writes the data to a new file beside the path (sideName), flushed to
     // the disk, then renames it over the path, so a reader or a crash finds
     // the old file or the new one. The new file takes the old one's
-    // permissions. The caller holds the file's lock.
+    // permissions. A link in the file's place is replaced, not followed:
+    // callers resolve links they mean to keep. The caller holds the file's
+    // lock.
     static int replace(const QString &path, const QByteArray &data);
     static QString sideName(const QString &path);
 
