@@ -145,6 +145,16 @@ Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByt
     return result;
 }
 
+Accounts::Registration Accounts::registerTyped(const QString &name, const QString &password,
+                                               const QByteArray &adminLogin)
+{
+    Registration result;
+    result.refusal = checkSpelling(name, password);
+    if (result.refusal != Refusal::None)
+        return result;
+    return registerUser(CodePage::fromUnicode(name), CodePage::fromUnicode(password), adminLogin);
+}
+
 std::optional<QByteArray> Accounts::storedPassword(const QByteArray &name)
 {
     const QByteArray stored = Store::read(name, "password", UsersIni);

@@ -59,6 +59,11 @@ public:
     // a section that cannot log in nor a name that cannot be registered.
     static Registration registerUser(const QByteArray &name, const QByteArray &password,
                                      const QByteArray &adminLogin = QByteArray());
+    // The registration of a name and a password as a person typed them, in
+    // the login panel or on the tool's command line: letters the code page
+    // cannot spell are refused before anything else is looked at.
+    static Registration registerTyped(const QString &name, const QString &password,
+                                      const QByteArray &adminLogin);
 
     // The stored password, or nothing when the name has none.
     static std::optional<QByteArray> storedPassword(const QByteArray &name);

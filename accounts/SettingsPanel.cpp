@@ -1,5 +1,6 @@
 #include "SettingsPanel.h"
 
+#include "CodePage.h"
 #include "JpegImage.h"
 #include "Look.h"
 #include "SpeedButton.h"
@@ -57,4 +58,21 @@ SettingsPanel::SettingsPanel(QFrame *panel, const QString &courseTitle)
     QWidget::setTabOrder(Edit3, Edit4);
     QWidget::setTabOrder(Edit4, Edit5);
     QWidget::setTabOrder(Edit5, Edit6);
+}
+
+void SettingsPanel::showSettings(const AdminSettings &settings)
+{
+    Edit3->setText(CodePage::toUnicode(settings.login));
+    Edit4->setText(CodePage::toUnicode(settings.password));
+    Edit5->setText(CodePage::toUnicode(settings.password));
+    Edit6->setText(CodePage::toUnicode(settings.logName));
+}
+
+AdminSettings SettingsPanel::edited() const
+{
+    AdminSettings settings;
+    settings.login = CodePage::fromUnicode(Edit3->text());
+    settings.password = CodePage::fromUnicode(Edit5->text());
+    settings.logName = CodePage::fromUnicode(Edit6->text());
+    return settings;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AdminSettings.h"
+
 #include <QString>
 
 class QFrame;
@@ -13,6 +15,11 @@ class SettingsPanel
 {
 public:
     explicit SettingsPanel(QFrame *panel, const QString &courseTitle);
+
+    // The login, the password in both password edits, the log name.
+    void showSettings(const AdminSettings &settings);
+    // The settings as edited; the password is the confirmation's.
+    AdminSettings edited() const;
 
     QLabel *Label30;
     QLineEdit *Edit3; // administrator login

@@ -1,22 +1,24 @@
 #pragma once
 
-#include "AdminSettings.h"
+#include "HandlerGuard.h"
+#include "MainMenu.h"
 #include "MenuTree.h"
+#include "PageDisplay.h"
 #include "PanelSwitch.h"
+#include "Session.h"
+#include "Store.h"
+#include "TestRun.h"
 
 #include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 
 class LogPanel;
 class LoginPanel;
-class PageDisplay;
 class ProgressPanel;
 class SettingsPanel;
 class TestPanel;
@@ -32,8 +34,10 @@ class QWebEngineView;
 class TForm5;
 class TOKRightDlg;
 
-// The main window: the menu bar of the course, the stacked workspace panels
-// and all state of a run. Closing it ends the program.
+// The main window: the menu bar of the course and the stacked workspace
+// panels. The run's state and rules live in its Session and TestRun; the
+// window forwards each command to them and shows what they report.
+// Closing it ends the program.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -43,69 +47,49 @@ public:
     ~TForm1() override;
 
     // The windows created after this one and shown from its menus.
-    void setAuthoringWindow(QDialog *form2) { Form2 = form2; }
-    void setAboutWindow(TOKRightDlg *dialog) { OKRightDlg = dialog; }
-    void setAuthorWindow(TForm5 *window) { Form5 = window; }
+    void setAuthoringWindow(QDialog *form2) { m_form2 = form2; }
+    void setAboutWindow(TOKRightDlg *dialog) { m_okRightDlg = dialog; }
+    void setAuthorWindow(TForm5 *window) { m_form5 = window; }
 
     // A menu entry by name, without regard to letter case; nullptr if none.
     // A group is found through the action that opens its list.
-    QAction *menuEntry(const QString &name) const;
-    QMenu *menuGroup(const QString &name) const;
+    QAction *menuEntry(const QString &name) const { return m_menu->entry(name); }
+    QMenu *menuGroup(const QString &name) const { return m_menu->group(name); }
+    QMenuBar *mainMenu() const { return m_menu->bar(); }
 
-    QFrame *panel(PanelSwitch::Panel panel) const;
+    QFrame *panel(PanelSwitch::Panel panel) const { return m_panels[panel]; }
+    LoginPanel &loginPanel() const { return *m_login; }
+    SettingsPanel &settingsPanel() const { return *m_settings; }
+    ProgressPanel &progressPanel() const { return *m_progress; }
+    LogPanel &logPanel() const { return *m_log; }
+    TestPanel &testPanel() const { return *m_test; }
+    QWebEngineView *webBrowser() const { return m_webBrowser1; }
+    // The hidden button that starts a test and the hidden scratch field.
+    QPushButton *button2() const { return m_button2; }
+    QLineEdit *edit1() const { return m_edit1; }
+
+    const Session &session() const { return m_session; }
+    const TestRun &run() const { return m_run; }
 
     // Sets the panels and menus of the command's row of the switching table.
     void applySwitch(PanelSwitch::Command command);
 
     // Scrambling of stored values, the store's own.
-    static QByteArray crypt(const QByteArray &text);
+    static QByteArray crypt(const QByteArray &text) { return Store::crypt(text); }
 
     // Enables or disables the menu entries that the test's passing makes
     // available (the next lecture topic and the next test); only their
     // enabled state changes.
-    void enable(const QByteArray &testName, bool flag);
+    void enable(const QByteArray &testName, bool flag) { m_menu->enableRow(testName, flag); }
 
     // The page operations on the HTML view of Panel1.
-    void OpenPage(const QString &relativePath);
-    void LoadPage(const QString &relativePath);
-    void StartExternal(const QString &commandLine);
+    void OpenPage(const QString &relativePath) { m_display->OpenPage(relativePath); }
+    void LoadPage(const QString &relativePath) { m_display->LoadPage(relativePath); }
+    void StartExternal(const QString &commandLine) { PageDisplay::StartExternal(commandLine); }
 
     // Runs a handler at the edge: a failure inside it is shown in the error
     // box and ends the handler. Returns false in that case.
-    bool guarded(const std::function<void()> &handler);
-
-    // Run state, owned here for the whole run.
-    QByteArray userName;             // logged-in user name, as typed
-    std::array<quint8, 12> scores{}; // entry k-1 holds the grade of test k
-    bool writeBack = false;          // set only by a completed student login
-    AdminSettings adminSettings;     // read once when the window is shown
-    QList<QByteArray> userList;      // the items of the user combo box
-    QByteArray testName;             // "test1" … "test10" while a test runs
-    int Tag = 0;                     // the current question number
-    int rightCount = 0;              // right answers of the running test
-    bool runOver = true;             // the last question of the run was answered
-
-    QMenuBar *MainMenu1;
-    QFrame *Panel1;
-    QFrame *Panel2;
-    QFrame *Panel3;
-    QFrame *Panel4;
-    QFrame *Panel6;
-    QFrame *Panel7;
-    QWebEngineView *WebBrowser1;
-    QPushButton *Button2;
-    QLineEdit *Edit1;
-
-    std::unique_ptr<LoginPanel> login;       // the controls of Panel4
-    std::unique_ptr<SettingsPanel> settings; // the controls of Panel7
-    std::unique_ptr<ProgressPanel> progress; // the controls of Panel2
-    std::unique_ptr<LogPanel> log;           // the memo of Panel6
-    TestPanel *test = nullptr;               // the controls of Panel3, owned by it
-    QByteArray chosenAnswer;                 // the answer button double-clicked last
-
-    QDialog *Form2 = nullptr;
-    TOKRightDlg *OKRightDlg = nullptr;
-    TForm5 *Form5 = nullptr;
+    bool guarded(const std::function<void()> &handler) { return HandlerGuard::run(this, handler); }
 
 public slots:
     void FormCreate();
@@ -117,40 +101,40 @@ public slots:
     void SpeedButton2Click();
     void SpeedButton3Click();
     void SpeedButton7Click();
-    void SpeedButton4Click();
+    void SpeedButton4Click() { applySwitch(PanelSwitch::Command::ProgressBack); }
     void ComboBox1Select();
 
-    void NeClick();
-    void NaFormuAvtorizaziiClick();
-    void SpeedButton6Click();
-    void N17Click();
+    void NeClick() { close(); }
+    void NaFormuAvtorizaziiClick() { applySwitch(PanelSwitch::Command::NaFormuAvtorizazii); }
+    void SpeedButton6Click() { applySwitch(PanelSwitch::Command::SettingsBack); }
+    void N17Click() { applySwitch(PanelSwitch::Command::SettingsBack); }
     void N26Click();
     void N27Click();
     void N15Click();
     void NiClick();
     void N30Click();
-    void NtunClick();
+    void NtunClick() { applySwitch(PanelSwitch::Command::AdminSettings); }
     void nredClick();
 
-    void test1Click();
-    void test2Click();
-    void test3Click();
-    void test4Click();
-    void test5Click();
-    void test6Click();
-    void test7Click();
-    void test8Click();
-    void test9Click();
-    void test10Click();
+    // The test menu entries name the test and trigger the hidden button.
+    void test1Click() { startTest("test1"); }
+    void test2Click() { startTest("test2"); }
+    void test3Click() { startTest("test3"); }
+    void test4Click() { startTest("test4"); }
+    void test5Click() { startTest("test5"); }
+    void test6Click() { startTest("test6"); }
+    void test7Click() { startTest("test7"); }
+    void test8Click() { startTest("test8"); }
+    void test9Click() { startTest("test9"); }
+    void test10Click() { startTest("test10"); }
 
-    // The test start: the test menu entries set testName and trigger the
-    // hidden button.
     void Button2Click();
-    void RadioButton1DblClick();
-    void RadioButton2DblClick();
-    void RadioButton3DblClick();
-    void RadioButton4DblClick();
-    void RadioButton5DblClick();
+    // Each answer button names itself as the chosen answer.
+    void RadioButton1DblClick() { answer("RadioButton1"); }
+    void RadioButton2DblClick() { answer("RadioButton2"); }
+    void RadioButton3DblClick() { answer("RadioButton3"); }
+    void RadioButton4DblClick() { answer("RadioButton4"); }
+    void RadioButton5DblClick() { answer("RadioButton5"); }
     // The answer routine the five answer buttons share.
     void RadioButton6DblClick();
 
@@ -164,28 +148,40 @@ protected:
 
 private:
     void buildPanels();
-    void buildMenu();
-    void addMenuLevel(const QString &parent, QWidget *container);
+    void buildPanelControls();
     void runEntry(const MenuTree::Entry &entry);
-    void startTest(const char *name);
+    void connectButton(QAbstractButton *button, void (TForm1::*handler)());
+    void startTest(const QByteArray &name);
     void answer(const char *button);
-    void showQuestion(int k);
-    void finishTest(int count);
+    void showQuestion();
+    // The login's menus, the rows it locks, and the login panel gone.
+    void applyLogin(const Session::Login &login);
     // The write-back of the grades, or the notice that the user's
     // registration was removed meanwhile and they were not saved.
     void writeScores();
-    // Every row that a test's grade gates, enabled.
-    void unlockAll();
     void fitOuterSize();
-    void buildPanelControls();
-    void connectButton(QAbstractButton *button, void (TForm1::*handler)());
-    void showEntries(std::initializer_list<const char *> names);
-    // The settings panel's edits take the settings read by FormShow.
-    void fillSettingsPanel();
+
+    Session m_session;
+    TestRun m_run;
+    QByteArray m_chosenTest;   // the test entry chosen last
+    QByteArray m_chosenAnswer; // the answer button double-clicked last
+
+    MainMenu *m_menu = nullptr;
+    std::array<QFrame *, PanelSwitch::PanelCount> m_panels{};
+    QWebEngineView *m_webBrowser1 = nullptr;
+    QPushButton *m_button2 = nullptr;
+    QLineEdit *m_edit1 = nullptr;
+    std::unique_ptr<LoginPanel> m_login;       // the controls of Panel4
+    std::unique_ptr<SettingsPanel> m_settings; // the controls of Panel7
+    std::unique_ptr<ProgressPanel> m_progress; // the controls of Panel2
+    std::unique_ptr<LogPanel> m_log;           // the memo of Panel6
+    TestPanel *m_test = nullptr;               // the controls of Panel3, owned by it
+
+    QDialog *m_form2 = nullptr;
+    TOKRightDlg *m_okRightDlg = nullptr;
+    TForm5 *m_form5 = nullptr;
 
     std::unique_ptr<PageDisplay> m_display;
-    QHash<QString, QAction *> m_entries; // by lower-case name
-    QHash<QString, QMenu *> m_groups;    // by lower-case name
     QHash<QString, void (TForm1::*)()> m_handlers;
     bool m_shownOnce = false;
 };

@@ -112,14 +112,6 @@ void ProgressPanel::setUsers(const QList<QByteArray> &names)
     ComboBox1->setEditText(typed);
 }
 
-QList<QByteArray> ProgressPanel::users() const
-{
-    QList<QByteArray> names;
-    for (int i = 0; i < ComboBox1->count(); ++i)
-        names.append(ComboBox1->itemData(i).toByteArray());
-    return names;
-}
-
 QByteArray ProgressPanel::currentUser() const
 {
     const int i = ComboBox1->currentIndex();

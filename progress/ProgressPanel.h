@@ -23,7 +23,6 @@ public:
 
     // The combo box's items are the user list; each keeps its stored bytes.
     void setUsers(const QList<QByteArray> &names);
-    QList<QByteArray> users() const;
     // The combo box's current text as stored bytes: the picked name, or what
     // was typed.
     QByteArray currentUser() const;

@@ -35,8 +35,6 @@ public:
     // The directory that was current when the window was last shown.
     const QString &savedWorkingDirectory() const { return m_savedWorkingDirectory; }
 
-    const TestConverter &converter() const { return m_converter; }
-
     void Edit10Click();
     void Button1Click();
     void Button2Click();

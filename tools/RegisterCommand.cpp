@@ -22,16 +22,8 @@ int RegisterCommand::run(const QStringList &args)
     const QString dir = arguments.value(QStringLiteral("--dir"));
     if (!dir.isEmpty())
         WorkingFolder::enter(dir);
-    const QString typedName = arguments.positional().at(0);
-    const QString typedPassword = arguments.positional().at(1);
-    const Accounts::Refusal spelling = Accounts::checkSpelling(typedName, typedPassword);
-    if (spelling != Accounts::Refusal::None) {
-        Console::error(CodePage::toUnicode(Accounts::refusalText(spelling)));
-        return 1;
-    }
-    const QByteArray name = CodePage::fromUnicode(typedName);
-    const QByteArray password = CodePage::fromUnicode(typedPassword);
-
+    const QString name = arguments.positional().at(0);
+    const QString password = arguments.positional().at(1);
     QByteArray adminLogin;
     try {
         adminLogin = AdminSettings::read().login;
@@ -39,11 +31,11 @@ int RegisterCommand::run(const QStringList &args)
         Console::warning(
             QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
     }
-    const Accounts::Refusal refusal = Accounts::registerUser(name, password, adminLogin).refusal;
+    const Accounts::Refusal refusal = Accounts::registerTyped(name, password, adminLogin).refusal;
     if (refusal != Accounts::Refusal::None) {
         Console::error(CodePage::toUnicode(Accounts::refusalText(refusal)));
         return 1;
     }
-    Console::out(QStringLiteral("Пользователь %1 зарегистрирован.").arg(CodePage::toUnicode(name)));
+    Console::out(QStringLiteral("Пользователь %1 зарегистрирован.").arg(name));
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "AdminSettings.h"
 #include "ClassReport.h"
 #include "CommandArguments.h"
+#include "ItemCsv.h"
 #include "Console.h"
 #include "Paths.h"
 #include "ReportCsv.h"
@@ -28,6 +29,7 @@ const QString DirOption = QStringLiteral("--dir");
 const QString HtmlOption = QStringLiteral("--html");
 const QString CsvOption = QStringLiteral("--csv");
 const QString PdfOption = QStringLiteral("--pdf");
+const QString ItemsCsvOption = QStringLiteral("--items-csv");
 
 // Output names are taken against the directory the tool was started in,
 // before --dir changes it.
@@ -52,8 +54,10 @@ void refuseClassFiles(const QStringList &outputs, const ClassReport &report)
 {
     QStringList inputs{Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
                        Paths::resolve(AdminSettings::FileName)};
-    if (!report.logPath.isEmpty())
-        inputs.append(QDir::fromNativeSeparators(report.logPath));
+    for (const QString &path : {report.logPath, report.items.path}) {
+        if (!path.isEmpty())
+            inputs.append(QDir::fromNativeSeparators(path));
+    }
     for (const QString &output : outputs) {
         const QString target = QFileInfo(output).canonicalFilePath();
         if (target.isEmpty())
@@ -81,12 +85,13 @@ void tellProblems(const ClassReport &report)
 } // namespace
 
 const char *const ReportCommand::Synopsis =
-    "report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE]";
+    "report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE] [--items-csv FILE]";
 
 QString ReportCommand::summary()
 {
-    return QStringLiteral("отчёт по классу из оценок и журнала тестов DIR: таблица HTML с "
-                          "графиками, CSV для электронных таблиц, PDF формата A4");
+    return QStringLiteral("отчёт по классу из оценок, журнала тестов и записей ответов DIR: "
+                          "таблица HTML с графиками и анализом вопросов, CSV для электронных "
+                          "таблиц, PDF формата A4, CSV анализа вопросов");
 }
 
 std::unique_ptr<QCoreApplication> ReportCommand::application(int &argc, char **argv)
@@ -104,13 +109,15 @@ std::unique_ptr<QCoreApplication> ReportCommand::application(int &argc, char **a
 
 int ReportCommand::run(const QStringList &args)
 {
-    const CommandArguments arguments(args, {DirOption, HtmlOption, CsvOption, PdfOption}, {}, 0);
+    const CommandArguments arguments(
+        args, {DirOption, HtmlOption, CsvOption, PdfOption, ItemsCsvOption}, {}, 0);
     const QString html = outputPath(arguments, HtmlOption);
     const QString csv = outputPath(arguments, CsvOption);
     const QString pdf = outputPath(arguments, PdfOption);
-    if (html.isEmpty() && csv.isEmpty() && pdf.isEmpty())
+    const QString itemsCsv = outputPath(arguments, ItemsCsvOption);
+    if (html.isEmpty() && csv.isEmpty() && pdf.isEmpty() && itemsCsv.isEmpty())
         throw CommandArguments::UsageError(
-            QStringLiteral("нужен хотя бы один из параметров --html, --csv, --pdf"));
+            QStringLiteral("нужен хотя бы один из параметров --html, --csv, --pdf, --items-csv"));
 #ifndef COURSEBOOK_REPORT_PDF
     if (!pdf.isEmpty())
         throw RuntimeError(QStringLiteral("PDF недоступен: эта сборка без HTML-движка; "
@@ -121,10 +128,12 @@ int ReportCommand::run(const QStringList &args)
         WorkingFolder::enter(dir);
 
     const ClassReport report = ClassReport::read();
-    refuseClassFiles({csv, html, pdf}, report);
+    refuseClassFiles({csv, html, pdf, itemsCsv}, report);
     const QDateTime made = QDateTime::currentDateTime();
     if (!csv.isEmpty())
         save(csv, ReportCsv::write(report));
+    if (!itemsCsv.isEmpty())
+        save(itemsCsv, ItemCsv::write(report.items));
     const QByteArray page =
         html.isEmpty() && pdf.isEmpty() ? QByteArray() : ReportHtml::write(report, made);
     if (!html.isEmpty())
@@ -134,11 +143,13 @@ int ReportCommand::run(const QStringList &args)
         ReportPdf::print(page, pdf);
 #endif
 
-    Console::out(QStringLiteral("Отчёт по классу: учеников %1, строк журнала %2, попыток %3.")
+    Console::out(QStringLiteral("Отчёт по классу: учеников %1, строк журнала %2, попыток %3, "
+                                "записей ответов %4.")
                      .arg(report.rows.size())
                      .arg(report.logLines)
-                     .arg(report.logRuns));
-    for (const QString &path : {csv, html, pdf}) {
+                     .arg(report.logRuns)
+                     .arg(report.items.records));
+    for (const QString &path : {csv, html, pdf, itemsCsv}) {
         if (!path.isEmpty())
             Console::out(QStringLiteral("Записан файл: %1").arg(QDir::toNativeSeparators(path)));
     }

@@ -5,9 +5,9 @@
 #include <QStringList>
 #include <memory>
 
-// report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE]: the class at a
-// glance from DIR's users, users.ini, settings file and test log, written to
-// the files named; DIR itself is only read.
+// report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE] [--items-csv FILE]:
+// the class at a glance from DIR's users, users.ini, settings file, test log
+// and answer records, written to the files named; DIR itself is only read.
 class ReportCommand
 {
 public:

@@ -45,9 +45,11 @@ bool ClassReport::Row::stuck() const
     return took(reached) && !passed(reached) && runs[reached - 1] > 1;
 }
 
-ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader &log)
+ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader &log,
+                               const ItemAnalysis &items)
 {
     ClassReport report;
+    report.items = items;
     report.records = records;
     report.logLines = log.lines;
     report.logPath = log.path;
@@ -55,6 +57,8 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
     report.fileErrors = records.fileErrors;
     if (!log.failure.isEmpty())
         report.fileErrors.append(log.failure);
+    if (!items.failure.isEmpty())
+        report.fileErrors.append(items.failure);
 
     QHash<QByteArray, qsizetype> rowOf;
     for (const ClassRecords::User &user : records.users) {
@@ -121,12 +125,12 @@ ClassReport ClassReport::read()
     QSet<QByteArray> known;
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
-    return build(records, TestLogReader::read(known));
+    return build(records, TestLogReader::read(known), ItemAnalysis::read());
 }
 
 qsizetype ClassReport::problemCount() const
 {
     return fileErrors.size() + records.withoutRecord.size() + records.unlisted.size() +
            records.repeated.size() + records.badGrades.size() + gradesAboveFive.size() +
-           badLines.size() + strangers.size();
+           badLines.size() + strangers.size() + items.bad.size();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClassRecords.h"
+#include "ItemAnalysis.h"
 #include "TestLogReader.h"
 
 #include <QByteArray>
@@ -11,7 +12,7 @@
 
 // The class at a glance, from the records and the test log: each user's
 // grades, runs and the test reached, each test's grades, the runs per day,
-// and every part of the files that could not be read.
+// how each question did, and every part of the files that could not be read.
 class ClassReport
 {
 public:
@@ -67,8 +68,10 @@ public:
     QList<Stranger> strangers;
     QList<ClassRecords::BadGrade> gradesAboveFive; // numbers, but no grade
     QStringList fileErrors;
+    ItemAnalysis items;
 
-    static ClassReport build(const ClassRecords &records, const TestLogReader &log);
+    static ClassReport build(const ClassRecords &records, const TestLogReader &log,
+                             const ItemAnalysis &items = ItemAnalysis());
     // The records and the log of the current directory.
     static ClassReport read();
 

@@ -4,6 +4,7 @@
 #include "ClassReport.h"
 #include "CodePage.h"
 #include "CourseInfo.h"
+#include "ItemCsv.h"
 #include "LogDate.h"
 
 #include <QLocale>
@@ -73,6 +74,14 @@ span.pass, span.fail, span.none, span.bad { padding: 0 3px; border: 1px solid #a
 .lines { font-family: "DejaVu Sans Mono", monospace; font-size: 8pt; }
 .lines td { text-align: left; }
 .ok { color: #1b5e20; }
+.items { width: 100%; font-size: 8pt; margin-bottom: 4mm; }
+.items th { background: #e8ecf1; }
+.items td.text { text-align: left; min-width: 45mm; }
+.items td.other { text-align: left; color: #8a8a8a; font-style: italic; }
+.items td.key { background: #d9f0d3; color: #1b5e20; font-weight: bold; }
+.items td.flags { text-align: left; color: #8e1b1b; }
+.items td.pic { padding: 0; }
+.items .chart { width: 32mm; }
 @media print { body { max-width: none; padding: 0; } a { color: inherit; text-decoration: none; } }
 )";
 
@@ -246,6 +255,148 @@ QString dayChart(const ClassReport &report)
     return out + QStringLiteral("</div>");
 }
 
+QString lineRanges(const QList<qsizetype> &lines);
+
+const QString KeyColor = QStringLiteral("#2e7d32");
+const QString WrongColor = QStringLiteral("#9e9e9e");
+const QString Letters = QStringLiteral("ABCDE");
+
+QString choiceChart(const ItemAnalysis::Question &q)
+{
+    BarChart chart;
+    chart.width = 130;
+    chart.height = 70;
+    chart.showValues = false;
+    chart.title = q.key ? QStringLiteral("Вопрос %1: сколько выбрали A–E; верный ответ %2")
+                              .arg(q.number)
+                              .arg(Letters[q.key - 1])
+                        : QStringLiteral("Вопрос %1: сколько выбрали A–E; верного ответа нет")
+                              .arg(q.number);
+    QList<BarChart::Bar> bars;
+    for (int c = 1; c <= ItemAnalysis::Choices; ++c)
+        bars.append({QString(Letters[c - 1]), q.choices[c - 1], c == q.key ? KeyColor : WrongColor});
+    return chart.svg(bars);
+}
+
+QString itemTable(const ItemAnalysis::Version &version)
+{
+    QString out = QStringLiteral("<h3>Тест №%1, версия %2%3 — попыток: %4</h3>")
+                      .arg(version.test)
+                      .arg(QString::fromLatin1(version.version),
+                           version.current ? QStringLiteral(" (файл теста сейчас)") : QString())
+                      .arg(version.runs);
+    out += QStringLiteral("<table class=\"items\" id=\"items-test%1-%2\"><thead><tr><th>№</th>"
+                          "<th>Вопрос</th><th>Попыток</th><th>Решили, %</th>"
+                          "<th>Различ. способность</th>")
+               .arg(version.test)
+               .arg(QString::fromLatin1(version.version));
+    for (QChar letter : Letters)
+        out += QStringLiteral("<th>%1</th>").arg(letter);
+    out += QStringLiteral("<th>Выбор ответов</th><th>Замечания</th></tr></thead><tbody>");
+    for (const ItemAnalysis::Question &q : version.questions) {
+        out += QStringLiteral("<tr><td>%1</td>").arg(q.number);
+        if (version.current)
+            out += QStringLiteral("<td class=\"text\">%1</td>").arg(esc(q.text));
+        else
+            out += QStringLiteral("<td class=\"other\">другая версия теста</td>");
+        out += QStringLiteral("<td>%1</td><td>%2</td><td>%3</td>")
+                   .arg(q.runs)
+                   .arg(ItemCsv::facility(q.facility()),
+                        q.discrimination ? ItemCsv::discrimination(*q.discrimination) : QString());
+        for (int c = 1; c <= ItemAnalysis::Choices; ++c) {
+            if (c == q.key)
+                out += QStringLiteral("<td class=\"key\" title=\"верный ответ\">%1\u00A0%2</td>")
+                           .arg(Passed)
+                           .arg(q.choices[c - 1]);
+            else
+                out += QStringLiteral("<td>%1</td>").arg(q.choices[c - 1]);
+        }
+        out += QStringLiteral("<td class=\"pic\">%1</td><td class=\"flags\">%2</td></tr>")
+                   .arg(choiceChart(q),
+                        esc(ItemAnalysis::flagTexts(q.flags).join(QStringLiteral("; "))));
+    }
+    return out + QStringLiteral("</tbody></table>");
+}
+
+QString itemSection(const ClassReport &report)
+{
+    const ItemAnalysis &items = report.items;
+    QString out = QStringLiteral("<h2 id=\"items\">Анализ вопросов</h2>");
+    if (items.versions.isEmpty())
+        return out + QStringLiteral("<p>Записей ответов пока нет: они появляются с каждой "
+                                    "завершённой попыткой.</p>");
+    out += QStringLiteral(
+               "<p class=\"legend\">По записям ответов %1 (попыток: %2). «Решили» — доля "
+               "попыток с верным ответом; «различ. способность» — корреляция ответа на вопрос "
+               "с результатом той же попытки по остальным вопросам (от −1 до 1; пусто, если "
+               "вопрос или остальные ответы у всех одинаковы). <span class=\"pass\">%3</span> "
+               "отмечен верный ответ (ключ). «Слишком лёгкий» (решили %4 % и больше) и «слишком "
+               "трудный» (%5 % и меньше) — только начиная с %6 попыток. Версия — отпечаток "
+               "файла теста: после правки теста записи идут в новую версию.</p>")
+               .arg(esc(items.path), QString::number(items.records), Passed,
+                    QString::number(ItemAnalysis::EasyFrom),
+                    QString::number(ItemAnalysis::HardUpTo),
+                    QString::number(ItemAnalysis::FewestRunsForEase));
+    for (const ItemAnalysis::Version &version : items.versions)
+        out += itemTable(version);
+    return out;
+}
+
+QString itemFaultTitle(ItemAnalysis::Fault fault)
+{
+    switch (fault) {
+    case ItemAnalysis::Fault::FieldCount:
+        return QStringLiteral("Записи ответов не из семи полей");
+    case ItemAnalysis::Fault::BadTime:
+        return QStringLiteral("Записи ответов без даты и времени ГГГГ-ММ-ДД ЧЧ:ММ:СС");
+    case ItemAnalysis::Fault::UnknownTest:
+        return QStringLiteral("Записи ответов с тестом не из test1 … test10");
+    case ItemAnalysis::Fault::BadGrade:
+        return QStringLiteral("Записи ответов с оценкой не от 1 до 5");
+    case ItemAnalysis::Fault::BadVersion:
+        return QStringLiteral("Записи ответов с версией не из 8 шестнадцатеричных цифр");
+    case ItemAnalysis::Fault::BadAnswers:
+        return QStringLiteral("Записи ответов с ответами не из цифр 1–5 (верные 0–5) или "
+                              "разной длины");
+    case ItemAnalysis::Fault::OtherLength:
+        return QStringLiteral("Записи ответов, в которых вопросов больше или меньше, чем в "
+                              "других записях той же версии");
+    case ItemAnalysis::Fault::OtherKey:
+        return QStringLiteral("Записи ответов с верными ответами не как в других записях той "
+                              "же версии");
+    }
+    return QString();
+}
+
+QString badRecords(const ClassReport &report, ItemAnalysis::Fault fault)
+{
+    QList<qsizetype> numbers;
+    QString samples;
+    int shown = 0;
+    for (const ItemAnalysis::BadRecord &record : report.items.bad) {
+        if (record.fault != fault)
+            continue;
+        numbers.append(record.line);
+        if (shown++ < SampleLines)
+            samples += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                           .arg(record.line)
+                           .arg(esc(record.text.left(120)));
+    }
+    if (numbers.isEmpty())
+        return QString();
+    QString out = QStringLiteral("<li><b>%1 (не учтены): %2.</b> Номера строк в %3: %4.")
+                      .arg(itemFaultTitle(fault))
+                      .arg(numbers.size())
+                      .arg(esc(report.items.path), lineRanges(numbers));
+    out += QStringLiteral("<table class=\"lines\" data-record-fault=\"%1\"><tr><th>Строка</th>"
+                          "<th>Текст</th></tr>")
+               .arg(int(fault)) +
+           samples + QStringLiteral("</table>");
+    if (numbers.size() > SampleLines)
+        out += QStringLiteral("<p>Показаны первые %1 строк.</p>").arg(SampleLines);
+    return out + QStringLiteral("</li>");
+}
+
 QString names(const QList<QByteArray> &list)
 {
     QStringList out;
@@ -375,6 +526,12 @@ QString problems(const ClassReport &report)
                    .arg(items.size())
                    .arg(items.join(QStringLiteral("; ")));
     }
+    for (ItemAnalysis::Fault fault :
+         {ItemAnalysis::Fault::FieldCount, ItemAnalysis::Fault::BadTime,
+          ItemAnalysis::Fault::UnknownTest, ItemAnalysis::Fault::BadGrade,
+          ItemAnalysis::Fault::BadVersion, ItemAnalysis::Fault::BadAnswers,
+          ItemAnalysis::Fault::OtherLength, ItemAnalysis::Fault::OtherKey})
+        out += badRecords(report, fault);
     return out + QStringLiteral("</ul>");
 }
 
@@ -432,6 +589,7 @@ QByteArray ReportHtml::write(const ClassReport &report, const QDateTime &made)
     out += classTable(report);
     out += stuckList(report);
     out += testCards(report);
+    out += itemSection(report);
     out += dayChart(report);
     out += problems(report);
     out += QStringLiteral("</body></html>\n");

@@ -1,3 +1,4 @@
+#include "Accounts.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "RuntimeError.h"
@@ -27,7 +28,7 @@ namespace {
 QStringList shownTopLevel(const TForm1 &form)
 {
     QStringList names;
-    for (QAction *action : form.MainMenu1->actions()) {
+    for (QAction *action : form.mainMenu()->actions()) {
         if (action->isVisible())
             names.append(action->objectName());
     }
@@ -84,36 +85,43 @@ void tst_TForm1::windowLayout()
         QFrame *panel;
         QRect geometry;
     } expected[] = {
-        {form.Panel1, QRect(0, 0, 921, 737)}, {form.Panel2, QRect(0, -8, 921, 745)},
-        {form.Panel3, QRect(0, 0, 921, 737)}, {form.Panel4, QRect(-8, 0, 921, 737)},
-        {form.Panel6, QRect(1, 1, 920, 736)}, {form.Panel7, QRect(1, 1, 920, 736)},
+        {form.panel(PanelSwitch::Panel1), QRect(0, 0, 921, 737)},
+        {form.panel(PanelSwitch::Panel2), QRect(0, -8, 921, 745)},
+        {form.panel(PanelSwitch::Panel3), QRect(0, 0, 921, 737)},
+        {form.panel(PanelSwitch::Panel4), QRect(-8, 0, 921, 737)},
+        {form.panel(PanelSwitch::Panel6), QRect(1, 1, 920, 736)},
+        {form.panel(PanelSwitch::Panel7), QRect(1, 1, 920, 736)},
     };
     for (const auto &e : expected)
         QCOMPARE(e.panel->geometry(), e.geometry);
-    QCOMPARE(form.Panel3->palette().color(QPalette::Window), QColor(0xA6, 0xCA, 0xF0));
-    QCOMPARE(form.Panel2->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x80));
+    QCOMPARE(form.panel(PanelSwitch::Panel3)->palette().color(QPalette::Window),
+             QColor(0xA6, 0xCA, 0xF0));
+    QCOMPARE(form.panel(PanelSwitch::Panel2)->palette().color(QPalette::Window),
+             QColor(0x00, 0x80, 0x80));
 
     // Created state: Panel1 … Panel4 visible, Panel4 in front.
-    QVERIFY(!form.Panel1->isHidden() && !form.Panel4->isHidden());
-    QVERIFY(form.Panel6->isHidden() && form.Panel7->isHidden());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden() &&
+            !form.panel(PanelSwitch::Panel4)->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel6)->isHidden() &&
+            form.panel(PanelSwitch::Panel7)->isHidden());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    form.Panel4->hide();
+    form.panel(PanelSwitch::Panel4)->hide();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    form.Panel1->hide();
+    form.panel(PanelSwitch::Panel1)->hide();
     QCOMPARE(frontPanel(form), u"Panel3"_s);
-    form.Panel3->hide();
+    form.panel(PanelSwitch::Panel3)->hide();
     QCOMPARE(frontPanel(form), u"Panel2"_s);
-    form.Panel6->show();
+    form.panel(PanelSwitch::Panel6)->show();
     QCOMPARE(frontPanel(form), u"Panel6"_s);
-    form.Panel7->show();
+    form.panel(PanelSwitch::Panel7)->show();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
 
-    QCOMPARE(form.WebBrowser1->objectName(), u"WebBrowser1"_s);
-    QCOMPARE(form.WebBrowser1->parentWidget(), form.Panel1);
-    QCOMPARE(form.WebBrowser1->geometry(), QRect(2, 2, 917, 733));
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
-    QVERIFY(form.Button2->isHidden());
-    QVERIFY(form.Edit1->isHidden());
+    QCOMPARE(form.webBrowser()->objectName(), u"WebBrowser1"_s);
+    QCOMPARE(form.webBrowser()->parentWidget(), form.panel(PanelSwitch::Panel1));
+    QCOMPARE(form.webBrowser()->geometry(), QRect(2, 2, 917, 733));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
+    QVERIFY(form.button2()->isHidden());
+    QVERIFY(form.edit1()->isHidden());
 }
 
 void tst_TForm1::menuBeforeLogin()
@@ -135,7 +143,7 @@ void tst_TForm1::menuBeforeLogin()
                              u"N21"_s,
                              u"Ne"_s};
     QStringList order;
-    for (QAction *action : form.MainMenu1->actions())
+    for (QAction *action : form.mainMenu()->actions())
         order.append(action->objectName());
     QCOMPARE(order, all);
     QCOMPARE(shownTopLevel(form),
@@ -153,7 +161,7 @@ void tst_TForm1::menuBeforeLogin()
 void tst_TForm1::menuPicturesAndKeys()
 {
     TForm1 form;
-    const QList<QAction *> top = form.MainMenu1->actions();
+    const QList<QAction *> top = form.mainMenu()->actions();
     for (QAction *action : top)
         QVERIFY2(action->icon().isNull(), qPrintable(action->objectName()));
     QVERIFY(form.menuEntry(u"N6"_s)->icon().isNull());
@@ -171,29 +179,27 @@ void tst_TForm1::showStepRunsOnce()
 {
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.writeBack = true;
     QVERIFY(show(form));
-    QVERIFY(form.userList.isEmpty());
-    QVERIFY(!form.writeBack);
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
-    QCOMPARE(form.adminSettings.password, QByteArray("secret"));
-    QCOMPARE(form.adminSettings.logName, QByteArray("log.txt"));
+    QVERIFY(form.session().userList().isEmpty());
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
+    QCOMPARE(form.session().adminSettings().password, QByteArray("secret"));
+    QCOMPARE(form.session().adminSettings().logName, QByteArray("log.txt"));
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(form.Panel1->isHidden() && form.Panel2->isHidden() && form.Panel3->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel1)->isHidden() &&
+            form.panel(PanelSwitch::Panel2)->isHidden() &&
+            form.panel(PanelSwitch::Panel3)->isHidden());
     QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
     QVERIFY(answerer.texts.isEmpty());
 
     // Hiding and showing the window again does not repeat the reads.
     QVERIFY(work().write(u"data/info/tumb.db"_s, "other|x|y\r\n"));
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
-    form.writeBack = true;
-    form.Panel1->show();
+    form.panel(PanelSwitch::Panel1)->show();
     form.hide();
     QVERIFY(show(form));
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
-    QVERIFY(form.userList.isEmpty());
-    QVERIFY(form.writeBack);
-    QVERIFY(!form.Panel1->isHidden());
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
+    QVERIFY(form.session().userList().isEmpty());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
 }
 
 void tst_TForm1::showStepWithoutSettingsFile()
@@ -206,8 +212,8 @@ void tst_TForm1::showStepWithoutSettingsFile()
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
     QCOMPARE(answerer.texts.first(), u"File not found"_s);
-    QCOMPARE(form.userList, QList<QByteArray>({"anna", "boris"}));
-    QVERIFY(form.adminSettings.login.isEmpty());
+    QCOMPARE(form.session().userList(), QList<QByteArray>({"anna", "boris"}));
+    QVERIFY(form.session().adminSettings().login.isEmpty());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
 }
 
@@ -218,13 +224,11 @@ void tst_TForm1::showStepWithUnreadableUserList()
     QVERIFY(QDir().mkdir(path(u"users"_s)));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
-    form.writeBack = true;
     QVERIFY(show(form));
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
-    QVERIFY(form.writeBack);
-    QVERIFY(form.adminSettings.login.isEmpty());
-    QVERIFY(!form.Panel1->isHidden());
+    QVERIFY(form.session().adminSettings().login.isEmpty());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
 }
 
 void tst_TForm1::settingsPanelStaysInFront()
@@ -236,12 +240,12 @@ void tst_TForm1::settingsPanelStaysInFront()
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N13"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
     form.NiClick();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(form.Panel7->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel7)->isHidden());
 
     // The test log chosen meanwhile comes up after "Назад" on the panel.
     form.NtunClick();
@@ -262,7 +266,7 @@ void tst_TForm1::backBeforeLoginChangesNothing()
     QVERIFY(show(form));
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(form.Panel7->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel7)->isHidden());
 }
 
 void tst_TForm1::loginPanelComesBack()
@@ -272,13 +276,13 @@ void tst_TForm1::loginPanelComesBack()
     QVERIFY(show(form));
     form.menuEntry(u"N115"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(form.Panel4->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel4)->isHidden());
     form.menuEntry(u"NaFormuAvtorizazii"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(!form.Panel1->isHidden());
+    QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
     form.menuEntry(u"N27"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
 }
 
 void tst_TForm1::testStartHidesContents()
@@ -291,7 +295,7 @@ void tst_TForm1::testStartHidesContents()
     QVERIFY(QDir().mkpath(u"data/tests"_s));
     Store::writeMany({{"1", "q", "?"}, {"inf", "vsego", "1"}}, "\\data\\tests\\test7.ini");
     form.menuEntry(u"test7"_s)->trigger();
-    QCOMPARE(form.testName, QByteArray("test7"));
+    QCOMPARE(form.run().testName(), QByteArray("test7"));
     QCOMPARE(frontPanel(form), u"Panel3"_s);
     QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
     QVERIFY(!form.menuEntry(u"Ni"_s)->isVisible());
@@ -299,7 +303,7 @@ void tst_TForm1::testStartHidesContents()
     // the test screen; the contents stay hidden.
     form.N17Click();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(!form.Panel3->isHidden());
+    QVERIFY(!form.panel(PanelSwitch::Panel3)->isHidden());
     QVERIFY(!form.menuEntry(u"N0"_s)->isVisible());
     form.applySwitch(PanelSwitch::Command::ProgressBack);
     QVERIFY(form.menuEntry(u"N0"_s)->isVisible());
@@ -314,11 +318,11 @@ void tst_TForm1::pageItemsOpenPages()
     // The folder on disk is spelt in another case than the page path.
     QVERIFY(work().write(u"data/LABS/7.htm"_s, "<html>7</html>"));
     form.menuEntry(u"N417"_s)->trigger();
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
     // A presentation changes no panel and keeps the page.
     form.menuEntry(u"N40"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
     QVERIFY(answerer.texts.isEmpty());
 }
 
@@ -328,11 +332,10 @@ void tst_TForm1::leavingCancelled()
     ModalAnswerer answerer(QMessageBox::Cancel);
     QSignalSpy closed(&form, &TForm1::closed);
     QVERIFY(show(form));
+    QCOMPARE(Accounts::registerUser("anna", "pw").refusal, Accounts::Refusal::None);
+    logIn(form, u"anna"_s, u"pw"_s);
     form.menuEntry(u"N115"_s)->trigger();
-    form.userName = "anna";
-    form.scores[0] = 4;
-    form.writeBack = true;
-    const QUrl page = form.WebBrowser1->url();
+    const QUrl page = form.webBrowser()->url();
 
     form.menuEntry(u"Ne"_s)->trigger();
     QCOMPARE(answerer.texts, QStringList({u"Вы действительно хотите выйти из программы?"_s}));
@@ -340,11 +343,11 @@ void tst_TForm1::leavingCancelled()
     QCOMPARE(answerer.buttons.first(), QMessageBox::Ok | QMessageBox::Cancel);
     QVERIFY(form.isVisible());
     QCOMPARE(closed.count(), 0);
-    QCOMPARE(form.userName, QByteArray("anna"));
-    QCOMPARE(form.scores[0], quint8(4));
-    QVERIFY(form.writeBack);
+    QCOMPARE(form.session().userName(), QByteArray("anna"));
+    QCOMPARE(form.session().scores()[0], quint8(1));
+    QVERIFY(form.session().writesBack());
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.WebBrowser1->url(), page);
+    QCOMPARE(form.webBrowser()->url(), page);
 
     // The window's own close button asks the same.
     form.close();
@@ -411,7 +414,7 @@ void tst_TForm1::titlePageClosesByTimer()
     QVERIFY(!title.isVisible());
     QVERIFY(form.isVisible());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
     QVERIFY(answerer.texts.isEmpty());
 }
 
@@ -429,7 +432,7 @@ void tst_TForm1::titlePageClosesAtOnce()
     QVERIFY(clock.elapsed() < 1000);
     QVERIFY(form.isVisible());
     QVERIFY(!title.Timer1->isActive());
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
     // A later tick would find nothing to do: the main window stays shown.
     QTest::qWait(50);
     QVERIFY(form.isVisible());

@@ -102,7 +102,7 @@ QString pairStates(const TForm1 &form)
 QStringList valueTexts(const TForm1 &form)
 {
     QStringList texts;
-    for (QLabel *label : form.progress->valueLabels)
+    for (QLabel *label : form.progressPanel().valueLabels)
         texts.append(label->text());
     return texts;
 }
@@ -110,8 +110,8 @@ QStringList valueTexts(const TForm1 &form)
 QStringList comboItems(const TForm1 &form)
 {
     QStringList items;
-    for (int i = 0; i < form.progress->ComboBox1->count(); ++i)
-        items.append(form.progress->ComboBox1->itemText(i));
+    for (int i = 0; i < form.progressPanel().ComboBox1->count(); ++i)
+        items.append(form.progressPanel().ComboBox1->itemText(i));
     return items;
 }
 
@@ -119,7 +119,7 @@ QStringList comboItems(const TForm1 &form)
 // administrator does it: the list drops down and the entry is chosen.
 void pickUser(TForm1 &form, const QString &name)
 {
-    QComboBox *combo = form.progress->ComboBox1;
+    QComboBox *combo = form.progressPanel().ComboBox1;
     const int index = combo->findText(name, Qt::MatchExactly);
     QVERIFY2(index >= 0, qPrintable(name));
     combo->showPopup();
@@ -225,18 +225,18 @@ void tst_accounts_window::registrationThenLogin()
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
-    type(form.login->Edit2, u"Анна"_s);
-    type(form.login->MaskEdit1, u"пароль 1"_s);
+    type(form.loginPanel().Edit2, u"Анна"_s);
+    type(form.loginPanel().MaskEdit1, u"пароль 1"_s);
     saveShot(&form, u"accounts_login_panel"_s);
-    QCOMPARE(form.login->MaskEdit1->echoMode(), QLineEdit::Password);
-    click(form.login->SpeedButton1);
+    QCOMPARE(form.loginPanel().MaskEdit1->echoMode(), QLineEdit::Password);
+    click(form.loginPanel().SpeedButton1);
 
     QCOMPARE(answerer.texts, QStringList({Registered}));
     QCOMPARE(answerer.icons, QList<QMessageBox::Icon>({QMessageBox::Information}));
     QCOMPARE(answerer.buttons.first(), QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(form.userName, cp(u"Анна"_s));
+    QCOMPARE(form.session().userName(), cp(u"Анна"_s));
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(!form.writeBack);
+    QVERIFY(!form.session().writesBack());
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
 
     const QByteArray name = cp(u"Анна"_s);
@@ -258,19 +258,20 @@ void tst_accounts_window::registrationThenLogin()
     }
     QCOMPARE(usersList(), "boris\r\n" + name + "\r\n");
     QCOMPARE(comboItems(form), QStringList({u"boris"_s, u"Анна"_s}));
-    QCOMPARE(form.userList, QList<QByteArray>({"boris", name}));
+    QCOMPARE(form.session().userList(), QList<QByteArray>({"boris", name}));
 
     // The fields keep their texts, so "Далее>>" logs the new user in.
-    click(form.login->SpeedButton3);
+    click(form.loginPanel().SpeedButton3);
     QCOMPARE(answerer.texts.size(), 1);
-    QCOMPARE(form.scores, (std::array<quint8, 12>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    QVERIFY(form.writeBack);
-    QCOMPARE(form.userName, name);
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QVERIFY(form.session().writesBack());
+    QCOMPARE(form.session().userName(), name);
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    for (QFrame *panel : {form.Panel2, form.Panel3, form.Panel4, form.Panel6})
+    for (QFrame *panel : {form.panel(PanelSwitch::Panel2), form.panel(PanelSwitch::Panel3),
+                          form.panel(PanelSwitch::Panel4), form.panel(PanelSwitch::Panel6)})
         QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
     QCOMPARE(visibleEntries(form, RoleEntries), StudentSees);
-    QVERIFY(form.progress->ComboBox1->isHidden());
+    QVERIFY(form.progressPanel().ComboBox1->isHidden());
     QCOMPARE(pairStates(form), u"eddddddddd"_s);
 }
 
@@ -285,21 +286,20 @@ void tst_accounts_window::loginInOtherCaseWritesBackIntoSameSection()
     QVERIFY(show(form));
     logIn(form, u"аННА ёЛКИНА"_s, u"Пароль"_s);
     QVERIFY(answerer.texts.isEmpty());
-    QVERIFY(form.writeBack);
-    QCOMPARE(form.userName, cp(u"аННА ёЛКИНА"_s));
+    QVERIFY(form.session().writesBack());
+    QCOMPARE(form.session().userName(), cp(u"аННА ёЛКИНА"_s));
     // Entries 11 and 12 are not loaded.
-    QCOMPARE(form.scores, (std::array<quint8, 12>{5, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{5, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     QCOMPARE(pairStates(form), u"eeeddddddd"_s);
 
-    // A test finished meanwhile.
-    form.scores[2] = 4;
     closeWindow(form, answerer);
     QCOMPARE(answerer.texts.size(), 1);
 
     const QByteArray ini = usersIni();
     QCOMPARE(ini.count('['), 2);
     QVERIFY(ini.contains("[" + name + "]"));
-    const QList<QByteArray> expected = {"5", "3", "4", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
+    // Entries 11 and 12 of the table are written as they are, 0.
+    const QList<QByteArray> expected = {"5", "3", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
     for (int k = 1; k <= 12; ++k)
         QCOMPARE(Store::read(name, "test" + QByteArray::number(k), UsersIni), expected.at(k - 1));
     QCOMPARE(Store::read(name, "password", UsersIni), cp(u"Пароль"_s));
@@ -336,9 +336,9 @@ void tst_accounts_window::refusedLogin()
         QCOMPARE(answerer.buttons.last(), QMessageBox::StandardButtons(QMessageBox::Ok));
     }
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(!form.writeBack);
-    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
-    QCOMPARE(form.userName, cp(name));
+    QVERIFY(!form.session().writesBack());
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{}));
+    QCOMPARE(form.session().userName(), cp(name));
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
     QCOMPARE(pairStates(form), u"eeeeeeeeee"_s);
     QCOMPARE(usersIni(), ini);
@@ -357,9 +357,9 @@ void tst_accounts_window::refusedLoginThenRightOne()
     QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
     logIn(form, u"anna"_s, u"pw"_s);
     QCOMPARE(answerer.texts.size(), 1);
-    QVERIFY(form.writeBack);
-    QCOMPARE(form.scores[0], quint8(3));
-    QCOMPARE(form.scores[1], quint8(2));
+    QVERIFY(form.session().writesBack());
+    QCOMPARE(form.session().scores()[0], quint8(3));
+    QCOMPARE(form.session().scores()[1], quint8(2));
     QCOMPARE(pairStates(form), u"eedddddddd"_s);
 }
 
@@ -376,11 +376,11 @@ void tst_accounts_window::nonNumericGradeStopsLogin()
     // The entries before the failing one are loaded, but nothing is gated
     // before every grade is read: the next login of this run finds every row
     // as it should.
-    QCOMPARE(form.scores, (std::array<quint8, 12>{5, 5, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{5, 5, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     QCOMPARE(pairStates(form), u"eeeeeeeeee"_s);
-    QVERIFY(!form.writeBack);
+    QVERIFY(!form.session().writesBack());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(form.Panel1->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel1)->isHidden());
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
 
     logIn(form, u"admin"_s, u"secret"_s);
@@ -398,7 +398,7 @@ void tst_accounts_window::removedWhileLoggedInStaysRemoved()
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"anna"_s, u"a"_s);
-    QVERIFY(form.writeBack);
+    QVERIFY(form.session().writesBack());
     // Another copy, or the tool, removes her meanwhile.
     Accounts::removeUser("anna");
     const QByteArray ini = usersIni();
@@ -422,15 +422,16 @@ void tst_accounts_window::administratorLogin()
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     QVERIFY(answerer.texts.isEmpty());
-    QCOMPARE(form.userName, QByteArray("admin"));
+    QCOMPARE(form.session().userName(), QByteArray("admin"));
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    for (QFrame *panel : {form.Panel2, form.Panel3, form.Panel4, form.Panel6})
+    for (QFrame *panel : {form.panel(PanelSwitch::Panel2), form.panel(PanelSwitch::Panel3),
+                          form.panel(PanelSwitch::Panel4), form.panel(PanelSwitch::Panel6)})
         QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
     QCOMPARE(visibleEntries(form, RoleEntries), AdministratorSees);
     QVERIFY(form.menuEntry(u"N30"_s)->isVisible());
-    QVERIFY(!form.progress->ComboBox1->isHidden());
-    QVERIFY(!form.writeBack);
-    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
+    QVERIFY(!form.progressPanel().ComboBox1->isHidden());
+    QVERIFY(!form.session().writesBack());
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{}));
     QCOMPARE(pairStates(form), u"eeeeeeeeee"_s);
 
     closeWindow(form, answerer);
@@ -445,14 +446,14 @@ void tst_accounts_window::wrongAdministratorPassword()
     QVERIFY(show(form));
     for (const QString &password : {u"Secret"_s, u"secret "_s, QString()}) {
         logIn(form, u"admin"_s, password);
-        QCOMPARE(form.userName, QByteArray("admin"));
+        QCOMPARE(form.session().userName(), QByteArray("admin"));
     }
     QTest::qWait(100);
     QVERIFY(answerer.texts.isEmpty());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
-    QVERIFY(form.progress->ComboBox1->isHidden());
-    QVERIFY(!form.writeBack);
+    QVERIFY(form.progressPanel().ComboBox1->isHidden());
+    QVERIFY(!form.session().writesBack());
     // The name in another case is a student's name, and none is stored.
     logIn(form, u"Admin"_s, u"secret"_s);
     QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
@@ -478,12 +479,12 @@ void tst_accounts_window::administratorNameTakesAdministratorBranch()
     logIn(form, u"admin"_s, u"student"_s);
     QCOMPARE(answerer.texts.size(), 1);
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(!form.writeBack);
+    QVERIFY(!form.session().writesBack());
     logIn(form, u"admin"_s, u"secret"_s);
     QCOMPARE(answerer.texts.size(), 1);
     QCOMPARE(visibleEntries(form, RoleEntries), AdministratorSees);
-    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
-    QVERIFY(!form.writeBack);
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{}));
+    QVERIFY(!form.session().writesBack());
 }
 
 void tst_accounts_window::removal_data()
@@ -519,9 +520,9 @@ void tst_accounts_window::removal()
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
-    type(form.login->Edit2, name);
-    type(form.login->MaskEdit1, u"pw"_s);
-    click(form.login->SpeedButton2);
+    type(form.loginPanel().Edit2, name);
+    type(form.loginPanel().MaskEdit1, u"pw"_s);
+    click(form.loginPanel().SpeedButton2);
 
     QVERIFY(answerer.texts.isEmpty());
     QCOMPARE(Store::read(section, "password", UsersIni), Store::missing());
@@ -537,14 +538,14 @@ void tst_accounts_window::removal()
             expectedItems.append(CodePage::toUnicode(line.trimmed()));
     }
     QCOMPARE(comboItems(form), expectedItems);
-    QCOMPARE(form.login->Edit2->text(), name);
-    QCOMPARE(form.login->MaskEdit1->text(), u"pw"_s);
-    QVERIFY(form.userName.isEmpty());
+    QCOMPARE(form.loginPanel().Edit2->text(), name);
+    QCOMPARE(form.loginPanel().MaskEdit1->text(), u"pw"_s);
+    QVERIFY(form.session().userName().isEmpty());
     QCOMPARE(frontPanel(form), u"Panel4"_s);
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
 
     // The removed user can no longer log in.
-    click(form.login->SpeedButton3);
+    click(form.loginPanel().SpeedButton3);
     QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
 }
 
@@ -559,9 +560,9 @@ void tst_accounts_window::removalWithWrongPassword()
     for (const auto &[name, password] :
          {std::pair{u"anna"_s, u"PW"_s}, std::pair{u"boris"_s, u"pw"_s},
           std::pair{u"anna"_s, QString()}}) {
-        type(form.login->Edit2, name);
-        type(form.login->MaskEdit1, password);
-        click(form.login->SpeedButton2);
+        type(form.loginPanel().Edit2, name);
+        type(form.loginPanel().MaskEdit1, password);
+        click(form.loginPanel().SpeedButton2);
         QCOMPARE(answerer.texts.last(), WrongCredentials);
         QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
     }
@@ -579,9 +580,11 @@ void tst_accounts_window::settingsSaved()
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ntun"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
-    for (QFrame *panel : {form.Panel1, form.Panel2, form.Panel3, form.Panel4, form.Panel6})
+    for (QFrame *panel : {form.panel(PanelSwitch::Panel1), form.panel(PanelSwitch::Panel2),
+                          form.panel(PanelSwitch::Panel3), form.panel(PanelSwitch::Panel4),
+                          form.panel(PanelSwitch::Panel6)})
         QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
-    SettingsPanel &s = *form.settings;
+    SettingsPanel &s = form.settingsPanel();
     QCOMPARE(s.Edit3->text(), u"admin"_s);
     QCOMPARE(s.Edit4->text(), u"secret"_s);
     QCOMPARE(s.Edit5->text(), u"secret"_s);
@@ -604,9 +607,9 @@ void tst_accounts_window::settingsSaved()
 
     // The settings in memory stay as read at start-up for the rest of the run:
     // the old administrator still comes in, the new one is a stranger.
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
-    QCOMPARE(form.adminSettings.password, QByteArray("secret"));
-    QCOMPARE(form.adminSettings.logName, QByteArray("log.txt"));
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
+    QCOMPARE(form.session().adminSettings().password, QByteArray("secret"));
+    QCOMPARE(form.session().adminSettings().logName, QByteArray("log.txt"));
     click(s.SpeedButton6);
     QCOMPARE(frontPanel(form), u"Panel1"_s);
     form.NaFormuAvtorizaziiClick();
@@ -614,16 +617,16 @@ void tst_accounts_window::settingsSaved()
     QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
     logIn(form, u"admin"_s, u"secret"_s);
     QCOMPARE(answerer.texts.size(), 1);
-    QVERIFY(form.Panel4->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel4)->isHidden());
 
     // The next start reads what was saved.
     TForm1 next;
     QVERIFY(show(next));
-    QCOMPARE(next.adminSettings.login, cp(u"Начальник"_s));
-    QCOMPARE(next.adminSettings.password, cp(u"нов ый"_s));
-    QCOMPARE(next.adminSettings.logName, cp(u"отчет.txt"_s));
-    QCOMPARE(next.settings->Edit3->text(), u"Начальник"_s);
-    QCOMPARE(next.settings->Edit5->text(), u"нов ый"_s);
+    QCOMPARE(next.session().adminSettings().login, cp(u"Начальник"_s));
+    QCOMPARE(next.session().adminSettings().password, cp(u"нов ый"_s));
+    QCOMPARE(next.session().adminSettings().logName, cp(u"отчет.txt"_s));
+    QCOMPARE(next.settingsPanel().Edit3->text(), u"Начальник"_s);
+    QCOMPARE(next.settingsPanel().Edit5->text(), u"нов ый"_s);
     logIn(next, u"Начальник"_s, u"нов ый"_s);
     QCOMPARE(visibleEntries(next, RoleEntries), AdministratorSees);
     QCOMPARE(answerer.texts.size(), 1);
@@ -637,7 +640,7 @@ void tst_accounts_window::settingsUnconfirmedPassword()
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ntun"_s)->trigger();
-    SettingsPanel &s = *form.settings;
+    SettingsPanel &s = form.settingsPanel();
     type(s.Edit3, u"boss"_s);
     for (const auto &[password, confirmation] :
          {std::pair{u"abc"_s, u"abd"_s}, std::pair{u"abc"_s, u"ABC"_s},
@@ -692,9 +695,9 @@ void tst_accounts_window::settingsThatWouldLockOut()
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ntun"_s)->trigger();
-    type(form.settings->Edit3, login);
-    type(form.settings->Edit6, logName);
-    click(form.settings->SpeedButton7);
+    type(form.settingsPanel().Edit3, login);
+    type(form.settingsPanel().Edit6, logName);
+    click(form.settingsPanel().SpeedButton7);
     QCOMPARE(answerer.texts, QStringList({message}));
     QCOMPARE(settingsFile(), saved ? cp(login + u"|secret|"_s + logName + u"\r\n"_s) : before);
     QCOMPARE(frontPanel(form), u"Panel7"_s);
@@ -734,7 +737,7 @@ void tst_accounts_window::settingsWithSeparator()
         QVERIFY(show(form));
         logIn(form, u"admin"_s, u"secret"_s);
         form.menuEntry(u"Ntun"_s)->trigger();
-        SettingsPanel &s = *form.settings;
+        SettingsPanel &s = form.settingsPanel();
         if (field == 4) {
             type(s.Edit4, text);
             type(s.Edit5, text);
@@ -749,12 +752,12 @@ void tst_accounts_window::settingsWithSeparator()
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(next));
     QVERIFY(answerer.texts.isEmpty());
-    QCOMPARE(next.adminSettings.login, login);
-    QCOMPARE(next.adminSettings.password, password);
-    QCOMPARE(next.adminSettings.logName, logName);
-    QCOMPARE(next.settings->Edit3->text(), QString::fromLatin1(login));
-    QCOMPARE(next.settings->Edit4->text(), QString::fromLatin1(password));
-    QCOMPARE(next.settings->Edit6->text(), QString::fromLatin1(logName));
+    QCOMPARE(next.session().adminSettings().login, login);
+    QCOMPARE(next.session().adminSettings().password, password);
+    QCOMPARE(next.session().adminSettings().logName, logName);
+    QCOMPARE(next.settingsPanel().Edit3->text(), QString::fromLatin1(login));
+    QCOMPARE(next.settingsPanel().Edit4->text(), QString::fromLatin1(password));
+    QCOMPARE(next.settingsPanel().Edit6->text(), QString::fromLatin1(logName));
 }
 
 void tst_accounts_window::settingsSaveRefused()
@@ -766,8 +769,8 @@ void tst_accounts_window::settingsSaveRefused()
     form.menuEntry(u"Ntun"_s)->trigger();
     // The folder went away while the program ran.
     QVERIFY(QDir(path(u"data/info"_s)).removeRecursively());
-    type(form.settings->Edit3, u"boss"_s);
-    click(form.settings->SpeedButton7);
+    type(form.settingsPanel().Edit3, u"boss"_s);
+    click(form.settingsPanel().SpeedButton7);
     QCOMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
     QVERIFY(!answerer.texts.first().isEmpty());
@@ -787,9 +790,10 @@ void tst_accounts_window::studentProgress()
     QCOMPARE(pairStates(form), u"eeeedddeee"_s);
     form.menuEntry(u"Ni"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel2"_s);
-    for (QFrame *panel : {form.Panel1, form.Panel3, form.Panel4, form.Panel6})
+    for (QFrame *panel : {form.panel(PanelSwitch::Panel1), form.panel(PanelSwitch::Panel3),
+                          form.panel(PanelSwitch::Panel4), form.panel(PanelSwitch::Panel6)})
         QVERIFY2(panel->isHidden(), qPrintable(panel->objectName()));
-    ProgressPanel &p = *form.progress;
+    ProgressPanel &p = form.progressPanel();
     QCOMPARE(p.Label5->text(), u"Пётр"_s);
     QVERIFY(p.Label5->isVisible());
     QVERIFY(p.ComboBox1->isHidden());
@@ -801,15 +805,13 @@ void tst_accounts_window::studentProgress()
     saveShot(&form, u"accounts_progress_student"_s);
 
     // The view follows the table in memory, not the file.
-    form.scores[5] = 4;
     Store::write(name, "test1", "1", UsersIni);
     form.menuEntry(u"Ni"_s)->trigger();
-    QCOMPARE(p.valueLabels[5]->text(), u"4"_s);
     QCOMPARE(p.valueLabels[0]->text(), u"5"_s);
 
     click(p.SpeedButton4);
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(form.Panel2->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel2)->isHidden());
     QVERIFY(form.menuEntry(u"Ni"_s)->isVisible());
     QVERIFY(form.menuEntry(u"N0"_s)->isVisible());
     QVERIFY(answerer.texts.isEmpty());
@@ -825,7 +827,7 @@ void tst_accounts_window::administratorPickReadsFileEachTime()
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ni"_s)->trigger();
-    ProgressPanel &p = *form.progress;
+    ProgressPanel &p = form.progressPanel();
     QCOMPARE(frontPanel(form), u"Panel2"_s);
     QVERIFY(p.ComboBox1->isVisible());
     QCOMPARE(p.Label5->text(), u"admin"_s);
@@ -840,9 +842,9 @@ void tst_accounts_window::administratorPickReadsFileEachTime()
     saveShot(&form, u"accounts_progress_administrator"_s);
     QCOMPARE(valueTexts(form), QStringList({u"5"_s, u"4"_s, u"3"_s, u"2"_s, u"1"_s, u"0"_s, u"0"_s,
                                             u"0"_s, u"0"_s, u"0"_s, u"4"_s, u"3"_s}));
-    QCOMPARE(form.scores, (std::array<quint8, 12>{5, 4, 3, 2, 1, 0, 0, 0, 0, 0, 4, 3}));
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{5, 4, 3, 2, 1, 0, 0, 0, 0, 0, 4, 3}));
     pickUser(form, u"Борис"_s);
-    QCOMPARE(form.scores, (std::array<quint8, 12>{2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     QCOMPARE(valueTexts(form).first(), u"2"_s);
 
     // Changed behind the window between two picks of the same name.
@@ -874,13 +876,13 @@ void tst_accounts_window::administratorTypingIsNoPick()
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ni"_s)->trigger();
-    QComboBox *combo = form.progress->ComboBox1;
+    QComboBox *combo = form.progressPanel().ComboBox1;
     combo->setFocus();
     QTest::keyClicks(combo, u"an"_s);
     QTest::keyClick(combo, Qt::Key_Return);
     QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
     QCOMPARE(valueTexts(form), QStringList(12, u"0"_s));
-    QCOMPARE(form.scores, (std::array<quint8, 12>{}));
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{}));
     QVERIFY(answerer.texts.isEmpty());
     pickUser(form, u"anna"_s);
     QCOMPARE(valueTexts(form).first(), u"5"_s);
@@ -903,7 +905,7 @@ void tst_accounts_window::administratorPickNonNumeric()
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
     // Entries read before the failing one take the new values; the labels
     // keep showing the earlier pick.
-    QCOMPARE(form.scores, (std::array<quint8, 12>{2, 3, 4, 2, 1, 0, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{2, 3, 4, 2, 1, 0, 0, 0, 0, 0, 0, 0}));
     QCOMPARE(valueTexts(form), shown);
     QCOMPARE(frontPanel(form), u"Panel2"_s);
 }
@@ -918,7 +920,7 @@ void tst_accounts_window::progressOverLogPanel()
     form.menuEntry(u"N30"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel6"_s);
     form.menuEntry(u"Ni"_s)->trigger();
-    QVERIFY(form.Panel6->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel6)->isHidden());
     QCOMPARE(frontPanel(form), u"Panel2"_s);
     QVERIFY(answerer.texts.isEmpty());
 }
@@ -930,10 +932,10 @@ void tst_accounts_window::firstRunWithoutUserList()
     QVERIFY(show(form));
     QTest::qWait(100);
     QVERIFY(answerer.texts.isEmpty());
-    QVERIFY(form.userList.isEmpty());
-    QCOMPARE(form.progress->ComboBox1->count(), 0);
-    QCOMPARE(form.adminSettings.login, QByteArray("admin"));
-    QCOMPARE(form.settings->Edit3->text(), u"admin"_s);
+    QVERIFY(form.session().userList().isEmpty());
+    QCOMPARE(form.progressPanel().ComboBox1->count(), 0);
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
+    QCOMPARE(form.settingsPanel().Edit3->text(), u"admin"_s);
     QCOMPARE(frontPanel(form), u"Panel4"_s);
 
     // The first registration creates the list file.
@@ -959,11 +961,11 @@ void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
     QTRY_COMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.texts.first(), u"File not found"_s);
     QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
-    QVERIFY(form.adminSettings.login.isEmpty());
-    QCOMPARE(form.settings->Edit3->text(), u"Edit3"_s);
-    QCOMPARE(form.settings->Edit4->text(), u"Edit4"_s);
-    QCOMPARE(form.settings->Edit5->text(), u"Edit5"_s);
-    QCOMPARE(form.settings->Edit6->text(), u"Edit6"_s);
+    QVERIFY(form.session().adminSettings().login.isEmpty());
+    QCOMPARE(form.settingsPanel().Edit3->text(), u"Edit3"_s);
+    QCOMPARE(form.settingsPanel().Edit4->text(), u"Edit4"_s);
+    QCOMPARE(form.settingsPanel().Edit5->text(), u"Edit5"_s);
+    QCOMPARE(form.settingsPanel().Edit6->text(), u"Edit6"_s);
 
     // Empty name and empty password are a student's, and nobody has them.
     logIn(form, QString(), QString());
@@ -971,13 +973,13 @@ void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
     QCOMPARE(answerer.texts.last(), WrongCredentials);
     QCOMPARE(frontPanel(form), u"Panel4"_s);
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
-    QVERIFY(form.progress->ComboBox1->isHidden());
-    QVERIFY(!form.writeBack);
+    QVERIFY(form.progressPanel().ComboBox1->isHidden());
+    QVERIFY(!form.session().writesBack());
 
     // Students still register and log in.
     registerUser(form, u"anna"_s, u"pw"_s);
     QCOMPARE(answerer.texts.last(), Registered);
-    click(form.login->SpeedButton3);
+    click(form.loginPanel().SpeedButton3);
     QCOMPARE(answerer.texts.size(), 3);
     QCOMPARE(visibleEntries(form, RoleEntries), StudentSees);
 }
@@ -1019,7 +1021,7 @@ void tst_accounts_window::registrationRefused()
     QCOMPARE(answerer.icons.first(), QMessageBox::Warning);
     QVERIFY(!QFile::exists(path(u"users.ini"_s)));
     QVERIFY(!QFile::exists(path(u"users"_s)));
-    QCOMPARE(form.progress->ComboBox1->count(), 0);
+    QCOMPARE(form.progressPanel().ComboBox1->count(), 0);
     QCOMPARE(frontPanel(form), u"Panel4"_s);
 }
 
@@ -1084,7 +1086,7 @@ void tst_accounts_window::duplicateRegistrationRefused()
     // The first user keeps their password and grades.
     logIn(form, second, u"first"_s);
     QCOMPARE(answerer.texts.size(), 2);
-    QCOMPARE(form.scores[0], quint8(5));
+    QCOMPARE(form.session().scores()[0], quint8(5));
 }
 
 void tst_accounts_window::secondCopyRegistrationKept()
@@ -1104,7 +1106,7 @@ void tst_accounts_window::secondCopyRegistrationKept()
     QCOMPARE(answerer.texts, QStringList({Registered}));
     QCOMPARE(usersList(), QByteArray("anna\r\nboris\r\nvera\r\n"));
     QCOMPARE(comboItems(form), QStringList({u"anna"_s, u"boris"_s, u"vera"_s}));
-    QCOMPARE(form.userList, QList<QByteArray>({"anna", "boris", "vera"}));
+    QCOMPARE(form.session().userList(), QList<QByteArray>({"anna", "boris", "vera"}));
     QCOMPARE(Store::read("boris", "password", UsersIni), QByteArray("b"));
     QCOMPARE(Store::read("vera", "password", UsersIni), QByteArray("v"));
 
@@ -1126,9 +1128,9 @@ void tst_accounts_window::secondCopyRemovalKept()
 
     storeUser("vera", "v");
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\nvera\r\n"));
-    type(form.login->Edit2, u"anna"_s);
-    type(form.login->MaskEdit1, u"a"_s);
-    click(form.login->SpeedButton2);
+    type(form.loginPanel().Edit2, u"anna"_s);
+    type(form.loginPanel().MaskEdit1, u"a"_s);
+    click(form.loginPanel().SpeedButton2);
     QVERIFY(answerer.texts.isEmpty());
     QCOMPARE(usersList(), QByteArray("boris\r\nvera\r\n"));
     QCOMPARE(comboItems(form), QStringList({u"boris"_s, u"vera"_s}));
@@ -1141,7 +1143,7 @@ void tst_accounts_window::failingWriteBackShownAndWindowCloses()
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"anna"_s, u"a"_s);
-    QVERIFY(form.writeBack);
+    QVERIFY(form.session().writesBack());
     // Something took the file's place while the program ran.
     QVERIFY(QFile::remove(path(u"users.ini"_s)));
     QVERIFY(QDir().mkdir(path(u"users.ini"_s)));

@@ -125,9 +125,9 @@ int rightFor(char letter)
 void answerAll(TForm1 &form, const QByteArray &letters, int right)
 {
     for (qsizetype i = 0; i < letters.size(); ++i) {
-        QCOMPARE(form.Tag, int(i + 1));
+        QCOMPARE(form.run().tag(), int(i + 1));
         const char letter = letters.at(i);
-        doubleClick(form.test->answerButton(i < right ? rightFor(letter) : wrongFor(letter)));
+        doubleClick(form.testPanel().answerButton(i < right ? rightFor(letter) : wrongFor(letter)));
     }
 }
 
@@ -213,16 +213,16 @@ void tst_testrun_window::gradeOfRun()
     form.menuEntry(u"test1"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel3"_s);
     QVERIFY(!entryVisible(form, "N0") && !entryVisible(form, "Ni"));
-    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 1 теста test1"_s);
-    QCOMPARE(form.test->RadioButton3->text(), u"C) ответ C "_s);
+    QCOMPARE(form.testPanel().Memo1->toPlainText(), u"Вопрос 1 теста test1"_s);
+    QCOMPARE(form.testPanel().RadioButton3->text(), u"C) ответ C "_s);
     answerAll(form, TenLetters, right);
 
-    QCOMPARE(form.rightCount, right);
-    QCOMPARE(form.scores[0], quint8(grade));
+    QCOMPARE(form.run().rightCount(), right);
+    QCOMPARE(form.session().scores()[0], quint8(grade));
     QCOMPARE(frontPanel(form), u"Panel2"_s);
-    QVERIFY(form.Panel3->isHidden());
-    QCOMPARE(form.progress->valueLabels[0]->text(), QString::number(grade));
-    QCOMPARE(form.progress->Label5->text(), u"anna"_s);
+    QVERIFY(form.panel(PanelSwitch::Panel3)->isHidden());
+    QCOMPARE(form.progressPanel().valueLabels[0]->text(), QString::number(grade));
+    QCOMPARE(form.progressPanel().Label5->text(), u"anna"_s);
     const bool passed = grade >= 3;
     QCOMPARE(entryEnabled(form, "N2"), passed);
     QCOMPARE(entryEnabled(form, "test2"), passed);
@@ -236,7 +236,7 @@ void tst_testrun_window::gradeOfRun()
         QCOMPARE(storedValue("anna", "test" + QByteArray::number(k)), QByteArray("0"));
     QVERIFY(!entryVisible(form, "N0") && !entryVisible(form, "Ni"));
 
-    QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+    QTest::mouseClick(form.progressPanel().SpeedButton4, Qt::LeftButton);
     QCOMPARE(frontPanel(form), u"Panel1"_s);
     QVERIFY(entryVisible(form, "N0") && entryVisible(form, "Ni"));
     QCOMPARE(answerer.texts.size(), 1);
@@ -252,21 +252,21 @@ void tst_testrun_window::singleClickOnlyMovesTheMark()
     form.menuEntry(u"test1"_s)->trigger();
 
     // The right answer of question 1 is C.
-    QTest::mouseClick(form.test->RadioButton3, Qt::LeftButton);
-    QVERIFY(form.test->RadioButton3->isChecked());
-    QTest::mouseClick(form.test->RadioButton2, Qt::LeftButton);
-    QVERIFY(form.test->RadioButton2->isChecked());
-    QVERIFY(!form.test->RadioButton3->isChecked());
-    QCOMPARE(form.Tag, 1);
-    QCOMPARE(form.rightCount, 0);
-    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 1 теста test1"_s);
+    QTest::mouseClick(form.testPanel().RadioButton3, Qt::LeftButton);
+    QVERIFY(form.testPanel().RadioButton3->isChecked());
+    QTest::mouseClick(form.testPanel().RadioButton2, Qt::LeftButton);
+    QVERIFY(form.testPanel().RadioButton2->isChecked());
+    QVERIFY(!form.testPanel().RadioButton3->isChecked());
+    QCOMPARE(form.run().tag(), 1);
+    QCOMPARE(form.run().rightCount(), 0);
+    QCOMPARE(form.testPanel().Memo1->toPlainText(), u"Вопрос 1 теста test1"_s);
 
-    doubleClick(form.test->RadioButton3);
-    QCOMPARE(form.Tag, 2);
-    QCOMPARE(form.rightCount, 1);
-    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 2 теста test1"_s);
+    doubleClick(form.testPanel().RadioButton3);
+    QCOMPARE(form.run().tag(), 2);
+    QCOMPARE(form.run().rightCount(), 1);
+    QCOMPARE(form.testPanel().Memo1->toPlainText(), u"Вопрос 2 теста test1"_s);
     // The next question leaves the mark where it was.
-    QVERIFY(form.test->RadioButton3->isChecked());
+    QVERIFY(form.testPanel().RadioButton3->isChecked());
     QCOMPARE(frontPanel(form), u"Panel3"_s);
 }
 
@@ -282,21 +282,21 @@ void tst_testrun_window::secondTestScoredOnItsOwn()
 
     form.menuEntry(u"test1"_s)->trigger();
     answerAll(form, TenLetters, 10);
-    QCOMPARE(form.scores[0], quint8(5));
-    QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+    QCOMPARE(form.session().scores()[0], quint8(5));
+    QTest::mouseClick(form.progressPanel().SpeedButton4, Qt::LeftButton);
 
     // Unlocked by the first run, so the menu entry starts it.
     form.menuEntry(u"test2"_s)->trigger();
-    QCOMPARE(form.testName, QByteArray("test2"));
-    QCOMPARE(form.Tag, 1);
-    QCOMPARE(form.rightCount, 0);
-    QCOMPARE(form.test->Memo1->toPlainText(), u"Вопрос 1 теста test2"_s);
+    QCOMPARE(form.run().testName(), QByteArray("test2"));
+    QCOMPARE(form.run().tag(), 1);
+    QCOMPARE(form.run().rightCount(), 0);
+    QCOMPARE(form.testPanel().Memo1->toPlainText(), u"Вопрос 1 теста test2"_s);
     answerAll(form, secondLetters, 3);
-    QCOMPARE(form.rightCount, 3);
-    QCOMPARE(form.scores[0], quint8(5));
-    QCOMPARE(form.scores[1], quint8(2));
-    QCOMPARE(form.progress->valueLabels[0]->text(), u"5"_s);
-    QCOMPARE(form.progress->valueLabels[1]->text(), u"2"_s);
+    QCOMPARE(form.run().rightCount(), 3);
+    QCOMPARE(form.session().scores()[0], quint8(5));
+    QCOMPARE(form.session().scores()[1], quint8(2));
+    QCOMPARE(form.progressPanel().valueLabels[0]->text(), u"5"_s);
+    QCOMPARE(form.progressPanel().valueLabels[1]->text(), u"2"_s);
     QCOMPARE(storedValue("anna", "test1"), QByteArray("5"));
     QCOMPARE(storedValue("anna", "test2"), QByteArray("2"));
     // Test 2 failed: its row stays locked, the row of test 1 stays open.
@@ -312,19 +312,19 @@ void tst_testrun_window::lastTestUnlocksNothing()
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     typeLogin(form, u"anna"_s, u"pw"_s);
-    QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(form.loginPanel().SpeedButton1, Qt::LeftButton);
     // Test 9 passed earlier, so test 10 can be chosen.
     Store::write("anna", "test9", "3", UsersIni);
-    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
-    QVERIFY(form.writeBack);
+    QTest::mouseClick(form.loginPanel().SpeedButton3, Qt::LeftButton);
+    QVERIFY(form.session().writesBack());
     QVERIFY(entryEnabled(form, "test10") && entryEnabled(form, "N4"));
 
     const QMap<QString, bool> before = enabledStates(form);
     form.menuEntry(u"test10"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel3"_s);
     answerAll(form, "ABCDE", 5);
-    QCOMPARE(form.scores[9], quint8(5));
-    QCOMPARE(form.progress->valueLabels[9]->text(), u"5"_s);
+    QCOMPARE(form.session().scores()[9], quint8(5));
+    QCOMPARE(form.progressPanel().valueLabels[9]->text(), u"5"_s);
     QCOMPARE(storedValue("anna", "test10"), QByteArray("5"));
     QCOMPARE(storedValue("anna", "test9"), QByteArray("3"));
     QCOMPARE(enabledStates(form), before);
@@ -339,11 +339,11 @@ void tst_testrun_window::endEnablesEveryPassedRow()
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     typeLogin(form, u"anna"_s, u"pw"_s);
-    QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(form.loginPanel().SpeedButton1, Qt::LeftButton);
     Store::write("anna", "test3", "4", UsersIni);
     Store::write("anna", "test5", "3", UsersIni);
     Store::write("anna", "test7", "2", UsersIni);
-    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
+    QTest::mouseClick(form.loginPanel().SpeedButton3, Qt::LeftButton);
     QVERIFY(entryEnabled(form, "N33") && entryEnabled(form, "test4"));
     QVERIFY(!entryEnabled(form, "N313") && !entryEnabled(form, "test8"));
 
@@ -356,7 +356,7 @@ void tst_testrun_window::endEnablesEveryPassedRow()
 
     form.menuEntry(u"test1"_s)->trigger();
     answerAll(form, TenLetters, 4);
-    QCOMPARE(form.scores[0], quint8(3));
+    QCOMPARE(form.session().scores()[0], quint8(3));
     for (const char *name : {"N2", "test2", "N33", "test4", "N39", "test6"})
         QVERIFY2(entryEnabled(form, name), name);
     for (const char *name : {"N3", "test3", "N34", "test5", "N312", "test7", "N313", "test8"})
@@ -407,10 +407,10 @@ void tst_testrun_window::logLine()
              fields[2].constData());
     QCOMPARE(fields[3], QByteArray(" test1 "));
     QCOMPARE(fields[4], QByteArray(" 5"));
-    QCOMPARE(form.Edit1->text(), CodePage::toUnicode(text));
+    QCOMPARE(form.edit1()->text(), CodePage::toUnicode(text));
 
     // A second run appends; the earlier line stays.
-    QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+    QTest::mouseClick(form.progressPanel().SpeedButton4, Qt::LeftButton);
     form.menuEntry(u"test1"_s)->trigger();
     answerAll(form, TenLetters, 2);
     const QByteArray both = readFile(u"log.txt"_s);
@@ -434,9 +434,9 @@ void tst_testrun_window::logThatCannotBeAppended()
         QCOMPARE(answerer.texts.size(), 2);
         QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
         QVERIFY(!answerer.texts.last().isEmpty());
-        QCOMPARE(form.scores[0], quint8(3));
+        QCOMPARE(form.session().scores()[0], quint8(3));
         // The progress view is not opened and nothing after the log is done.
-        QVERIFY(form.Panel2->isHidden());
+        QVERIFY(form.panel(PanelSwitch::Panel2)->isHidden());
         QCOMPARE(frontPanel(form), u"Panel3"_s);
         QVERIFY(!entryEnabled(form, "N2"));
         QCOMPARE(storedValue("anna", "test1"), QByteArray("1"));
@@ -445,9 +445,9 @@ void tst_testrun_window::logThatCannotBeAppended()
         // The run is over: further answers, right ones included, neither
         // count nor grade the run again.
         for (int i = 0; i < 3; ++i)
-            doubleClick(form.test->answerButton(rightFor(TenLetters.back())));
-        QCOMPARE(form.scores[0], quint8(3));
-        QCOMPARE(form.rightCount, 4);
+            doubleClick(form.testPanel().answerButton(rightFor(TenLetters.back())));
+        QCOMPARE(form.session().scores()[0], quint8(3));
+        QCOMPARE(form.run().rightCount(), 4);
         QCOMPARE(answerer.texts.size(), 2);
 
         form.close();
@@ -488,18 +488,18 @@ void tst_testrun_window::refusedStart()
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
-    const QString memo = form.test->Memo1->toPlainText();
+    const QString memo = form.testPanel().Memo1->toPlainText();
 
     form.menuEntry(u"test1"_s)->trigger();
     QCOMPARE(answerer.texts.size(), 2);
     QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
     QVERIFY2(answerer.texts.last().startsWith(u"Тест test1 "_s), qPrintable(answerer.texts.last()));
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QVERIFY(form.Panel3->isHidden());
+    QVERIFY(form.panel(PanelSwitch::Panel3)->isHidden());
     QVERIFY(entryVisible(form, "N0") && entryVisible(form, "Ni"));
-    QCOMPARE(form.Tag, 0);
-    QCOMPARE(form.test->Memo1->toPlainText(), memo);
-    QCOMPARE(form.scores[0], quint8(1));
+    QCOMPARE(form.run().tag(), 0);
+    QCOMPARE(form.testPanel().Memo1->toPlainText(), memo);
+    QCOMPARE(form.session().scores()[0], quint8(1));
     QVERIFY(!QFile::exists(u"log.txt"_s));
 }
 
@@ -521,30 +521,30 @@ void tst_testrun_window::countTurnsInvalidDuringRun()
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
     form.menuEntry(u"test1"_s)->trigger();
-    doubleClick(form.test->RadioButton3);
-    doubleClick(form.test->RadioButton2);
-    QCOMPARE(form.Tag, 3);
+    doubleClick(form.testPanel().RadioButton3);
+    doubleClick(form.testPanel().RadioButton2);
+    QCOMPARE(form.run().tag(), 3);
 
     Store::write("inf", "vsego", count, testFileName("test1"));
-    doubleClick(form.test->RadioButton4);
+    doubleClick(form.testPanel().RadioButton4);
     QCOMPARE(answerer.texts.size(), 2);
     QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
     QVERIFY(answerer.texts.last().contains(QString::fromLatin1(count)));
     // The answer was counted before the count was read; the test stays up.
-    QCOMPARE(form.rightCount, 3);
-    QCOMPARE(form.Tag, 4);
+    QCOMPARE(form.run().rightCount(), 3);
+    QCOMPARE(form.run().tag(), 4);
     QCOMPARE(frontPanel(form), u"Panel3"_s);
-    QCOMPARE(form.scores[0], quint8(1));
+    QCOMPARE(form.session().scores()[0], quint8(1));
     QCOMPARE(storedValue("anna", "test1"), QByteArray("1"));
     QVERIFY(!QFile::exists(u"log.txt"_s));
 
     // Once the count is sound again, the run goes on to its end.
     Store::write("inf", "vsego", "10", testFileName("test1"));
     for (int tag = 4; tag <= 10; ++tag)
-        doubleClick(form.test->RadioButton1);
+        doubleClick(form.testPanel().RadioButton1);
     QCOMPARE(answerer.texts.size(), 2);
     QCOMPARE(frontPanel(form), u"Panel2"_s);
-    QVERIFY(form.scores[0] >= 1 && form.scores[0] <= 5);
+    QVERIFY(form.session().scores()[0] >= 1 && form.session().scores()[0] <= 5);
 }
 
 void tst_testrun_window::logView()
@@ -565,14 +565,14 @@ void tst_testrun_window::logView()
              qPrintable(answerer.texts.last()));
     QCOMPARE(answerer.titles.last(), CourseInfo::Title);
     QCOMPARE(frontPanel(form), u"Panel6"_s);
-    QCOMPARE(form.log->Memo2->toPlainText(), u"Memo2"_s);
+    QCOMPARE(form.logPanel().Memo2->toPlainText(), u"Memo2"_s);
 
     // The administrator takes a test: graded and logged, but no record is
     // made among the users.
     form.menuEntry(u"test1"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel3"_s);
     answerAll(form, TenLetters, 6);
-    QCOMPARE(form.scores[0], quint8(4));
+    QCOMPARE(form.session().scores()[0], quint8(4));
     QCOMPARE(frontPanel(form), u"Panel2"_s);
     QVERIFY(!QFile::exists(u"users.ini"_s));
     const QByteArray text = readFile(u"log.txt"_s);
@@ -582,14 +582,14 @@ void tst_testrun_window::logView()
     form.menuEntry(u"N30"_s)->trigger();
     QCOMPARE(answerer.texts.size(), 1);
     QCOMPARE(frontPanel(form), u"Panel6"_s);
-    QCOMPARE(form.log->Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
+    QCOMPARE(form.logPanel().Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
 
-    form.log->Memo2->setFocus();
-    form.log->Memo2->moveCursor(QTextCursor::End);
-    QTest::keyClicks(form.log->Memo2, u"typed"_s);
-    QVERIFY(form.log->Memo2->toPlainText().endsWith(u"typed"_s));
+    form.logPanel().Memo2->setFocus();
+    form.logPanel().Memo2->moveCursor(QTextCursor::End);
+    QTest::keyClicks(form.logPanel().Memo2, u"typed"_s);
+    QVERIFY(form.logPanel().Memo2->toPlainText().endsWith(u"typed"_s));
     form.menuEntry(u"N30"_s)->trigger();
-    QCOMPARE(form.log->Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
+    QCOMPARE(form.logPanel().Memo2->toPlainText(), CodePage::toUnicode(text.chopped(2)));
     QCOMPARE(readFile(u"log.txt"_s), text);
     QCOMPARE(answerer.texts.size(), 1);
 
@@ -620,28 +620,28 @@ void tst_testrun_window::roadOfATest()
         form.setAuthoringWindow(&form2);
         ModalAnswerer answerer(QMessageBox::Ok);
         QVERIFY(show(form));
-        QCOMPARE(form.adminSettings.logName, QByteArray("testlog.txt"));
+        QCOMPARE(form.session().adminSettings().logName, QByteArray("testlog.txt"));
         registerAndLogin(form, answerer, student, u"пароль1"_s);
         QVERIFY(!entryEnabled(form, "N2") && !entryEnabled(form, "test2"));
 
         form.menuEntry(u"test1"_s)->trigger();
         QCOMPARE(frontPanel(form), u"Panel3"_s);
-        QCOMPARE(form.test->Memo1->toPlainText(), firstQuestion);
-        QVERIFY(form.test->RadioButton1->text().startsWith(u"A) "_s));
+        QCOMPARE(form.testPanel().Memo1->toPlainText(), firstQuestion);
+        QVERIFY(form.testPanel().RadioButton1->text().startsWith(u"A) "_s));
         // Four right, then the rest wrong; the screen is caught after two.
         for (int i = 0; i < 10; ++i) {
             if (i == 2)
                 saveShot(form.grab(), u"test_panel_mid_run"_s);
             const char letter = TenLetters.at(i);
-            doubleClick(form.test->answerButton(i < 4 ? rightFor(letter) : wrongFor(letter)));
+            doubleClick(form.testPanel().answerButton(i < 4 ? rightFor(letter) : wrongFor(letter)));
         }
         QCOMPARE(frontPanel(form), u"Panel2"_s);
-        QCOMPARE(form.progress->valueLabels[0]->text(), u"3"_s);
-        QCOMPARE(form.progress->Label5->text(), student);
+        QCOMPARE(form.progressPanel().valueLabels[0]->text(), u"3"_s);
+        QCOMPARE(form.progressPanel().Label5->text(), student);
         saveShot(form.grab(), u"progress_after_run"_s);
         QVERIFY(!entryVisible(form, "N0") && !entryVisible(form, "Ni"));
 
-        QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+        QTest::mouseClick(form.progressPanel().SpeedButton4, Qt::LeftButton);
         QCOMPARE(frontPanel(form), u"Panel1"_s);
         QVERIFY(entryVisible(form, "N0") && entryVisible(form, "Ni"));
         QVERIFY(entryEnabled(form, "N2") && entryEnabled(form, "test2"));
@@ -665,7 +665,7 @@ void tst_testrun_window::roadOfATest()
 
     form.menuEntry(u"Ni"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel2"_s);
-    QComboBox *combo = form.progress->ComboBox1;
+    QComboBox *combo = form.progressPanel().ComboBox1;
     const int index = combo->findText(student);
     QVERIFY(index >= 0);
     combo->showPopup();
@@ -673,9 +673,9 @@ void tst_testrun_window::roadOfATest()
     QTRY_VERIFY(list->isVisible());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(index, 0)).center());
-    QTRY_COMPARE(form.progress->valueLabels[0]->text(), u"3"_s);
-    QCOMPARE(form.progress->valueLabels[1]->text(), u"0"_s);
-    QCOMPARE(form.scores[0], quint8(3));
+    QTRY_COMPARE(form.progressPanel().valueLabels[0]->text(), u"3"_s);
+    QCOMPARE(form.progressPanel().valueLabels[1]->text(), u"0"_s);
+    QCOMPARE(form.session().scores()[0], quint8(3));
 
     // The authoring window over the main window, caught while it is up.
     bool shown = false;
@@ -697,7 +697,7 @@ void tst_testrun_window::roadOfATest()
 
     form.menuEntry(u"N30"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel6"_s);
-    const QString shownLog = form.log->Memo2->toPlainText();
+    const QString shownLog = form.logPanel().Memo2->toPlainText();
     QVERIFY2(shownLog.startsWith(student + u" | "_s), qPrintable(shownLog));
     QVERIFY2(shownLog.endsWith(u" | test1 | 3"_s), qPrintable(shownLog));
     QCOMPARE(shownLog.count(u'\n'), 0);

@@ -44,7 +44,7 @@ void MainWindowFixture::tearDown()
 
 QString MainWindowFixture::frontPanel(const TForm1 &form)
 {
-    const QObjectList children = form.Panel1->parentWidget()->children();
+    const QObjectList children = form.panel(PanelSwitch::Panel1)->parentWidget()->children();
     for (qsizetype i = children.size() - 1; i >= 0; --i) {
         auto *frame = qobject_cast<QFrame *>(children.at(i));
         if (frame && frame->objectName().startsWith(u"Panel"_s) && !frame->isHidden())
@@ -92,22 +92,22 @@ void MainWindowFixture::click(QToolButton *button)
 
 void MainWindowFixture::logIn(TForm1 &form, const QString &name, const QString &password)
 {
-    type(form.login->Edit2, name);
-    type(form.login->MaskEdit1, password);
-    click(form.login->SpeedButton3);
+    type(form.loginPanel().Edit2, name);
+    type(form.loginPanel().MaskEdit1, password);
+    click(form.loginPanel().SpeedButton3);
 }
 
 void MainWindowFixture::registerUser(TForm1 &form, const QString &name, const QString &password)
 {
-    type(form.login->Edit2, name);
-    type(form.login->MaskEdit1, password);
-    click(form.login->SpeedButton1);
+    type(form.loginPanel().Edit2, name);
+    type(form.loginPanel().MaskEdit1, password);
+    click(form.loginPanel().SpeedButton1);
 }
 
 void MainWindowFixture::typeLogin(TForm1 &form, const QString &name, const QString &password)
 {
-    form.login->Edit2->setText(name);
-    form.login->MaskEdit1->setText(password);
+    form.loginPanel().Edit2->setText(name);
+    form.loginPanel().MaskEdit1->setText(password);
 }
 
 void MainWindowFixture::registerAndLogin(TForm1 &form, ModalAnswerer &answerer, const QString &name,
@@ -115,21 +115,21 @@ void MainWindowFixture::registerAndLogin(TForm1 &form, ModalAnswerer &answerer, 
 {
     typeLogin(form, name, password);
     const qsizetype before = answerer.texts.size();
-    QTest::mouseClick(form.login->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(form.loginPanel().SpeedButton1, Qt::LeftButton);
     QCOMPARE(answerer.texts.size(), before + 1);
     QCOMPARE(answerer.texts.last(), u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s);
-    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
+    QTest::mouseClick(form.loginPanel().SpeedButton3, Qt::LeftButton);
     QCOMPARE(answerer.texts.size(), before + 1);
-    QVERIFY(form.writeBack);
+    QVERIFY(form.session().writesBack());
     QCOMPARE(frontPanel(form), u"Panel1"_s);
 }
 
 void MainWindowFixture::loginAsAdministrator(TForm1 &form, const QString &password)
 {
     typeLogin(form, u"admin"_s, password);
-    QTest::mouseClick(form.login->SpeedButton3, Qt::LeftButton);
-    QVERIFY(!form.writeBack);
-    QVERIFY(!form.progress->ComboBox1->isHidden());
+    QTest::mouseClick(form.loginPanel().SpeedButton3, Qt::LeftButton);
+    QVERIFY(!form.session().writesBack());
+    QVERIFY(!form.progressPanel().ComboBox1->isHidden());
 }
 
 void MainWindowFixture::saveShot(const QPixmap &picture, const QString &name)

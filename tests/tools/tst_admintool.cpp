@@ -464,10 +464,13 @@ private slots:
         QCOMPARE(run({"register", "boris", "pw"}).exitCode, 0);
         Store::write("anna", "test1", "4", "\\users.ini");
         QVERIFY(m_dir->write("log.txt", "anna | 10:00:00 | 01.12.2026 | test1 | 4\r\nbroken\r\n"));
+        QVERIFY(m_dir->write("log-answers.txt",
+                             "anna | 2026-12-01 10:00:00 | test1 | 4 | 0a1b2c3d | 124 | 123\r\n"));
         const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
 
         QTemporaryDir out;
-        QStringList args{"report", "--dir", m_dir->path(), "--csv", "r.csv", "--html", "r.html"};
+        QStringList args{"report", "--dir",  m_dir->path(), "--csv",      "r.csv",
+                         "--html", "r.html", "--items-csv", "items.csv"};
 #ifdef COURSEBOOK_REPORT_PDF
         args << "--pdf"
              << "r.pdf";
@@ -486,6 +489,14 @@ private slots:
                  rows[1].constData());
         QVERIFY2(rows[2].startsWith("boris;1;0;") && rows[2].endsWith(";0;\r"),
                  rows[2].constData());
+        QFile items(QDir(out.path()).filePath("items.csv"));
+        QVERIFY(items.open(QIODevice::ReadOnly));
+        const QList<QByteArray> itemRows = items.readAll().split('\n');
+        QCOMPARE(itemRows.size(), 1 + 3 + 1);
+        QCOMPARE(QString::fromUtf8(itemRows[3]),
+                 QStringLiteral("test1;0a1b2c3d;3;1;0,0;;0;0;0;1;0;C;ключ выбирают реже, чем "
+                                "неверный ответ\r"));
+        QVERIFY2(r.outText().contains(QStringLiteral("записей ответов 1")), r.out.constData());
         QFile html(QDir(out.path()).filePath("r.html"));
         QVERIFY(html.open(QIODevice::ReadOnly));
         QVERIFY(html.readAll().contains("<svg"));
@@ -514,6 +525,9 @@ private slots:
                                                << QStringLiteral("не удалось записать");
         QTest::newRow("output over the class's list")
             << QStringList{"report", "--csv", "users"} << QStringLiteral("файл самого класса");
+        QTest::newRow("items over the answer records")
+            << QStringList{"report", "--items-csv", "log-answers.txt"}
+            << QStringLiteral("файл самого класса");
     }
 
     void reportFailures()
@@ -521,10 +535,13 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, message);
         QVERIFY(m_dir->write("users", "anna\r\n"));
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QVERIFY(m_dir->write("log-answers.txt", "x\r\n"));
         const Run r = run(args);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.errText().contains(message), r.err.constData());
         QCOMPARE(m_dir->read("users"), QByteArray("anna\r\n"));
+        QCOMPARE(m_dir->read("log-answers.txt"), QByteArray("x\r\n"));
     }
 
     void recordsThroughLinks_data()

@@ -21,6 +21,16 @@ public:
     // A line of any content; returns its line number.
     int appendLine(const QByteArray &line);
 
+    // A test file of one question a text, answers "A)" … "E)" and the right
+    // answers stored as given; returns its version.
+    static QByteArray writeTest(int test, const QList<QByteArray> &questions,
+                                const QByteArray &rightAnswers);
+    // An answer record of a finished run, made by the record's own code, or
+    // a line of any content; returns its line number in the record file.
+    int recordAnswers(const QByteArray &name, int test, const QByteArray &version,
+                      const QByteArray &chosen, const QByteArray &right);
+    int appendRecordLine(const QByteArray &line);
+
     int runs(const QByteArray &name, int test) const;
     QDate lastDate(const QByteArray &name) const;
     const QMap<QDate, int> &runsPerDay() const { return m_perDay; }
@@ -33,4 +43,5 @@ private:
     QHash<QByteArray, QDate> m_last;
     QMap<QDate, int> m_perDay;
     int m_lines = 0;
+    int m_recordLines = 0;
 };

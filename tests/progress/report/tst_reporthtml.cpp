@@ -92,6 +92,7 @@ private slots:
 
     void tablesSayWhatTheFilesHold();
     void everyUnreadablePartIsListed();
+    void itemTablesShowEachQuestion();
     void standsAlone();
 
 private:
@@ -210,6 +211,53 @@ void tst_ReportHtml::everyUnreadablePartIsListed()
         QVERIFY2(problems.contains(says), qPrintable(says));
     // vera: no record; anna's test4 and test5; five lines; one stranger; gleb.
     QCOMPARE(report.problemCount(), 10);
+}
+
+void tst_ReportHtml::itemTablesShowEachQuestion()
+{
+    ClassFolder folder;
+    const QByteArray version =
+        ClassFolder::writeTest(2, {"2 + 2?", CodePage::fromUnicode(QStringLiteral("Столица <b>"))},
+                               "31");
+    for (const QByteArray chosen : {"31", "31", "21", "22"})
+        folder.recordAnswers("anna", 2, version, chosen, "31");
+    folder.recordAnswers("anna", 2, "0000aaaa", "1", "1");
+    const int bad = folder.appendRecordLine("anna | 2026-12-01 10:00:00 | test2 | 3 | 0000aaaa | 12 | 11");
+
+    const ClassReport report = ClassReport::read();
+    const Page page = readPage(ReportHtml::write(report, QDateTime::currentDateTime()));
+    QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
+    const QList<QList<Cell>> now =
+        page.tables.value(QStringLiteral("items-test2-") + QString::fromLatin1(version));
+    QCOMPARE(now.size(), 3);
+    // №, text, runs, facility, discrimination, A … E, chart, flags.
+    QCOMPARE(now[1].size(), 12);
+    QCOMPARE(now[1][1].text, QStringLiteral("2 + 2?"));
+    QCOMPARE(now[2][1].text, QStringLiteral("Столица <b>"));
+    QCOMPARE(now[1][2].text, QStringLiteral("4"));
+    // r = 0.5 / sqrt(1 * 0.75) for either question.
+    QCOMPARE(now[1][3].text, QStringLiteral("50,0"));
+    QCOMPARE(now[1][4].text, QStringLiteral("0,58"));
+    QCOMPARE(now[1][5].text, QStringLiteral("0"));
+    QCOMPARE(now[1][6].text, QStringLiteral("2"));
+    QCOMPARE(now[1][7].kind, QStringLiteral("key"));
+    QCOMPARE(now[1][7].text, QStringLiteral("\u2713\u00A02"));
+    QVERIFY(now[1][10].text.contains(QStringLiteral("верный ответ C")));
+    QCOMPARE(now[2][3].text, QStringLiteral("75,0"));
+    QCOMPARE(now[2][4].text, QStringLiteral("0,58"));
+    QCOMPARE(now[2][9].text, QStringLiteral("0"));
+    QCOMPARE(now[2][5].kind, QStringLiteral("key"));
+    QCOMPARE(now[2][6].text, QStringLiteral("1"));
+    QCOMPARE(now[2][11].text, QString());
+
+    const QList<QList<Cell>> older = page.tables.value(QStringLiteral("items-test2-0000aaaa"));
+    QCOMPARE(older.size(), 2);
+    QCOMPARE(older[1][1].text, QStringLiteral("другая версия теста"));
+    QCOMPARE(older[1][2].text, QStringLiteral("1"));
+    QVERIFY(page.text.contains(QStringLiteral("Номера строк в %1: %2.")
+                                   .arg(report.items.path)
+                                   .arg(bad)));
+    QCOMPARE(report.items.bad.size(), 1);
 }
 
 void tst_ReportHtml::standsAlone()

@@ -114,11 +114,12 @@ void road()
     form.menuEntry(u"test1"_s)->trigger();
     for (qsizetype i = 0; i < RightLetters.size(); ++i) {
         const int right = RightLetters.at(i) - 'A' + 1;
-        doubleClick(form.test->answerButton(i < 4 ? right : right % TestPanel::AnswerCount + 1));
+        doubleClick(
+            form.testPanel().answerButton(i < 4 ? right : right % TestPanel::AnswerCount + 1));
     }
     QCOMPARE(MainWindowFixture::frontPanel(form), u"Panel2"_s);
-    QCOMPARE(form.progress->valueLabels[0]->text(), u"3"_s);
-    QTest::mouseClick(form.progress->SpeedButton4, Qt::LeftButton);
+    QCOMPARE(form.progressPanel().valueLabels[0]->text(), u"3"_s);
+    QTest::mouseClick(form.progressPanel().SpeedButton4, Qt::LeftButton);
     QCOMPARE(MainWindowFixture::frontPanel(form), u"Panel1"_s);
     form.close();
     QVERIFY(!form.isVisible());

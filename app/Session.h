@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Accounts.h"
+#include "AdminSettings.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class TestRun;
+
+// The state of one program run and its rules: who is logged in, the score
+// table, whether it is written back at the end, the administrator settings
+// and the user list. It reads and writes the course folder's files and never
+// opens a window: foreseen outcomes come back as results, unforeseen failures
+// as RuntimeError, and what the window must redraw as signals.
+class Session : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Scores = Accounts::Scores;
+
+    enum class LoginResult
+    {
+        Refused,       // no such user, or another password
+        Ignored,       // the administrator's name with another password
+        Student,       // grades loaded, write-back set
+        Administrator, // nothing loaded
+    };
+
+    struct Login
+    {
+        LoginResult result = LoginResult::Refused;
+        // Tests whose rows stay locked: a student's tests below the pass
+        // grade, in order. Every other row is open.
+        QList<QByteArray> locked;
+    };
+
+    enum class WriteBack
+    {
+        NotNeeded,   // no student is logged in
+        Written,     // test1 … test12 stored
+        UserRemoved, // the user's registration went meanwhile; nothing stored
+    };
+
+    struct RunEnd
+    {
+        int grade = 0;
+        QByteArray logLine;
+        // Every test whose grade in the table passes, in order.
+        QList<QByteArray> passed;
+    };
+
+    explicit Session(QObject *parent = nullptr);
+
+    // The show step's loads, in order: the user list (none yet on a first
+    // run), the write-back flag cleared, the administrator settings. A
+    // failing step ends it; the steps before it keep their effect.
+    void start();
+
+    // Takes the name as the logged-in user name whether or not it succeeds.
+    Accounts::Refusal registerUser(const QString &name, const QString &password);
+    Login logIn(const QString &name, const QString &password);
+    // False when the name has no such password: nothing is removed.
+    bool removeUser(const QString &name, const QString &password);
+    // The administrator's pick: the user's twelve grades replace the table.
+    // Entries read before a failing one keep their new values.
+    void pick(const QByteArray &name);
+
+    // The grade of the finished run into the table and its line into the
+    // test log; a log that cannot be appended to throws with the grade
+    // already in the table.
+    RunEnd finishRun(const TestRun &run);
+    // The table into the user's record, after a student's login only.
+    WriteBack writeBack();
+
+    const QByteArray &userName() const { return m_userName; }
+    const Scores &scores() const { return m_scores; }
+    bool writesBack() const { return m_writeBack; }
+    const AdminSettings &adminSettings() const { return m_adminSettings; }
+    const QList<QByteArray> &userList() const { return m_userList; }
+
+signals:
+    void usersChanged();
+    // The list is loaded and the write-back cleared: the login screen comes up.
+    void awaitingLogin();
+    void settingsRead();
+
+private:
+    void setUsers(const QList<QByteArray> &users);
+
+    QByteArray m_userName;
+    Scores m_scores{};
+    bool m_writeBack = false;
+    AdminSettings m_adminSettings;
+    QList<QByteArray> m_userList;
+};

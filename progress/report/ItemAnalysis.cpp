@@ -1,0 +1,302 @@
+#include "ItemAnalysis.h"
+
+#include "AdminSettings.h"
+#include "IniSnapshot.h"
+#include "Paths.h"
+#include "RuntimeError.h"
+#include "Store.h"
+#include "TestFile.h"
+#include "TextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+ItemAnalysis::Fault faultOf(AnswerRecord::Fault fault)
+{
+    switch (fault) {
+    case AnswerRecord::Fault::BadTime:
+        return ItemAnalysis::Fault::BadTime;
+    case AnswerRecord::Fault::UnknownTest:
+        return ItemAnalysis::Fault::UnknownTest;
+    case AnswerRecord::Fault::BadGrade:
+        return ItemAnalysis::Fault::BadGrade;
+    case AnswerRecord::Fault::BadVersion:
+        return ItemAnalysis::Fault::BadVersion;
+    case AnswerRecord::Fault::BadAnswers:
+        return ItemAnalysis::Fault::BadAnswers;
+    case AnswerRecord::Fault::None:
+    case AnswerRecord::Fault::FieldCount:
+        break;
+    }
+    return ItemAnalysis::Fault::FieldCount;
+}
+
+// Views into the bytes of the record file, which outlive the analysis.
+struct Run
+{
+    qsizetype line = 0;
+    QByteArrayView text;
+    QByteArrayView chosen;
+    QByteArrayView right;
+};
+
+struct Group
+{
+    int test = 0;
+    QByteArray version;
+    QList<Run> runs;
+};
+
+// The value most runs share; of equals, the one met first.
+template <typename T, typename Of>
+T commonest(const QList<Run> &runs, Of of)
+{
+    QHash<T, int> counts;
+    T best{};
+    int bestCount = 0;
+    for (const Run &run : runs) {
+        const int count = ++counts[of(run)];
+        if (count > bestCount) {
+            best = of(run);
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
+ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord> &bad)
+{
+    // Records of one version come from one file, so all have its length and
+    // its right answers; one that differs was damaged or made by hand.
+    const qsizetype n =
+        commonest<qsizetype>(group.runs, [](const Run &r) { return r.chosen.size(); });
+    QList<Run> sameLength;
+    sameLength.reserve(group.runs.size());
+    for (const Run &run : group.runs) {
+        if (run.chosen.size() == n)
+            sameLength.append(run);
+        else
+            bad.append({run.line, ItemAnalysis::Fault::OtherLength, run.text.toByteArray()});
+    }
+    const QByteArrayView key =
+        commonest<QByteArrayView>(sameLength, [](const Run &r) { return r.right; });
+    QList<QByteArrayView> runs;
+    runs.reserve(sameLength.size());
+    qsizetype firstLine = 0;
+    for (const Run &run : sameLength) {
+        if (run.right != key) {
+            bad.append({run.line, ItemAnalysis::Fault::OtherKey, run.text.toByteArray()});
+            continue;
+        }
+        if (runs.isEmpty())
+            firstLine = run.line;
+        runs.append(run.chosen);
+    }
+
+    ItemAnalysis::Version version;
+    version.test = group.test;
+    version.version = group.version;
+    version.runs = int(runs.size());
+    version.firstLine = firstLine;
+
+    // Sums for Pearson's r of x (the question right or not) and y (the
+    // run's right answers on the other questions), exact in whole numbers.
+    struct Sums
+    {
+        qint64 x = 0, y = 0, xy = 0, yy = 0;
+    };
+    QList<Sums> sums(n);
+    version.questions.resize(n);
+    QList<int> score(n);
+    for (QByteArrayView chosen : runs) {
+        int total = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char c = chosen[i];
+            score[i] = key[i] != '0' && c == key[i];
+            total += score[i];
+            ++version.questions[i].choices[c - '1'];
+        }
+        for (qsizetype i = 0; i < n; ++i) {
+            const qint64 y = total - score[i];
+            Sums &s = sums[i];
+            s.x += score[i];
+            s.y += y;
+            s.xy += score[i] * y;
+            s.yy += y * y;
+        }
+    }
+
+    const qint64 r = runs.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        ItemAnalysis::Question &q = version.questions[i];
+        const Sums &s = sums[i];
+        q.number = int(i + 1);
+        q.runs = int(r);
+        q.right = int(s.x);
+        q.key = key[i] - '0';
+        const qint64 varX = r * s.x - s.x * s.x;
+        const qint64 varY = r * s.yy - s.y * s.y;
+        if (varX > 0 && varY > 0)
+            q.discrimination =
+                double(r * s.xy - s.x * s.y) / std::sqrt(double(varX) * double(varY));
+        if (q.key) {
+            const int keyCount = q.choices[q.key - 1];
+            for (int c = 1; c <= ItemAnalysis::Choices; ++c) {
+                if (c != q.key && q.choices[c - 1] > keyCount)
+                    q.flags |= ItemAnalysis::KeyOutdrawn;
+            }
+        }
+        if (q.discrimination && *q.discrimination < 0)
+            q.flags |= ItemAnalysis::NegativeDiscrimination;
+        if (q.runs >= ItemAnalysis::FewestRunsForEase) {
+            // Compared exactly: 19 of 20 is 95 per cent.
+            if (qint64(q.right) * 100 >= qint64(ItemAnalysis::EasyFrom) * q.runs)
+                q.flags |= ItemAnalysis::TooEasy;
+            if (qint64(q.right) * 100 <= qint64(ItemAnalysis::HardUpTo) * q.runs)
+                q.flags |= ItemAnalysis::TooHard;
+        }
+    }
+    return version;
+}
+
+// The group's key: the test in the high half, the version's 32 bits below.
+quint64 groupKey(int test, QByteArrayView version)
+{
+    quint64 v = 0;
+    for (char c : version)
+        v = v * 16 + quint64(c <= '9' ? c - '0' : c - 'a' + 10);
+    return quint64(test) << 32 | v;
+}
+
+} // namespace
+
+QString ItemAnalysis::flagText(Flag flag)
+{
+    switch (flag) {
+    case KeyOutdrawn:
+        return QStringLiteral("ключ выбирают реже, чем неверный ответ");
+    case NegativeDiscrimination:
+        return QStringLiteral("отрицательная различающая способность");
+    case TooEasy:
+        return QStringLiteral("слишком лёгкий");
+    case TooHard:
+        return QStringLiteral("слишком трудный");
+    }
+    return QString();
+}
+
+QStringList ItemAnalysis::flagTexts(int flags)
+{
+    QStringList texts;
+    for (Flag flag : {KeyOutdrawn, NegativeDiscrimination, TooEasy, TooHard}) {
+        if (flags & flag)
+            texts.append(flagText(flag));
+    }
+    return texts;
+}
+
+ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
+{
+    ItemAnalysis items;
+    QList<Group> groups;
+    QHash<quint64, qsizetype> groupOf;
+    AnswerRecord::Fields record;
+    const char *d = bytes.constData();
+    const qsizetype size = bytes.size();
+    for (qsizetype start = 0; start < size;) {
+        qsizetype end = start;
+        while (end < size && d[end] != '\r' && d[end] != '\n')
+            ++end;
+        const QByteArrayView line(d + start, end - start);
+        const qsizetype number = ++items.lines;
+        if (end < size && d[end] == '\r' && end + 1 < size && d[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+
+        const AnswerRecord::Fault fault = AnswerRecord::split(line, record);
+        if (fault != AnswerRecord::Fault::None) {
+            items.bad.append({number, faultOf(fault), line.toByteArray()});
+            continue;
+        }
+        const quint64 key = groupKey(record.test, record.version);
+        auto found = groupOf.constFind(key);
+        if (found == groupOf.constEnd()) {
+            found = groupOf.insert(key, groups.size());
+            groups.append({record.test, record.version.toByteArray(), {}});
+        }
+        groups[*found].runs.append({number, line, record.chosen, record.right});
+    }
+
+    for (const Group &group : groups) {
+        Version version = analyse(group, items.bad);
+        items.records += version.runs;
+        if (version.runs > 0)
+            items.versions.append(version);
+    }
+    std::stable_sort(items.versions.begin(), items.versions.end(),
+                     [](const Version &a, const Version &b) {
+                         return a.test != b.test ? a.test < b.test : a.firstLine < b.firstLine;
+                     });
+    std::stable_sort(items.bad.begin(), items.bad.end(),
+                     [](const BadRecord &a, const BadRecord &b) { return a.line < b.line; });
+    return items;
+}
+
+void ItemAnalysis::nameQuestions(int test, const QByteArray &testFileBytes)
+{
+    const QByteArray current = AnswerRecord::versionOf(testFileBytes);
+    std::optional<IniSnapshot> file;
+    for (Version &version : versions) {
+        if (version.test != test || version.version != current)
+            continue;
+        if (!file)
+            file.emplace(testFileBytes);
+        version.current = true;
+        for (Question &q : version.questions)
+            q.text = Store::crypt(
+                file->read(QByteArray::number(q.number), "q", Store::MissingMarker));
+    }
+}
+
+ItemAnalysis ItemAnalysis::read()
+{
+    // Without the settings there is no log and so no record file; the log's
+    // reader says why.
+    AdminSettings settings;
+    try {
+        settings = AdminSettings::read();
+    } catch (const RuntimeError &) {
+        return ItemAnalysis();
+    }
+    if (settings.logName.isEmpty())
+        return ItemAnalysis();
+    const QString path = Paths::resolve(AnswerRecord::fileName(settings.logName));
+    ItemAnalysis items;
+    if (!QFileInfo::exists(path)) {
+        items.path = Paths::display(path);
+        return items;
+    }
+    try {
+        items = parse(TextFile::read(path));
+    } catch (const RuntimeError &e) {
+        items.failure = QStringLiteral("записи ответов %1: %2").arg(Paths::display(path), e.message());
+    }
+    items.path = Paths::display(path);
+
+    QList<int> tests;
+    for (const Version &version : items.versions) {
+        if (!tests.contains(version.test))
+            tests.append(version.test);
+    }
+    for (int test : tests) {
+        QFile file(Paths::resolve(TestFile("test" + QByteArray::number(test)).relativeName()));
+        if (file.open(QIODevice::ReadOnly))
+            items.nameQuestions(test, file.readAll());
+    }
+    return items;
+}

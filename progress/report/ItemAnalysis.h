@@ -1,0 +1,99 @@
+#pragma once
+
+#include "AnswerRecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+// How each question of each test did, from the answer records beside the
+// test log: for every test and every version of its file that has records,
+// per question the runs, the share answered right, how well it separates
+// the strong from the weak, and which answers drew the class. Records that
+// cannot be read are kept with their line numbers (counted from 1).
+class ItemAnalysis
+{
+public:
+    static constexpr int Choices = 5;
+    // Below this many runs a question is not called too easy or too hard.
+    static constexpr int FewestRunsForEase = 10;
+    static constexpr int EasyFrom = 95; // per cent right, and more
+    static constexpr int HardUpTo = 20; // per cent right, and less
+
+    enum Flag
+    {
+        KeyOutdrawn = 1,            // a wrong answer chosen more often than the key
+        NegativeDiscrimination = 2, // the weak answer it right more often than the strong
+        TooEasy = 4,
+        TooHard = 8,
+    };
+    static QString flagText(Flag flag);
+    // The texts of the flags set, in the order above.
+    static QStringList flagTexts(int flags);
+
+    struct Question
+    {
+        int number = 0;
+        QByteArray text; // from the current test file; empty for another version
+        int runs = 0;
+        int right = 0;
+        std::array<int, Choices> choices{}; // how many chose A … E
+        int key = 0;                        // 1 … 5; 0 where no answer counts right
+        // Pearson's r between the question's 0/1 score and the run's score
+        // on the other questions; none where either does not vary.
+        std::optional<double> discrimination;
+        int flags = 0;
+
+        double facility() const { return runs ? 100.0 * right / runs : 0.0; }
+    };
+
+    struct Version
+    {
+        int test = 0;
+        QByteArray version;
+        bool current = false; // the test file as it stands has this version
+        int runs = 0;
+        qsizetype firstLine = 0;
+        QList<Question> questions;
+    };
+
+    enum class Fault
+    {
+        FieldCount,
+        BadTime,
+        UnknownTest,
+        BadGrade,
+        BadVersion,
+        BadAnswers,
+        OtherLength, // more or fewer answers than the other records of its version
+        OtherKey,    // right answers other than those of the other records of its version
+    };
+
+    struct BadRecord
+    {
+        qsizetype line = 0;
+        Fault fault = Fault::FieldCount;
+        QByteArray text;
+    };
+
+    QString path;    // the record file as shown in messages; empty when no log is named
+    QString failure; // why the record file could not be read
+    qsizetype lines = 0;
+    int records = 0;         // records counted
+    QList<Version> versions; // by test, then by first record
+    QList<BadRecord> bad;    // by line
+
+    static ItemAnalysis parse(const QByteArray &bytes);
+
+    // Gives the versions of a test that match the current file's version
+    // the question texts, from the file's bytes.
+    void nameQuestions(int test, const QByteArray &testFileBytes);
+
+    // The record file beside the log named by the settings file of the
+    // current directory, and the test files as they stand. A missing record
+    // file is no fault: no run has finished since records began.
+    static ItemAnalysis read();
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <array>
+
+// One run of one test: which question is on screen, how many answers were
+// right, and whether the last question was answered. Every value comes from
+// the test file at the moment it is needed; nothing of the file is kept.
+class TestRun
+{
+public:
+    static constexpr int AnswerCount = 5;
+
+    struct Question
+    {
+        QByteArray text;
+        std::array<QByteArray, AnswerCount> answers; // A … E, prefixes included
+    };
+
+    enum class Step
+    {
+        NextQuestion, // the question to show has changed
+        Finished,     // the last question was answered: grade() holds the result
+        Ignored       // no run is going on; the answer counts for nothing
+    };
+
+    // Begins a run of the test at question 1 with no right answers. A test
+    // that cannot be run gives the refusal's text and leaves the run as it
+    // was; an empty result means the run began.
+    QByteArray start(const QByteArray &testName);
+
+    // The answer with the digit 1 … 5 to the current question. It is counted
+    // before the question count is read, so a count that turned unusable
+    // during the run throws with the answer already taken.
+    Step answer(int digit);
+
+    // The current question as the test file holds it now.
+    Question question() const;
+
+    const QByteArray &testName() const { return m_testName; }
+    // The number of the test, the digits ending its name ("test3" gives 3).
+    int testNumber() const;
+    int tag() const { return m_tag; }
+    int rightCount() const { return m_rightCount; }
+    bool isOver() const { return m_over; }
+    // 1 … 5 once the run is finished.
+    int grade() const { return m_grade; }
+
+private:
+    QByteArray m_testName;
+    int m_tag = 0;
+    int m_rightCount = 0;
+    bool m_over = true;
+    int m_grade = 0;
+};
