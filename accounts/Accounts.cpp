@@ -1,16 +1,20 @@
 #include "Accounts.h"
 
 #include "CodePage.h"
+#include "FileRead.h"
+#include "FileWrite.h"
 #include "FileLock.h"
 #include "IniDocument.h"
 #include "IniProfile.h"
 #include "IntegerText.h"
+#include "IoError.h"
 #include "Paths.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "UserList.h"
 
 #include <algorithm>
+#include <cerrno>
 
 const QByteArray Accounts::UsersIni = QByteArrayLiteral("\\users.ini");
 
@@ -24,6 +28,22 @@ bool isBlank(char c)
 bool hasControl(const QByteArray &text)
 {
     return std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x20; });
+}
+
+// users.ini missing while the list names users has lost its records on the
+// way, and a registration would write a file holding the new user alone: it
+// is refused, the list left as it is, until the file is back. A new file
+// that a replacement left beside it is the file.
+void refuseLostRecords(const QString &ini)
+{
+    if (FileWrite::recover(ini) != 0)
+        throw IoError::unableToWrite(ini);
+    QByteArray data;
+    const int error = FileRead::read(ini, &data);
+    if (error == 0)
+        return;
+    if (error != ENOENT || (UserList::exists() && !UserList::load().isEmpty()))
+        throw IoError::unableToWrite(ini);
 }
 
 } // namespace
@@ -120,6 +140,7 @@ Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByt
     const QString ini = Store::writePath(UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
+    refuseLostRecords(ini);
     // Checked again under the locks: another copy may have registered the
     // name since the window's check.
     result.refusal = checkRegistration(name, adminLogin);

@@ -2,6 +2,8 @@
 
 #include "CodePage.h"
 #include "FileLock.h"
+#include "FileRead.h"
+#include "FileWrite.h"
 #include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
@@ -9,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <memory>
 
 const QByteArray UserList::FileName = QByteArrayLiteral("users");
@@ -53,18 +56,41 @@ QByteArray join(const QList<QByteArray> &names)
 
 QList<QByteArray> loadFrom(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        throw IoError::cannotOpen(path, IoError::reason(TextFile::diagnose(path, false)));
-    return split(file.readAll());
+    QByteArray data;
+    const int error = QFileInfo(path).isDir() ? EISDIR : FileRead::read(path, &data);
+    if (error != 0)
+        throw IoError::cannotOpen(
+            path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+    return split(data);
+}
+
+// The list as it is on disk, under its lock, for a change: a list that is
+// missing is empty only when no replacement's new list waits beside it.
+QList<QByteArray> loadForUpdate(const QString &path)
+{
+    if (FileWrite::recover(path) != 0)
+        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    QByteArray data;
+    const int error = FileRead::read(path, &data);
+    if (error == ENOENT)
+        return QList<QByteArray>();
+    if (error != 0)
+        throw IoError::cannotOpen(
+            path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+    return split(data);
 }
 
 void saveTo(const QString &path, const QList<QByteArray> &names)
 {
     try {
         TextFile::replace(path, join(names));
-    } catch (const RuntimeError &) {
-        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    } catch (const RuntimeError &e) {
+        // The reason the replacement gave after its first line (who holds
+        // the file) goes with the list's own words.
+        const RuntimeError refused =
+            IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+        const qsizetype reason = e.message().indexOf(QLatin1Char('\n'));
+        throw reason < 0 ? refused : RuntimeError(refused.message() + e.message().mid(reason));
     }
 }
 
@@ -74,8 +100,12 @@ std::unique_ptr<FileLock> lockList(const QString &path)
 {
     try {
         return std::make_unique<FileLock>(path);
-    } catch (const RuntimeError &) {
-        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    } catch (const FileLock::Refused &e) {
+        const RuntimeError refused =
+            IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+        throw e.reason().isEmpty()
+            ? refused
+            : RuntimeError(refused.message() + QLatin1Char('\n') + e.reason());
     }
 }
 
@@ -94,7 +124,9 @@ void UserList::checkWritable()
 
 bool UserList::exists()
 {
-    return QFileInfo::exists(listPath());
+    // A list being replaced on a share is missing for a moment, its new
+    // version beside it.
+    return QFileInfo::exists(listPath()) || QFileInfo::exists(FileWrite::sideName(listPath()));
 }
 
 QList<QByteArray> UserList::load()
@@ -113,7 +145,7 @@ QList<QByteArray> UserList::add(const QByteArray &name)
 {
     const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
-    QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
+    QList<QByteArray> names = loadForUpdate(path);
     names.append(name);
     saveTo(path, names);
     return names;
@@ -123,7 +155,7 @@ QList<QByteArray> UserList::remove(const QByteArray &name)
 {
     const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
-    QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
+    QList<QByteArray> names = loadForUpdate(path);
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (CodePage::equalsIgnoreCase(names[i], name)) {
             names.removeAt(i);

@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "AnswerRecord.h"
 #include "CodePage.h"
 #include "Grading.h"
 #include "TestLog.h"
@@ -92,8 +93,11 @@ Session::RunEnd Session::finishRun(const TestRun &run)
     const int k = run.testNumber();
     if (k >= 1 && k <= Accounts::TestCount)
         m_scores[k - 1] = quint8(end.grade);
-    end.logLine =
-        TestLog::line(m_userName, QDateTime::currentDateTime(), run.testName(), end.grade);
+    const QDateTime now = QDateTime::currentDateTime();
+    // The answers go first: a log line always has its record, and a refused
+    // record stops the end as a refused log line does.
+    AnswerRecord::append(m_adminSettings.logName, run.record(m_userName, now).line());
+    end.logLine = TestLog::line(m_userName, now, run.testName(), end.grade);
     TestLog::append(m_adminSettings.logName, end.logLine);
     for (int j = 1; j <= Accounts::TestCount; ++j) {
         if (m_scores[j - 1] >= Grading::PassGrade)

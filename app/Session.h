@@ -69,9 +69,10 @@ public:
     // Entries read before a failing one keep their new values.
     void pick(const QByteArray &name);
 
-    // The grade of the finished run into the table and its line into the
-    // test log; a log that cannot be appended to throws with the grade
-    // already in the table.
+    // The grade of the finished run into the table, its answers into the
+    // record file beside the log, then its line into the test log; a record
+    // file or log that cannot be appended to throws with the grade already
+    // in the table.
     RunEnd finishRun(const TestRun &run);
     // The table into the user's record, after a student's login only.
     WriteBack writeBack();

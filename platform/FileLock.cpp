@@ -1,10 +1,15 @@
 #include "FileLock.h"
 
+#include "FileRead.h"
 #include "FileWrite.h"
+#include "GroupShare.h"
 #include "IoError.h"
+#include "Paths.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
@@ -32,6 +37,10 @@ constexpr qint64 TakeoverStaleAfterMs = 10000;
 constexpr int LookEveryMs = 50;
 // How long a release waits for copies that are looking into the lock.
 constexpr int ReleaseWaitMs = 5000;
+// A lock dated later than now by more than the clocks of a classroom drift
+// apart was planted or written under a wrong clock; waiting for it to age
+// would take as long as the date is off.
+constexpr qint64 FutureAfterMs = 10000;
 
 // How deep each lock of this process is held, by lock path; one GUI thread or
 // one command, so no guard is needed.
@@ -59,6 +68,7 @@ QByteArray holderText()
 struct Holder
 {
     qint64 pid = 0;
+    QByteArray program;
     QByteArray host;
     bool named = false;
 };
@@ -72,6 +82,7 @@ Holder parseHolder(const QByteArray &text)
         return holder;
     bool ok = false;
     holder.pid = lines[0].toLongLong(&ok);
+    holder.program = lines[1];
     holder.host = lines[2];
     holder.named = ok && holder.pid > 0;
     return holder;
@@ -82,18 +93,53 @@ QString holderPath(const QString &lock)
     return lock + QLatin1String("/holder");
 }
 
+// The holder and what a replacement of it may have left beside it.
+int removeHolder(const QString &lock, int waitMs)
+{
+    FileWrite::remove(FileWrite::sideName(holderPath(lock)), waitMs);
+    return FileWrite::remove(holderPath(lock), waitMs);
+}
+
 int removeFolder(const QString &path, int waitMs)
 {
     const QByteArray name = QFile::encodeName(path);
     const QDeadlineTimer deadline(waitMs);
+    const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     for (;;) {
         if (::rmdir(name.constData()) == 0 || errno == ENOENT)
             return 0;
         const int error = errno;
+        if (FileRead::isBrief(error) && !ioErrors.hasExpired()) {
+            QThread::usleep(20000);
+            continue;
+        }
         if ((error != EBUSY && error != EACCES && error != ENOTEMPTY) || deadline.hasExpired())
             return error;
         QThread::usleep(1000);
     }
+}
+
+// Writes the holder's name into the new lock and leaves *fd open on it. A
+// client that cannot go on writing a new file once another copy has opened
+// it (a waiting copy looking in) gets the name through a replacement, then
+// holds it open for reading.
+int writeHolder(const QString &path, int *fd)
+{
+    const QByteArray text = holderText();
+    const QByteArray holder = QFile::encodeName(holderPath(path));
+    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (*fd < 0)
+        return errno;
+    GroupShare::adopt(*fd, path);
+    int error = FileWrite::writeAll(*fd, text);
+    if (error != EOPNOTSUPP && error != ENOTSUP)
+        return error;
+    ::close(*fd);
+    *fd = -1;
+    if ((error = FileWrite::replace(holderPath(path), text)) != 0)
+        return error;
+    *fd = ::open(holder.constData(), O_RDONLY | O_CLOEXEC);
+    return *fd < 0 ? errno : 0;
 }
 
 // Takes the lock: the folder is made only if absent, which a server decides
@@ -105,14 +151,14 @@ int create(const QString &path, int *fd)
     *fd = -1;
     if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
         return errno;
-    const QByteArray holder = QFile::encodeName(holderPath(path));
-    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    int error = *fd < 0 ? errno : FileWrite::writeAll(*fd, holderText());
+    // Whoever of the class comes next must be able to take a lock left here.
+    GroupShare::adoptFolder(path);
+    int error = writeHolder(path, fd);
     if (error != 0) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;
-        FileWrite::remove(holderPath(path), ReleaseWaitMs);
+        removeHolder(path, ReleaseWaitMs);
         removeFolder(path, ReleaseWaitMs);
         // The folder was ours: whatever went wrong inside it is no sign of
         // another holder.
@@ -126,7 +172,7 @@ void release(int fd, const QString &path)
 {
     // Closed first: a share does not remove a file that is still open.
     ::close(fd);
-    FileWrite::remove(holderPath(path), ReleaseWaitMs);
+    removeHolder(path, ReleaseWaitMs);
     removeFolder(path, ReleaseWaitMs);
 }
 
@@ -181,6 +227,9 @@ bool look(const QString &path, QByteArray *text, qint64 *ageMs)
     return true;
 }
 
+// Removes the lock with whatever was left or put inside it: its holder,
+// other files, empty folders. A folder with something in it is no trace of
+// a copy of this program and stays, and so does the lock.
 int removeLock(const QString &path)
 {
     struct stat info;
@@ -188,8 +237,20 @@ int removeLock(const QString &path)
         return 0;
     if (!S_ISDIR(info.st_mode))
         return FileWrite::remove(path, 0);
-    if (const int error = FileWrite::remove(holderPath(path), 0); error != 0)
+    if (const int error = FileWrite::remove(holderPath(path), 0); error != 0 && error != EISDIR)
         return error;
+    const QStringList inside =
+        QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : inside) {
+        const QString entry = path + QLatin1Char('/') + name;
+        struct stat entryInfo;
+        if (::lstat(QFile::encodeName(entry).constData(), &entryInfo) != 0)
+            continue;
+        const int error =
+            S_ISDIR(entryInfo.st_mode) ? removeFolder(entry, 0) : FileWrite::remove(entry, 0);
+        if (error != 0)
+            return error;
+    }
     return removeFolder(path, 0);
 }
 
@@ -206,11 +267,13 @@ bool isLockShaped(const QString &path)
 // server with the original platform's rules also refuses the name while a
 // removed lock is still open somewhere, as busy or denied, and a share
 // mounted on another machine answers an input/output error for a lock whose
-// coming or going it has not seen yet; a folder that refuses new entries
+// coming or going it has not seen yet, GVFS an invalid argument; a folder that refuses new entries
 // refuses them whether or not the lock is there.
 bool isTaken(int error, const QString &path)
 {
-    if (error == EEXIST || error == EIO)
+    // GVFS answers "invalid argument" for a folder made while another
+    // machine removes it.
+    if (error == EEXIST || error == EIO || error == EINVAL)
         return true;
     if (error != EBUSY && error != EACCES && error != EPERM)
         return false;
@@ -223,6 +286,22 @@ bool isRunning(qint64 pid)
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
 }
 
+// Whether the running process is the program the holder names: a process
+// id is used again once its process has ended, by whatever starts next.
+// Where the system does not say, or the holder named no program, it is
+// taken to be.
+bool isSameProgram(qint64 pid, const QByteArray &program)
+{
+    if (program.isEmpty())
+        return true;
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray name = comm.readAll().trimmed();
+    // The system keeps the first fifteen bytes of a program's name.
+    return name == program.left(15);
+}
+
 // Whether the holder the lock names is gone: on this host its process has
 // ended; on another host, which cannot be asked, the lock is past its stale
 // time.
@@ -230,11 +309,42 @@ bool isLeftBehind(const QByteArray &text, qint64 ageMs,
                   qint64 staleAfterMs = FileLock::StaleAfterMs)
 {
     const Holder holder = parseHolder(text);
+    if (holder.named && holder.host == hostName())
+        return !isRunning(holder.pid) || !isSameProgram(holder.pid, holder.program);
+    if (ageMs < -FutureAfterMs)
+        return true;
+    return ageMs > (holder.named ? staleAfterMs : UnnamedStaleAfterMs);
+}
+
+QString since(qint64 ageMs)
+{
+    return QDateTime::currentDateTime().addMSecs(-ageMs).toString(
+        QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
+
+// Who holds the lock and since when, in the user's words.
+QString holderWords(const QByteArray &text, qint64 ageMs)
+{
+    const Holder holder = parseHolder(text);
     if (!holder.named)
-        return ageMs > UnnamedStaleAfterMs;
-    if (holder.host == hostName())
-        return !isRunning(holder.pid);
-    return ageMs > staleAfterMs;
+        return QStringLiteral("блокировка без имени владельца (его программа не успела его "
+                              "записать), с %1")
+            .arg(since(ageMs));
+    const QString program = holder.program.isEmpty() ? QStringLiteral("неизвестная программа")
+                                                     : QString::fromUtf8(holder.program);
+    QString words = QStringLiteral("программа %1 на компьютере %2, процесс %3, с %4")
+                        .arg(program, QString::fromUtf8(holder.host))
+                        .arg(holder.pid)
+                        .arg(since(ageMs));
+    if (holder.host == hostName()) {
+        if (!isRunning(holder.pid))
+            words += QStringLiteral(" (процесс завершён)");
+        else if (!isSameProgram(holder.pid, holder.program))
+            words += QStringLiteral(" (этот номер теперь у другой программы)");
+    } else if (ageMs < -FutureAfterMs) {
+        words += QStringLiteral(" (дата в будущем)");
+    }
+    return words;
 }
 
 // Removes a lock left behind, as it was seen. Two waiting copies could both
@@ -281,6 +391,52 @@ void nap()
 
 } // namespace
 
+namespace {
+
+QString refusalReason(const QString &lock)
+{
+    QByteArray text;
+    qint64 ageMs = 0;
+    if (!look(lock, &text, &ageMs))
+        return QString();
+    const QString shown = Paths::display(lock);
+    if (isLeftBehind(text, ageMs))
+        return QStringLiteral("Блокировку «%1» (%2) оставила программа, которая уже не работает, "
+                              "но снять её не удалось; её снимает команда coursebook-admin "
+                              "unlock --force.")
+            .arg(shown, holderWords(text, ageMs));
+    return QStringLiteral("Файл занят: блокировку «%1» держит %2.")
+        .arg(shown, holderWords(text, ageMs));
+}
+
+} // namespace
+
+FileLock::Refused::Refused(const QString &path, const QString &reason)
+    : RuntimeError(IoError::unableToWrite(path).message() +
+                   (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason)),
+      m_reason(reason)
+{
+}
+
+QString FileLock::describe(const QString &lock)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(lock).constData(), &info) != 0)
+        return QString();
+    if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode))
+        return QStringLiteral("на месте блокировки не папка и не файл");
+    QByteArray text;
+    qint64 ageMs = 0;
+    if (!look(lock, &text, &ageMs))
+        return QString();
+    return holderWords(text, ageMs);
+}
+
+int FileLock::clear(const QString &lock)
+{
+    return removeLock(lock);
+}
+
 FileLock::FileLock(const QString &path) : m_path(lockPath(path))
 {
     if (int &depth = heldLocks()[m_path]; depth > 0) {
@@ -299,16 +455,23 @@ FileLock::FileLock(const QString &path) : m_path(lockPath(path))
             askAfresh(path);
             return;
         }
-        if (!isTaken(error, m_path) || deadline.hasExpired()) {
+        if (!isTaken(error, m_path)) {
             heldLocks().remove(m_path);
-            throw IoError::unableToWrite(path);
+            throw Refused(path, QString());
+        }
+        if (deadline.hasExpired()) {
+            heldLocks().remove(m_path);
+            throw Refused(path, refusalReason(m_path));
         }
         if (!sinceLook.isValid() || sinceLook.elapsed() >= LookEveryMs) {
             sinceLook.start();
             // Something that is no lock in the lock's place never goes away.
             if (!isLockShaped(m_path)) {
                 heldLocks().remove(m_path);
-                throw IoError::unableToWrite(path);
+                throw Refused(path, QStringLiteral("На месте блокировки «%1» не папка и не файл; "
+                                                   "её снимает команда coursebook-admin unlock "
+                                                   "--force.")
+                                        .arg(Paths::display(m_path)));
             }
             QByteArray text;
             qint64 ageMs = 0;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "RuntimeError.h"
+
 #include <QString>
 
 // A cross-process lock beside a file ("name.lock"), held for the lifetime of
 // the object. A lock left by a process that died is taken over. Throws
-// RuntimeError "Unable to write to %s" (the file's path) when the lock cannot
-// be had, so a write that cannot be made safe is refused rather than risked.
+// Refused, "Unable to write to %s" (the file's path) and the reason in the
+// user's words, when the lock cannot be had, so a write that cannot be made
+// safe is refused rather than risked.
 //
 // Re-entrant within the process: a FileLock for a path the process already
 // holds succeeds at once and only the outermost one releases. So a command
@@ -20,10 +23,24 @@
 // on another machine cannot be asked, so its lock counts as left behind only
 // once it is older than the stale time, and where the folder is a network
 // share the server's refusal to remove a file still open keeps even an older
-// lock of a running holder.
+// lock of a running holder. A holder on this machine whose process number
+// now belongs to another program, and a holder dated in the future, are gone
+// as well; whatever else was left inside a lock goes with it.
 class FileLock
 {
 public:
+    class Refused : public RuntimeError
+    {
+    public:
+        Refused(const QString &path, const QString &reason);
+        // Who holds the lock and since when, or what stands in its place;
+        // empty when the refusal came from the folder itself.
+        const QString &reason() const { return m_reason; }
+
+    private:
+        QString m_reason;
+    };
+
     explicit FileLock(const QString &path);
     ~FileLock();
 
@@ -36,6 +53,13 @@ public:
     static constexpr int WaitMs = 20000;
 
     static QString lockPath(const QString &path);
+
+    // What stands at a lock's path in the user's words: the holder's program,
+    // host, process and since when; empty when there is no lock.
+    static QString describe(const QString &lock);
+    // Removes a lock whatever its holder, with what is inside it. 0 or the
+    // system's error.
+    static int clear(const QString &lock);
 
 private:
     QString m_path;

@@ -150,8 +150,10 @@ int FolderBounds::openDirectory(const QString &dirPath)
     const QString clean = QDir::cleanPath(dirPath);
     const QString top = root();
     if (!within(clean, top))
-        return ::open(QFile::encodeName(clean).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    const int rootFd = ::open(QFile::encodeName(top).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        return ::openat(AT_FDCWD, QFile::encodeName(clean).constData(),
+                        O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int rootFd =
+        ::openat(AT_FDCWD, QFile::encodeName(top).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (rootFd < 0)
         return -1;
     QByteArray relative = QFile::encodeName(clean.mid(top.size()));

@@ -1,6 +1,7 @@
 #include "TextFile.h"
 
 #include "FileLock.h"
+#include "FileRead.h"
 #include "FileWrite.h"
 #include "IoError.h"
 #include "RuntimeError.h"
@@ -17,14 +18,34 @@ bool isFull(int error)
     return error == ENOSPC || error == EDQUOT;
 }
 
+RuntimeError withReason(const RuntimeError &error, const QString &reason)
+{
+    return reason.isEmpty() ? error : RuntimeError(error.message() + QLatin1Char('\n') + reason);
+}
+
+int appendByReplacing(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return EACCES;
+    const QByteArray old = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return EIO;
+    file.close();
+    return FileWrite::replace(path, old + data);
+}
+
 } // namespace
 
 bool TextFile::isReadOnly(const QString &path)
 {
+    // A file another account of the class made is replaced through its
+    // folder, not written in place: whether this account may write the file
+    // itself says nothing.
     const QFileInfo info(path);
     constexpr QFileDevice::Permissions anyWrite =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return !info.isWritable() || !(info.permissions() & anyWrite);
+    return info.exists() && !(info.permissions() & anyWrite);
 }
 
 bool TextFile::canReplace(const QString &path)
@@ -51,19 +72,18 @@ int TextFile::diagnose(const QString &path, bool writing)
         return EACCES;
     if (!info.exists())
         return writing ? EACCES : ENOENT;
-    if (writing ? isReadOnly(path) : !info.isReadable())
+    if (writing ? isReadOnly(path) || !info.isWritable() : !info.isReadable())
         return EACCES;
     return EIO;
 }
 
 QByteArray TextFile::read(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    QByteArray data;
+    if (QFileInfo(path).isDir())
         throw IoError::inOut(path, diagnose(path, false));
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw IoError::inOut(path, EIO);
+    if (const int error = FileRead::read(path, &data); error != 0)
+        throw IoError::inOut(path, error == EIO ? EIO : diagnose(path, false));
     return data;
 }
 
@@ -76,11 +96,12 @@ void TextFile::replace(const QString &path, const QByteArray &data)
     std::optional<FileLock> lock;
     try {
         lock.emplace(path);
-    } catch (const RuntimeError &) {
-        throw IoError::inOut(path, diagnose(path, true));
+    } catch (const FileLock::Refused &e) {
+        throw withReason(IoError::inOut(path, diagnose(path, true)), e.reason());
     }
     if (const int error = FileWrite::replace(path, data); error != 0)
-        throw IoError::inOut(path, isFull(error) ? error : diagnose(path, true));
+        throw withReason(IoError::inOut(path, isFull(error) ? error : diagnose(path, true)),
+                         FileWrite::refusalReason(path, error));
 }
 
 void TextFile::append(const QString &path, const QByteArray &data)
@@ -95,10 +116,16 @@ void TextFile::append(const QString &path, const QByteArray &data)
     if (QFileInfo(info.path()).isWritable()) {
         try {
             lock.emplace(path);
-        } catch (const RuntimeError &) {
-            throw IoError::inOut(path, diagnose(path, true));
+        } catch (const FileLock::Refused &e) {
+            throw withReason(IoError::inOut(path, diagnose(path, true)), e.reason());
         }
     }
-    if (const int error = FileWrite::append(path, data); error != 0)
+    int error = FileWrite::append(path, data);
+    // A log another account made without the group's write bit: appended
+    // through a replacement, which the folder allows, and then writable by
+    // the class again.
+    if (error == EACCES && lock)
+        error = appendByReplacing(path, data);
+    if (error != 0)
         throw IoError::inOut(path, isFull(error) ? error : diagnose(path, true));
 }

@@ -2,8 +2,11 @@
 
 #include "CodePage.h"
 #include "Grading.h"
+#include "Paths.h"
 #include "RuntimeError.h"
 #include "TestFile.h"
+
+#include <QFile>
 
 QByteArray TestRun::start(const QByteArray &testName)
 {
@@ -15,6 +18,15 @@ QByteArray TestRun::start(const QByteArray &testName)
     m_rightCount = 0;
     m_over = false;
     m_grade = 0;
+    m_count = 0;
+    m_chosen.clear();
+    m_right.clear();
+    m_mistakes.clear();
+    // The version names the file the run began with, so that the records of
+    // a test corrected later are not taken for answers to the new questions.
+    QFile file(Paths::resolve(TestFile(testName).relativeName()));
+    m_version = AnswerRecord::versionOf(file.open(QIODevice::ReadOnly) ? file.readAll()
+                                                                      : QByteArray());
     return QByteArray();
 }
 
@@ -25,10 +37,16 @@ TestRun::Step TestRun::answer(int digit)
     if (m_over)
         return Step::Ignored;
     const TestFile file(m_testName);
-    if (QByteArray::number(digit) == file.rightAnswer(m_tag))
+    const QByteArray right = file.rightAnswer(m_tag);
+    m_chosen += QByteArray::number(digit);
+    m_right += AnswerRecord::rightDigit(right);
+    if (QByteArray::number(digit) == right)
         ++m_rightCount;
+    else
+        m_mistakes.append({m_tag, file.question(m_tag), file.answer(m_tag, digit)});
     ++m_tag;
     const int count = file.count();
+    m_count = count;
     if (count < 1)
         throw RuntimeError(QStringLiteral("Число вопросов теста %1 неверно: %2")
                                .arg(CodePage::toUnicode(m_testName), QString::number(count)));
@@ -52,4 +70,18 @@ TestRun::Question TestRun::question() const
 int TestRun::testNumber() const
 {
     return m_testName.startsWith("test") ? m_testName.mid(4).toInt() : 0;
+}
+
+AnswerRecord TestRun::record(const QByteArray &user, const QDateTime &when) const
+{
+    AnswerRecord record;
+    record.user = user;
+    record.date = when.date();
+    record.time = when.time();
+    record.testName = m_testName;
+    record.grade = m_grade;
+    record.version = m_version;
+    record.chosen = m_chosen;
+    record.right = m_right;
+    return record;
 }

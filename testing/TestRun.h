@@ -1,11 +1,18 @@
 #pragma once
 
+#include "AnswerRecord.h"
+
 #include <QByteArray>
+#include <QDateTime>
+#include <QList>
 #include <array>
 
 // One run of one test: which question is on screen, how many answers were
 // right, and whether the last question was answered. Every value comes from
-// the test file at the moment it is needed; nothing of the file is kept.
+// the test file at the moment it is needed; of the file the run keeps only
+// what it answered: the file's version at the start, each answer with the
+// right one, and the questions answered wrong, for the record and the
+// student's review.
 class TestRun
 {
 public:
@@ -15,6 +22,14 @@ public:
     {
         QByteArray text;
         std::array<QByteArray, AnswerCount> answers; // A … E, prefixes included
+    };
+
+    // A question answered wrong, as the file read when it was answered.
+    struct Mistake
+    {
+        int number = 0;
+        QByteArray question;
+        QByteArray answer; // the one chosen, its "A)" … "E)" prefix included
     };
 
     enum class Step
@@ -45,6 +60,12 @@ public:
     bool isOver() const { return m_over; }
     // 1 … 5 once the run is finished.
     int grade() const { return m_grade; }
+    // The question count read by the last answer.
+    int questionCount() const { return m_count; }
+    const QList<Mistake> &mistakes() const { return m_mistakes; }
+
+    // The run's answer record, once it is finished.
+    AnswerRecord record(const QByteArray &user, const QDateTime &when) const;
 
 private:
     QByteArray m_testName;
@@ -52,4 +73,9 @@ private:
     int m_rightCount = 0;
     bool m_over = true;
     int m_grade = 0;
+    int m_count = 0;
+    QByteArray m_version;
+    QByteArray m_chosen;
+    QByteArray m_right;
+    QList<Mistake> m_mistakes;
 };

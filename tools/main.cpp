@@ -9,6 +9,7 @@
 #include "ReportCommand.h"
 #include "RuntimeError.h"
 #include "ShowCommand.h"
+#include "UnlockCommand.h"
 #include "UsersCommand.h"
 
 #include <QCommandLineParser>
@@ -36,6 +37,7 @@ const Command Commands[] = {
     {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run},
     {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
+    {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
 };
 
 const Command *findCommand(const QString &name)

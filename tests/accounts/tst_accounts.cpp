@@ -37,6 +37,8 @@ private slots:
     void spellingRefusals();
     void refusedListWriteLeavesNoHalfRegistration_data();
     void refusedListWriteLeavesNoHalfRegistration();
+    void missingRecordsNeverWrittenFromNothing_data();
+    void missingRecordsNeverWrittenFromNothing();
     void linksOutOfTheFolderAreRefused_data();
     void linksOutOfTheFolderAreRefused();
 
@@ -289,6 +291,42 @@ void tst_Accounts::refusedListWriteLeavesNoHalfRegistration()
     // Nothing of the refused registration stands in the way of the next one.
     QCOMPARE(int(Accounts::registerUser("anna", "pw").refusal), int(Accounts::Refusal::None));
     QVERIFY(Accounts::passwordMatches("anna", "pw"));
+}
+
+void tst_Accounts::missingRecordsNeverWrittenFromNothing_data()
+{
+    QTest::addColumn<bool>("sideFile");
+    QTest::newRow("a replacement's new file beside it") << true;
+    QTest::newRow("nothing beside it, the list names users") << false;
+}
+
+void tst_Accounts::missingRecordsNeverWrittenFromNothing()
+{
+    QFETCH(bool, sideFile);
+    QCOMPARE(Accounts::registerUser("ivan", "pw1").refusal, Accounts::Refusal::None);
+    QCOMPARE(Accounts::registerUser("petr", "pw2").refusal, Accounts::Refusal::None);
+    const QString ini = m_dir->filePath("users.ini");
+    if (sideFile)
+        QVERIFY(QFile::rename(ini, ini + ".new"));
+    else
+        QVERIFY(QFile::remove(ini));
+    if (sideFile) {
+        QCOMPARE(Accounts::registerUser("anna", "pw3").refusal, Accounts::Refusal::None);
+        for (const QByteArray name : {"ivan", "petr", "anna"})
+            QVERIFY2(Accounts::storedPassword(name).has_value(), name.constData());
+        QVERIFY(!QFileInfo::exists(ini + ".new"));
+        QCOMPARE(UserList::load(), (QList<QByteArray>{"ivan", "petr", "anna"}));
+        return;
+    }
+    QString message;
+    try {
+        Accounts::registerUser("anna", "pw3");
+    } catch (const RuntimeError &e) {
+        message = e.message();
+    }
+    QVERIFY2(message.startsWith("Unable to write to "), qPrintable(message));
+    QVERIFY(!QFileInfo::exists(ini));
+    QCOMPARE(UserList::load(), (QList<QByteArray>{"ivan", "petr"}));
 }
 
 void tst_Accounts::linksOutOfTheFolderAreRefused_data()

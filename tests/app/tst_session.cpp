@@ -1,5 +1,7 @@
 #include "Accounts.h"
+#include "AnswerRecord.h"
 #include "CodePage.h"
+#include "DateTimeFormat.h"
 #include "RuntimeError.h"
 #include "Session.h"
 #include "Store.h"
@@ -99,6 +101,7 @@ private slots:
 
     void runEnd();
     void runEndUnlocksEveryPassedTest();
+    void runEndWithLogThatCannotBeAppended_data();
     void runEndWithLogThatCannotBeAppended();
     void administratorRunIsNotStored();
     void writeBackOfRemovedUser();
@@ -536,6 +539,18 @@ void tst_Session::runEnd()
     QVERIFY(end.logLine.endsWith(" | test1 | 5\r\n"));
     QCOMPARE(m_dir->read(u"log.txt"_s), end.logLine);
     QCOMPARE(end.passed, QList<QByteArray>({"test1"}));
+    // The answers beside the log, at the log line's time.
+    const QByteArray record = m_dir->read(u"log-answers.txt"_s);
+    AnswerRecord answers;
+    QCOMPARE(AnswerRecord::parse(record.chopped(2), answers), AnswerRecord::Fault::None);
+    QCOMPARE(answers.user, cp(u"Иван"_s));
+    QCOMPARE(answers.testName, QByteArray("test1"));
+    QCOMPARE(answers.grade, 5);
+    QCOMPARE(answers.chosen, QByteArray("12345"));
+    QCOMPARE(answers.right, QByteArray("12345"));
+    QCOMPARE(answers.version, AnswerRecord::versionOf(m_dir->read(u"data/tests/test1.ini"_s)));
+    QVERIFY(end.logLine.contains(
+        " | " + CodePage::fromUnicode(DateTimeFormat::longTime(answers.time)) + " | "));
     // Stored by the write-back only.
     QCOMPARE(grade(cp(u"Иван"_s), 1), QByteArray("1"));
     QCOMPARE(session.writeBack(), Session::WriteBack::Written);
@@ -570,10 +585,19 @@ void tst_Session::runEndUnlocksEveryPassedTest()
     QCOMPARE(session.scores()[1], quint8(1));
 }
 
+void tst_Session::runEndWithLogThatCannotBeAppended_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("log") << u"log.txt"_s;
+    // Without its record no log line is written either.
+    QTest::newRow("answer records") << u"log-answers.txt"_s;
+}
+
 void tst_Session::runEndWithLogThatCannotBeAppended()
 {
+    QFETCH(QString, folder);
     storeUser("anna", "pw");
-    QVERIFY(QDir().mkdir(u"log.txt"_s));
+    QVERIFY(QDir().mkdir(folder));
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
@@ -583,6 +607,7 @@ void tst_Session::runEndWithLogThatCannotBeAppended()
     for (int i = 0; i < 10; ++i)
         run.answer(i < 4 ? i % 5 + 1 : (i + 1) % 5 + 1);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, session.finishRun(run));
+    QCOMPARE(QDir().entryList(QDir::Files).filter(u"log"_s), QStringList());
     // The grade is in the table and goes into the record at the write-back.
     QCOMPARE(session.scores()[0], quint8(3));
     QCOMPARE(grade("anna", 1), QByteArray("1"));

@@ -25,6 +25,7 @@ private slots:
     void leftBehindLockTakenOver_data();
     void leftBehindLockTakenOver();
     void missingFolderRefusedAtOnce();
+    void heldLockRefusalNamesItsHolder();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -114,7 +115,8 @@ void tst_FileLock::leftBehindLockTakenOver_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("ageSeconds");
     // A takeover's lock left beside it, "file" for a lock of an earlier
-    // version, or empty.
+    // version, "extra" for files and a folder put inside the lock, "holder
+    // folder" for a folder in the holder's place, or empty.
     QTest::addColumn<QByteArray>("guard");
 
     const QByteArray here = QSysInfo::machineHostName().toUtf8();
@@ -129,6 +131,16 @@ void tst_FileLock::leftBehindLockTakenOver_data()
     QTest::newRow("a lock file of an earlier version, process gone")
         << holder(gone, here) << 0 << QByteArray("file");
     QTest::newRow("half a name, past a second") << QByteArray("4711\ncourse") << 5 << QByteArray();
+    // This test runs under a name of its own, not the holder's "coursebook".
+    QTest::newRow("process of this host now another program's")
+        << holder(qint64(::getpid()), here) << 0 << QByteArray();
+    QTest::newRow("other host, dated an hour ahead")
+        << holder(qint64(::getpid()), "classroom-pc-7") << -3600 << QByteArray();
+    QTest::newRow("no name, dated an hour ahead") << QByteArray() << -3600 << QByteArray();
+    QTest::newRow("process gone, files and a folder put inside")
+        << holder(gone, here) << 0 << QByteArray("extra");
+    QTest::newRow("a folder in the holder's place")
+        << QByteArray() << 5 << QByteArray("holder folder");
 }
 
 void tst_FileLock::leftBehindLockTakenOver()
@@ -138,8 +150,16 @@ void tst_FileLock::leftBehindLockTakenOver()
     QFETCH(QByteArray, guard);
     const QString lock = FileLock::lockPath(target());
     QVERIFY(putLock(lock, text, ageSeconds, guard == "file"));
-    if (!guard.isEmpty() && guard != "file")
+    if (guard == "extra") {
+        QVERIFY(putFile(lock + u"/notes.txt"_s, "x", 0));
+        QVERIFY(QDir().mkpath(lock + u"/sub"_s));
+    } else if (guard == "holder folder") {
+        QVERIFY(QDir().mkpath(lock + u"/holder"_s));
+        QVERIFY(age(lock + u"/holder"_s, ageSeconds));
+        QVERIFY(age(lock, ageSeconds));
+    } else if (!guard.isEmpty() && guard != "file") {
         QVERIFY(putLock(FileLock::lockPath(lock), guard, 0));
+    }
 
     QElapsedTimer clock;
     clock.start();
@@ -167,6 +187,34 @@ void tst_FileLock::missingFolderRefusedAtOnce()
     }
     QVERIFY(message.startsWith(u"Unable to write to "_s));
     QVERIFY(clock.elapsed() < 1000);
+}
+
+void tst_FileLock::heldLockRefusalNamesItsHolder()
+{
+    // A holder on another machine, fresh: nothing here can tell it is gone.
+    const QString lock = FileLock::lockPath(target());
+    QVERIFY(putLock(lock, holder(4711, "classroom-pc-7"), 0));
+    const QDateTime made = QFileInfo(lock + u"/holder"_s).lastModified();
+    const QString format = u"dd.MM.yyyy HH:mm:ss"_s;
+    QElapsedTimer clock;
+    clock.start();
+    QString message;
+    try {
+        const FileLock taken(target());
+    } catch (const FileLock::Refused &e) {
+        message = e.message();
+    }
+    QVERIFY(clock.elapsed() < FileLock::StaleAfterMs);
+    QVERIFY2(
+        message.startsWith(u"Unable to write to "_s + QDir::toNativeSeparators(target()) + u'\n'),
+        qPrintable(message));
+    for (const QString &part :
+         {QDir::toNativeSeparators(lock), u"coursebook"_s, u"classroom-pc-7"_s, u"4711"_s})
+        QVERIFY2(message.contains(part), qPrintable(part + u" missing from: "_s + message));
+    QVERIFY2(message.contains(made.toString(format)) ||
+                 message.contains(made.addMSecs(-1).toString(format)),
+             qPrintable(message));
+    QVERIFY(QFileInfo::exists(lock + u"/holder"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_FileLock)

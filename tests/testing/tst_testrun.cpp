@@ -1,3 +1,4 @@
+#include "AnswerRecord.h"
 #include "CodePage.h"
 #include "RuntimeError.h"
 #include "Store.h"
@@ -47,6 +48,7 @@ private slots:
     void questionsFollowTheFile();
     void answersAfterTheEndCountForNothing();
     void nextRunStartsAfresh();
+    void answersKeptForTheRecordAndTheReview();
     void refusedStart_data();
     void refusedStart();
     void countTurnsInvalidDuringRun_data();
@@ -157,6 +159,56 @@ void tst_TestRun::nextRunStartsAfresh()
     QCOMPARE(answerRest(run, "54321", 1), TestRun::Step::Finished);
     QCOMPARE(run.rightCount(), 1);
     QCOMPARE(run.grade(), 2);
+}
+
+void tst_TestRun::answersKeptForTheRecordAndTheReview()
+{
+    TestFileMaker::write("test3", "24135");
+    const QByteArray file = TestFile::Folder + "test3.ini";
+    // No button gives a right answer of "7".
+    Store::write("4", "ap", "7", file);
+    const QByteArray atStart = m_dir->read(u"data/tests/test3.ini"_s);
+    TestRun run;
+    QCOMPARE(run.start("test3"), QByteArray());
+    QCOMPARE(run.answer(2), TestRun::Step::NextQuestion);
+    QCOMPARE(run.answer(1), TestRun::Step::NextQuestion);
+    // A change during the run: the version stays the start's, the review
+    // shows what was read when the question was answered.
+    Store::write("3", "q", "changed", file);
+    QCOMPARE(run.answer(5), TestRun::Step::NextQuestion);
+    QCOMPARE(run.answer(3), TestRun::Step::NextQuestion);
+    QCOMPARE(run.answer(5), TestRun::Step::Finished);
+
+    QCOMPARE(run.rightCount(), 2);
+    QCOMPARE(run.questionCount(), 5);
+    QCOMPARE(run.mistakes().size(), 3);
+    const QList<int> numbers{2, 3, 4};
+    const QList<QByteArray> questions{CodePage::fromUnicode(u"Вопрос 2"_s), "changed",
+                                      CodePage::fromUnicode(u"Вопрос 4"_s)};
+    const QList<QByteArray> answers{"A) 2", "E) 3", "C) 4"};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(run.mistakes()[i].number, numbers[i]);
+        QCOMPARE(run.mistakes()[i].question, questions[i]);
+        QCOMPARE(run.mistakes()[i].answer, answers[i]);
+    }
+
+    const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
+    const AnswerRecord record = run.record("anna", when);
+    QCOMPARE(record.user, QByteArray("anna"));
+    QCOMPARE(record.date, when.date());
+    QCOMPARE(record.time, when.time());
+    QCOMPARE(record.testName, QByteArray("test3"));
+    QCOMPARE(record.grade, run.grade());
+    QCOMPARE(record.version, AnswerRecord::versionOf(atStart));
+    QVERIFY(record.version != AnswerRecord::versionOf(m_dir->read(u"data/tests/test3.ini"_s)));
+    QCOMPARE(record.chosen, QByteArray("21535"));
+    QCOMPARE(record.right, QByteArray("24105"));
+
+    // The next run keeps nothing of this one.
+    QCOMPARE(run.start("test3"), QByteArray());
+    QVERIFY(run.mistakes().isEmpty());
+    QCOMPARE(run.answer(2), TestRun::Step::NextQuestion);
+    QCOMPARE(run.record("anna", when).chosen, QByteArray("2"));
 }
 
 void tst_TestRun::refusedStart_data()

@@ -1,0 +1,49 @@
+#include "UnlockCommand.h"
+
+#include "CommandArguments.h"
+#include "Console.h"
+#include "LeftLocks.h"
+#include "WorkingFolder.h"
+
+#include <QDir>
+
+const char *const UnlockCommand::Synopsis = "unlock [--dir DIR] [--force]";
+
+QString UnlockCommand::summary()
+{
+    return QStringLiteral("показать блокировки и временные файлы, оставленные в папке DIR; "
+                          "с --force удалить их");
+}
+
+int UnlockCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {QStringLiteral("--force")},
+                                     0);
+    const QString dir = arguments.value(QStringLiteral("--dir"));
+    if (!dir.isEmpty())
+        WorkingFolder::enter(dir);
+    const bool force = arguments.has(QStringLiteral("--force"));
+    const QString folder = QDir::currentPath();
+    const QList<LeftLocks::Entry> found = LeftLocks::find(folder);
+    if (found.isEmpty()) {
+        Console::out(QStringLiteral("В папке %1 нет блокировок и временных файлов.")
+                         .arg(QDir::toNativeSeparators(folder)));
+        return 0;
+    }
+    int failed = 0;
+    for (const LeftLocks::Entry &entry : found) {
+        const QString shown = QDir::toNativeSeparators(entry.path);
+        if (!force) {
+            Console::out(QStringLiteral("%1: %2").arg(shown, entry.words));
+            continue;
+        }
+        const QString error = LeftLocks::clear(entry.path);
+        if (error.isEmpty()) {
+            Console::out(QStringLiteral("удалено: %1 (%2)").arg(shown, entry.words));
+        } else {
+            Console::error(QStringLiteral("не удалось удалить %1: %2").arg(shown, error));
+            ++failed;
+        }
+    }
+    return failed == 0 ? 0 : 1;
+}
