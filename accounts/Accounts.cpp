@@ -9,6 +9,7 @@
 #include "IntegerText.h"
 #include "IoError.h"
 #include "Paths.h"
+#include "RemovedUsers.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "UserList.h"
@@ -197,6 +198,9 @@ quint8 Accounts::readGrade(const QByteArray &name, int k)
 
 QList<QByteArray> Accounts::removeUser(const QByteArray &name)
 {
+    const FileLock lock(Paths::resolve(UsersIni));
+    // Kept before it goes: a removal that cannot keep the grades removes nothing.
+    RemovedUsers::keep(name);
     Store::eraseSection(name, UsersIni);
     return UserList::remove(name);
 }

@@ -436,6 +436,7 @@ void TForm1::RadioButton6DblClick()
     const Session::RunEnd end = m_session.finishRun(m_run);
     m_edit1->setText(CodePage::toUnicode(end.logLine));
     NiClick();
+    m_progress->showReview(m_run.rightCount(), m_run.questionCount(), m_run.mistakes());
     for (const QByteArray &name : end.passed)
         enable(name, true);
     writeScores();
