@@ -138,7 +138,7 @@ Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByt
     result.refusal = checkPassword(password);
     if (result.refusal != Refusal::None)
         return result;
-    const QString ini = Paths::resolve(UsersIni);
+    const QString ini = Store::writePath(UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
     refuseLostRecords(ini);
@@ -207,7 +207,7 @@ QList<QByteArray> Accounts::removeUser(const QByteArray &name)
 
 bool Accounts::writeScores(const QByteArray &name, const Scores &scores)
 {
-    const QString ini = Paths::resolve(UsersIni);
+    const QString ini = Store::writePath(UsersIni);
     const FileLock lock(ini);
     // A file that cannot be written says so; only a readable file without the
     // section tells of a removed user.

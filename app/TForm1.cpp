@@ -13,6 +13,7 @@
 #include "TForm5.h"
 #include "TOKRightDlg.h"
 #include "TestPanel.h"
+#include "UserRemoval.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -287,8 +288,7 @@ void TForm1::applyLogin(const Session::Login &login)
 
 void TForm1::SpeedButton2Click()
 {
-    if (!m_session.removeUser(m_login->Edit2->text(), m_login->MaskEdit1->text()))
-        QMessageBox::critical(this, windowTitle(), u"Проверьте правильность имени и пароля!"_s);
+    UserRemoval::run(this, m_session, m_login->Edit2->text(), m_login->MaskEdit1->text());
 }
 
 void TForm1::SpeedButton7Click()
@@ -300,8 +300,7 @@ void TForm1::SpeedButton7Click()
     const AdminSettings edited = m_settings->edited();
     const SettingsCheck::Verdict verdict = SettingsCheck::check(edited);
     const QString text = CodePage::toUnicode(SettingsCheck::text(verdict, edited));
-    if (verdict == SettingsCheck::Verdict::EmptyLogin ||
-        verdict == SettingsCheck::Verdict::EmptyLogName) {
+    if (SettingsCheck::refuses(verdict)) {
         QMessageBox::warning(this, windowTitle(), text);
         return;
     }

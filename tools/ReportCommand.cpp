@@ -109,8 +109,7 @@ int ReportCommand::run(const QStringList &args)
                                           "сохраните отчёт в HTML (--html) и напечатайте его"));
 #endif
     const QString dir = arguments.value(DirOption);
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
 
     const ClassReport report = ClassReport::read();
     refuseClassFiles({csv, html, pdf, itemsCsv}, report);

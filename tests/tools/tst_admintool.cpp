@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -856,9 +857,6 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no output")
             << QStringList{"report"} << QStringLiteral("нужен хотя бы один из параметров");
-        QTest::newRow("no folder")
-            << QStringList{"report", "--dir", "no-such-folder", "--csv", "r.csv"}
-            << QStringLiteral("папка недоступна");
         QTest::newRow("output folder missing") << QStringList{"report", "--csv", "no/such/r.csv"}
                                                << QStringLiteral("не удалось записать");
         QTest::newRow("output over the class's list")
@@ -880,6 +878,86 @@ private slots:
         QVERIFY2(r.errText().contains(message), r.err.constData());
         QCOMPARE(m_dir->read("users"), QByteArray("anna\r\n"));
         QCOMPARE(m_dir->read("log-answers.txt"), QByteArray("x\r\n"));
+    }
+
+    void recordsThroughLinks_data()
+    {
+        // A record made a link by a student: its name and where it points,
+        // "@out" a file of the teacher's, "@gone" nothing, else inside.
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("exitCode");
+        const QStringList registration{"register", "petr", "pw"};
+        const QStringList conversion{"convert", "source.txt", "T", "--into", "data/tests"};
+        QTest::newRow("users.ini out") << registration << "users.ini"
+                                       << "@out" << 1;
+        QTest::newRow("users out") << registration << "users"
+                                   << "@out" << 1;
+        QTest::newRow("users.ini dangling") << registration << "users.ini"
+                                            << "@gone" << 1;
+        QTest::newRow("users dangling") << registration << "users"
+                                        << "@gone" << 1;
+        QTest::newRow("users.ini inside") << registration << "users.ini"
+                                          << "data/class.ini" << 0;
+        QTest::newRow("test out") << conversion << "data/tests/T.ini"
+                                  << "@out" << 1;
+        QTest::newRow("test dangling") << conversion << "data/tests/T.ini"
+                                       << "@gone" << 1;
+        QTest::newRow("test inside") << conversion << "data/tests/T.ini"
+                                     << "data/tests/t3.ini" << 0;
+    }
+
+    void recordsThroughLinks()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, record);
+        QFETCH(QString, target);
+        QFETCH(int, exitCode);
+        QTemporaryDir outside;
+        QVERIFY(outside.isValid());
+        const QString bashrc = outside.filePath(".bashrc");
+        QVERIFY(TempWorkDir::writeFile(bashrc, "export PATH\n"));
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QVERIFY(m_dir->write("data/class.ini", ""));
+        QVERIFY(m_dir->write("data/tests/t3.ini", ""));
+        QVERIFY(m_dir->write("source.txt", Good));
+        const QString to = target == "@out"    ? bashrc
+                           : target == "@gone" ? outside.filePath("created")
+                                               : path(target);
+        QVERIFY(QFile::link(to, path(record)));
+        if (const qsizetype at = args.indexOf("source.txt"); at >= 0)
+            args[at] = path("source.txt");
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY(QFileInfo(path(record)).isSymLink());
+        if (exitCode == 0) {
+            QVERIFY(m_dir->read(target).size() > 0);
+            return;
+        }
+        QVERIFY2(r.errText().contains(QDir::toNativeSeparators(path(record))), r.err.constData());
+        QVERIFY2(r.errText().contains(QStringLiteral("за пределами папки курса")) ||
+                     r.errText().contains(QStringLiteral("несуществующий файл")),
+                 r.err.constData());
+        QCOMPARE(
+            QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{".bashrc"});
+        QFile f(bashrc);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("export PATH\n"));
+    }
+
+    void reportRefusesALogOutside()
+    {
+        // The log a student names may be any file of the teacher's: the
+        // report says so and shows none of its lines.
+        QVERIFY(m_dir->write("users", "anna\r\n"));
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|/etc/passwd\r\n"));
+        const Run r = run({"report", "--html", "r.html"});
+        QCOMPARE(r.exitCode, 0);
+        const QString html = QString::fromUtf8(m_dir->read("r.html"));
+        QVERIFY(html.contains(QStringLiteral("«/etc/passwd» лежит за пределами папки курса")));
+        QVERIFY(!html.contains(QStringLiteral("root:")));
     }
 };
 
