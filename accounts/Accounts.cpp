@@ -1,16 +1,21 @@
 #include "Accounts.h"
 
 #include "CodePage.h"
+#include "FileRead.h"
+#include "FileWrite.h"
 #include "FileLock.h"
 #include "IniDocument.h"
 #include "IniProfile.h"
 #include "IntegerText.h"
+#include "IoError.h"
 #include "Paths.h"
+#include "RemovedUsers.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "UserList.h"
 
 #include <algorithm>
+#include <cerrno>
 
 const QByteArray Accounts::UsersIni = QByteArrayLiteral("\\users.ini");
 
@@ -24,6 +29,22 @@ bool isBlank(char c)
 bool hasControl(const QByteArray &text)
 {
     return std::any_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x20; });
+}
+
+// users.ini missing while the list names users has lost its records on the
+// way, and a registration would write a file holding the new user alone: it
+// is refused, the list left as it is, until the file is back. A new file
+// that a replacement left beside it is the file.
+void refuseLostRecords(const QString &ini)
+{
+    if (FileWrite::recover(ini) != 0)
+        throw IoError::unableToWrite(ini);
+    QByteArray data;
+    const int error = FileRead::read(ini, &data);
+    if (error == 0)
+        return;
+    if (error != ENOENT || (UserList::exists() && !UserList::load().isEmpty()))
+        throw IoError::unableToWrite(ini);
 }
 
 } // namespace
@@ -117,9 +138,10 @@ Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByt
     result.refusal = checkPassword(password);
     if (result.refusal != Refusal::None)
         return result;
-    const QString ini = Paths::resolve(UsersIni);
+    const QString ini = Store::writePath(UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
+    refuseLostRecords(ini);
     // Checked again under the locks: another copy may have registered the
     // name since the window's check.
     result.refusal = checkRegistration(name, adminLogin);
@@ -176,13 +198,16 @@ quint8 Accounts::readGrade(const QByteArray &name, int k)
 
 QList<QByteArray> Accounts::removeUser(const QByteArray &name)
 {
+    const FileLock lock(Paths::resolve(UsersIni));
+    // Kept before it goes: a removal that cannot keep the grades removes nothing.
+    RemovedUsers::keep(name);
     Store::eraseSection(name, UsersIni);
     return UserList::remove(name);
 }
 
 bool Accounts::writeScores(const QByteArray &name, const Scores &scores)
 {
-    const QString ini = Paths::resolve(UsersIni);
+    const QString ini = Store::writePath(UsersIni);
     const FileLock lock(ini);
     // A file that cannot be written says so; only a readable file without the
     // section tells of a removed user.

@@ -2,12 +2,16 @@
 
 #include "CodePage.h"
 #include "FileLock.h"
+#include "FileRead.h"
+#include "FileWrite.h"
+#include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
 #include "TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <memory>
 
 const QByteArray UserList::FileName = QByteArrayLiteral("users");
@@ -17,6 +21,12 @@ namespace {
 QString listPath()
 {
     return Paths::resolve(UserList::FileName);
+}
+
+// Where the list is written: inside the course folder only.
+QString writePath()
+{
+    return FolderBounds::recordPath(listPath());
 }
 
 QList<QByteArray> split(const QByteArray &data)
@@ -46,10 +56,28 @@ QByteArray join(const QList<QByteArray> &names)
 
 QList<QByteArray> loadFrom(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        throw IoError::cannotOpen(path, IoError::reason(TextFile::diagnose(path, false)));
-    return split(file.readAll());
+    QByteArray data;
+    const int error = QFileInfo(path).isDir() ? EISDIR : FileRead::read(path, &data);
+    if (error != 0)
+        throw IoError::cannotOpen(
+            path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+    return split(data);
+}
+
+// The list as it is on disk, under its lock, for a change: a list that is
+// missing is empty only when no replacement's new list waits beside it.
+QList<QByteArray> loadForUpdate(const QString &path)
+{
+    if (FileWrite::recover(path) != 0)
+        throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
+    QByteArray data;
+    const int error = FileRead::read(path, &data);
+    if (error == ENOENT)
+        return QList<QByteArray>();
+    if (error != 0)
+        throw IoError::cannotOpen(
+            path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+    return split(data);
 }
 
 void saveTo(const QString &path, const QList<QByteArray> &names)
@@ -83,20 +111,22 @@ std::unique_ptr<FileLock> lockList(const QString &path)
 
 } // namespace
 
-UserList::Lock::Lock() : m_lock(lockList(listPath())) {}
+UserList::Lock::Lock() : m_lock(lockList(writePath())) {}
 
 UserList::Lock::~Lock() = default;
 
 void UserList::checkWritable()
 {
-    const QString path = listPath();
+    const QString path = writePath();
     if (!TextFile::canReplace(path))
         throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
 }
 
 bool UserList::exists()
 {
-    return QFileInfo::exists(listPath());
+    // A list being replaced on a share is missing for a moment, its new
+    // version beside it.
+    return QFileInfo::exists(listPath()) || QFileInfo(FileWrite::sideName(listPath())).isFile();
 }
 
 QList<QByteArray> UserList::load()
@@ -106,16 +136,16 @@ QList<QByteArray> UserList::load()
 
 void UserList::save(const QList<QByteArray> &names)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
     saveTo(path, names);
 }
 
 QList<QByteArray> UserList::add(const QByteArray &name)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
-    QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
+    QList<QByteArray> names = loadForUpdate(path);
     names.append(name);
     saveTo(path, names);
     return names;
@@ -123,9 +153,9 @@ QList<QByteArray> UserList::add(const QByteArray &name)
 
 QList<QByteArray> UserList::remove(const QByteArray &name)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
-    QList<QByteArray> names = QFileInfo::exists(path) ? loadFrom(path) : QList<QByteArray>();
+    QList<QByteArray> names = loadForUpdate(path);
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (CodePage::equalsIgnoreCase(names[i], name)) {
             names.removeAt(i);

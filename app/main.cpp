@@ -1,5 +1,6 @@
 #include "CourseFolder.h"
 #include "CourseInfo.h"
+#include "EngineLog.h"
 #include "Look.h"
 #include "ProgramStart.h"
 #include "RuntimeError.h"
@@ -13,12 +14,16 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTranslator>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -55,8 +60,10 @@ QString helpText()
     text += QStringLiteral(
         "Аргументы:\n"
         "  FOLDER\n"
-        "      папка учебного курса; без неё: текущая папка, если в ней есть курс, иначе папка\n"
-        "      прошлого запуска, иначе своя копия образца курса в папке данных пользователя\n\n"
+        "      папка учебного курса или адрес общей папки smb://СЕРВЕР/РЕСУРС/ПАПКА; без неё:\n"
+        "      папка класса (ClassFolder в /etc/xdg/coursebook/coursebook.conf), иначе текущая\n"
+        "      папка, если в ней есть курс, иначе папка прошлого запуска, иначе своя копия\n"
+        "      образца курса в папке данных пользователя\n\n"
         "Параметры:\n");
     for (const QCommandLineOption &option : {HelpOption, VersionOption}) {
         QStringList names;
@@ -111,6 +118,47 @@ bool folderArgument(QString &folder)
     return true;
 }
 
+enum class FolderAnswer
+{
+    Retry,
+    Sample,
+    Quit,
+};
+
+FolderAnswer askAboutFolder(const CourseFolder::Choice &choice)
+{
+    QMessageBox box(QMessageBox::Warning, CourseInfo::Title, choice.refusal);
+    QPushButton *retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
+    QPushButton *sample =
+        choice.sampleOffered
+            ? box.addButton(QStringLiteral("Своя копия образца курса"), QMessageBox::ActionRole)
+            : nullptr;
+    QPushButton *quit = box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
+    box.setDefaultButton(retry);
+    box.setEscapeButton(quit);
+    box.exec();
+    if (box.clickedButton() == retry)
+        return FolderAnswer::Retry;
+    if (sample && box.clickedButton() == sample)
+        return FolderAnswer::Sample;
+    return FolderAnswer::Quit;
+}
+
+// Shows the window and waits until it is drawn on screen, or a second at
+// most, so that the work that follows cannot hold it back.
+void showOnScreen(QWidget &window)
+{
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+           waited.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    QCoreApplication::processEvents();
+}
+
 void refuse(const QString &message)
 {
     print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, message));
@@ -127,6 +175,7 @@ int main(int argc, char *argv[])
     if (ProgramStart::runsAsSuperuser() &&
         qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    EngineLog::quietStartupDump();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(ProgramName);
@@ -149,9 +198,24 @@ int main(int argc, char *argv[])
     const QString sample = QDir::cleanPath(
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(COURSEBOOK_SAMPLE)));
     CourseFolder course(settings, sample,
-                        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+                        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                        CourseFolder::systemClassFolder());
     try {
-        const CourseFolder::Choice choice = course.enter(argument);
+        CourseFolder::Choice choice = course.enter(argument);
+        while (choice.canRetry) {
+            print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, choice.refusal));
+            switch (askAboutFolder(choice)) {
+            case FolderAnswer::Retry:
+                choice = course.enter(argument);
+                continue;
+            case FolderAnswer::Sample:
+                choice = course.enterSample();
+                break;
+            case FolderAnswer::Quit:
+                return 2;
+            }
+            break;
+        }
         if (!choice.refusal.isEmpty()) {
             refuse(choice.refusal);
             return 1;
@@ -165,10 +229,17 @@ int main(int argc, char *argv[])
     // the author window close without ending anything.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The title page comes first. Creating the main window starts the HTML
+    // engine and loads the start page, which takes a while and happens
+    // behind the page already on screen; the page's time runs from its own
+    // creation as before.
+    TForm3 form3(nullptr);
+    form3.setWindowModality(Qt::ApplicationModal);
+    showOnScreen(form3);
     TForm1 form1;
     TForm2 form2(&form1);
     form1.setAuthoringWindow(&form2);
-    TForm3 form3(&form1);
+    form3.setMainWindow(&form1);
     TOKRightDlg okRightDlg;
     TForm5 form5;
     form1.setAboutWindow(&okRightDlg);
@@ -180,7 +251,8 @@ int main(int argc, char *argv[])
         QCoreApplication::quit();
     });
 
-    form3.exec();
+    if (!form3.isClosed())
+        form3.exec();
     if (ended)
         return 0;
     return app.exec();

@@ -1,5 +1,6 @@
 #include "FileLock.h"
 
+#include "FileRead.h"
 #include "FileWrite.h"
 #include "GroupShare.h"
 #include "IoError.h"
@@ -92,18 +93,53 @@ QString holderPath(const QString &lock)
     return lock + QLatin1String("/holder");
 }
 
+// The holder and what a replacement of it may have left beside it.
+int removeHolder(const QString &lock, int waitMs)
+{
+    FileWrite::remove(FileWrite::sideName(holderPath(lock)), waitMs);
+    return FileWrite::remove(holderPath(lock), waitMs);
+}
+
 int removeFolder(const QString &path, int waitMs)
 {
     const QByteArray name = QFile::encodeName(path);
     const QDeadlineTimer deadline(waitMs);
+    const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     for (;;) {
         if (::rmdir(name.constData()) == 0 || errno == ENOENT)
             return 0;
         const int error = errno;
+        if (FileRead::isBrief(error) && !ioErrors.hasExpired()) {
+            QThread::usleep(20000);
+            continue;
+        }
         if ((error != EBUSY && error != EACCES && error != ENOTEMPTY) || deadline.hasExpired())
             return error;
         QThread::usleep(1000);
     }
+}
+
+// Writes the holder's name into the new lock and leaves *fd open on it. A
+// client that cannot go on writing a new file once another copy has opened
+// it (a waiting copy looking in) gets the name through a replacement, then
+// holds it open for reading.
+int writeHolder(const QString &path, int *fd)
+{
+    const QByteArray text = holderText();
+    const QByteArray holder = QFile::encodeName(holderPath(path));
+    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (*fd < 0)
+        return errno;
+    GroupShare::adopt(*fd, path);
+    int error = FileWrite::writeAll(*fd, text);
+    if (error != EOPNOTSUPP && error != ENOTSUP)
+        return error;
+    ::close(*fd);
+    *fd = -1;
+    if ((error = FileWrite::replace(holderPath(path), text)) != 0)
+        return error;
+    *fd = ::open(holder.constData(), O_RDONLY | O_CLOEXEC);
+    return *fd < 0 ? errno : 0;
 }
 
 // Takes the lock: the folder is made only if absent, which a server decides
@@ -117,16 +153,12 @@ int create(const QString &path, int *fd)
         return errno;
     // Whoever of the class comes next must be able to take a lock left here.
     GroupShare::adoptFolder(path);
-    const QByteArray holder = QFile::encodeName(holderPath(path));
-    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (*fd >= 0)
-        GroupShare::adopt(*fd, path);
-    int error = *fd < 0 ? errno : FileWrite::writeAll(*fd, holderText());
+    int error = writeHolder(path, fd);
     if (error != 0) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;
-        FileWrite::remove(holderPath(path), ReleaseWaitMs);
+        removeHolder(path, ReleaseWaitMs);
         removeFolder(path, ReleaseWaitMs);
         // The folder was ours: whatever went wrong inside it is no sign of
         // another holder.
@@ -140,7 +172,7 @@ void release(int fd, const QString &path)
 {
     // Closed first: a share does not remove a file that is still open.
     ::close(fd);
-    FileWrite::remove(holderPath(path), ReleaseWaitMs);
+    removeHolder(path, ReleaseWaitMs);
     removeFolder(path, ReleaseWaitMs);
 }
 
@@ -155,7 +187,7 @@ qint64 ageOf(const struct stat &info)
 // The text and age of a file; false when it cannot be read.
 bool readFile(const QString &path, QByteArray *text, qint64 *ageMs)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info;
@@ -184,7 +216,7 @@ bool readFile(const QString &path, QByteArray *text, qint64 *ageMs)
 bool look(const QString &path, QByteArray *text, qint64 *ageMs)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     if (!S_ISDIR(info.st_mode))
         return readFile(path, text, ageMs);
@@ -223,11 +255,11 @@ int removeLock(const QString &path)
 }
 
 // Whether what stands in the lock's place can be a lock: a folder, a file of
-// an earlier version, or nothing.
+// an earlier version, or nothing; a link, wherever it leads, is none.
 bool isLockShaped(const QString &path)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
+    return ::lstat(QFile::encodeName(path).constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
            S_ISREG(info.st_mode);
 }
 
@@ -235,16 +267,18 @@ bool isLockShaped(const QString &path)
 // server with the original platform's rules also refuses the name while a
 // removed lock is still open somewhere, as busy or denied, and a share
 // mounted on another machine answers an input/output error for a lock whose
-// coming or going it has not seen yet; a folder that refuses new entries
+// coming or going it has not seen yet, GVFS an invalid argument; a folder that refuses new entries
 // refuses them whether or not the lock is there.
 bool isTaken(int error, const QString &path)
 {
-    if (error == EEXIST || error == EIO)
+    // GVFS answers "invalid argument" for a folder made while another
+    // machine removes it.
+    if (error == EEXIST || error == EIO || error == EINVAL)
         return true;
     if (error != EBUSY && error != EACCES && error != EPERM)
         return false;
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 bool isRunning(qint64 pid)

@@ -1,5 +1,7 @@
 #include "FileWrite.h"
 
+#include "FileRead.h"
+#include "FolderBounds.h"
 #include "GroupShare.h"
 
 #include <QDeadlineTimer>
@@ -29,6 +31,46 @@ bool isBriefDenial(int error)
     return error == EACCES || error == EPERM;
 }
 
+// The folder of a path, opened once, and the path through that open folder:
+// the system does not look the folders on the way up again, so a folder
+// swapped for a link after the caller checked the path cannot carry the
+// write elsewhere (FolderBounds decides how the folder itself is opened).
+class Pinned
+{
+public:
+    explicit Pinned(const QString &path)
+    {
+        static const bool viaProc = ::access("/proc/self/fd", X_OK) == 0;
+        const QFileInfo info(path);
+        m_fd = FolderBounds::openDirectory(info.path());
+        m_error = errno;
+        if (m_fd >= 0)
+            m_path = viaProc ? QStringLiteral("/proc/self/fd/%1/%2").arg(m_fd).arg(info.fileName())
+                             : path;
+    }
+    ~Pinned()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Pinned(const Pinned &) = delete;
+    Pinned &operator=(const Pinned &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    int error() const { return m_error; }
+    const QString &path() const { return m_path; }
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+    QString m_path;
+};
+
+bool isUnsupported(int error)
+{
+    return error == EOPNOTSUPP || error == ENOTSUP;
+}
+
 constexpr int BriefDenialMs = 1000;
 
 void nap()
@@ -42,19 +84,61 @@ int closeChecked(int fd)
     return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
 }
 
-int renameWaiting(const QByteArray &from, const QByteArray &to)
+// 0, ENOENT, or the error that kept the answer from coming within the
+// input/output error window.
+int statWaiting(const QByteArray &name, struct stat *info)
+{
+    const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
+    for (;;) {
+        if (::stat(name.constData(), info) == 0)
+            return 0;
+        const int error = errno;
+        if (!FileRead::isBrief(error) || ioErrors.hasExpired())
+            return error;
+        nap();
+    }
+}
+
+bool isMissing(const QByteArray &name)
+{
+    struct stat info;
+    return statWaiting(name, &info) == ENOENT;
+}
+
+// A client of a share that replaces a file by removing it first and renaming
+// the new one then gets "exists" (or "denied") for as long as another copy,
+// on any machine, still has the removed file open, if only for a look-up:
+// the server keeps the name until the last copy closes it. The rename is
+// tried again until it lands; the file then is missing meanwhile, and the
+// new one beside it is what readers and the next writer take.
+int renameLanding(const QByteArray &from, const QByteArray &to)
 {
     const QDeadlineTimer busy(FileWrite::BusyWaitMs);
     const QDeadlineTimer denied(BriefDenialMs);
+    const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     for (;;) {
         if (::rename(from.constData(), to.constData()) == 0)
             return 0;
         const int error = errno;
-        if (!(isBusy(error) && !busy.hasExpired()) &&
-            !(isBriefDenial(error) && !denied.hasExpired()))
+        struct stat info;
+        const bool folder = ::stat(to.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+        const bool held = isBusy(error) || (error == EEXIST && !folder) ||
+                          (isBriefDenial(error) && isMissing(to));
+        if (!(held && !busy.hasExpired()) &&
+            !(isBriefDenial(error) && !denied.hasExpired()) &&
+            !(FileRead::isBrief(error) && !ioErrors.hasExpired()))
             return error;
         nap();
     }
+}
+
+int appendByReplacing(const QString &path, const QByteArray &data)
+{
+    QByteArray old;
+    const int error = FileRead::read(path, &old);
+    if (error != 0 && error != ENOENT)
+        return error;
+    return FileWrite::replace(path, old + data);
 }
 
 } // namespace
@@ -100,24 +184,34 @@ int FileWrite::writeAll(int fd, const QByteArray &data, qint64 offset)
 
 int FileWrite::replace(const QString &givenPath, const QByteArray &data)
 {
-    // A link is kept and the file it names replaced.
-    const QFileInfo given(givenPath);
-    const QString path = given.isSymLink() ? given.symLinkTarget() : givenPath;
+    // A link in the file's place is replaced, never followed: the name
+    // written is the name the caller checked.
+    const Pinned pinned(givenPath);
+    if (!pinned.isOpen())
+        return pinned.error();
+    const QString &path = pinned.path();
     const QByteArray target = QFile::encodeName(path);
+    // What a replacement that did not land left beside a missing file goes
+    // into its place first; it is not thrown away with the side file below.
+    if (const int error = recover(path); error != 0)
+        return error;
     struct stat old;
-    const bool existed = ::stat(target.constData(), &old) == 0;
+    const int looked = statWaiting(target, &old);
+    if (looked != 0 && looked != ENOENT)
+        return looked;
+    const bool existed = looked == 0;
     // One name for the new file, so a writer killed before its rename leaves
     // one file there for the next writer to reuse, not one more each time.
     const QByteArray side = QFile::encodeName(sideName(path));
-    int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno == EEXIST || errno == EIO)) {
+    int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EEXIST || FileRead::isBrief(errno))) {
         // An empty folder under the side file's name is no one's work; one
         // with something in it stays, and the refusal names it.
         if (::rmdir(side.constData()) != 0 && errno != ENOTDIR && errno != ENOENT)
             return EISDIR;
         if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
             return error;
-        fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     }
     if (fd < 0)
         return errno;
@@ -132,42 +226,93 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
     const int closed = closeChecked(fd);
     if (error == 0)
         error = closed;
-    if (error == 0)
-        error = renameWaiting(side, target);
-    if (error != 0)
+    if (error != 0) {
+        remove(QFile::decodeName(side), BriefDenialMs);
+        return error;
+    }
+    error = renameLanding(side, target);
+    // Once the client has removed the old file, the new one is the only
+    // whole copy: it stays for the next reader and writer, and the write is
+    // reported as failed.
+    if (error != 0 && !isMissing(target))
         remove(QFile::decodeName(side), BriefDenialMs);
     return error;
 }
 
-int FileWrite::append(const QString &path, const QByteArray &data)
+int FileWrite::recover(const QString &path)
 {
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray side = QFile::encodeName(sideName(path));
+    struct stat info;
+    if (const int error = statWaiting(target, &info); error != ENOENT)
+        return error;
+    if (const int error = statWaiting(side, &info); error != 0)
+        return error == ENOENT ? 0 : error;
+    // Only a file is a replacement's new file.
+    if (!S_ISREG(info.st_mode))
+        return 0;
+    return renameLanding(side, target);
+}
+
+int FileWrite::append(const QString &givenPath, const QByteArray &data)
+{
+    const Pinned pinned(givenPath);
+    if (!pinned.isOpen())
+        return pinned.error();
+    const QString &path = pinned.path();
+    if (const int error = recover(path); error != 0)
+        return error;
     const QByteArray name = QFile::encodeName(path);
-    int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0)
-        GroupShare::adopt(fd, QFileInfo(path).path());
-    else if (errno == EEXIST)
-        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
+    const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
+    int fd = -1;
+    for (;;) {
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            GroupShare::adopt(fd, QFileInfo(path).path());
+            break;
+        }
+        int error = errno;
+        if (error == EEXIST) {
+            fd = ::open(name.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd >= 0)
+                break;
+            error = errno;
+        }
+        // A client that cannot write into an existing file takes the grown
+        // file whole, through the same replacement as every record.
+        if (isUnsupported(error))
+            return appendByReplacing(path, data);
+        if (!FileRead::isBrief(error) || ioErrors.hasExpired())
+            return error;
+        nap();
+    }
     struct stat info;
     int error = ::fstat(fd, &info) == 0 ? 0 : errno;
     if (error == 0)
         error = writeAll(fd, data, info.st_size);
     const int closed = closeChecked(fd);
+    // Some clients open the file and refuse its first write instead.
+    if (isUnsupported(error))
+        return appendByReplacing(path, data);
     return error != 0 ? error : closed;
 }
 
 int FileWrite::remove(const QString &path, int waitMs)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const Pinned pinned(path);
+    if (!pinned.isOpen())
+        return pinned.error() == ENOENT ? 0 : pinned.error();
+    const QByteArray name = QFile::encodeName(pinned.path());
     const QDeadlineTimer busy(waitMs);
     const QDeadlineTimer denied(qMin(waitMs, BriefDenialMs));
+    const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     for (;;) {
         if (::unlink(name.constData()) == 0 || errno == ENOENT)
             return 0;
         const int error = errno;
         if (!(isBusy(error) && !busy.hasExpired()) &&
-            !(isBriefDenial(error) && !denied.hasExpired()))
+            !(isBriefDenial(error) && !denied.hasExpired()) &&
+            !(FileRead::isBrief(error) && !ioErrors.hasExpired()))
             return error;
         nap();
     }

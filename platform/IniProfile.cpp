@@ -1,6 +1,7 @@
 #include "IniProfile.h"
 
 #include "FileLock.h"
+#include "FileRead.h"
 #include "FileWrite.h"
 #include "IniDocument.h"
 #include "IoError.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 namespace {
 
@@ -20,11 +22,7 @@ QByteArray cut(QByteArray value)
 
 bool readAll(const QString &path, QByteArray *data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    *data = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    return FileRead::read(path, data) == 0;
 }
 
 void refuseUnwritable(const QString &path)
@@ -36,13 +34,18 @@ void refuseUnwritable(const QString &path)
         throw IoError::unableToWrite(path);
 }
 
-// Reads the file as it is now on disk; a missing file is an empty one.
+// Reads the file as it is now on disk, under its lock; a missing file is an
+// empty one only when no replacement's new file waits beside it, and a file
+// that cannot be read is never taken for a missing one.
 QByteArray readForUpdate(const QString &path, bool *existed)
 {
     QByteArray data;
-    *existed = QFileInfo::exists(path);
-    if (*existed && !readAll(path, &data))
+    if (FileWrite::recover(path) != 0)
         throw IoError::unableToWrite(path);
+    const int error = FileRead::read(path, &data);
+    if (error != 0 && error != ENOENT)
+        throw IoError::unableToWrite(path);
+    *existed = error == 0;
     return data;
 }
 
@@ -93,7 +96,7 @@ void IniProfile::eraseSection(const QString &path, const QByteArray &section)
 {
     if (QFileInfo(path).isDir())
         throw IoError::unableToWrite(path);
-    if (!QFileInfo::exists(path))
+    if (!QFileInfo::exists(path) && !QFileInfo::exists(FileWrite::sideName(path)))
         return;
     const FileLock lock(path);
     bool existed = false;

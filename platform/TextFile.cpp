@@ -1,6 +1,7 @@
 #include "TextFile.h"
 
 #include "FileLock.h"
+#include "FileRead.h"
 #include "FileWrite.h"
 #include "IoError.h"
 #include "RuntimeError.h"
@@ -78,12 +79,11 @@ int TextFile::diagnose(const QString &path, bool writing)
 
 QByteArray TextFile::read(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    QByteArray data;
+    if (QFileInfo(path).isDir())
         throw IoError::inOut(path, diagnose(path, false));
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw IoError::inOut(path, EIO);
+    if (const int error = FileRead::read(path, &data); error != 0)
+        throw IoError::inOut(path, error == EIO ? EIO : diagnose(path, false));
     return data;
 }
 

@@ -7,6 +7,13 @@
 //   write DIR WRITER NAME       one write by WRITER; prints "ok" or the error
 //   hold DIR                    holds the lock of users.ini, prints "held",
 //                               and releases it when a line comes on stdin
+//   register DIR NAME PASSWORD  one registration; prints "ok", "refused" or
+//                               the error
+//   register-loop DIR PREFIX N  registers PREFIX0 ... one after the other,
+//                               a line "ok i" or "failed i" after each
+//   poll DIR NAME PASSWORD      logs NAME in again and again until a line
+//                               comes on stdin, then prints "reads R
+//                               misses M"
 //   finish DIR USER TEST GRADE  the end of a test run: the log line to the
 //                               settings' log, then the grade written back;
 //                               prints "ok" or the error
@@ -23,6 +30,7 @@
 #include <QDir>
 #include <cstdio>
 #include <cstring>
+#include <poll.h>
 
 namespace {
 
@@ -97,6 +105,43 @@ int hold()
     return 0;
 }
 
+int registerOnce(const QByteArray &name, const QByteArray &password)
+{
+    const Accounts::Registration done = Accounts::registerUser(name, password);
+    std::printf(done.refusal == Accounts::Refusal::None ? "ok\n" : "refused\n");
+    return 0;
+}
+
+int registerLoop(const QByteArray &prefix, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        bool ok = false;
+        try {
+            ok = Accounts::registerUser(prefix + QByteArray::number(i), "pw").refusal ==
+                 Accounts::Refusal::None;
+        } catch (const RuntimeError &e) {
+            std::fprintf(stderr, "%d: %s\n", i, e.message().toUtf8().constData());
+        }
+        std::printf("%s %d\n", ok ? "ok" : "failed", i);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int pollLogin(const QByteArray &name, const QByteArray &password)
+{
+    long reads = 0;
+    long misses = 0;
+    struct pollfd input = {0, POLLIN, 0};
+    while (::poll(&input, 1, 0) == 0) {
+        ++reads;
+        if (!Accounts::passwordMatches(name, password))
+            ++misses;
+    }
+    std::printf("reads %ld misses %ld\n", reads, misses);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -112,6 +157,12 @@ int main(int argc, char **argv)
             return worker(argv[3], std::atoi(argv[4]));
         if (std::strcmp(argv[1], "hold") == 0 && argc == 3)
             return hold();
+        if (std::strcmp(argv[1], "register") == 0 && argc == 5)
+            return registerOnce(argv[3], argv[4]);
+        if (std::strcmp(argv[1], "register-loop") == 0 && argc == 5)
+            return registerLoop(argv[3], std::atoi(argv[4]));
+        if (std::strcmp(argv[1], "poll") == 0 && argc == 5)
+            return pollLogin(argv[3], argv[4]);
         if (std::strcmp(argv[1], "finish") == 0 && argc == 6) {
             const int rc = finish(argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
             std::printf(rc == 0 ? "ok\n" : "no such user\n");

@@ -12,7 +12,35 @@ QString statePath()
     return qEnvironmentVariable("COURSEBOOK_SHARE_STATE");
 }
 
+// The value of a line "key=value" of the fixture's state.
+QString stateValue(const QByteArray &key)
+{
+    QFile state(statePath());
+    if (!state.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray &line : state.readAll().split('\n')) {
+        if (line.startsWith(key + '='))
+            return QString::fromUtf8(line.mid(key.size() + 1));
+    }
+    return QString();
+}
+
 } // namespace
+
+QString ShareFolder::throughGvfs(const QString &path, QString *why)
+{
+    const QString share = stateValue("share");
+    const QString gvfs = stateValue("gvfs");
+    if (!requested() || share.isEmpty() || !path.startsWith(share + u'/')) {
+        *why = QStringLiteral("no classroom share: the folder is not on the share");
+        return QString();
+    }
+    if (gvfs.isEmpty()) {
+        *why = QStringLiteral("no classroom share: no GVFS client: ") + stateValue("gvfs-skip");
+        return QString();
+    }
+    return gvfs + path.mid(share.size());
+}
 
 bool ShareFolder::requested()
 {

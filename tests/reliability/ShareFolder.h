@@ -18,6 +18,12 @@ public:
     // QSKIP and beginning with "no classroom share: ".
     static QString tempTemplate(QString *why);
 
+    // The same folder on the share (a path below tempTemplate's) as a second
+    // machine sees it through the desktop's GVFS client; empty when that
+    // client could not mount the share, the reason then in *why, worded for
+    // QSKIP.
+    static QString throughGvfs(const QString &path, QString *why);
+
     // "on the share" or "on the local disk", for the counts a test prints.
     static const char *where();
 

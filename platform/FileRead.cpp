@@ -1,0 +1,132 @@
+#include "FileRead.h"
+
+#include "FileWrite.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/statfs.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int readOnce(const QByteArray &name, QByteArray *data)
+{
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return EISDIR;
+    }
+    data->clear();
+    char buffer[65536];
+    int error = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            error = errno;
+        if (n <= 0)
+            break;
+        data->append(buffer, n);
+    }
+    ::close(fd);
+    return error;
+}
+
+bool exists(const QByteArray &name)
+{
+    struct stat info;
+    return ::stat(name.constData(), &info) == 0;
+}
+
+// Only a file can be a replacement's new file; a folder under its name was
+// put there and is named by the write that meets it.
+bool isFile(const QByteArray &name)
+{
+    struct stat info;
+    return ::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+void nap()
+{
+    QThread::usleep(2000 + QRandomGenerator::global()->bounded(8000));
+}
+
+} // namespace
+
+bool FileRead::isBrief(int error)
+{
+    return error == EIO;
+}
+
+bool FileRead::isOnShare(const QString &path)
+{
+    struct statfs info;
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::statfs(folder.constData(), &info) != 0)
+        return false;
+    switch (quint32(info.f_type)) {
+    case 0x65735546: // FUSE
+    case 0xFE534D42: // SMB2
+    case 0xFF534D42: // CIFS
+    case 0x517B:     // SMB
+    case 0x6969:     // NFS
+        return true;
+    default:
+        return false;
+    }
+}
+
+int FileRead::read(const QString &path, QByteArray *data)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray side = QFile::encodeName(FileWrite::sideName(path));
+    const QDeadlineTimer ioErrors(IoErrorWaitMs);
+    QDeadlineTimer landing(QDeadlineTimer::Forever);
+    QDeadlineTimer givingUp(QDeadlineTimer::Forever);
+    // A client may show the file missing for a moment after the new one
+    // beside it has been renamed into its place; on a share a missing file
+    // is looked for again for a moment before it counts as missing.
+    std::optional<QDeadlineTimer> settling;
+    for (;;) {
+        const int error = readOnce(name, data);
+        if (error == 0)
+            return 0;
+        if (isBrief(error)) {
+            if (ioErrors.hasExpired())
+                return error;
+        } else if (error == ENOENT || error == EACCES || error == EBUSY) {
+            // A file being removed on a share answers "denied" or "busy"
+            // until every copy that has it open has closed it.
+            if (isFile(side)) {
+                if (landing.isForever()) {
+                    landing.setRemainingTime(LandingWaitMs);
+                    givingUp.setRemainingTime(2 * LandingWaitMs);
+                }
+                if (landing.hasExpired() && !exists(name) && readOnce(side, data) == 0)
+                    return 0;
+                settling.reset();
+            } else {
+                if (!settling)
+                    settling = QDeadlineTimer(error == EBUSY || isOnShare(path) ? SettleMs : 0);
+                if (settling->hasExpired())
+                    return error;
+            }
+            if (givingUp.hasExpired())
+                return error;
+        } else {
+            return error;
+        }
+        nap();
+    }
+}
