@@ -9,6 +9,7 @@
 #include "ProgressPanel.h"
 #include "SettingsPanel.h"
 #include "Store.h"
+#include "StoredUser.h"
 #include "TForm1.h"
 
 #include <QAbstractItemView>
@@ -52,19 +53,6 @@ QByteArray bytesOf(const QString &path)
     if (data.isNull())
         data = QByteArray("");
     return data;
-}
-
-// A user as a registration on another day would have left them.
-void storeUser(const QByteArray &name, const QByteArray &password,
-               const QList<QByteArray> &grades = {})
-{
-    QList<IniProfile::Entry> entries{{name, "password", password}};
-    for (int k = 1; k <= 12; ++k) {
-        const QByteArray grade =
-            k <= grades.size() ? grades.at(k - 1) : QByteArray(k == 1 ? "1" : "0");
-        entries.append({name, "test" + QByteArray::number(k), grade});
-    }
-    Store::writeMany(entries, UsersIni);
 }
 
 QStringList visibleEntries(const TForm1 &form, const QStringList &names)
@@ -220,7 +208,7 @@ void tst_accounts_window::closeWindow(TForm1 &form, ModalAnswerer &answerer)
 
 void tst_accounts_window::registrationThenLogin()
 {
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "boris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -278,8 +266,9 @@ void tst_accounts_window::registrationThenLogin()
 void tst_accounts_window::loginInOtherCaseWritesBackIntoSameSection()
 {
     const QByteArray name = cp(u"Анна Ёлкина"_s);
-    storeUser(name, cp(u"Пароль"_s), {"5", "3", "0", "0", "0", "0", "0", "0", "0", "0", "4", "4"});
-    storeUser("boris", "b");
+    StoredUser::write(name, cp(u"Пароль"_s),
+                      {"5", "3", "0", "0", "0", "0", "0", "0", "0", "0", "4", "4"});
+    StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, name + "\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -318,7 +307,7 @@ void tst_accounts_window::refusedLogin()
 {
     QFETCH(QString, name);
     QFETCH(QString, password);
-    storeUser(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
+    StoredUser::write(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
     QVERIFY(work().write(u"users"_s, cp(u"Анна\r\n"_s)));
     const QByteArray ini = usersIni();
     TForm1 form;
@@ -345,7 +334,7 @@ void tst_accounts_window::refusedLogin()
 
 void tst_accounts_window::refusedLoginThenRightOne()
 {
-    storeUser("anna", "pw", {"3", "2"});
+    StoredUser::write("anna", "pw", {"3", "2"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
@@ -361,7 +350,7 @@ void tst_accounts_window::refusedLoginThenRightOne()
 
 void tst_accounts_window::nonNumericGradeStopsLogin()
 {
-    storeUser("anna", "pw", {"5", "5", "2", "x", "0"});
+    StoredUser::write("anna", "pw", {"5", "5", "2", "x", "0"});
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -388,8 +377,8 @@ void tst_accounts_window::nonNumericGradeStopsLogin()
 
 void tst_accounts_window::removedWhileLoggedInStaysRemoved()
 {
-    storeUser("anna", "a", {"4"});
-    storeUser("boris", "b");
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write("boris", "b");
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
@@ -410,7 +399,7 @@ void tst_accounts_window::removedWhileLoggedInStaysRemoved()
 
 void tst_accounts_window::administratorLogin()
 {
-    storeUser("anna", "pw", {"5", "5"});
+    StoredUser::write("anna", "pw", {"5", "5"});
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
     TForm1 form;
@@ -459,7 +448,7 @@ void tst_accounts_window::wrongAdministratorPassword()
 void tst_accounts_window::administratorNameTakesAdministratorBranch()
 {
     // A section left by a registration that nothing refused in older times.
-    storeUser("admin", "student", {"5", "5", "5"});
+    StoredUser::write("admin", "student", {"5", "5", "5"});
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -501,9 +490,9 @@ void tst_accounts_window::removal()
     QFETCH(QString, name);
     QFETCH(QByteArray, section);
     QFETCH(QByteArray, listAfter);
-    storeUser("anna", "a", {"4"});
-    storeUser(section, "pw", {"5", "5"});
-    storeUser("vera", "v", {"3"});
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write(section, "pw", {"5", "5"});
+    StoredUser::write("vera", "v", {"3"});
     QVERIFY(work().write(u"users"_s, list));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -539,7 +528,7 @@ void tst_accounts_window::removal()
 
 void tst_accounts_window::removalWithWrongPassword()
 {
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
     TForm1 form;
@@ -676,7 +665,7 @@ void tst_accounts_window::settingsThatWouldLockOut()
     QFETCH(int, answer);
     QFETCH(QString, message);
     QFETCH(bool, saved);
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     const QByteArray before = settingsFile();
     TForm1 form;
     ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
@@ -769,7 +758,7 @@ void tst_accounts_window::settingsSaveRefused()
 void tst_accounts_window::studentProgress()
 {
     const QByteArray name = cp(u"Пётр"_s);
-    storeUser(name, "pw", {"5", "4", "3", "2", "1", "0", "5", "4", "3", "2", "5", "5"});
+    StoredUser::write(name, "pw", {"5", "4", "3", "2", "1", "0", "5", "4", "3", "2", "5", "5"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
@@ -807,8 +796,8 @@ void tst_accounts_window::studentProgress()
 
 void tst_accounts_window::administratorPickReadsFileEachTime()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
-    storeUser(cp(u"Борис"_s), "b", {"2", "2"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
+    StoredUser::write(cp(u"Борис"_s), "b", {"2", "2"});
     QVERIFY(work().write(u"users"_s, cp(u"anna\r\nБорис\r\n"_s)));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -852,7 +841,7 @@ void tst_accounts_window::administratorPickReadsFileEachTime()
 
 void tst_accounts_window::administratorTypingIsNoPick()
 {
-    storeUser("anna", "a", {"5", "4", "3"});
+    StoredUser::write("anna", "a", {"5", "4", "3"});
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -873,8 +862,8 @@ void tst_accounts_window::administratorTypingIsNoPick()
 
 void tst_accounts_window::administratorPickNonNumeric()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1"});
-    storeUser("boris", "b", {"2", "3", "4", "x", "5"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1"});
+    StoredUser::write("boris", "b", {"2", "3", "4", "x", "5"});
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -1056,7 +1045,7 @@ void tst_accounts_window::duplicateRegistrationRefused()
 
 void tst_accounts_window::secondCopyRegistrationKept()
 {
-    storeUser("anna", "a");
+    StoredUser::write("anna", "a");
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -1064,7 +1053,7 @@ void tst_accounts_window::secondCopyRegistrationKept()
     QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
 
     // Another copy of the program registers a user meanwhile.
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
 
     registerUser(form, u"vera"_s, u"v"_s);
@@ -1084,14 +1073,14 @@ void tst_accounts_window::secondCopyRegistrationKept()
 
 void tst_accounts_window::secondCopyRemovalKept()
 {
-    storeUser("anna", "a");
-    storeUser("boris", "b");
+    StoredUser::write("anna", "a");
+    StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
 
-    storeUser("vera", "v");
+    StoredUser::write("vera", "v");
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\nvera\r\n"));
     type(form.loginPanel().Edit2, u"anna"_s);
     type(form.loginPanel().MaskEdit1, u"a"_s);
@@ -1103,7 +1092,7 @@ void tst_accounts_window::secondCopyRemovalKept()
 
 void tst_accounts_window::failingWriteBackShownAndWindowCloses()
 {
-    storeUser("anna", "a", {"4"});
+    StoredUser::write("anna", "a", {"4"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));

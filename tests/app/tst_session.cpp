@@ -5,6 +5,7 @@
 #include "RuntimeError.h"
 #include "Session.h"
 #include "Store.h"
+#include "StoredUser.h"
 #include "TempWorkDir.h"
 #include "TestFileMaker.h"
 #include "TestRun.h"
@@ -25,19 +26,6 @@ using Result = Session::LoginResult;
 QByteArray cp(const QString &text)
 {
     return CodePage::fromUnicode(text);
-}
-
-// A user as a registration on another day would have left them.
-void storeUser(const QByteArray &name, const QByteArray &password,
-               const QList<QByteArray> &grades = {})
-{
-    QList<IniProfile::Entry> entries{{name, "password", password}};
-    for (int k = 1; k <= 12; ++k) {
-        const QByteArray grade =
-            k <= grades.size() ? grades.at(k - 1) : QByteArray(k == 1 ? "1" : "0");
-        entries.append({name, Accounts::testKey(k), grade});
-    }
-    Store::writeMany(entries, Accounts::UsersIni);
 }
 
 QByteArray grade(const QByteArray &user, int k)
@@ -189,7 +177,7 @@ void tst_Session::startWithoutListOrSettings()
 
 void tst_Session::startClearsWriteBack()
 {
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
@@ -206,7 +194,7 @@ void tst_Session::startClearsWriteBack()
 
 void tst_Session::registration()
 {
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(m_dir->write(u"users"_s, "boris\r\n"));
     Session session;
     session.start();
@@ -257,9 +245,9 @@ void tst_Session::registrationRefused()
     QFETCH(QString, name);
     QFETCH(QString, password);
     QFETCH(Accounts::Refusal, refusal);
-    storeUser(cp(u"Анна"_s), "first", {"5"});
-    storeUser(cp(u"Ёжик"_s), "first");
-    storeUser("boris", "first");
+    StoredUser::write(cp(u"Анна"_s), "first", {"5"});
+    StoredUser::write(cp(u"Ёжик"_s), "first");
+    StoredUser::write("boris", "first");
     QVERIFY(m_dir->write(u"users"_s, cp(u"Анна\r\nЁжик\r\nboris\r\n"_s)));
     const QByteArray ini = m_dir->read(u"users.ini"_s);
     Session session;
@@ -280,12 +268,12 @@ void tst_Session::registrationRefused()
 void tst_Session::refusedListWriteReloadsTheList()
 {
     QVERIFY(m_dir->write(u"users"_s, "anna\r\n"));
-    storeUser("anna", "a");
+    StoredUser::write("anna", "a");
     Session session;
     session.start();
     // Another copy registered boris meanwhile; then something took the
     // place of users.ini.
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(m_dir->write(u"users"_s, "anna\r\nboris\r\n"));
     QVERIFY(QFile::remove(u"users.ini"_s));
     QVERIFY(QDir().mkdir(u"users.ini"_s));
@@ -324,7 +312,7 @@ void tst_Session::studentLogin()
     QFETCH(QString, typed);
     QFETCH(Scores, scores);
     QFETCH(QList<QByteArray>, locked);
-    storeUser(cp(u"Анна Ёлкина"_s), cp(u"Пароль"_s), stored);
+    StoredUser::write(cp(u"Анна Ёлкина"_s), cp(u"Пароль"_s), stored);
     Session session;
     session.start();
     const Session::Login login = session.logIn(typed, u"Пароль"_s);
@@ -369,8 +357,8 @@ void tst_Session::refusedLogin()
     QFETCH(QString, name);
     QFETCH(QString, password);
     QFETCH(Result, result);
-    storeUser(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
-    storeUser("admin", "student", {"5", "5", "5"});
+    StoredUser::write(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
+    StoredUser::write("admin", "student", {"5", "5", "5"});
     const QByteArray ini = m_dir->read(u"users.ini"_s);
     Session session;
     session.start();
@@ -388,7 +376,7 @@ void tst_Session::refusedLogin()
 
 void tst_Session::administratorLogin()
 {
-    storeUser("admin", "student", {"5", "5", "5"});
+    StoredUser::write("admin", "student", {"5", "5", "5"});
     Session session;
     session.start();
     const Session::Login login = session.logIn(u"admin"_s, u"secret"_s);
@@ -407,7 +395,7 @@ void tst_Session::administratorLogin()
 
 void tst_Session::nonNumericGradeStopsLogin()
 {
-    storeUser("anna", "pw", {"5", "5", "2", "x", "0"});
+    StoredUser::write("anna", "pw", {"5", "5", "2", "x", "0"});
     Session session;
     session.start();
     try {
@@ -448,9 +436,9 @@ void tst_Session::removal()
     QFETCH(QString, name);
     QFETCH(QByteArray, section);
     QFETCH(QByteArray, listAfter);
-    storeUser("anna", "a", {"4"});
-    storeUser(section, "pw", {"5", "5"});
-    storeUser("vera", "v", {"3"});
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write(section, "pw", {"5", "5"});
+    StoredUser::write("vera", "v", {"3"});
     QVERIFY(m_dir->write(u"users"_s, list));
     Session session;
     session.start();
@@ -470,7 +458,7 @@ void tst_Session::removal()
 
 void tst_Session::removalRefused()
 {
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     QVERIFY(m_dir->write(u"users"_s, "anna\r\n"));
     const QByteArray ini = m_dir->read(u"users.ini"_s);
     Session session;
@@ -487,8 +475,8 @@ void tst_Session::removalRefused()
 
 void tst_Session::pickReadsTheFileEachTime()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
-    storeUser(cp(u"Борис"_s), "b", {"2", "2"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
+    StoredUser::write(cp(u"Борис"_s), "b", {"2", "2"});
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"admin"_s, u"secret"_s).result, Result::Administrator);
@@ -511,8 +499,8 @@ void tst_Session::pickReadsTheFileEachTime()
 
 void tst_Session::pickNonNumeric()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1"});
-    storeUser("boris", "b", {"2", "3", "4", "x", "5"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1"});
+    StoredUser::write("boris", "b", {"2", "3", "4", "x", "5"});
     Session session;
     session.start();
     session.pick("anna");
@@ -523,7 +511,7 @@ void tst_Session::pickNonNumeric()
 
 void tst_Session::runEnd()
 {
-    storeUser(cp(u"Иван"_s), "pw");
+    StoredUser::write(cp(u"Иван"_s), "pw");
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"Иван"_s, u"pw"_s).result, Result::Student);
@@ -567,7 +555,7 @@ void tst_Session::runEnd()
 
 void tst_Session::runEndUnlocksEveryPassedTest()
 {
-    storeUser("anna", "pw", {"1", "0", "4", "0", "3", "0", "2"});
+    StoredUser::write("anna", "pw", {"1", "0", "4", "0", "3", "0", "2"});
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
@@ -596,7 +584,7 @@ void tst_Session::runEndWithLogThatCannotBeAppended_data()
 void tst_Session::runEndWithLogThatCannotBeAppended()
 {
     QFETCH(QString, folder);
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     QVERIFY(QDir().mkdir(folder));
     Session session;
     session.start();
@@ -630,8 +618,8 @@ void tst_Session::administratorRunIsNotStored()
 
 void tst_Session::writeBackOfRemovedUser()
 {
-    storeUser("anna", "a", {"4"});
-    storeUser("boris", "b");
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write("boris", "b");
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"a"_s).result, Result::Student);
