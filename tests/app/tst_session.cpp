@@ -33,20 +33,20 @@ QByteArray grade(const QByteArray &user, int k)
     return Store::read(user, Accounts::testKey(k), Accounts::UsersIni);
 }
 
-// Runs test k of ten questions with `right` answers right to its end.
-void runTest(Session &session, int k, int right)
+// Test k of ten questions taken to its end, the first `right` answers right;
+// the callers check the grade it gives.
+TestRun finishedRun(int k, int right)
 {
     const QByteArray name = Accounts::testKey(k);
     const QByteArray digits = "1234512345";
     TestFileMaker::write(name, digits);
     TestRun run;
-    QCOMPARE(run.start(name), QByteArray());
+    run.start(name);
     for (int i = 0; i < digits.size(); ++i) {
         const int digit = digits.at(i) - '0';
         run.answer(i < right ? digit : digit % TestRun::AnswerCount + 1);
     }
-    QVERIFY(run.isOver());
-    session.finishRun(run);
+    return run;
 }
 
 } // namespace
@@ -545,7 +545,7 @@ void tst_Session::runEnd()
     QCOMPARE(grade(cp(u"Иван"_s), 1), QByteArray("5"));
 
     // A second run appends; test10 stores its grade like any other.
-    runTest(session, 10, 3);
+    QCOMPARE(session.finishRun(finishedRun(10, 3)).grade, 2);
     QCOMPARE(session.scores()[9], quint8(2));
     const QByteArray log = m_dir->read(u"log.txt"_s);
     QVERIFY(log.startsWith(end.logLine));
@@ -559,17 +559,13 @@ void tst_Session::runEndUnlocksEveryPassedTest()
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
-    TestFileMaker::write("test1", "1234512345");
-    TestRun run;
-    QCOMPARE(run.start("test1"), QByteArray());
-    for (int i = 0; i < 10; ++i)
-        run.answer(i < 4 ? i % 5 + 1 : (i + 1) % 5 + 1);
-    const Session::RunEnd end = session.finishRun(run);
+    const Session::RunEnd end = session.finishRun(finishedRun(1, 4));
     QCOMPARE(end.grade, 3);
     QCOMPARE(end.passed, QList<QByteArray>({"test1", "test3", "test5"}));
 
     // A failed run unlocks only what passed before.
-    runTest(session, 2, 1);
+    QCOMPARE(session.finishRun(finishedRun(2, 1)).passed,
+             QList<QByteArray>({"test1", "test3", "test5"}));
     QCOMPARE(session.scores()[1], quint8(1));
 }
 
@@ -589,12 +585,7 @@ void tst_Session::runEndWithLogThatCannotBeAppended()
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
-    TestFileMaker::write("test1", "1234512345");
-    TestRun run;
-    QCOMPARE(run.start("test1"), QByteArray());
-    for (int i = 0; i < 10; ++i)
-        run.answer(i < 4 ? i % 5 + 1 : (i + 1) % 5 + 1);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, session.finishRun(run));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, session.finishRun(finishedRun(1, 4)));
     QCOMPARE(QDir().entryList(QDir::Files).filter(u"log"_s), QStringList());
     // The grade is in the table and goes into the record at the write-back.
     QCOMPARE(session.scores()[0], quint8(3));
@@ -609,7 +600,7 @@ void tst_Session::administratorRunIsNotStored()
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"admin"_s, u"secret"_s).result, Result::Administrator);
-    runTest(session, 1, 6);
+    QCOMPARE(session.finishRun(finishedRun(1, 6)).grade, 4);
     QCOMPARE(session.scores()[0], quint8(4));
     QVERIFY(m_dir->read(u"log.txt"_s).startsWith("admin | "));
     QCOMPARE(session.writeBack(), Session::WriteBack::NotNeeded);
