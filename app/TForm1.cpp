@@ -297,8 +297,7 @@ void TForm1::SpeedButton7Click()
     const AdminSettings edited = m_settings->edited();
     const SettingsCheck::Verdict verdict = SettingsCheck::check(edited);
     const QString text = CodePage::toUnicode(SettingsCheck::text(verdict, edited));
-    if (verdict == SettingsCheck::Verdict::EmptyLogin ||
-        verdict == SettingsCheck::Verdict::EmptyLogName) {
+    if (SettingsCheck::refuses(verdict)) {
         QMessageBox::warning(this, windowTitle(), text);
         return;
     }
