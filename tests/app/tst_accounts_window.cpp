@@ -434,13 +434,26 @@ void tst_accounts_window::removal()
     StoredUser::write("vera", "v", {"3"});
     QVERIFY(work().write(u"users"_s, list));
     TForm1 form;
-    ModalAnswerer answerer(QMessageBox::Ok);
+    ModalAnswerer answerer(QMessageBox::No);
     QVERIFY(show(form));
     type(form.loginPanel().Edit2, name);
     type(form.loginPanel().MaskEdit1, u"pw"_s);
+    // A removal asks first, naming the grades that go with it; "No" keeps all.
+    const QByteArray ini = usersIni();
     click(form.loginPanel().SpeedButton2);
+    const QString question = u"Удалить пользователя %1 и все его оценки?\nОценок: 2."_s.arg(name);
+    QCOMPARE(answerer.texts, QStringList{question});
+    QCOMPARE(answerer.buttons.last(), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(usersIni(), ini);
+    QCOMPARE(usersList(), list);
 
-    QVERIFY(answerer.texts.isEmpty());
+    answerer.setAnswer(QMessageBox::Yes);
+    click(form.loginPanel().SpeedButton2);
+    QCOMPARE(answerer.texts.size(), 3);
+    QCOMPARE(answerer.icons.last(), QMessageBox::Information);
+    QVERIFY2(answerer.texts.last().startsWith(u"Пользователь %1 удален."_s.arg(name)),
+             qPrintable(answerer.texts.last()));
+    answerer.texts.clear();
     QCOMPARE(Store::read(section, "password", UsersIni), Store::missing());
     QVERIFY(!usersIni().contains("[" + section + "]"));
     QCOMPARE(usersIni().count('['), 2);
@@ -1018,8 +1031,9 @@ void tst_accounts_window::secondCopyRemovalKept()
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\nvera\r\n"));
     type(form.loginPanel().Edit2, u"anna"_s);
     type(form.loginPanel().MaskEdit1, u"a"_s);
+    answerer.setAnswer(QMessageBox::Yes);
     click(form.loginPanel().SpeedButton2);
-    QVERIFY(answerer.texts.isEmpty());
+    QCOMPARE(answerer.texts.size(), 2);
     QCOMPARE(usersList(), QByteArray("boris\r\nvera\r\n"));
     QCOMPARE(comboItems(form), QStringList({u"boris"_s, u"vera"_s}));
 }

@@ -442,6 +442,8 @@ void tst_Session::removal()
     QVERIFY(m_dir->write(u"users"_s, list));
     Session session;
     session.start();
+    // The question before the removal names the grades that go with it.
+    QCOMPARE(session.gradeCount(name, u"pw"_s), std::optional<int>(2));
     QSignalSpy users(&session, &Session::usersChanged);
     QVERIFY(session.removeUser(name, u"pw"_s));
     QCOMPARE(users.count(), 1);
@@ -467,7 +469,10 @@ void tst_Session::removalRefused()
     for (const auto &[name, password] :
          {std::pair{u"anna"_s, u"PW"_s}, std::pair{u"boris"_s, u"pw"_s},
           std::pair{u"anna"_s, QString()}})
+    {
+        QCOMPARE(session.gradeCount(name, password), std::nullopt);
         QVERIFY(!session.removeUser(name, password));
+    }
     QCOMPARE(users.count(), 0);
     QCOMPARE(m_dir->read(u"users.ini"_s), ini);
     QCOMPARE(m_dir->read(u"users"_s), QByteArray("anna\r\n"));
