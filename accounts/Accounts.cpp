@@ -9,6 +9,7 @@
 #include "IntegerText.h"
 #include "IoError.h"
 #include "Paths.h"
+#include "RemovedUsers.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "UserList.h"
@@ -137,7 +138,7 @@ Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByt
     result.refusal = checkPassword(password);
     if (result.refusal != Refusal::None)
         return result;
-    const QString ini = Paths::resolve(UsersIni);
+    const QString ini = Store::writePath(UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
     refuseLostRecords(ini);
@@ -197,13 +198,16 @@ quint8 Accounts::readGrade(const QByteArray &name, int k)
 
 QList<QByteArray> Accounts::removeUser(const QByteArray &name)
 {
+    const FileLock lock(Paths::resolve(UsersIni));
+    // Kept before it goes: a removal that cannot keep the grades removes nothing.
+    RemovedUsers::keep(name);
     Store::eraseSection(name, UsersIni);
     return UserList::remove(name);
 }
 
 bool Accounts::writeScores(const QByteArray &name, const Scores &scores)
 {
-    const QString ini = Paths::resolve(UsersIni);
+    const QString ini = Store::writePath(UsersIni);
     const FileLock lock(ini);
     // A file that cannot be written says so; only a readable file without the
     // section tells of a removed user.

@@ -73,8 +73,9 @@ public:
     // that is not a whole number throws "'%s' is not a valid integer value".
     static quint8 readGrade(const QByteArray &name, int k);
 
-    // Removes the user's section and the first list entry equal to the name
-    // without regard to letter case; returns the list as the file now holds it.
+    // Keeps the user's section in removed-users.ini, then removes it and the
+    // first list entry equal to the name without regard to letter case;
+    // returns the list as the file now holds it.
     static QList<QByteArray> removeUser(const QByteArray &name);
 
     // test1 ... test12 from the table, under one lock, into the user's

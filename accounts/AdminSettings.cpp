@@ -1,5 +1,7 @@
 #include "AdminSettings.h"
 
+#include "CodePage.h"
+#include "FolderBounds.h"
 #include "Paths.h"
 #include "TextFile.h"
 
@@ -26,6 +28,18 @@ QByteArray AdminSettings::line() const
     return login + '|' + password + '|' + logName;
 }
 
+bool AdminSettings::logNameStaysInside(const QByteArray &logName)
+{
+    return FolderBounds::isInside(Paths::resolve(logName));
+}
+
+QByteArray AdminSettings::logNameOutsideText(const QByteArray &logName)
+{
+    return CodePage::fromUnicode(QStringLiteral("Файл протокола тестирования «")) + logName +
+           CodePage::fromUnicode(QStringLiteral(
+               "» лежит за пределами папки курса. Укажите имя файла внутри папки курса."));
+}
+
 AdminSettings AdminSettings::read()
 {
     const QByteArray data = TextFile::read(Paths::resolve(FileName));
@@ -37,5 +51,5 @@ AdminSettings AdminSettings::read()
 
 void AdminSettings::write() const
 {
-    TextFile::replace(Paths::resolve(FileName), line() + "\r\n");
+    TextFile::replace(FolderBounds::recordPath(Paths::resolve(FileName)), line() + "\r\n");
 }

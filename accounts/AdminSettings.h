@@ -19,6 +19,15 @@ public:
     // login "|" password "|" log name, without the line end.
     QByteArray line() const;
 
+    // Whether the test-log name stays inside the course folder: neither an
+    // absolute name outside it nor one that leaves it with "..", nor a link
+    // out of it. The log is appended to by every copy and shown to the
+    // administrator, so a name outside would write to, or show, another
+    // user's file.
+    static bool logNameStaysInside(const QByteArray &logName);
+    // The refusal of such a name, naming it (Windows-1251).
+    static QByteArray logNameOutsideText(const QByteArray &logName);
+
     // Reads the first line of the file. A missing file throws RuntimeError
     // "File not found"; other failures the runtime's input/output error.
     static AdminSettings read();

@@ -11,9 +11,17 @@ SettingsCheck::Verdict SettingsCheck::check(const AdminSettings &edited)
         return Verdict::EmptyLogin;
     if (edited.logName.isEmpty())
         return Verdict::EmptyLogName;
+    if (!AdminSettings::logNameStaysInside(edited.logName))
+        return Verdict::LogNameOutside;
     if (IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), edited.login))
         return Verdict::LoginIsUser;
     return Verdict::Fine;
+}
+
+bool SettingsCheck::refuses(Verdict verdict)
+{
+    return verdict == Verdict::EmptyLogin || verdict == Verdict::EmptyLogName ||
+           verdict == Verdict::LogNameOutside;
 }
 
 QByteArray SettingsCheck::text(Verdict verdict, const AdminSettings &edited)
@@ -27,6 +35,8 @@ QByteArray SettingsCheck::text(Verdict verdict, const AdminSettings &edited)
                            "как администратор."));
     case Verdict::EmptyLogName:
         return CodePage::fromUnicode(QStringLiteral("Введите имя файла протокола тестирования."));
+    case Verdict::LogNameOutside:
+        return AdminSettings::logNameOutsideText(edited.logName);
     case Verdict::LoginIsUser:
         return CodePage::fromUnicode(QStringLiteral("Пользователь с именем \"")) + edited.login +
                CodePage::fromUnicode(QStringLiteral(

@@ -15,13 +15,16 @@ public:
     enum class Verdict
     {
         Fine,
-        EmptyLogin,   // refused
-        EmptyLogName, // refused
-        LoginIsUser,  // saved only once confirmed
+        EmptyLogin,     // refused
+        EmptyLogName,   // refused
+        LogNameOutside, // refused
+        LoginIsUser,    // saved only once confirmed
     };
 
     // Looks the login up among the sections of users.ini, in any letter case.
     static Verdict check(const AdminSettings &edited);
+    // Whether the verdict keeps the settings from being saved at all.
+    static bool refuses(Verdict verdict);
     // The Russian text the panel shows: the refusal, or the question to confirm.
     static QByteArray text(Verdict verdict, const AdminSettings &edited);
 };

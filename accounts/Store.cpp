@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "FolderBounds.h"
 #include "Paths.h"
 
 const QByteArray Store::MissingMarker = QByteArrayLiteral("!!!!!!");
@@ -28,10 +29,15 @@ QByteArray Store::read(const QByteArray &section, const QByteArray &key,
     return crypt(IniProfile::read(Paths::resolve(relativeName), section, key, MissingMarker));
 }
 
+QString Store::writePath(const QByteArray &relativeName)
+{
+    return FolderBounds::recordPath(Paths::resolve(relativeName));
+}
+
 void Store::write(const QByteArray &section, const QByteArray &key, const QByteArray &value,
                   const QByteArray &relativeName)
 {
-    IniProfile::write(Paths::resolve(relativeName), section, key, encode(value));
+    IniProfile::write(writePath(relativeName), section, key, encode(value));
 }
 
 void Store::writeMany(const QList<IniProfile::Entry> &entries, const QByteArray &relativeName)
@@ -40,10 +46,10 @@ void Store::writeMany(const QList<IniProfile::Entry> &entries, const QByteArray 
     encoded.reserve(entries.size());
     for (const IniProfile::Entry &e : entries)
         encoded.append({e.section, e.key, encode(e.value)});
-    IniProfile::writeMany(Paths::resolve(relativeName), encoded);
+    IniProfile::writeMany(writePath(relativeName), encoded);
 }
 
 void Store::eraseSection(const QByteArray &section, const QByteArray &relativeName)
 {
-    IniProfile::eraseSection(Paths::resolve(relativeName), section);
+    IniProfile::eraseSection(writePath(relativeName), section);
 }

@@ -28,6 +28,11 @@ public:
     // file, section or key.
     static QByteArray missing();
 
+    // The local path a write of the file goes to: inside the course folder,
+    // a link there followed only when its target lies inside too. Throws
+    // RuntimeError naming the file otherwise.
+    static QString writePath(const QByteArray &relativeName);
+
     static QByteArray read(const QByteArray &section, const QByteArray &key,
                            const QByteArray &relativeName);
     static void write(const QByteArray &section, const QByteArray &key, const QByteArray &value,

@@ -4,6 +4,7 @@
 #include "FileLock.h"
 #include "FileRead.h"
 #include "FileWrite.h"
+#include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
 #include "TextFile.h"
@@ -20,6 +21,12 @@ namespace {
 QString listPath()
 {
     return Paths::resolve(UserList::FileName);
+}
+
+// Where the list is written: inside the course folder only.
+QString writePath()
+{
+    return FolderBounds::recordPath(listPath());
 }
 
 QList<QByteArray> split(const QByteArray &data)
@@ -104,13 +111,13 @@ std::unique_ptr<FileLock> lockList(const QString &path)
 
 } // namespace
 
-UserList::Lock::Lock() : m_lock(lockList(listPath())) {}
+UserList::Lock::Lock() : m_lock(lockList(writePath())) {}
 
 UserList::Lock::~Lock() = default;
 
 void UserList::checkWritable()
 {
-    const QString path = listPath();
+    const QString path = writePath();
     if (!TextFile::canReplace(path))
         throw IoError::cannotCreate(path, IoError::reason(TextFile::diagnose(path, true)));
 }
@@ -129,14 +136,14 @@ QList<QByteArray> UserList::load()
 
 void UserList::save(const QList<QByteArray> &names)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
     saveTo(path, names);
 }
 
 QList<QByteArray> UserList::add(const QByteArray &name)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
     QList<QByteArray> names = loadForUpdate(path);
     names.append(name);
@@ -146,7 +153,7 @@ QList<QByteArray> UserList::add(const QByteArray &name)
 
 QList<QByteArray> UserList::remove(const QByteArray &name)
 {
-    const QString path = listPath();
+    const QString path = writePath();
     const std::unique_ptr<FileLock> lock = lockList(path);
     QList<QByteArray> names = loadForUpdate(path);
     for (qsizetype i = 0; i < names.size(); ++i) {

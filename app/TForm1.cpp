@@ -297,8 +297,7 @@ void TForm1::SpeedButton7Click()
     const AdminSettings edited = m_settings->edited();
     const SettingsCheck::Verdict verdict = SettingsCheck::check(edited);
     const QString text = CodePage::toUnicode(SettingsCheck::text(verdict, edited));
-    if (verdict == SettingsCheck::Verdict::EmptyLogin ||
-        verdict == SettingsCheck::Verdict::EmptyLogName) {
+    if (SettingsCheck::refuses(verdict)) {
         QMessageBox::warning(this, windowTitle(), text);
         return;
     }
@@ -437,6 +436,7 @@ void TForm1::RadioButton6DblClick()
     const Session::RunEnd end = m_session.finishRun(m_run);
     m_edit1->setText(CodePage::toUnicode(end.logLine));
     NiClick();
+    m_progress->showReview(m_run.rightCount(), m_run.questionCount(), m_run.mistakes());
     for (const QByteArray &name : end.passed)
         enable(name, true);
     writeScores();

@@ -62,6 +62,13 @@ TForm3::TForm3(QWidget *mainWindow, QWidget *parent)
     Timer1->start();
 }
 
+void TForm3::setMainWindow(QWidget *mainWindow)
+{
+    m_mainWindow = mainWindow;
+    if (m_closed)
+        FormClose();
+}
+
 void TForm3::Timer1Timer()
 {
     Timer1->stop();

@@ -15,6 +15,11 @@ class TForm3 : public QDialog
 public:
     explicit TForm3(QWidget *mainWindow, QWidget *parent = nullptr);
 
+    // The page may come up before the main window exists; a page already
+    // closed by then shows it at once.
+    void setMainWindow(QWidget *mainWindow);
+    bool isClosed() const { return m_closed; }
+
     QLabel *Label1;
     QLabel *Label2;
     QLabel *Label3;

@@ -1,5 +1,6 @@
 #include "CourseFolder.h"
 #include "CourseInfo.h"
+#include "EngineLog.h"
 #include "ProgramStart.h"
 #include "RuntimeError.h"
 #include "TForm1.h"
@@ -12,12 +13,15 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTranslator>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -110,6 +114,21 @@ bool folderArgument(QString &folder)
     return true;
 }
 
+// Shows the window and waits until it is drawn on screen, or a second at
+// most, so that the work that follows cannot hold it back.
+void showOnScreen(QWidget &window)
+{
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+           waited.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    QCoreApplication::processEvents();
+}
+
 void refuse(const QString &message)
 {
     print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, message));
@@ -126,6 +145,7 @@ int main(int argc, char *argv[])
     if (ProgramStart::runsAsSuperuser() &&
         qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    EngineLog::quietStartupDump();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(ProgramName);
@@ -162,10 +182,17 @@ int main(int argc, char *argv[])
     // the author window close without ending anything.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The title page comes first. Creating the main window starts the HTML
+    // engine and loads the start page, which takes a while and happens
+    // behind the page already on screen; the page's time runs from its own
+    // creation as before.
+    TForm3 form3(nullptr);
+    form3.setWindowModality(Qt::ApplicationModal);
+    showOnScreen(form3);
     TForm1 form1;
     TForm2 form2(&form1);
     form1.setAuthoringWindow(&form2);
-    TForm3 form3(&form1);
+    form3.setMainWindow(&form1);
     TOKRightDlg okRightDlg;
     TForm5 form5;
     form1.setAboutWindow(&okRightDlg);
@@ -177,7 +204,8 @@ int main(int argc, char *argv[])
         QCoreApplication::quit();
     });
 
-    form3.exec();
+    if (!form3.isClosed())
+        form3.exec();
     if (ended)
         return 0;
     return app.exec();

@@ -187,7 +187,7 @@ qint64 ageOf(const struct stat &info)
 // The text and age of a file; false when it cannot be read.
 bool readFile(const QString &path, QByteArray *text, qint64 *ageMs)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info;
@@ -216,7 +216,7 @@ bool readFile(const QString &path, QByteArray *text, qint64 *ageMs)
 bool look(const QString &path, QByteArray *text, qint64 *ageMs)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     if (!S_ISDIR(info.st_mode))
         return readFile(path, text, ageMs);
@@ -255,11 +255,11 @@ int removeLock(const QString &path)
 }
 
 // Whether what stands in the lock's place can be a lock: a folder, a file of
-// an earlier version, or nothing.
+// an earlier version, or nothing; a link, wherever it leads, is none.
 bool isLockShaped(const QString &path)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
+    return ::lstat(QFile::encodeName(path).constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
            S_ISREG(info.st_mode);
 }
 
@@ -278,7 +278,7 @@ bool isTaken(int error, const QString &path)
     if (error != EBUSY && error != EACCES && error != EPERM)
         return false;
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 bool isRunning(qint64 pid)

@@ -1,6 +1,7 @@
 #include "FileWrite.h"
 
 #include "FileRead.h"
+#include "FolderBounds.h"
 #include "GroupShare.h"
 
 #include <QDeadlineTimer>
@@ -29,6 +30,41 @@ bool isBriefDenial(int error)
 {
     return error == EACCES || error == EPERM;
 }
+
+// The folder of a path, opened once, and the path through that open folder:
+// the system does not look the folders on the way up again, so a folder
+// swapped for a link after the caller checked the path cannot carry the
+// write elsewhere (FolderBounds decides how the folder itself is opened).
+class Pinned
+{
+public:
+    explicit Pinned(const QString &path)
+    {
+        static const bool viaProc = ::access("/proc/self/fd", X_OK) == 0;
+        const QFileInfo info(path);
+        m_fd = FolderBounds::openDirectory(info.path());
+        m_error = errno;
+        if (m_fd >= 0)
+            m_path = viaProc ? QStringLiteral("/proc/self/fd/%1/%2").arg(m_fd).arg(info.fileName())
+                             : path;
+    }
+    ~Pinned()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Pinned(const Pinned &) = delete;
+    Pinned &operator=(const Pinned &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    int error() const { return m_error; }
+    const QString &path() const { return m_path; }
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+    QString m_path;
+};
 
 bool isUnsupported(int error)
 {
@@ -148,9 +184,12 @@ int FileWrite::writeAll(int fd, const QByteArray &data, qint64 offset)
 
 int FileWrite::replace(const QString &givenPath, const QByteArray &data)
 {
-    // A link is kept and the file it names replaced.
-    const QFileInfo given(givenPath);
-    const QString path = given.isSymLink() ? given.symLinkTarget() : givenPath;
+    // A link in the file's place is replaced, never followed: the name
+    // written is the name the caller checked.
+    const Pinned pinned(givenPath);
+    if (!pinned.isOpen())
+        return pinned.error();
+    const QString &path = pinned.path();
     const QByteArray target = QFile::encodeName(path);
     // What a replacement that did not land left beside a missing file goes
     // into its place first; it is not thrown away with the side file below.
@@ -164,7 +203,7 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
     // One name for the new file, so a writer killed before its rename leaves
     // one file there for the next writer to reuse, not one more each time.
     const QByteArray side = QFile::encodeName(sideName(path));
-    int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && (errno == EEXIST || FileRead::isBrief(errno))) {
         // An empty folder under the side file's name is no one's work; one
         // with something in it stays, and the refusal names it.
@@ -172,7 +211,7 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
             return EISDIR;
         if (const int error = remove(QFile::decodeName(side), BriefDenialMs); error != 0)
             return error;
-        fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(side.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     }
     if (fd < 0)
         return errno;
@@ -215,22 +254,26 @@ int FileWrite::recover(const QString &path)
     return renameLanding(side, target);
 }
 
-int FileWrite::append(const QString &path, const QByteArray &data)
+int FileWrite::append(const QString &givenPath, const QByteArray &data)
 {
+    const Pinned pinned(givenPath);
+    if (!pinned.isOpen())
+        return pinned.error();
+    const QString &path = pinned.path();
     if (const int error = recover(path); error != 0)
         return error;
     const QByteArray name = QFile::encodeName(path);
     const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     int fd = -1;
     for (;;) {
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             GroupShare::adopt(fd, QFileInfo(path).path());
             break;
         }
         int error = errno;
         if (error == EEXIST) {
-            fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+            fd = ::open(name.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
             if (fd >= 0)
                 break;
             error = errno;
@@ -256,7 +299,10 @@ int FileWrite::append(const QString &path, const QByteArray &data)
 
 int FileWrite::remove(const QString &path, int waitMs)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const Pinned pinned(path);
+    if (!pinned.isOpen())
+        return pinned.error() == ENOENT ? 0 : pinned.error();
+    const QByteArray name = QFile::encodeName(pinned.path());
     const QDeadlineTimer busy(waitMs);
     const QDeadlineTimer denied(qMin(waitMs, BriefDenialMs));
     const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);

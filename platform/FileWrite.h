@@ -20,7 +20,9 @@ public:
     // Writes the data to a new file beside the path (sideName), flushed to
     // the disk, then renames it over the path, so a reader or a crash finds
     // the old file or the new one. The new file takes the old one's
-    // permissions and group (GroupShare). The caller holds the file's lock.
+    // permissions and group (GroupShare). A link in the file's place is
+    // replaced, not followed: callers resolve links they mean to keep. The
+    // caller holds the file's lock.
     //
     // A share's client may remove the old file before the rename and then
     // be refused the rename while another machine still has the old one

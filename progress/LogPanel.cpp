@@ -1,5 +1,6 @@
 #include "LogPanel.h"
 
+#include "AdminSettings.h"
 #include "CodePage.h"
 #include "IoError.h"
 #include "Look.h"
@@ -30,6 +31,8 @@ void LogPanel::load(const QByteArray &logName)
     // file at all.
     if (logName.isEmpty())
         throw IoError::cannotOpen(path, IoError::reason(ENOENT));
+    if (!AdminSettings::logNameStaysInside(logName))
+        throw RuntimeError(CodePage::toUnicode(AdminSettings::logNameOutsideText(logName)));
     QByteArray text;
     try {
         text = TextFile::read(path);

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QToolButton>
 
 namespace {
@@ -86,6 +87,48 @@ ProgressPanel::ProgressPanel(QFrame *panel)
         QStringLiteral(":/pictures/back.jpg"), 366, 464, 203, 65, times19, true);
     // The combo box lies over the name label and hides it once shown.
     ComboBox1->raise();
+
+    // In the free space right of the rows, above the back button.
+    rightAnswers = Look::label(panel, QStringLiteral("rightAnswers"), QString(), 392, 150, times19);
+    mistakesLabel = Look::label(panel, QStringLiteral("mistakesLabel"), QStringLiteral("Ошибки"),
+                                392, 182, times19);
+    mistakes = new QListWidget(panel);
+    mistakes->setObjectName(QStringLiteral("mistakes"));
+    mistakes->setGeometry(392, 208, 500, 244);
+    mistakes->setFont(Look::sansSerif(13));
+    mistakes->setWordWrap(true);
+    mistakes->setFocusPolicy(Qt::StrongFocus);
+    mistakes->setAccessibleName(QStringLiteral("Ошибки"));
+    mistakesLabel->setBuddy(mistakes);
+    hideReview();
+    QObject::connect(ComboBox1, &QComboBox::activated, mistakes, [this] { hideReview(); });
+}
+
+void ProgressPanel::showReview(int right, int count, const QList<TestRun::Mistake> &list)
+{
+    rightAnswers->setText(QStringLiteral("Правильных ответов: %1 из %2").arg(right).arg(count));
+    rightAnswers->adjustSize();
+    rightAnswers->setAccessibleName(rightAnswers->text());
+    mistakes->clear();
+    for (const TestRun::Mistake &m : list)
+        mistakes->addItem(QStringLiteral("%1. %2\nВаш ответ: %3")
+                              .arg(QString::number(m.number), CodePage::toUnicode(m.question),
+                                   CodePage::toUnicode(m.answer)));
+    if (list.isEmpty())
+        mistakes->addItem(QStringLiteral("Ошибок нет"));
+    mistakes->setAccessibleDescription(
+        QStringLiteral("Вопросов с ошибкой: %1").arg(list.size()));
+    mistakes->setCurrentRow(0);
+    for (QWidget *w : {static_cast<QWidget *>(rightAnswers), static_cast<QWidget *>(mistakesLabel),
+                       static_cast<QWidget *>(mistakes)})
+        w->setVisible(true);
+}
+
+void ProgressPanel::hideReview()
+{
+    for (QWidget *w : {static_cast<QWidget *>(rightAnswers), static_cast<QWidget *>(mistakesLabel),
+                       static_cast<QWidget *>(mistakes)})
+        w->setVisible(false);
 }
 
 void ProgressPanel::showScores(const std::array<quint8, 12> &scores)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestRun.h"
+
 #include <QByteArray>
 #include <QList>
 #include <array>
@@ -7,6 +9,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QListWidget;
 class QToolButton;
 
 // The controls of the progress view, built onto the panel that the main
@@ -27,6 +30,14 @@ public:
     // was typed.
     QByteArray currentUser() const;
 
+    // The run just finished: its right answers of its questions and those
+    // answered wrong, each with the answer given. The right answer is not
+    // shown, so that a retake stays a test. The review stays until the next
+    // finished run; the administrator's pick of a user hides it, since the
+    // rows then show another user's grades.
+    void showReview(int right, int count, const QList<TestRun::Mistake> &mistakes);
+    void hideReview();
+
     QLabel *Label3;
     QLabel *Label4;
     QLabel *Label5;
@@ -37,4 +48,7 @@ public:
     std::array<QLabel *, 12> valueLabels; // Label18 ... Label29
     QLabel *Label35;
     QToolButton *SpeedButton4; // "<<Назад"
+    QLabel *rightAnswers;      // "Правильных ответов: k из n"
+    QLabel *mistakesLabel;     // "Ошибки"
+    QListWidget *mistakes;
 };

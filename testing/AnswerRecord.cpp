@@ -1,8 +1,11 @@
 #include "AnswerRecord.h"
 
+#include "AdminSettings.h"
 #include "CodePage.h"
+#include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
+#include "RuntimeError.h"
 #include "TextFile.h"
 
 #include <QCryptographicHash>
@@ -172,5 +175,7 @@ void AnswerRecord::append(const QByteArray &logName, const QByteArray &line)
     const QString log = Paths::resolve(logName);
     if (logName.isEmpty() || QFileInfo(log).isDir())
         throw IoError::inOut(log, TextFile::diagnose(log, true));
-    TextFile::append(Paths::resolve(fileName(logName)), line);
+    if (!AdminSettings::logNameStaysInside(logName))
+        throw RuntimeError(CodePage::toUnicode(AdminSettings::logNameOutsideText(logName)));
+    TextFile::append(FolderBounds::recordPath(Paths::resolve(fileName(logName))), line);
 }

@@ -7,6 +7,7 @@
 #include "TextFile.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -120,69 +121,42 @@ struct Block
 
 } // namespace
 
-bool SourceChecker::isUtf8(const QByteArray &text)
-{
-    bool multiByte = false;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        int follow = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            follow = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            follow = 2;
-            if (b == 0xE0)
-                low = 0xA0;
-            else if (b == 0xED)
-                high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            follow = 3;
-            if (b == 0xF0)
-                low = 0x90;
-            else if (b == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + follow >= text.size())
-            return false;
-        for (int k = 1; k <= follow; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            const unsigned char lo = k == 1 ? low : 0x80;
-            const unsigned char hi = k == 1 ? high : 0xBF;
-            if (c < lo || c > hi)
-                return false;
-        }
-        multiByte = true;
-        i += follow + 1;
-    }
-    return multiByte;
-}
-
 SourceChecker::Report SourceChecker::checkFile(const QString &path)
 {
     return check(TextFile::read(path));
 }
 
-SourceChecker::Report SourceChecker::check(const QByteArray &text)
+SourceChecker::Report SourceChecker::check(const QByteArray &raw)
 {
     Report report;
+    const QuestionSource::Text decoded = QuestionSource::decode(raw);
+    const QByteArray &text = decoded.bytes;
     const QByteArray used = QuestionSource::usedPart(text);
-    const QList<QByteArray> lines = QuestionSource::split(text);
+    const QList<QByteArray> &lines = decoded.lines;
 
-    if (isUtf8(used)) {
+    if (decoded.utf8) {
         report.utf8 = true;
+        int first = 1;
         for (qsizetype n = 0; n < lines.size(); ++n) {
-            if (isUtf8(lines[n])) {
-                report.findings.append({Kind::Utf8Text, int(n + 1), lines[n], {}, {}});
+            if (std::any_of(lines[n].begin(), lines[n].end(), [](char c) { return c < 0; })) {
+                first = int(n + 1);
                 break;
             }
         }
+        report.findings.append({Kind::Utf8Text, first, lines.value(first - 1), {}, {}});
+        for (const QuestionSource::Foreign &f : decoded.foreign) {
+            Finding finding{Kind::ForeignCharacter, f.line, lines.value(f.line - 1), {}, {}};
+            finding.column = f.column;
+            finding.character = f.character;
+            report.findings.append(finding);
+        }
+    }
+    for (const QuestionSource::MarkerReading &r : decoded.markerReadings) {
+        const Kind kind = r.markers == QuestionSource::Markers::LookAlike ? Kind::CyrillicLookAlikes
+                          : r.markers == QuestionSource::Markers::Alphabet
+                              ? Kind::CyrillicAlphabet
+                              : Kind::AmbiguousMarkers;
+        report.findings.append({kind, r.line, lines.value(r.line - 1), r.typed + r.read, {}});
     }
 
     QList<Block> blocks;
@@ -215,7 +189,13 @@ SourceChecker::Report SourceChecker::check(const QByteArray &text)
             Block &block = blocks.last();
             const int index = SourceLine::answerIndex(line);
             block.hasAnswers = true;
-            if (!block.misread && block.answerLine[index] != 0)
+            // A bare marked prefix ("B)*") ahead of its answer is how a test
+            // written back as a source marks an answer that ends otherwise
+            // than in a blank.
+            const int earlier = block.answerLine[index];
+            const bool markOnly =
+                earlier > 0 && lines[earlier - 1] == SourceLine::answerPrefix(index) + '*';
+            if (!block.misread && earlier != 0 && !markOnly)
                 report.findings.append({Kind::RepeatedAnswer,
                                         number,
                                         line,
@@ -274,14 +254,31 @@ SourceChecker::Report SourceChecker::check(const QByteArray &text)
     return report;
 }
 
-QString SourceChecker::decode(const QByteArray &text, bool utf8)
+bool SourceChecker::isError(Kind kind)
 {
-    return utf8 ? QString::fromUtf8(text) : CodePage::toUnicode(text);
+    switch (kind) {
+    case Kind::Utf8Text:
+    case Kind::CyrillicLookAlikes:
+    case Kind::CyrillicAlphabet:
+    case Kind::TextAfterEnd:
+    case Kind::MarkedQuestion:
+        return false;
+    default:
+        return true;
+    }
 }
 
-QString SourceChecker::entry(const Finding &f, bool utf8, int quoteLimit)
+int SourceChecker::Report::errorCount() const
 {
-    const QString text = describe(f, utf8, quoteLimit);
+    return int(std::count_if(findings.begin(), findings.end(),
+                             [](const Finding &f) { return isError(f.kind); }));
+}
+
+QString SourceChecker::entry(const Finding &f, int quoteLimit)
+{
+    QString text = describe(f, quoteLimit);
+    if (!isError(f.kind))
+        text = QStringLiteral("замечание: ") + text;
     return f.line > 0 ? QStringLiteral("строка %1: %2").arg(f.line).arg(text) : text;
 }
 
@@ -293,24 +290,52 @@ QString SourceChecker::digest(const Report &report, int shown)
     constexpr int QuoteLimit = 80;
     QStringList out{QStringLiteral("Замечания к тексту вопросов:")};
     for (qsizetype i = 0; i < report.findings.size() && i < shown; ++i)
-        out.append(entry(report.findings[i], report.utf8, QuoteLimit));
+        out.append(entry(report.findings[i], QuoteLimit));
     if (report.findings.size() > shown)
         out.append(QStringLiteral("Ещё замечаний: %1.").arg(report.findings.size() - shown));
     return out.join(QLatin1Char('\n'));
 }
 
-QString SourceChecker::describe(const Finding &f, bool utf8, int quoteLimit)
+QString SourceChecker::describe(const Finding &f, int quoteLimit)
 {
     const auto quoted = [&](const QByteArray &text) {
-        const QString full = decode(text, utf8);
+        const QString full = CodePage::toUnicode(text);
         if (quoteLimit < 0 || full.size() <= quoteLimit)
             return full;
         return full.left(quoteLimit) + QStringLiteral("…");
     };
     switch (f.kind) {
     case Kind::Utf8Text:
-        return QStringLiteral("текст в кодировке UTF-8, а не Windows-1251: русские буквы "
-                              "в тесте будут искажены");
+        return QStringLiteral("текст в кодировке UTF-8: тест будет записан в Windows-1251");
+    case Kind::ForeignCharacter:
+        return QStringLiteral("знака «%1» (позиция %2) нет в кодировке Windows-1251, в тесте он "
+                              "станет знаком «?»: «%3»")
+            .arg(f.character)
+            .arg(f.column)
+            .arg(quoted(f.text));
+    case Kind::CyrillicLookAlikes:
+    case Kind::CyrillicAlphabet: {
+        const qsizetype half = f.letters.size() / 2;
+        QStringList pairs;
+        for (qsizetype i = 0; i < half; ++i)
+            pairs.append(CodePage::toUnicode(f.letters.mid(i, 1)) + QStringLiteral(")→") +
+                         QLatin1Char(f.letters[half + i]) + QLatin1Char(')'));
+        const QString how = f.kind == Kind::CyrillicLookAlikes
+                                ? QStringLiteral(", похожими на латинские,")
+                                : QStringLiteral(" по порядку алфавита");
+        return QStringLiteral("ответы отмечены русскими буквами%1 и прочитаны как латинские "
+                              "(%2): «%3»")
+            .arg(how, pairs.join(QStringLiteral(", ")), quoted(f.text));
+    }
+    case Kind::AmbiguousMarkers: {
+        QStringList typed;
+        for (const char c : f.letters)
+            typed.append(CodePage::toUnicode(QByteArray(1, c)) + QLatin1Char(')'));
+        return QStringLiteral("ответы отмечены русскими буквами %1, которые можно прочитать и "
+                              "как похожие латинские, и по порядку русского алфавита; напишите "
+                              "латинские A) B) C) D) E): «%2»")
+            .arg(typed.join(QStringLiteral(" ")), quoted(f.text));
+    }
     case Kind::TextAfterEnd:
         return QStringLiteral("символ Ctrl-Z заканчивает текст: всё, что после него, "
                               "не будет прочитано");

@@ -6,9 +6,13 @@
 
 // What the conversion of a question source would silently carry over, lose or
 // misread, and the bytes for which it would refuse the whole source, with the
-// line numbers of the source (counted from 1). The conversion itself takes
-// every text it can store as it is; this is the administrator's look at a
-// source before converting it, and the authoring window's after.
+// line numbers of the source (counted from 1). An error is a finding that
+// leaves the test other than the teacher meant it (a question that keeps the
+// previous one's answers, a line read as something else, a question never
+// asked): the tool and the authoring window write no test with one unless
+// told to. A remark only says how the text was read (UTF-8, Russian answer
+// letters read as Latin ones) or points at something unusual that does no
+// harm.
 //
 // The last question line of a source only closes the test (the count rule):
 // when nothing but blanks and separators follow it, it is the expected closing
@@ -21,7 +25,11 @@ class SourceChecker
 public:
     enum class Kind
     {
-        Utf8Text,            // the text is UTF-8, not Windows-1251
+        Utf8Text,            // the text is UTF-8: recoded to Windows-1251
+        ForeignCharacter,    // a UTF-8 character Windows-1251 has no byte for
+        CyrillicLookAlikes,  // "А)" "В)" "С)" "Е)" read as the Latin letters
+        CyrillicAlphabet,    // "А)" … "Д)" read as A) … E)
+        AmbiguousMarkers,    // Cyrillic markers that could be read either way
         TextAfterEnd,        // text after a Ctrl-Z, which ends the source
         BeforeFirstQuestion, // an answer line ahead of every question
         LooksLikeAnswer,     // meant as an answer, read as a new question
@@ -45,6 +53,7 @@ public:
         QList<int> otherLines; // marks, the line a repeat replaces
         int column = 0;        // the byte the store cannot hold, from 1
         int joinedLines = 0;   // how many lines CR alone joins into this one
+        QString character = QString(); // a character Windows-1251 lacks
     };
 
     struct Report
@@ -55,25 +64,26 @@ public:
         bool utf8 = false;
 
         bool clean() const { return findings.isEmpty(); }
+        int errorCount() const;
+        bool hasErrors() const { return errorCount() > 0; }
     };
+
+    static bool isError(Kind kind);
 
     static Report check(const QByteArray &text);
     // Throws the runtime's input/output error when the file cannot be opened.
     static Report checkFile(const QString &path);
 
-    // The finding in Russian; the line's text is decoded as the source is
-    // encoded, and cut to quoteLimit characters when that is not negative.
-    static QString describe(const Finding &finding, bool utf8, int quoteLimit = -1);
-    static QString decode(const QByteArray &text, bool utf8);
+    // The finding in Russian; the line's text (Windows-1251, whatever the
+    // source's encoding) is cut to quoteLimit characters when that is not
+    // negative.
+    static QString describe(const Finding &finding, int quoteLimit = -1);
 
     // The finding as `check` lists it: after "строка N: " unless it concerns
-    // the text as a whole.
-    static QString entry(const Finding &finding, bool utf8, int quoteLimit = -1);
+    // the text as a whole, a remark after "замечание: ".
+    static QString entry(const Finding &finding, int quoteLimit = -1);
 
     // The first `shown` findings under a heading, one a line, and how many
     // more there are, for a message box; empty for a clean report.
     static QString digest(const Report &report, int shown);
-
-    // Valid UTF-8 that holds at least one multi-byte sequence.
-    static bool isUtf8(const QByteArray &text);
 };

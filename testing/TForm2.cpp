@@ -130,8 +130,20 @@ void TForm2::Button1Click()
         return;
     }
     const QByteArray output = TestConverter::outputName(CodePage::fromUnicode(Edit9->text()));
-    const QByteArray text = TextFile::read(Paths::resolve(Edit10->text()));
-    const QList<QByteArray> lines = QuestionSource::split(text);
+    const QByteArray raw = TextFile::read(Paths::resolve(Edit10->text()));
+    const SourceChecker::Report report = SourceChecker::check(raw);
+    if (report.hasErrors()) {
+        const QString question =
+            SourceChecker::digest(report, ShownFindings) +
+            QStringLiteral("\n\nОшибок в тексте вопросов: %1. Тест с ними будет задавать не то, "
+                           "что задумано. Всё равно записать тест?")
+                .arg(report.errorCount());
+        if (QMessageBox::warning(this, HandlerGuard::caption(), question,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) != QMessageBox::Yes)
+            return;
+    }
+    const QList<QByteArray> lines = QuestionSource::decode(raw).lines;
     const QList<int> unstorable = m_converter.unstorableLines(lines);
     if (!unstorable.isEmpty()) {
         QMessageBox::warning(this, HandlerGuard::caption(),
@@ -143,11 +155,28 @@ void TForm2::Button1Click()
         Label1->adjustSize();
     });
     showSlots();
-    QString message = QStringLiteral("Создание тестов успешно завершено.");
-    const QString findings = SourceChecker::digest(SourceChecker::check(text), ShownFindings);
+    const QString written = Paths::resolve(output);
+    QString message = QStringLiteral("Создание тестов успешно завершено.\nФайл теста: %1")
+                          .arg(Paths::display(written));
+    if (!isCourseTestFolder(QFileInfo(written).absolutePath()))
+        message += QStringLiteral("\nЭто не папка data\\tests учебника: студенты не увидят "
+                                  "этот тест, пока файл не будет скопирован туда.");
+    const QString findings = SourceChecker::digest(report, ShownFindings);
     if (!findings.isEmpty())
         message += QStringLiteral("\n\n") + findings;
     QMessageBox::information(this, HandlerGuard::caption(), message, QMessageBox::Ok);
+}
+
+bool TForm2::isCourseTestFolder(const QString &folder) const
+{
+    const QString tests = QDir(m_savedWorkingDirectory).filePath(QStringLiteral("data/tests"));
+    const auto canonical = [](const QString &path) {
+        const QString c = QFileInfo(path).canonicalFilePath();
+        return QDir::cleanPath(c.isEmpty() ? path : c);
+    };
+    // The course's folders are found in any letter case, as files copied
+    // from Windows are.
+    return CodePage::equalsIgnoreCase(canonical(folder), canonical(tests));
 }
 
 void TForm2::Button2Click()

@@ -19,8 +19,9 @@ class QPushButton;
 // it is open the current directory may move to the folder of the chosen
 // source; closing makes the directory saved at showing current again.
 // A conversion writes nothing for a test name the code page cannot spell or a
-// source line the store cannot keep; a written test is reported together with
-// what the source check finds in it.
+// source line the store cannot keep, and asks first when the source check
+// finds errors; a written test is reported with its full path, a warning
+// when that is not the course's data\tests, and what the check finds.
 class TForm2 : public QDialog
 {
     Q_OBJECT
@@ -69,6 +70,9 @@ private:
     QString runOpenDialog();
     // Edit1 … Edit8 show the converter's slots.
     void showSlots();
+    // Whether the folder is data\tests below the working directory, where
+    // the test runs look for their files.
+    bool isCourseTestFolder(const QString &folder) const;
 
     TestConverter m_converter;
     QString m_savedWorkingDirectory;

@@ -1,8 +1,11 @@
 #include "TestLog.h"
 
+#include "AdminSettings.h"
 #include "CodePage.h"
 #include "DateTimeFormat.h"
+#include "FolderBounds.h"
 #include "Paths.h"
+#include "RuntimeError.h"
 #include "TextFile.h"
 
 QByteArray TestLog::line(const QByteArray &user, const QDateTime &when, const QByteArray &testName,
@@ -16,5 +19,7 @@ QByteArray TestLog::line(const QByteArray &user, const QDateTime &when, const QB
 
 void TestLog::append(const QByteArray &logName, const QByteArray &line)
 {
-    TextFile::append(Paths::resolve(logName), line);
+    if (!AdminSettings::logNameStaysInside(logName))
+        throw RuntimeError(CodePage::toUnicode(AdminSettings::logNameOutsideText(logName)));
+    TextFile::append(FolderBounds::recordPath(Paths::resolve(logName)), line);
 }

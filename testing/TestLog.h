@@ -16,6 +16,7 @@ public:
     // Creates the file when it is missing, then appends the line. The name is
     // used as stored; a relative one resolves against the working directory.
     // A file that cannot be created or appended to throws the runtime's
-    // input/output error.
+    // input/output error; a name outside the course folder is refused with
+    // AdminSettings::logNameOutsideText.
     static void append(const QByteArray &logName, const QByteArray &line);
 };

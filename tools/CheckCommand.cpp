@@ -10,7 +10,8 @@ const char *const CheckCommand::Synopsis = "check SOURCE";
 
 QString CheckCommand::summary()
 {
-    return QStringLiteral("проверить текст вопросов SOURCE: код выхода 0, если замечаний нет");
+    return QStringLiteral("проверить текст вопросов SOURCE: код выхода 0, если в нём нет ошибок "
+                          "(замечания не мешают)");
 }
 
 int CheckCommand::run(const QStringList &args)
@@ -19,7 +20,7 @@ int CheckCommand::run(const QStringList &args)
     const SourceChecker::Report report = SourceChecker::checkFile(arguments.positional().at(0));
 
     for (const SourceChecker::Finding &f : report.findings)
-        Console::out(SourceChecker::entry(f, report.utf8));
+        Console::out(SourceChecker::entry(f));
     if (report.closingLine > 0)
         Console::out(QStringLiteral("строка %1: завершающая строка вопроса, в тесте не задаётся")
                          .arg(report.closingLine));
@@ -31,6 +32,9 @@ int CheckCommand::run(const QStringList &args)
         Console::out(QStringLiteral("Замечаний нет."));
         return 0;
     }
-    Console::out(QStringLiteral("Замечаний: %1.").arg(report.findings.size()));
-    return 1;
+    const int errors = report.errorCount();
+    Console::out(QStringLiteral("Ошибок: %1, замечаний: %2.")
+                     .arg(errors)
+                     .arg(report.findings.size() - errors));
+    return errors > 0 ? 1 : 0;
 }

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // check SOURCE: what a conversion of the source would carry over, lose or
-// misread. Exit status 0 only when there is nothing to report.
+// misread. Exit status 0 when there is no error, remarks or not: the
+// sources convert will take.
 class CheckCommand
 {
 public:

@@ -46,6 +46,12 @@ QString refusal(const QStringList &args, const QStringList &valueOptions,
 
 CommandArguments::CommandArguments(const QStringList &args, const QStringList &valueOptions,
                                    const QStringList &flags, int positionalCount)
+    : CommandArguments(args, valueOptions, flags, positionalCount, positionalCount)
+{
+}
+
+CommandArguments::CommandArguments(const QStringList &args, const QStringList &valueOptions,
+                                   const QStringList &flags, int fewest, int most)
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const QString &option : valueOptions)
@@ -56,7 +62,7 @@ CommandArguments::CommandArguments(const QStringList &args, const QStringList &v
     if (!m_parser.parse(QStringList{QString()} + args))
         throw UsageError(refusal(args, valueOptions, m_parser.unknownOptionNames()));
     m_positional = m_parser.positionalArguments();
-    if (m_positional.size() != positionalCount)
+    if (m_positional.size() < fewest || m_positional.size() > most)
         throw UsageError(QStringLiteral("неверное число аргументов"));
 }
 

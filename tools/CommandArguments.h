@@ -29,6 +29,9 @@ public:
 
     CommandArguments(const QStringList &args, const QStringList &valueOptions,
                      const QStringList &flags, int positionalCount);
+    // Between fewest and most positional arguments.
+    CommandArguments(const QStringList &args, const QStringList &valueOptions,
+                     const QStringList &flags, int fewest, int most);
 
     const QStringList &positional() const { return m_positional; }
     QString value(const QString &option, const QString &fallback = QString()) const;

@@ -11,17 +11,41 @@
 
 #include <QFileInfo>
 
-const char *const ConvertCommand::Synopsis = "convert SOURCE NAME [--into DIR]";
+const char *const ConvertCommand::Synopsis = "convert SOURCE NAME [--into DIR] [--force]";
 
 QString ConvertCommand::summary()
 {
     return QStringLiteral("зашифровать вопросы из текста SOURCE в тест DIR/NAME.ini "
-                          "(по умолчанию в текущую папку)");
+                          "(по умолчанию в текущую папку); при ошибках в тексте тест не "
+                          "записывается, если не указан --force");
+}
+
+QString ConvertCommand::details()
+{
+    return QStringLiteral(
+        "Текст вопросов: обычный текстовый файл в кодировке UTF-8 или Windows-1251.\n"
+        "  Строка вопроса: любая строка, кроме строк ответов и разделителя.\n"
+        "  Строки ответов: \"A)\" \"B)\" \"C)\" \"D)\" \"E)\" (латинские заглавные буквы и скобка\n"
+        "  в самом начале строки), пять на каждый вопрос; правильный ответ отмечен\n"
+        "  звёздочкой \"*\" в конце строки. Русские буквы \"А) Б) В) Г) Д)\" читаются как\n"
+        "  A)–E), похожие на латинские \"А) В) С) Е)\" — как A), B), C), E).\n"
+        "  Строка \"********\" (восемь звёздочек) только разделяет вопросы.\n"
+        "  Последняя строка вопроса только завершает тест и не задаётся.\n"
+        "Пример:\n"
+        "  Сколько бит в байте?\n"
+        "  A) 4\n"
+        "  B) 8*\n"
+        "  C) 16\n"
+        "  D) 2\n"
+        "  E) 1\n"
+        "  ********\n"
+        "  Конец теста");
 }
 
 int ConvertCommand::run(const QStringList &args)
 {
-    const CommandArguments arguments(args, {QStringLiteral("--into")}, {}, 2);
+    const CommandArguments arguments(args, {QStringLiteral("--into")}, {QStringLiteral("--force")},
+                                     2);
     const QString source = QFileInfo(arguments.positional().at(0)).absoluteFilePath();
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(1));
     const QString into = arguments.value(QStringLiteral("--into"));
@@ -29,8 +53,17 @@ int ConvertCommand::run(const QStringList &args)
         WorkingFolder::enter(into);
 
     const QByteArray output = TestConverter::outputName(name);
-    const QByteArray text = TextFile::read(source);
-    const QList<QByteArray> lines = QuestionSource::split(text);
+    const QByteArray raw = TextFile::read(source);
+    const SourceChecker::Report report = SourceChecker::check(raw);
+    if (report.hasErrors() && !arguments.has(QStringLiteral("--force"))) {
+        for (const SourceChecker::Finding &f : report.findings)
+            Console::warning(SourceChecker::entry(f));
+        Console::error(QStringLiteral("ошибок в тексте вопросов: %1; тест не записан. Исправьте "
+                                      "текст или запишите тест как есть с параметром --force")
+                           .arg(report.errorCount()));
+        return 1;
+    }
+    const QList<QByteArray> lines = QuestionSource::decode(raw).lines;
     TestConverter converter;
     const QList<int> unstorable = converter.unstorableLines(lines);
     if (!unstorable.isEmpty()) {
@@ -43,9 +76,7 @@ int ConvertCommand::run(const QStringList &args)
     Console::out(QStringLiteral("Файл теста: %1").arg(Paths::display(Paths::resolve(output))));
     Console::out(QStringLiteral("Прочитано строк вопросов: %1").arg(result.questionLines));
     Console::out(QStringLiteral("Вопросов в тесте: %1").arg(result.count));
-    // Scripts read the lines above; the findings of the check go to the
-    // error stream, the test being written all the same.
-    const SourceChecker::Report report = SourceChecker::check(text);
+    // Scripts read the lines above; the findings go to the error stream.
     if (!report.clean())
         Console::warning(
             QStringLiteral("Замечаний к тексту вопросов: %1; их список выводит "

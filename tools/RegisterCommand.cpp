@@ -5,25 +5,32 @@
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
+#include "PasswordPrompt.h"
+#include "RosterCommand.h"
 #include "RuntimeError.h"
 #include "WorkingFolder.h"
 
-const char *const RegisterCommand::Synopsis = "register NAME PASSWORD [--dir DIR]";
+const char *const RegisterCommand::Synopsis = "register NAME [PASSWORD] [--dir DIR]";
 
 QString RegisterCommand::summary()
 {
     return QStringLiteral("зарегистрировать пользователя в DIR/users.ini и DIR/users, как это "
-                          "делает кнопка \"Новый пользователь\"");
+                          "делает кнопка \"Новый пользователь\"; без PASSWORD пароль вводится "
+                          "с терминала без отображения или читается из стандартного ввода");
 }
 
 int RegisterCommand::run(const QStringList &args)
 {
-    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 2);
+    if (RosterCommand::wanted(args))
+        return RosterCommand::run(args);
+    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1, 2);
     const QString dir = arguments.value(QStringLiteral("--dir"));
     if (!dir.isEmpty())
         WorkingFolder::enter(dir);
     const QString name = arguments.positional().at(0);
-    const QString password = arguments.positional().at(1);
+    const QString password = arguments.positional().size() > 1
+                                 ? arguments.positional().at(1)
+                                 : PasswordPrompt::read(QStringLiteral("Пароль: "));
     QByteArray adminLogin;
     try {
         adminLogin = AdminSettings::read().login;

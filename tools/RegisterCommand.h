@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// register NAME PASSWORD [--dir DIR]: the login panel's registration, with
-// the same refusals, so a class can be registered from a list in a loop.
+// register NAME [PASSWORD] [--dir DIR]: the login panel's registration, with
+// the same refusals. A password left off is typed unseen; with --roster the
+// whole class at once (RosterCommand).
 class RegisterCommand
 {
 public:

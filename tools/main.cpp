@@ -1,12 +1,18 @@
+#include "ArchiveCommand.h"
 #include "CheckCommand.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "EngineLog.h"
 #include "ExportCommand.h"
 #include "ImportCommand.h"
+#include "PasswdCommand.h"
 #include "RegisterCommand.h"
 #include "RemoveCommand.h"
+#include "RenameCommand.h"
 #include "ReportCommand.h"
+#include "RestoreCommand.h"
+#include "RosterCommand.h"
 #include "RuntimeError.h"
 #include "ShowCommand.h"
 #include "UnlockCommand.h"
@@ -24,18 +30,26 @@ struct Command
     const char *synopsis;
     QString (*summary)();
     int (*run)(const QStringList &args);
+    // More than the summary for the command's own --help, or none.
+    QString (*details)() = nullptr;
 };
 
 // A new command is one more row here.
 const Command Commands[] = {
-    {"convert", ConvertCommand::Synopsis, &ConvertCommand::summary, &ConvertCommand::run},
+    {"convert", ConvertCommand::Synopsis, &ConvertCommand::summary, &ConvertCommand::run,
+     &ConvertCommand::details},
     {"check", CheckCommand::Synopsis, &CheckCommand::summary, &CheckCommand::run},
     {"show", ShowCommand::Synopsis, &ShowCommand::summary, &ShowCommand::run},
     {"import", ImportCommand::Synopsis, &ImportCommand::summary, &ImportCommand::run},
     {"export", ExportCommand::Synopsis, &ExportCommand::summary, &ExportCommand::run},
     {"users", UsersCommand::Synopsis, &UsersCommand::summary, &UsersCommand::run},
     {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run},
+    {"register", RosterCommand::Synopsis, &RosterCommand::summary, &RegisterCommand::run},
+    {"passwd", PasswdCommand::Synopsis, &PasswdCommand::summary, &PasswdCommand::run},
+    {"rename", RenameCommand::Synopsis, &RenameCommand::summary, &RenameCommand::run},
     {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
+    {"restore", RestoreCommand::Synopsis, &RestoreCommand::summary, &RestoreCommand::run},
+    {"archive", ArchiveCommand::Synopsis, &ArchiveCommand::summary, &ArchiveCommand::run},
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
 };
@@ -76,7 +90,10 @@ void printHelp()
 
 int main(int argc, char *argv[])
 {
-    const std::unique_ptr<QCoreApplication> app = ReportCommand::application(argc, argv);
+    EngineLog::quietStartupDump();
+    std::unique_ptr<QCoreApplication> app = RosterCommand::application(argc, argv);
+    if (!app)
+        app = ReportCommand::application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(COURSEBOOK_VERSION));
     // The tool's own options come before the command's name; everything from
     // the name on belongs to the command.
@@ -114,10 +131,19 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (args.contains(QLatin1String("--help"))) {
-        Console::out(
-            QStringLiteral("Использование: %1 %2")
-                .arg(QLatin1String(Console::ProgramName), QLatin1String(command->synopsis)));
-        Console::out(QStringLiteral("  %1").arg(command->summary()));
+        // A command may have more than one form, each a row of the table.
+        for (const Command &c : Commands) {
+            if (name != QLatin1String(c.name))
+                continue;
+            Console::out(
+                QStringLiteral("Использование: %1 %2")
+                    .arg(QLatin1String(Console::ProgramName), QLatin1String(c.synopsis)));
+            Console::out(QStringLiteral("  %1").arg(c.summary()));
+            if (c.details) {
+                Console::out(QString());
+                Console::out(c.details());
+            }
+        }
         return 0;
     }
 

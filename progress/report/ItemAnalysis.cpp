@@ -273,7 +273,7 @@ ItemAnalysis ItemAnalysis::read()
     } catch (const RuntimeError &) {
         return ItemAnalysis();
     }
-    if (settings.logName.isEmpty())
+    if (settings.logName.isEmpty() || !AdminSettings::logNameStaysInside(settings.logName))
         return ItemAnalysis();
     const QString path = Paths::resolve(AnswerRecord::fileName(settings.logName));
     ItemAnalysis items;

@@ -130,6 +130,11 @@ TestLogReader TestLogReader::read(const QSet<QByteArray> &knownUsers)
         return log;
     }
     const QString path = Paths::resolve(settings.logName);
+    if (!AdminSettings::logNameStaysInside(settings.logName)) {
+        TestLogReader log;
+        log.failure = CodePage::toUnicode(AdminSettings::logNameOutsideText(settings.logName));
+        return log;
+    }
     QByteArray bytes;
     try {
         bytes = TextFile::read(path);

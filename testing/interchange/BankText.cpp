@@ -1,7 +1,7 @@
 #include "BankText.h"
 
 #include "CodePage.h"
-#include "SourceChecker.h"
+#include "QuestionSource.h"
 
 #include <QStringDecoder>
 
@@ -14,7 +14,7 @@ QString BankText::decode(const QByteArray &bytes)
         QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
                                                             : QStringConverter::Utf16BE);
         text = decoder.decode(bytes.mid(2));
-    } else if (SourceChecker::isUtf8(bytes)) {
+    } else if (QuestionSource::isUtf8(bytes)) {
         text = QString::fromUtf8(bytes);
     } else {
         text = CodePage::toUnicode(bytes);

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -37,6 +39,8 @@ private slots:
     void refusedListWriteLeavesNoHalfRegistration();
     void missingRecordsNeverWrittenFromNothing_data();
     void missingRecordsNeverWrittenFromNothing();
+    void linksOutOfTheFolderAreRefused_data();
+    void linksOutOfTheFolderAreRefused();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
@@ -323,6 +327,67 @@ void tst_Accounts::missingRecordsNeverWrittenFromNothing()
     QVERIFY2(message.startsWith("Unable to write to "), qPrintable(message));
     QVERIFY(!QFileInfo::exists(ini));
     QCOMPARE(UserList::load(), (QList<QByteArray>{"ivan", "petr"}));
+}
+
+void tst_Accounts::linksOutOfTheFolderAreRefused_data()
+{
+    // Which record is a link, and where to: "@out" a file of another user,
+    // "@gone" nothing, else a file inside the folder.
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("registered");
+    QTest::newRow("users.ini to a file outside") << "users.ini"
+                                                 << "@out" << false;
+    QTest::newRow("users to a file outside") << "users"
+                                             << "@out" << false;
+    QTest::newRow("users.ini dangling") << "users.ini"
+                                        << "@gone" << false;
+    QTest::newRow("users dangling") << "users"
+                                    << "@gone" << false;
+    QTest::newRow("users.ini inside") << "users.ini"
+                                      << "data/class.ini" << true;
+    QTest::newRow("users inside") << "users"
+                                  << "data/class.txt" << true;
+}
+
+void tst_Accounts::linksOutOfTheFolderAreRefused()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, target);
+    QFETCH(bool, registered);
+    QTemporaryDir outside;
+    QVERIFY(outside.isValid());
+    const QString bashrc = outside.filePath(".bashrc");
+    QVERIFY(TempWorkDir::writeFile(bashrc, "export PATH\n"));
+    QVERIFY(m_dir->write("data/class.ini", ""));
+    QVERIFY(m_dir->write("data/class.txt", ""));
+    const QString to = target == "@out"    ? bashrc
+                       : target == "@gone" ? outside.filePath("created")
+                                           : m_dir->filePath(target);
+    QVERIFY(QFile::link(to, m_dir->filePath(record)));
+    if (registered) {
+        Accounts::registerUser("petr", "pw");
+        QVERIFY(QFileInfo(m_dir->filePath(record)).isSymLink());
+        QVERIFY(m_dir->read(target).contains("petr"));
+        QVERIFY(Accounts::passwordMatches("petr", "pw"));
+        QCOMPARE(Accounts::removeUser("petr"), QList<QByteArray>());
+        QVERIFY(!m_dir->read(target).contains("petr"));
+        return;
+    }
+    try {
+        Accounts::registerUser("petr", "pw");
+        QFAIL("registered through a link out of the folder");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.message().contains(QDir::toNativeSeparators(m_dir->filePath(record))),
+                 qPrintable(e.message()));
+    }
+    if (record == "users.ini")
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, Accounts::writeScores("petr", {}));
+    QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{".bashrc"});
+    QFile f(bashrc);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("export PATH\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_Accounts)

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -23,6 +25,8 @@ private slots:
     void missingFileIsFileNotFound();
     void missingFolderRefusesWriteAndKeepsNothing();
     void refusedWriteLeavesOldFile();
+    void writeThroughLinks_data();
+    void writeThroughLinks();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
@@ -140,6 +144,56 @@ void tst_AdminSettings::refusedWriteLeavesOldFile()
     s.login = "x";
     QVERIFY_THROWS_EXCEPTION(RuntimeError, s.write());
     QVERIFY(QFileInfo(settingsPath()).isDir());
+}
+
+void tst_AdminSettings::writeThroughLinks_data()
+{
+    // Where data\info\tumb.db points: "@out" a file outside the folder,
+    // "@gone" nothing, else a file inside.
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("file outside") << "@out" << false;
+    QTest::newRow("dangling") << "@gone" << false;
+    QTest::newRow("file inside") << "data/real.db" << true;
+}
+
+void tst_AdminSettings::writeThroughLinks()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, written);
+    QTemporaryDir outside;
+    QVERIFY(outside.isValid());
+    const QString bashrc = outside.filePath(".bashrc");
+    QVERIFY(TempWorkDir::writeFile(bashrc, "export PATH\n"));
+    QVERIFY(m_dir->write("data/real.db", "a|b|c\r\n"));
+    QVERIFY(m_dir->mkpath("data/info"));
+    const QString to = target == "@out"    ? bashrc
+                       : target == "@gone" ? outside.filePath("new.db")
+                                           : m_dir->filePath(target);
+    QVERIFY(QFile::link(to, settingsPath()));
+    AdminSettings s;
+    s.login = "admin";
+    s.password = "pw";
+    s.logName = "log.txt";
+    if (written) {
+        s.write();
+        QVERIFY(QFileInfo(settingsPath()).isSymLink());
+        QCOMPARE(m_dir->read(target), QByteArray("admin|pw|log.txt\r\n"));
+    } else {
+        try {
+            s.write();
+            QFAIL("written through a link out of the folder");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.message().contains(QDir::toNativeSeparators(settingsPath())),
+                     qPrintable(e.message()));
+        }
+        QCOMPARE(
+            QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{".bashrc"});
+        QFile f(bashrc);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("export PATH\n"));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_AdminSettings)

@@ -61,6 +61,7 @@ private slots:
     void failingWriteBackIsShownAndWindowCloses();
     void titlePageClosesByTimer();
     void titlePageClosesAtOnce();
+    void titlePageBeforeMainWindow();
     void aboutAndAuthorWindows();
 };
 
@@ -437,6 +438,25 @@ void tst_TForm1::titlePageClosesAtOnce()
     QTest::qWait(50);
     QVERIFY(form.isVisible());
     QVERIFY(!title.isVisible());
+}
+
+void tst_TForm1::titlePageBeforeMainWindow()
+{
+    // The page is on screen before the main window exists; closed early, it
+    // shows the main window as soon as there is one.
+    TForm3 title(nullptr);
+    title.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&title));
+    QVERIFY(title.Timer1->isActive());
+    title.close();
+    QVERIFY(title.isClosed());
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(!form.isVisible());
+    title.setMainWindow(&form);
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
+    QVERIFY(answerer.texts.isEmpty());
 }
 
 void tst_TForm1::aboutAndAuthorWindows()

@@ -311,11 +311,7 @@ void tst_accounts_window::refusedLogin_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("password");
     QTest::newRow("wrong password") << u"Анна"_s << u"Парол"_s;
-    QTest::newRow("password in other case") << u"Анна"_s << u"пАРОЛЬ"_s;
-    QTest::newRow("password with a blank") << u"Анна"_s << u"Пароль "_s;
     QTest::newRow("unregistered name") << u"Вера"_s << u"Пароль"_s;
-    QTest::newRow("empty name") << QString() << QString();
-    QTest::newRow("empty password") << u"Анна"_s << QString();
 }
 
 void tst_accounts_window::refusedLogin()
@@ -493,18 +489,10 @@ void tst_accounts_window::removal_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("section");
     QTest::addColumn<QByteArray>("listAfter");
-    QTest::newRow("listed") << QByteArray("anna\r\nboris\r\nvera\r\n") << u"boris"_s
-                            << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
     QTest::newRow("other case") << QByteArray("anna\r\nboris\r\nvera\r\n") << u"BoRiS"_s
                                 << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
-    QTest::newRow("cyrillic other case") << cp(u"anna\r\nБорис\r\nvera\r\n"_s) << u"бОРИС"_s
-                                         << cp(u"Борис"_s) << QByteArray("anna\r\nvera\r\n");
     QTest::newRow("missing from list") << QByteArray("anna\r\nvera\r\n") << u"boris"_s
                                        << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
-    QTest::newRow("first of two") << QByteArray("boris\r\nanna\r\nBoris\r\n") << u"boris"_s
-                                  << QByteArray("boris") << QByteArray("anna\r\nBoris\r\n");
-    QTest::newRow("list lines end in LF") << QByteArray("anna\nboris\nvera") << u"boris"_s
-                                          << QByteArray("boris") << QByteArray("anna\r\nvera\r\n");
 }
 
 void tst_accounts_window::removal()
@@ -847,13 +835,8 @@ void tst_accounts_window::administratorPickReadsFileEachTime()
     QCOMPARE(form.session().scores(), (std::array<quint8, 12>{2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     QCOMPARE(valueTexts(form).first(), u"2"_s);
 
-    // Changed behind the window between two picks of the same name.
-    Store::write("anna", "test2", "1", UsersIni);
+    // Every pick reads the file anew.
     Store::write("anna", "test3", "300", UsersIni);
-    Store::write("anna", "test12", "256", UsersIni);
-    pickUser(form, u"anna"_s);
-    QCOMPARE(valueTexts(form), QStringList({u"5"_s, u"1"_s, u"44"_s, u"2"_s, u"1"_s, u"0"_s, u"0"_s,
-                                            u"0"_s, u"0"_s, u"0"_s, u"4"_s, u"0"_s}));
     pickUser(form, u"anna"_s);
     QCOMPARE(valueTexts(form).at(2), u"44"_s);
     QCOMPARE(p.Label5->text(), u"admin"_s);
@@ -988,25 +971,10 @@ void tst_accounts_window::registrationRefused_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    const QString empty = u"Введите имя пользователя."_s;
-    const QString unstorable = u"Имя пользователя не может содержать квадратные скобки и "
-                               u"управляющие знаки и начинаться или заканчиваться пробелом."_s;
-    QTest::newRow("empty") << QString() << empty;
-    QTest::newRow("opening bracket") << u"[anna"_s << unstorable;
-    QTest::newRow("closing bracket") << u"an]na"_s << unstorable;
-    QTest::newRow("whole header") << u"[x]"_s << unstorable;
-    QTest::newRow("leading blank") << u" anna"_s << unstorable;
-    QTest::newRow("trailing blank") << u"anna "_s << unstorable;
-    QTest::newRow("administrator")
-        << u"admin"_s << u"Это имя занято администратором. Выберите другое имя."_s;
-    // Greek and CJK letters have no byte in the code page.
-    QTest::newRow("letters the code page lacks")
-        << u"Αλφα"_s
-        << u"Имя пользователя содержит знаки, которые нельзя сохранить. Используйте русские "
-           u"и латинские буквы, цифры и обычные знаки."_s;
-    QTest::newRow("cjk") << u"名前"_s
-                         << u"Имя пользователя содержит знаки, которые нельзя сохранить. "
-                            u"Используйте русские и латинские буквы, цифры и обычные знаки."_s;
+    QTest::newRow("empty") << QString() << u"Введите имя пользователя."_s;
+    QTest::newRow("bracket") << u"an]na"_s
+                             << u"Имя пользователя не может содержать квадратные скобки и "
+                                u"управляющие знаки и начинаться или заканчиваться пробелом."_s;
 }
 
 void tst_accounts_window::registrationRefused()
@@ -1056,10 +1024,7 @@ void tst_accounts_window::duplicateRegistrationRefused_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
-    QTest::newRow("same spelling") << u"Анна"_s << u"Анна"_s;
     QTest::newRow("cyrillic other case") << u"Анна"_s << u"аННА"_s;
-    QTest::newRow("yo in other case") << u"Ёжик"_s << u"ёЖИК"_s;
-    QTest::newRow("latin other case") << u"anna"_s << u"ANNA"_s;
 }
 
 void tst_accounts_window::duplicateRegistrationRefused()

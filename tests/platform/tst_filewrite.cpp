@@ -84,7 +84,7 @@ private slots:
     void replaceKeepsMode();
     void replaceReusesSideFileOfAKilledWriter();
     void refusedRenameLeavesOldFileAndNoSideFile();
-    void linkKeptAndItsFileReplaced();
+    void linkReplacedAndItsFileUntouched();
     void appendCreatesThenWritesAtTheEnd();
     void appendWhereTheClientCannotWriteIntoAFile();
     void refusedRenamesWaitedOut_data();
@@ -167,15 +167,22 @@ void tst_FileWrite::refusedRenameLeavesOldFileAndNoSideFile()
     QCOMPARE(files(), QStringList{u"users"_s});
 }
 
-void tst_FileWrite::linkKeptAndItsFileReplaced()
+void tst_FileWrite::linkReplacedAndItsFileUntouched()
 {
     const QString real = m_dir->filePath(u"real"_s);
     QVERIFY(put(real, "ivan\r\n"));
     QVERIFY(QFile::link(real, target()));
+    // The name written is the name given: a link standing there, put in
+    // after the caller looked, is replaced, and what it names stays.
     QCOMPARE(FileWrite::replace(target(), "petr\r\n"), 0);
-    QVERIFY(QFileInfo(target()).isSymLink());
-    QCOMPARE(contents(real), QByteArray("petr\r\n"));
-    QCOMPARE(files(), (QStringList{u"real"_s, u"users"_s}));
+    QVERIFY(!QFileInfo(target()).isSymLink());
+    QCOMPARE(contents(target()), QByteArray("petr\r\n"));
+    QCOMPARE(contents(real), QByteArray("ivan\r\n"));
+    QCOMPARE(FileWrite::append(real + u"-link"_s, "x"), 0);
+    QVERIFY(QFile::remove(real + u"-link"_s));
+    QVERIFY(QFile::link(real, real + u"-link"_s));
+    QCOMPARE(FileWrite::append(real + u"-link"_s, "x"), ELOOP);
+    QCOMPARE(contents(real), QByteArray("ivan\r\n"));
 }
 
 void tst_FileWrite::appendCreatesThenWritesAtTheEnd()

@@ -1,3 +1,4 @@
+#include "AdminSettings.h"
 #include "CodePage.h"
 #include "LogPanel.h"
 #include "Paths.h"
@@ -165,6 +166,12 @@ void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo_data()
     QTest::newRow("missing folder") << QByteArray("nowhere\\log.txt") << false << missing;
     QTest::newRow("folder, not file") << QByteArray("sub") << false << "Is a directory";
     QTest::newRow("after a load") << QByteArray("gone.txt") << true << missing;
+    // A name out of the course folder is refused before anything is read;
+    // "out" is a link to a folder of another user's files.
+    const QString outside = QStringLiteral("@outside");
+    QTest::newRow("absolute outside") << QByteArray("/etc/passwd") << true << outside;
+    QTest::newRow("dot dot out") << QByteArray("..\\secret.txt") << false << outside;
+    QTest::newRow("link out") << QByteArray("out\\secret.txt") << true << outside;
 }
 
 void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo()
@@ -173,6 +180,10 @@ void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo()
     QFETCH(bool, loadedBefore);
     QFETCH(QString, message);
     QDir().mkdir(QStringLiteral("sub"));
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QVERIFY(QFile::link(home.path(), QStringLiteral("out")));
+    writeFile(home.filePath(QStringLiteral("secret.txt")), "secret line\r\n");
 
     QString before = QStringLiteral("Memo2");
     if (loadedBefore) {
@@ -185,8 +196,12 @@ void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo()
         m_view->load(name);
         QFAIL("the load did not fail");
     } catch (const RuntimeError &error) {
-        QCOMPARE(error.message(),
-                 QStringLiteral("Cannot open file \"%1\". %2").arg(Paths::resolve(name), message));
+        if (message == QStringLiteral("@outside"))
+            QCOMPARE(error.message(), CodePage::toUnicode(AdminSettings::logNameOutsideText(name)));
+        else
+            QCOMPARE(
+                error.message(),
+                QStringLiteral("Cannot open file \"%1\". %2").arg(Paths::resolve(name), message));
     }
     QCOMPARE(m_view->Memo2->toPlainText(), before);
 }

@@ -16,5 +16,6 @@ struct ToolRun
     QString errText() const { return QString::fromUtf8(err); }
 
     static ToolRun run(const QString &program, const QStringList &args,
-                       const QString &workingDirectory, int timeoutMs);
+                       const QString &workingDirectory, int timeoutMs,
+                       const QByteArray &input = QByteArray());
 };

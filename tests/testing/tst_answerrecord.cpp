@@ -1,4 +1,6 @@
+#include "AdminSettings.h"
 #include "AnswerRecord.h"
+#include "CodePage.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
 #include "TestLog.h"
@@ -6,6 +8,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -206,6 +210,8 @@ void tst_AnswerRecord::refusedAppendThrowsAndWritesNothing_data()
     QTest::newRow("folder as the log") << QByteArray("adir") << "File access denied";
     QTest::newRow("empty name") << QByteArray() << "File access denied";
     QTest::newRow("read-only record file") << QByteArray("ro.txt") << "File access denied";
+    QTest::newRow("log above the folder") << QByteArray("..\\log.txt") << "@outside";
+    QTest::newRow("record file a link out") << QByteArray("out.txt") << "@link";
 }
 
 void tst_AnswerRecord::refusedAppendThrowsAndWritesNothing()
@@ -215,13 +221,22 @@ void tst_AnswerRecord::refusedAppendThrowsAndWritesNothing()
     QVERIFY(QDir(m_dir->path()).mkdir("adir"));
     QVERIFY(m_dir->write("ro-answers.txt", "old\r\n"));
     QVERIFY(QFile::setPermissions(m_dir->filePath("ro-answers.txt"), QFileDevice::ReadOwner));
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QVERIFY(QFile::link(home.filePath("answers.txt"), m_dir->filePath("out-answers.txt")));
     const QStringList before = QDir(m_dir->path()).entryList(QDir::Files);
     try {
         AnswerRecord::append(name, "x\r\n");
         QFAIL("no error");
     } catch (const RuntimeError &e) {
-        QCOMPARE(e.message(), message);
+        if (message == "@outside")
+            QCOMPARE(e.message(), CodePage::toUnicode(AdminSettings::logNameOutsideText(name)));
+        else if (message == "@link")
+            QVERIFY2(e.message().contains("out-answers.txt"), qPrintable(e.message()));
+        else
+            QCOMPARE(e.message(), message);
     }
+    QVERIFY(!QFileInfo::exists(home.filePath("answers.txt")));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), before);
     QCOMPARE(m_dir->read("ro-answers.txt"), QByteArray("old\r\n"));
 }

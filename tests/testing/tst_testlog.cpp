@@ -1,3 +1,5 @@
+#include "AdminSettings.h"
+#include "CodePage.h"
 #include "DateTimeFormat.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
@@ -5,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTest>
 #include <memory>
@@ -105,6 +108,12 @@ void tst_TestLog::refusedAppendThrowsAndWritesNothing_data()
     QTest::newRow("missing folder") << QByteArray("nofolder\\log.txt") << "Path not found";
     QTest::newRow("folder as the file") << QByteArray("adir") << "File access denied";
     QTest::newRow("empty name") << QByteArray() << "File access denied";
+    // "@up" the folder above the course folder, "@dir" the course folder's
+    // name; "@outside" the refusal of a name out of the folder.
+    QTest::newRow("dot dot out") << QByteArray("..\\@dir-log.txt") << "@outside";
+    QTest::newRow("absolute outside") << QByteArray("@up/@dir-log.txt") << "@outside";
+    QTest::newRow("through a link out") << QByteArray("out\\@dir-log.txt") << "@outside";
+    QTest::newRow("dangling link") << QByteArray("gone.txt") << "@outside";
 }
 
 void tst_TestLog::refusedAppendThrowsAndWritesNothing()
@@ -112,6 +121,13 @@ void tst_TestLog::refusedAppendThrowsAndWritesNothing()
     QFETCH(QByteArray, name);
     QFETCH(QString, message);
     QVERIFY(QDir(m_dir->path()).mkdir("adir"));
+    const QString up = QFileInfo(m_dir->path()).path();
+    const QString dir = QFileInfo(m_dir->path()).fileName();
+    QVERIFY(QFile::link(up, m_dir->filePath("out")));
+    QVERIFY(QFile::link(up + "/" + dir + "-gone", m_dir->filePath("gone.txt")));
+    name.replace("@up", QFile::encodeName(up)).replace("@dir", QFile::encodeName(dir));
+    if (message == "@outside")
+        message = CodePage::toUnicode(AdminSettings::logNameOutsideText(name));
     try {
         TestLog::append(name, "x\r\n");
         QFAIL("no error");
@@ -119,6 +135,8 @@ void tst_TestLog::refusedAppendThrowsAndWritesNothing()
         QCOMPARE(e.message(), message);
     }
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    QVERIFY(!QFileInfo::exists(up + "/" + dir + "-log.txt"));
+    QVERIFY(!QFileInfo::exists(up + "/" + dir + "-gone"));
 }
 
 QTEST_GUILESS_MAIN(tst_TestLog)

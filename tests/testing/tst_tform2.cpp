@@ -71,6 +71,9 @@ private slots:
     void promptAsNameNamesTheFile();
     void textsSurviveCloseAndReopen();
     void secondConversionInheritsSlots();
+    void errorsAskBeforeWriting_data();
+    void errorsAskBeforeWriting();
+    void successNamesTheCourseTests();
 
 private:
     QString writeSource(const QString &relativePath, const QByteArray &bytes);
@@ -111,7 +114,8 @@ void tst_TForm2::convert(TForm2 &form, ModalAnswerer &boxes)
 {
     const qsizetype before = boxes.texts.size();
     QTest::mouseClick(form.Button1, Qt::LeftButton);
-    QTRY_COMPARE(boxes.texts.size(), before + 1);
+    // A source with errors asks before the box that ends the conversion.
+    QTRY_VERIFY(boxes.texts.size() > before);
 }
 
 QStringList tst_TForm2::iniFilesBelow(const QString &dir) const
@@ -241,7 +245,7 @@ void tst_TForm2::workingDirectorySavedAtShowRestoredAtClose()
 void tst_TForm2::confirmedFileIsConvertedBesideTheSource()
 {
     const QString source = writeSource(QStringLiteral("sources/eleven.txt"), makeSource(11));
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;
     int asked = 0;
     form.chooseFile = [&] {
@@ -260,13 +264,25 @@ void tst_TForm2::confirmedFileIsConvertedBesideTheSource()
     QCOMPARE(QDir::currentPath(), m_work + QStringLiteral("/sources"));
 
     convert(form, boxes);
+    // Answers under the last question line: that question is never asked,
+    // which the window asks about before it writes anything.
+    const QString finding = QStringLiteral(
+        "Замечания к тексту вопросов:\nстрока 71: последний вопрос не будет задан: последняя "
+        "строка вопроса только завершает тест, а под ней стоят ответы (нет завершающей "
+        "строки?): «Вопрос номер 11»");
+    QCOMPARE(boxes.texts.size(), 2);
+    QCOMPARE(boxes.icons.first(), QMessageBox::Warning);
+    QCOMPARE(boxes.buttons.first(), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(boxes.texts.first(), finding + QStringLiteral("\n\nОшибок в тексте вопросов: 1. Тест "
+                                                           "с ними будет задавать не то, что "
+                                                           "задумано. Всё равно записать тест?"));
     QCOMPARE(boxes.icons.last(), QMessageBox::Information);
-    // Answers under the last question line: that question is never asked.
     QCOMPARE(boxes.texts.last(),
-             QStringLiteral("Создание тестов успешно завершено.\n\nЗамечания к тексту вопросов:\n"
-                            "строка 71: последний вопрос не будет задан: последняя строка "
-                            "вопроса только завершает тест, а под ней стоят ответы (нет "
-                            "завершающей строки?): «Вопрос номер 11»"));
+             QStringLiteral("Создание тестов успешно завершено.\nФайл теста: %1/sources/Test3.ini\n"
+                            "Это не папка data\\tests учебника: студенты не увидят этот тест, "
+                            "пока файл не будет скопирован туда.\n\n")
+                     .arg(m_work) +
+                 finding);
     QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №11"));
     QVERIFY(form.Label1->width() >= form.Label1->sizeHint().width());
 
@@ -387,7 +403,7 @@ void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing()
     QFETCH(QString, message);
     QDir().mkpath(m_work + QStringLiteral("/folder"));
 
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;
     form.chooseFile = [&] { return m_work + QLatin1Char('/') + path; };
     form.show();
@@ -409,14 +425,14 @@ void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing()
 void tst_TForm2::refusedWriteShowsError()
 {
     const QString source = writeSource(QStringLiteral("q.txt"), makeSource(3));
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;
     form.show();
     form.Edit9->setText(QStringLiteral("nowhere\\Test1"));
     form.Edit10->setText(source);
 
     convert(form, boxes);
-    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.texts.size(), 2);
     QCOMPARE(boxes.icons.last(), QMessageBox::Critical);
     QVERIFY2(boxes.texts.last().startsWith(QLatin1String("Unable to write to")),
              qPrintable(boxes.texts.last()));
@@ -446,7 +462,7 @@ void tst_TForm2::refusalsWriteNothing()
     QFETCH(QByteArray, source);
     QFETCH(QString, message);
     QVERIFY(!message.isEmpty());
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;
     form.show();
     form.Edit9->setText(name);
@@ -491,7 +507,7 @@ void tst_TForm2::closingBoxListsTheFindings()
     QFETCH(QByteArray, source);
     QFETCH(QStringList, listed);
     const QString path = writeSource(QStringLiteral("q.txt"), source);
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     // The caption the main window gives every box of the program.
     HandlerGuard::setCaption(QStringLiteral("Курс"));
     TForm2 form;
@@ -503,7 +519,11 @@ void tst_TForm2::closingBoxListsTheFindings()
 
     QCOMPARE(boxes.icons.last(), QMessageBox::Information);
     QCOMPARE(boxes.titles.last(), QStringLiteral("Курс"));
-    const QString success = QStringLiteral("Создание тестов успешно завершено.");
+    const QString success =
+        QStringLiteral("Создание тестов успешно завершено.\nФайл теста: %1/Test2.ini\nЭто не "
+                       "папка data\\tests учебника: студенты не увидят этот тест, пока файл не "
+                       "будет скопирован туда.")
+            .arg(m_work);
     if (listed.isEmpty())
         QCOMPARE(boxes.texts.last(), success);
     else
@@ -524,7 +544,7 @@ void tst_TForm2::closingBoxListsTheFindings()
 void tst_TForm2::promptAsNameNamesTheFile()
 {
     writeSource(QStringLiteral("q.txt"), makeSource(3));
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;
     form.show();
     form.Edit10->setText(QStringLiteral("q.txt"));
@@ -538,7 +558,7 @@ void tst_TForm2::promptAsNameNamesTheFile()
 void tst_TForm2::textsSurviveCloseAndReopen()
 {
     const QString source = writeSource(QStringLiteral("src/q.txt"), makeSource(4));
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;
     form.chooseFile = [&] { return source; };
     form.show();
@@ -570,7 +590,7 @@ void tst_TForm2::secondConversionInheritsSlots()
                                              "Конец\r\n"));
     const QString secondPath = writeSource(QStringLiteral("second.txt"), second);
 
-    ModalAnswerer boxes(QMessageBox::Ok);
+    ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;
     form.show();
     form.Edit9->setText(QStringLiteral("One"));
@@ -582,7 +602,8 @@ void tst_TForm2::secondConversionInheritsSlots()
     form.Edit9->setText(QStringLiteral("Two"));
     form.Edit10->setText(secondPath);
     convert(form, boxes);
-    QCOMPARE(boxes.texts.size(), 2);
+    // Each source has errors: each conversion asked, then reported.
+    QCOMPARE(boxes.texts.size(), 4);
     QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №2"));
 
     const TestFile two = TestFile::atRelativeName("\\Two.ini");
@@ -591,6 +612,63 @@ void tst_TForm2::secondConversionInheritsSlots()
     QCOMPARE(two.answer(1, 5), CodePage::fromUnicode(QStringLiteral("E) ответ 2")));
     QCOMPARE(two.rightAnswer(1), QByteArray("3"));
     QCOMPARE(two.countText(), QByteArray("1"));
+    form.close();
+}
+
+void tst_TForm2::errorsAskBeforeWriting_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("no keeps the old test") << QMessageBox::No << false;
+    QTest::newRow("yes writes it all the same") << QMessageBox::Yes << true;
+}
+
+void tst_TForm2::errorsAskBeforeWriting()
+{
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, written);
+    const QByteArray closing = CodePage::fromUnicode(QStringLiteral("Конец\r\n"));
+    const QString good = writeSource(QStringLiteral("good.txt"), makeSource(3) + closing);
+    const QString broken =
+        writeSource(QStringLiteral("broken.txt"), makeSource(3).replace("*", "") + closing);
+    ModalAnswerer boxes(QMessageBox::Ok);
+    TForm2 form;
+    form.show();
+    form.Edit9->setText(QStringLiteral("Test1"));
+    form.Edit10->setText(good);
+    convert(form, boxes);
+    QFile file(m_work + QStringLiteral("/Test1.ini"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray working = file.readAll();
+    file.close();
+
+    boxes.setAnswer(answer);
+    form.Edit10->setText(broken);
+    convert(form, boxes);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll() != working, written);
+    QCOMPARE(boxes.texts.size(), written ? 3 : 2);
+    QVERIFY(boxes.texts[1].contains(QStringLiteral("Всё равно записать тест?")));
+    form.close();
+}
+
+void tst_TForm2::successNamesTheCourseTests()
+{
+    // The source chosen from the course's own data\tests, in another letter
+    // case: the test lands where the test runs read it.
+    const QByteArray closing = CodePage::fromUnicode(QStringLiteral("Конец\r\n"));
+    const QString source =
+        writeSource(QStringLiteral("Data/Tests/q.txt"), makeSource(3) + closing);
+    ModalAnswerer boxes(QMessageBox::Ok);
+    TForm2 form;
+    form.chooseFile = [&] { return source; };
+    form.show();
+    form.Edit9->setText(QStringLiteral("test4"));
+    QTest::mouseClick(form.Edit10, Qt::LeftButton);
+    convert(form, boxes);
+    QCOMPARE(boxes.texts.last(),
+             QStringLiteral("Создание тестов успешно завершено.\nФайл теста: %1/Data/Tests/test4.ini")
+                 .arg(m_work));
     form.close();
 }
 

@@ -8,9 +8,11 @@
 #include "TestFile.h"
 #include "ToolRun.h"
 
+#include <QDate>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,10 +57,44 @@ private:
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
-    Run run(const QStringList &args, const QString &workingDirectory = QString())
+    Run run(const QStringList &args, const QString &workingDirectory = QString(),
+            const QByteArray &input = QByteArray())
     {
         return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), args,
-                            workingDirectory.isEmpty() ? m_dir->path() : workingDirectory, 30000);
+                            workingDirectory.isEmpty() ? m_dir->path() : workingDirectory, 30000,
+                            input);
+    }
+
+    // A class folder with its settings and two students with grades, a log
+    // and an answer record that name them.
+    void makeClass()
+    {
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QCOMPARE(run({"register", "anna", "pw1"}).exitCode, 0);
+        QCOMPARE(run({"register", QStringLiteral("Борис"), "pw2"}).exitCode, 0);
+        for (int k = 1; k <= 10; ++k) {
+            Store::write("anna", "test" + QByteArray::number(k), QByteArray::number(k % 5 + 1),
+                         "\\users.ini");
+            Store::write(cp1251(QStringLiteral("Борис")), "test" + QByteArray::number(k),
+                         QByteArray::number((k + 2) % 5 + 1), "\\users.ini");
+        }
+        QVERIFY(m_dir->write("log.txt", cp1251(QStringLiteral(
+                                            "anna | 10:00:00 | 01.12.2026 | test1 | 5\r\n"
+                                            "БОРИС | 10:05:00 | 01.12.2026 | test1 | 4\r\n"
+                                            "annabel | 10:06:00 | 01.12.2026 | test1 | 3\r\n"))));
+        QVERIFY(m_dir->write("log-answers.txt",
+                             cp1251(QStringLiteral("Борис | 2026-12-01 10:05:00 | test1 | 4 | "
+                                                   "0a1b2c3d | 1234 | 1235\r\n"))));
+    }
+
+    // The bytes of the first section so named, header to the next header.
+    static QByteArray section(const QByteArray &ini, const QByteArray &name)
+    {
+        const qsizetype begin = ini.indexOf("[" + name + "]");
+        if (begin < 0)
+            return QByteArray("<none>");
+        const qsizetype end = ini.indexOf("\n[", begin);
+        return ini.mid(begin, end < 0 ? -1 : end + 1 - begin);
     }
 
 private slots:
@@ -76,11 +112,17 @@ private slots:
         const Run r = run({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
         for (const char *synopsis :
-             {"convert SOURCE NAME [--into DIR]", "check SOURCE", "show FILE [--source]",
-              "users [--dir DIR]", "register NAME PASSWORD [--dir DIR]", "remove NAME [--dir DIR]"})
+             {"convert SOURCE NAME [--into DIR] [--force]", "check SOURCE",
+              "show FILE [--source [--cp1251]]", "users [--dir DIR]",
+              "register NAME [PASSWORD] [--dir DIR]", "remove NAME [--dir DIR]",
+              "passwd NAME [--dir DIR]", "rename OLD NEW [--dir DIR]", "restore NAME [--dir DIR]",
+              "archive DEST [--dir DIR]"})
             QVERIFY2(r.out.contains(synopsis), synopsis);
         QVERIFY(r.outText().contains(QStringLiteral("Команды:")));
         QCOMPARE(run({QStringLiteral("show"), QStringLiteral("--help")}).exitCode, 0);
+        // The source format where a teacher converting a test looks for it.
+        const Run convert = run({QStringLiteral("convert"), QStringLiteral("--help")});
+        QVERIFY2(convert.outText().contains(QStringLiteral("B) 8*")), convert.out.constData());
     }
 
     void wrongUse_data()
@@ -182,6 +224,187 @@ private slots:
         QCOMPARE(m_dir->read("users"), QByteArray("boris\r\n"));
     }
 
+    void gradesSurviveEveryAccountChange()
+    {
+        makeClass();
+        const QByteArray boris = cp1251(QStringLiteral("Борис"));
+        const QByteArray annaBefore = section(m_dir->read("users.ini"), "anna");
+        const QByteArray borisBefore = section(m_dir->read("users.ini"), boris);
+
+        // A new password from standard input, the name in another case.
+        const Run passwd = run({"passwd", "ANNA"}, QString(), "new-pw\n");
+        QCOMPARE(passwd.exitCode, 0);
+        QCOMPARE(Store::read("anna", "password", "\\users.ini"), QByteArray("new-pw"));
+        QByteArray annaNow = section(m_dir->read("users.ini"), "anna");
+        QCOMPARE(annaNow.mid(annaNow.indexOf("test1=")), annaBefore.mid(annaBefore.indexOf("test1=")));
+
+        // A rename takes the section, the list entry, the log's and the
+        // answer record's lines with it, and no one else's.
+        const QByteArray log = m_dir->read("log.txt");
+        const Run rename = run({"rename", QStringLiteral("борис"), QStringLiteral("Борис Ким")});
+        QCOMPARE(rename.exitCode, 0);
+        QVERIFY2(rename.outText().contains(QStringLiteral("строк журнала: 1, записей ответов: 1")),
+                 rename.out.constData());
+        const QByteArray kim = cp1251(QStringLiteral("Борис Ким"));
+        QCOMPARE(section(m_dir->read("users.ini"), kim),
+                 QByteArray(borisBefore).replace("[" + boris + "]", "[" + kim + "]"));
+        QCOMPARE(m_dir->read("users"), "anna\r\n" + kim + "\r\n");
+        QCOMPARE(m_dir->read("log.txt"),
+                 QByteArray(log).replace(cp1251(QStringLiteral("БОРИС | ")), kim + " | "));
+        QVERIFY(m_dir->read("log-answers.txt").startsWith(kim + " | 2026-12-01"));
+        // Another letter case of one's own name is no one else's.
+        QCOMPARE(run({"rename", QStringLiteral("борис ким"), QStringLiteral("Борис КИМ")}).exitCode, 0);
+        QCOMPARE(run({"rename", QStringLiteral("Борис КИМ"), QStringLiteral("Борис Ким")}).exitCode, 0);
+
+        // Removal keeps the section; restore brings it back byte for byte.
+        annaNow = section(m_dir->read("users.ini"), "anna");
+        QCOMPARE(run({"remove", "anna"}).exitCode, 0);
+        QCOMPARE(section(m_dir->read("users.ini"), "anna"), QByteArray("<none>"));
+        const QByteArray kept = m_dir->read("removed-users.ini");
+        QVERIFY2(kept.startsWith("; " + cp1251(QStringLiteral("удалён ")) +
+                                 QDate::currentDate().toString(Qt::ISODate).toLatin1()),
+                 kept.constData());
+        QCOMPARE(run({"restore", "ANNA"}).exitCode, 0);
+        QCOMPARE(section(m_dir->read("users.ini"), "anna"), annaNow);
+        QCOMPARE(m_dir->read("users"), kim + "\r\nanna\r\n");
+
+        // The archive holds the records as they were; the class starts empty.
+        const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
+        QTemporaryDir out;
+        const QString dest = QDir(out.path()).filePath("2026");
+        const Run archive = run({"archive", dest});
+        QCOMPARE(archive.exitCode, 0);
+        for (const QString &name : QStringList{"users.ini", "users", "log.txt",
+                                               "log-answers.txt", "removed-users.ini"}) {
+            QFile copy(QDir(dest).filePath(name));
+            QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(name));
+            QCOMPARE(copy.readAll(), before.value(name));
+            QCOMPARE(m_dir->read(name), QByteArray());
+        }
+        QCOMPARE(m_dir->read("data/info/tumb.db"), before.value("data/info/tumb.db"));
+        QFile csv(QDir(dest).filePath("report.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().contains("anna;"));
+        QVERIFY(QFile::exists(QDir(dest).filePath("report.html")));
+        // The class registers anew; the archive refuses a folder in use.
+        QCOMPARE(run({"register", "anna", "pw"}).exitCode, 0);
+        const Run again = run({"archive", dest});
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.errText().contains(QStringLiteral("не пуста")), again.err.constData());
+        QCOMPARE(Store::read("anna", "password", "\\users.ini"), QByteArray("pw"));
+    }
+
+    void accountRefusals_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("passwd of no one")
+            << QStringList{"passwd", "nobody"} << QStringLiteral("nobody не зарегистрирован");
+        QTest::newRow("rename of no one")
+            << QStringList{"rename", "nobody", "x"} << QStringLiteral("не зарегистрирован");
+        QTest::newRow("rename onto another user")
+            << QStringList{"rename", "anna", QStringLiteral("БОРИС")}
+            << QStringLiteral("уже зарегистрирован");
+        QTest::newRow("rename onto the administrator")
+            << QStringList{"rename", "anna", "admin"} << QStringLiteral("занято администратором");
+        QTest::newRow("rename to a name the file cannot hold")
+            << QStringList{"rename", "anna", "a[1]"} << QStringLiteral("квадратные скобки");
+        QTest::newRow("restore of a name never removed")
+            << QStringList{"restore", "anna"} << QStringLiteral("не найден среди удалённых");
+        QTest::newRow("archive into a folder in use")
+            << QStringList{"archive", "data"} << QStringLiteral("не пуста");
+    }
+
+    void accountRefusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        makeClass();
+        const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
+        const Run r = run(args, QString(), "pw\n");
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(message), r.err.constData());
+        QCOMPARE(folderBytes(m_dir->path()), before);
+    }
+
+    void restoreRefusesATakenName()
+    {
+        makeClass();
+        QCOMPARE(run({"remove", "anna"}).exitCode, 0);
+        QCOMPARE(run({"register", "Anna", "other"}).exitCode, 0);
+        const QByteArray ini = m_dir->read("users.ini");
+        const Run r = run({"restore", "anna"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(QStringLiteral("уже зарегистрирован")), r.err.constData());
+        QCOMPARE(m_dir->read("users.ini"), ini);
+    }
+
+    void roster_data()
+    {
+        QTest::addColumn<QByteArray>("roster");
+        QTest::addColumn<QStringList>("refusals"); // on standard error, in order
+        QTest::newRow("UTF-8, both separators, a blank line")
+            << QByteArray("Вера; vera-pw\n\nГлеб\tgleb-pw\r\nДина\n") << QStringList{};
+        QTest::newRow("Windows-1251")
+            << cp1251(QStringLiteral("Вера;vera-pw\nГлеб;gleb-pw\nДина\n")) << QStringList{};
+        QTest::newRow("every refusal with its line")
+            << QByteArray("Вера\nanna\n[x]\nадмин\nвЕРА\nЖанна;??????\nadmin\n")
+            << QStringList{
+                   QStringLiteral("строка 2: Пользователь с таким именем уже зарегистрирован."),
+                   QStringLiteral("строка 3: Имя пользователя не может содержать"),
+                   QStringLiteral("строка 5: имя уже есть в строке 1."),
+                   QStringLiteral("строка 6: Пароль \"??????\" нельзя использовать"),
+                   QStringLiteral("строка 7: Это имя занято администратором.")};
+    }
+
+    void roster()
+    {
+        QFETCH(QByteArray, roster);
+        QFETCH(QStringList, refusals);
+        makeClass();
+        QVERIFY(m_dir->write("class.txt", roster));
+        QTemporaryDir out;
+        const QString sheet = QDir(out.path()).filePath("sheet.html");
+        const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
+        const Run r = run({"register", "--roster", "class.txt", "--sheet", sheet});
+        if (!refusals.isEmpty()) {
+            QCOMPARE(r.exitCode, 1);
+            const QStringList lines = r.errText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), refusals.size() + 1);
+            for (qsizetype i = 0; i < refusals.size(); ++i)
+                QVERIFY2(lines[i].startsWith(refusals[i]), qPrintable(lines[i]));
+            QCOMPARE(folderBytes(m_dir->path()), before);
+            QVERIFY(!QFile::exists(sheet));
+            return;
+        }
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(m_dir->read("users"), "anna\r\n" + cp1251(QStringLiteral("Борис\r\nВера\r\n"
+                                                                          "Глеб\r\nДина\r\n")));
+        QCOMPARE(Store::read(cp1251(QStringLiteral("Глеб")), "password", "\\users.ini"),
+                 QByteArray("gleb-pw"));
+        const QByteArray made = Store::read(cp1251(QStringLiteral("Дина")), "password", "\\users.ini");
+        QCOMPARE(made.size(), 8);
+        for (const char c : made)
+            QVERIFY2(QByteArray("abcdefghjkmnpqrstuvwxyz23456789").contains(c), made.constData());
+        QFile page(sheet);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        QVERIFY(html.contains(QStringLiteral("<td>Вера</td><td class=\"p\">vera-pw</td>")));
+        QVERIFY(html.contains(QStringLiteral("<td>Дина</td><td class=\"p\">%1</td>")
+                                  .arg(QString::fromLatin1(made))));
+    }
+
+    void rosterSheetStaysOutOfTheClassFolder()
+    {
+        makeClass();
+        QVERIFY(m_dir->write("class.txt", "Vera\n"));
+        const QByteArray users = m_dir->read("users");
+        const Run r = run({"register", "--roster", "class.txt", "--sheet", "sub/sheet.html"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(QStringLiteral("лежит в папке класса")), r.err.constData());
+        QCOMPARE(m_dir->read("users"), users);
+    }
+
     void passwordRefusalsNameThePassword()
     {
         const Run r = run({"register", "vera", "??????"});
@@ -270,8 +493,8 @@ private slots:
             << QStringList{"convert", "source.txt", "T"}
             << QByteArray(Good).replace("2*2", "2\x1e"
                                                "2")
-            << QStringLiteral("Строка 8 текста вопросов содержит в позиции 16 знак с кодом 30, "
-                              "который нельзя сохранить в файле теста. Тест не записан.");
+            << QStringLiteral("строка 8: знак с кодом 30 в позиции 16 нельзя сохранить в файле "
+                              "теста");
     }
 
     void convertFailures()
@@ -286,18 +509,108 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.ini")}), QStringList{});
     }
 
-    void convertPointsToTheFindings()
+    void convertRefusesWhatCheckCondemns_data()
     {
-        // No answer marked under the second question.
-        QVERIFY(
-            m_dir->write(QStringLiteral("source.txt"), QByteArray(Good).replace("D) 4*", "D) 4")));
-        const Run r =
-            run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("T")});
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("finding");
+        QTest::newRow("no mark") << QByteArray(Good).replace("D) 4*", "D) 4")
+                                 << QStringLiteral("строка 8: у вопроса не отмечен");
+        QTest::newRow("Cyrillic letters read either way")
+            << QByteArray(Good).replace("A) 3", cp1251(QStringLiteral("А) 3")))
+                   .replace("B) 5", cp1251(QStringLiteral("В) 5")))
+                   .replace("C) 6", "")
+                   .replace("D) 4*", "")
+                   .replace("E) 22", "")
+            << QStringLiteral("строка 8: ответы отмечены русскими буквами А) В), которые можно "
+                              "прочитать и как похожие латинские, и по порядку русского алфавита");
+        QTest::newRow("character outside Windows-1251")
+            << CodePage::toUnicode(Good).replace(QStringLiteral("22"), QStringLiteral("∑")).toUtf8()
+            << QStringLiteral("строка 13: знака «∑» (позиция 4) нет в кодировке Windows-1251");
+        QTest::newRow("last question asked by no one")
+            << QByteArray(Good).replace(cp1251(QStringLiteral("Конец теста\r\n")), "")
+            << QStringLiteral("строка 8: последний вопрос не будет задан");
+    }
+
+    void convertRefusesWhatCheckCondemns()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, finding);
+        QVERIFY(m_dir->write(QStringLiteral("good.txt"), Good));
+        QCOMPARE(run({"convert", "good.txt", "T"}).exitCode, 0);
+        const QByteArray working = m_dir->read(QStringLiteral("T.ini"));
+
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), source));
+        const Run checked = run({"check", "source.txt"});
+        QCOMPARE(checked.exitCode, 1);
+        QVERIFY2(checked.outText().contains(finding), checked.out.constData());
+        const Run refused = run({"convert", "source.txt", "T"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.errText().contains(finding), refused.err.constData());
+        QVERIFY(refused.errText().contains(QStringLiteral("тест не записан")));
+        QCOMPARE(refused.out, QByteArray());
+        QCOMPARE(m_dir->read(QStringLiteral("T.ini")), working);
+
+        const Run forced = run({"convert", "source.txt", "T", "--force"});
+        QCOMPARE(forced.exitCode, 0);
+        QVERIFY(forced.errText().contains(QStringLiteral("их список выводит команда")));
+        QVERIFY(m_dir->read(QStringLiteral("T.ini")) != working);
+    }
+
+    void sourcesConvertTheWayTheyRead_data()
+    {
+        // Each source must give the test that the Windows-1251 source Good gives.
+        QTest::addColumn<QByteArray>("source");
+        const QString good = CodePage::toUnicode(Good);
+        QTest::newRow("UTF-8") << good.toUtf8();
+        QTest::newRow("UTF-8 with a byte-order mark") << "\xEF\xBB\xBF" + good.toUtf8();
+        QTest::newRow("Russian alphabet order")
+            << QString(good)
+                   .replace(QStringLiteral("\nA)"), QStringLiteral("\nА)"))
+                   .replace(QStringLiteral("\nB)"), QStringLiteral("\nБ)"))
+                   .replace(QStringLiteral("\nC)"), QStringLiteral("\nВ)"))
+                   .replace(QStringLiteral("\nD)"), QStringLiteral("\nГ)"))
+                   .replace(QStringLiteral("\nE)"), QStringLiteral("\nД)"))
+                   .toUtf8();
+        QTest::newRow("look-alikes beside Latin D, in Windows-1251")
+            << CodePage::fromUnicode(QString(good)
+                                         .replace(QStringLiteral("\nA)"), QStringLiteral("\nА)"))
+                                         .replace(QStringLiteral("\nB)"), QStringLiteral("\nВ)"))
+                                         .replace(QStringLiteral("\nC)"), QStringLiteral("\nС)"))
+                                         .replace(QStringLiteral("\nE)"), QStringLiteral("\nЕ)")));
+    }
+
+    void sourcesConvertTheWayTheyRead()
+    {
+        QFETCH(QByteArray, source);
+        QVERIFY(m_dir->write(QStringLiteral("good.txt"), Good));
+        QVERIFY(m_dir->write(QStringLiteral("source.txt"), source));
+        QCOMPARE(run({"convert", "good.txt", "A"}).exitCode, 0);
+        const Run r = run({"convert", "source.txt", "B"});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.outText().startsWith(QStringLiteral("Создание тестов успешно завершено.\n")));
-        QCOMPARE(r.errText(), QStringLiteral("Замечаний к тексту вопросов: 1; их список выводит "
-                                             "команда coursebook-admin check source.txt\n"));
-        QVERIFY(QFile::exists(path(QStringLiteral("T.ini"))));
+        QCOMPARE(m_dir->read(QStringLiteral("B.ini")), m_dir->read(QStringLiteral("A.ini")));
+        const Run checked = run({"check", "source.txt"});
+        QCOMPARE(checked.exitCode, 0);
+        QVERIFY2(checked.outText().contains(QStringLiteral("Ошибок: 0, замечаний:")),
+                 checked.out.constData());
+    }
+
+    void sampleSourcesConvertAsBefore()
+    {
+        // The course's own sources are Windows-1251 with Latin markers: the
+        // bytes written must be those a plain line-by-line conversion writes.
+        const QDir sources(QStringLiteral(COURSEBOOK_SOURCE_DIR "/course/sources"));
+        const QStringList names = sources.entryList({QStringLiteral("*.txt")});
+        QVERIFY(!names.isEmpty());
+        for (const QString &name : names) {
+            QFile file(sources.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            TestConverter plain;
+            plain.convertLines(QuestionSource::split(file.readAll()), "\\plain.ini");
+            const Run r = run({"convert", file.fileName(), "tool"});
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(m_dir->read("tool.ini") == m_dir->read("plain.ini"), qPrintable(name));
+            QVERIFY(QFile::remove(path("tool.ini")) && QFile::remove(path("plain.ini")));
+        }
     }
 
     void check_data()
@@ -307,11 +620,15 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("well formed")
             << Good << 0 << QStringLiteral("строка 15: завершающая строка вопроса");
-        QTest::newRow("Cyrillic answer letter")
-            << cp1251(QStringLiteral("Вопрос\nA) да*\nВ) нет\nC) c\nD) d\nE) e\nКонец\n")) << 1
+        QTest::newRow("Cyrillic look-alike beside Latin letters")
+            << cp1251(QStringLiteral("Вопрос\nA) да*\nВ) нет\nC) c\nD) d\nE) e\nКонец\n")) << 0
+            << QStringLiteral("строка 1: замечание: ответы отмечены русскими буквами, похожими "
+                              "на латинские, и прочитаны как латинские (В)→B)): «Вопрос»");
+        QTest::newRow("Cyrillic letter beyond E")
+            << cp1251(QStringLiteral("Вопрос\nA) да*\nЖ) нет\nC) c\nD) d\nE) e\nКонец\n")) << 1
             << QStringLiteral("строка 3: строка похожа на ответ");
         QTest::newRow("UTF-8") << QString::fromUtf8("Вопрос\nA) да*\nКонец\n").toUtf8() << 1
-                               << QStringLiteral("строка 1: текст в кодировке UTF-8");
+                               << QStringLiteral("строка 1: замечание: текст в кодировке UTF-8");
         QTest::newRow("byte the store cannot hold")
             << QByteArray(Good).replace("2*2", "2\x1e"
                                                "2")
@@ -330,7 +647,9 @@ private slots:
         const Run r = run({QStringLiteral("check"), QStringLiteral("source.txt")});
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.outText().contains(expected), r.out.constData());
-        QCOMPARE(r.outText().contains(QStringLiteral("Замечаний нет.")), exitCode == 0);
+        QCOMPARE(r.outText().contains(QStringLiteral("Ошибок: 0")) ||
+                     r.outText().contains(QStringLiteral("Замечаний нет.")),
+                 exitCode == 0);
     }
 
     void checkMissingSource()
@@ -357,32 +676,53 @@ private slots:
     void showSourceRoundTrip_data()
     {
         QTest::addColumn<QByteArray>("source");
-        QTest::newRow("well formed") << Good;
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<bool>("sameBytes"); // a source no fresh conversion writes otherwise
+        // Whether what show writes is a source convert takes without --force:
+        // not a question text that ends with an asterisk, read as a second
+        // mark, nor a test without questions.
+        QTest::addColumn<bool>("clean");
+        QTest::newRow("well formed") << Good << QStringLiteral("UTF-8") << true << true;
+        QTest::newRow("well formed, Windows-1251") << Good << QStringLiteral("cp1251") << true
+                                                   << true;
+        QTest::newRow("answers ending otherwise than in a blank")
+            << QByteArray("Q1\nA) a\nB) b*\nC) c\nD) d\nE) e\nQ2\nA) a\nB) b\nC) c\nD) d\nE) e\t*\n"
+                          "End\n")
+            << QStringLiteral("UTF-8") << true << true;
         QTest::newRow("carried values and marks")
             << QByteArray("\nB) early*\nQ1\nA) a\nC) c*\nD) d\nE) e\nQ2\nA) a2\nB) b2 \nE) e2*\n"
-                          "C++?*\nA) x\nClosing\nA) y\n");
-        QTest::newRow("no questions") << QByteArray("********\n");
+                          "C++?*\nA) x\nClosing\nA) y\n")
+            << QStringLiteral("cp1251") << false << false;
+        QTest::newRow("no questions") << QByteArray("********\n") << QStringLiteral("UTF-8")
+                                      << false << false;
     }
 
     void showSourceRoundTrip()
     {
         QFETCH(QByteArray, source);
+        QFETCH(QString, encoding);
+        QFETCH(bool, sameBytes);
+        QFETCH(bool, clean);
         QVERIFY(m_dir->write(QStringLiteral("source.txt"), source));
-        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("source.txt"), QStringLiteral("A")})
-                     .exitCode,
-                 0);
-        const Run shown =
-            run({QStringLiteral("show"), QStringLiteral("A.ini"), QStringLiteral("--source")});
+        QCOMPARE(run({"convert", "source.txt", "A", "--force"}).exitCode, 0);
+        QStringList show{"show", "A.ini", "--source"};
+        if (encoding == QLatin1String("cp1251"))
+            show << "--cp1251";
+        const Run shown = run(show);
         QCOMPARE(shown.exitCode, 0);
-        QCOMPARE(shown.out,
-                 SourceExport::join(SourceExport::build(TestFile::atRelativeName("\\A.ini"),
-                                                        SourceExport::Mode::Conversion)
-                                        .lines));
+        const QByteArray expected = SourceExport::join(
+            SourceExport::build(TestFile::atRelativeName("\\A.ini"), SourceExport::Mode::Conversion)
+                .lines);
+        QCOMPARE(shown.out, encoding == QLatin1String("cp1251")
+                                ? expected
+                                : CodePage::toUnicode(expected).toUtf8());
         QVERIFY(m_dir->write(QStringLiteral("again.txt"), shown.out));
-        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("again.txt"), QStringLiteral("B")})
-                     .exitCode,
-                 0);
+        QCOMPARE(run({"convert", "again.txt", "B"}).exitCode, clean ? 0 : 1);
+        const Run again = run({"convert", "again.txt", "B", "--force"});
+        QCOMPARE(again.exitCode, 0);
         QCOMPARE(QuestionDump::asked("\\B.ini"), QuestionDump::asked("\\A.ini"));
+        if (sameBytes)
+            QCOMPARE(m_dir->read("B.ini"), m_dir->read("A.ini"));
     }
 
     void showRefusesWhatCannotRoundTrip()
@@ -541,6 +881,86 @@ private slots:
         QVERIFY2(r.errText().contains(message), r.err.constData());
         QCOMPARE(m_dir->read("users"), QByteArray("anna\r\n"));
         QCOMPARE(m_dir->read("log-answers.txt"), QByteArray("x\r\n"));
+    }
+
+    void recordsThroughLinks_data()
+    {
+        // A record made a link by a student: its name and where it points,
+        // "@out" a file of the teacher's, "@gone" nothing, else inside.
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("exitCode");
+        const QStringList registration{"register", "petr", "pw"};
+        const QStringList conversion{"convert", "source.txt", "T", "--into", "data/tests"};
+        QTest::newRow("users.ini out") << registration << "users.ini"
+                                       << "@out" << 1;
+        QTest::newRow("users out") << registration << "users"
+                                   << "@out" << 1;
+        QTest::newRow("users.ini dangling") << registration << "users.ini"
+                                            << "@gone" << 1;
+        QTest::newRow("users dangling") << registration << "users"
+                                        << "@gone" << 1;
+        QTest::newRow("users.ini inside") << registration << "users.ini"
+                                          << "data/class.ini" << 0;
+        QTest::newRow("test out") << conversion << "data/tests/T.ini"
+                                  << "@out" << 1;
+        QTest::newRow("test dangling") << conversion << "data/tests/T.ini"
+                                       << "@gone" << 1;
+        QTest::newRow("test inside") << conversion << "data/tests/T.ini"
+                                     << "data/tests/t3.ini" << 0;
+    }
+
+    void recordsThroughLinks()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, record);
+        QFETCH(QString, target);
+        QFETCH(int, exitCode);
+        QTemporaryDir outside;
+        QVERIFY(outside.isValid());
+        const QString bashrc = outside.filePath(".bashrc");
+        QVERIFY(TempWorkDir::writeFile(bashrc, "export PATH\n"));
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QVERIFY(m_dir->write("data/class.ini", ""));
+        QVERIFY(m_dir->write("data/tests/t3.ini", ""));
+        QVERIFY(m_dir->write("source.txt", Good));
+        const QString to = target == "@out"    ? bashrc
+                           : target == "@gone" ? outside.filePath("created")
+                                               : path(target);
+        QVERIFY(QFile::link(to, path(record)));
+        if (const qsizetype at = args.indexOf("source.txt"); at >= 0)
+            args[at] = path("source.txt");
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY(QFileInfo(path(record)).isSymLink());
+        if (exitCode == 0) {
+            QVERIFY(m_dir->read(target).size() > 0);
+            return;
+        }
+        QVERIFY2(r.errText().contains(QDir::toNativeSeparators(path(record))), r.err.constData());
+        QVERIFY2(r.errText().contains(QStringLiteral("за пределами папки курса")) ||
+                     r.errText().contains(QStringLiteral("несуществующий файл")),
+                 r.err.constData());
+        QCOMPARE(
+            QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{".bashrc"});
+        QFile f(bashrc);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("export PATH\n"));
+    }
+
+    void reportRefusesALogOutside()
+    {
+        // The log a student names may be any file of the teacher's: the
+        // report says so and shows none of its lines.
+        QVERIFY(m_dir->write("users", "anna\r\n"));
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|/etc/passwd\r\n"));
+        const Run r = run({"report", "--html", "r.html"});
+        QCOMPARE(r.exitCode, 0);
+        const QString html = QString::fromUtf8(m_dir->read("r.html"));
+        QVERIFY(html.contains(QStringLiteral("«/etc/passwd» лежит за пределами папки курса")));
+        QVERIFY(!html.contains(QStringLiteral("root:")));
     }
 };
 

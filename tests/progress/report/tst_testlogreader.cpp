@@ -118,6 +118,12 @@ void tst_TestLogReader::whatCannotBeOpenedIsReported_data()
                                  << QStringLiteral("не указано имя журнала");
     QTest::newRow("no log file") << QByteArray("admin|secret|none.txt\r\n")
                                  << QStringLiteral("none.txt");
+    // Named, never read: the lines of another user's file stay out of the
+    // report.
+    QTest::newRow("log outside") << QByteArray("admin|secret|/etc/passwd\r\n")
+                                 << QStringLiteral("«/etc/passwd» лежит за пределами папки курса");
+    QTest::newRow("log above") << QByteArray("admin|secret|..\\log.txt\r\n")
+                               << QStringLiteral("«..\\log.txt» лежит за пределами папки курса");
 }
 
 void tst_TestLogReader::whatCannotBeOpenedIsReported()
@@ -131,6 +137,7 @@ void tst_TestLogReader::whatCannotBeOpenedIsReported()
     const TestLogReader log = TestLogReader::read();
     QVERIFY2(log.failure.contains(says), qPrintable(log.failure));
     QVERIFY(log.runs.isEmpty());
+    QCOMPARE(log.lines, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_TestLogReader)

@@ -1,0 +1,152 @@
+#include "UserAdmin.h"
+
+#include "CodePage.h"
+#include "FileLock.h"
+#include "IniProfile.h"
+#include "IoError.h"
+#include "Paths.h"
+#include "RemovedUsers.h"
+#include "SectionText.h"
+#include "Store.h"
+#include "TextFile.h"
+#include "UserList.h"
+#include "UserRecords.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+QByteArray readIfThere(const QString &path)
+{
+    return QFileInfo::exists(path) ? TextFile::read(path) : QByteArray();
+}
+
+bool listed(const QList<QByteArray> &names, const QByteArray &name)
+{
+    return std::any_of(names.begin(), names.end(), [&name](const QByteArray &n) {
+        return CodePage::equalsIgnoreCase(n, name);
+    });
+}
+
+UserAdmin::Result refused(Accounts::Refusal refusal)
+{
+    UserAdmin::Result r;
+    r.problem = UserAdmin::Problem::Refused;
+    r.refusal = refusal;
+    return r;
+}
+
+UserAdmin::Result problem(UserAdmin::Problem p)
+{
+    UserAdmin::Result r;
+    r.problem = p;
+    return r;
+}
+
+} // namespace
+
+QByteArray UserAdmin::problemText(const Result &result, const QByteArray &typedName)
+{
+    switch (result.problem) {
+    case Problem::None:
+        break;
+    case Problem::NotRegistered:
+        return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не зарегистрирован.")
+                                         .arg(CodePage::toUnicode(typedName)));
+    case Problem::NothingKept:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пользователь %1 не найден среди удалённых.")
+                .arg(CodePage::toUnicode(typedName)));
+    case Problem::Refused:
+        return Accounts::refusalText(result.refusal);
+    }
+    return QByteArray();
+}
+
+UserAdmin::Result UserAdmin::setPassword(const QByteArray &name, const QByteArray &password)
+{
+    const Accounts::Refusal refusal = Accounts::checkPassword(password);
+    if (refusal != Accounts::Refusal::None)
+        return refused(refusal);
+    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const FileLock lock(ini);
+    const SectionText::Span span = SectionText::first(readIfThere(ini), name);
+    if (!span.found())
+        return problem(Problem::NotRegistered);
+    IniProfile::checkWritable(ini);
+    Store::writeMany({{span.name, "password", password}}, Accounts::UsersIni);
+    Result r;
+    r.name = span.name;
+    return r;
+}
+
+UserAdmin::Result UserAdmin::rename(const QByteArray &from, const QByteArray &to,
+                                    const QByteArray &adminLogin, const QByteArray &logName)
+{
+    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const FileLock iniLock(ini);
+    const UserList::Lock listLock;
+    const QByteArray users = readIfThere(ini);
+    const SectionText::Span span = SectionText::first(users, from);
+    if (!span.found())
+        return problem(Problem::NotRegistered);
+    Accounts::Refusal refusal = Accounts::checkRegistration(to, adminLogin);
+    // Only another letter case of the user's own name is no one else's.
+    if (refusal == Accounts::Refusal::AlreadyRegistered &&
+        CodePage::equalsIgnoreCase(to, span.name))
+        refusal = Accounts::Refusal::None;
+    if (refusal != Accounts::Refusal::None)
+        return refused(refusal);
+
+    IniProfile::checkWritable(ini);
+    UserList::checkWritable();
+    QString refusedFile;
+    if (!UserRecords::canRename(logName, &refusedFile))
+        throw IoError::inOut(refusedFile, TextFile::diagnose(refusedFile, true));
+
+    TextFile::replace(ini, SectionText::renamed(users, span, to));
+    if (UserList::exists()) {
+        QList<QByteArray> names = UserList::load();
+        for (QByteArray &n : names) {
+            if (CodePage::equalsIgnoreCase(n, span.name)) {
+                n = to;
+                break;
+            }
+        }
+        UserList::save(names);
+    }
+    const UserRecords::Renaming renaming = UserRecords::rename(logName, span.name, to);
+    Result r;
+    r.name = span.name;
+    r.logLines = renaming.logLines;
+    r.answerLines = renaming.answerLines;
+    return r;
+}
+
+UserAdmin::Result UserAdmin::restore(const QByteArray &name, const QByteArray &adminLogin)
+{
+    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const FileLock iniLock(ini);
+    const UserList::Lock listLock;
+    const QByteArray kept = RemovedUsers::lastKept(name);
+    if (kept.isEmpty())
+        return problem(Problem::NothingKept);
+    const QByteArray stored = SectionText::all(kept).value(0).name;
+    const QByteArray users = readIfThere(ini);
+    if (SectionText::first(users, stored).found())
+        return refused(Accounts::Refusal::AlreadyRegistered);
+    if (!adminLogin.isEmpty() && stored == adminLogin)
+        return refused(Accounts::Refusal::AdministratorName);
+
+    IniProfile::checkWritable(ini);
+    UserList::checkWritable();
+    TextFile::replace(ini, SectionText::appended(users, kept));
+    const QList<QByteArray> names = UserList::exists() ? UserList::load() : QList<QByteArray>();
+    if (!listed(names, stored))
+        UserList::add(stored);
+    Result r;
+    r.name = stored;
+    return r;
+}

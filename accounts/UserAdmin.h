@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Accounts.h"
+
+#include <QByteArray>
+#include <QString>
+
+// What the administrator does to a registered user without touching the
+// grades: a new password, a new name (the test log and the answer record
+// follow it), and bringing back a removed user from removed-users.ini. Every
+// change goes under the locks of the files it touches, users.ini first, and
+// checks before the first write that each of them can be written.
+class UserAdmin
+{
+public:
+    enum class Problem
+    {
+        None,
+        NotRegistered, // no section of that name in users.ini
+        NothingKept,   // no section of that name in removed-users.ini
+        Refused,       // the name or password: see `refusal`
+    };
+
+    struct Result
+    {
+        Problem problem = Problem::None;
+        Accounts::Refusal refusal = Accounts::Refusal::None;
+        QByteArray name; // the user's name as stored: the header's spelling
+        int logLines = 0;
+        int answerLines = 0;
+        bool ok() const { return problem == Problem::None; }
+    };
+
+    // The Russian text for a failed result, Windows-1251.
+    static QByteArray problemText(const Result &result, const QByteArray &typedName);
+
+    static Result setPassword(const QByteArray &name, const QByteArray &password);
+
+    // The new name is checked as a registration checks it, except that a
+    // user may take another letter case of the same name.
+    static Result rename(const QByteArray &from, const QByteArray &to,
+                         const QByteArray &adminLogin, const QByteArray &logName);
+
+    // The section last removed under the name goes back to the end of
+    // users.ini byte for byte, and the name back into the list. Refused when
+    // the name is registered again or is the administrator's.
+    static Result restore(const QByteArray &name, const QByteArray &adminLogin);
+};

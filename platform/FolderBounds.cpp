@@ -1,0 +1,171 @@
+#include "FolderBounds.h"
+
+#include "Paths.h"
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+QString realPath(const QString &path)
+{
+    char buffer[PATH_MAX];
+    if (::realpath(QFile::encodeName(path).constData(), buffer) == nullptr)
+        return QString();
+    return QFile::decodeName(buffer);
+}
+
+bool within(const QString &path, const QString &root)
+{
+    if (path.isEmpty() || root.isEmpty())
+        return false;
+    if (path == root)
+        return true;
+    const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+    return path.startsWith(prefix);
+}
+
+bool isLink(const QString &path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// The nearest folder on the way to path that exists, links resolved.
+QString existingFolder(QString folder)
+{
+    for (;;) {
+        const QString real = realPath(folder);
+        if (!real.isEmpty())
+            return real;
+        const QString up = QFileInfo(folder).path();
+        if (up == folder)
+            return QString();
+        folder = up;
+    }
+}
+
+[[noreturn]] void refuse(const QString &path, const QString &why)
+{
+    throw RuntimeError(
+        QStringLiteral("Запись в «%1» отклонена: %2.").arg(Paths::display(path), why));
+}
+
+// The system's own confinement: each step of the way is checked as it is
+// taken, links included.
+int openBeneath(int rootFd, const QByteArray &relative)
+{
+    struct open_how how = {};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    return int(::syscall(SYS_openat2, rootFd, relative.constData(), &how, sizeof how));
+}
+
+// Where the system has no such call: every step opened without following a
+// link, which the paths of records (resolved by recordPath) never need.
+int openStepwise(int rootFd, const QByteArray &relative)
+{
+    int fd = ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0);
+    for (const QByteArray &step : relative.split('/')) {
+        if (fd < 0 || step.isEmpty() || step == ".")
+            continue;
+        const int next = step == ".." ? -1
+                                      : ::openat(fd, step.constData(),
+                                                 O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = step == ".." ? EXDEV : errno;
+        ::close(fd);
+        fd = next;
+        if (fd < 0)
+            errno = error;
+    }
+    return fd;
+}
+
+} // namespace
+
+QString FolderBounds::root()
+{
+    const QString folder = Paths::workingDirectory();
+    const QString real = realPath(folder);
+    return real.isEmpty() ? folder : real;
+}
+
+bool FolderBounds::isInside(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString top = root();
+    if (realPath(top).isEmpty())
+        return within(clean, top);
+    if (isLink(clean))
+        return within(realPath(clean), top);
+    if (QFileInfo::exists(clean))
+        return within(realPath(clean), top);
+    return within(existingFolder(QFileInfo(clean).path()), top);
+}
+
+QString FolderBounds::recordPath(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString top = root();
+    // The folder itself is no file, and a folder removed while the program
+    // runs in it takes no file: either write fails as it always has.
+    if (clean == top || realPath(top).isEmpty())
+        return clean;
+    const QFileInfo given(clean);
+    const QString folder = realPath(given.path());
+    if (folder.isEmpty()) {
+        // A missing folder refuses the write by itself, as it always has.
+        if (!within(existingFolder(given.path()), top))
+            refuse(path, QStringLiteral("это место за пределами папки курса"));
+        return clean;
+    }
+    if (!within(folder, top))
+        refuse(path, QStringLiteral("это место за пределами папки курса"));
+    const QString named = folder + QLatin1Char('/') + given.fileName();
+    if (!isLink(named))
+        return named;
+    const QString target = realPath(named);
+    const QString shown = QFile::symLinkTarget(named);
+    if (target.isEmpty())
+        refuse(path,
+               QStringLiteral("это ссылка на несуществующий файл «%1»").arg(Paths::display(shown)));
+    if (!within(target, top))
+        refuse(path, QStringLiteral("это ссылка на «%1» за пределами папки курса")
+                         .arg(Paths::display(target)));
+    return target;
+}
+
+int FolderBounds::openDirectory(const QString &dirPath)
+{
+    const QString clean = QDir::cleanPath(dirPath);
+    const QString top = root();
+    if (!within(clean, top))
+        return ::openat(AT_FDCWD, QFile::encodeName(clean).constData(),
+                        O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int rootFd =
+        ::openat(AT_FDCWD, QFile::encodeName(top).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (rootFd < 0)
+        return -1;
+    QByteArray relative = QFile::encodeName(clean.mid(top.size()));
+    while (relative.startsWith('/'))
+        relative.remove(0, 1);
+    if (relative.isEmpty())
+        relative = ".";
+    int fd = openBeneath(rootFd, relative);
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
+        fd = openStepwise(rootFd, relative);
+    const int error = errno;
+    ::close(rootFd);
+    errno = error;
+    return fd;
+}

@@ -1,0 +1,301 @@
+#include "FileWrite.h"
+#include "FolderBounds.h"
+#include "RuntimeError.h"
+#include "TempWorkDir.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The course folder as the boundary of the records: links inside it work,
+// links out of it or to nothing are refused, and a folder or file swapped for
+// a link while a write is under way never carries the write outside.
+class tst_FolderBounds : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void recordPath_data();
+    void recordPath();
+    void isInside_data();
+    void isInside();
+    void directoryOutsideTheFolderOpensAsNamed();
+    void swappedFileNeverCarriesAReplacementOut();
+    void swappedFolderNeverCarriesAWriteOut();
+
+private:
+    std::unique_ptr<TempWorkDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_outside;
+    QString outside(const QString &name) const { return m_outside->filePath(name); }
+};
+
+void tst_FolderBounds::init()
+{
+    m_outside = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<TempWorkDir>();
+    QVERIFY(m_dir->isCurrent());
+    QVERIFY(m_outside->isValid());
+    QVERIFY(m_dir->write(u"data/info/tumb.db"_s, "admin|pw|log.txt\r\n"));
+    QVERIFY(TempWorkDir::writeFile(outside(u".bashrc"_s), "export PATH\n"));
+}
+
+void tst_FolderBounds::cleanup()
+{
+    m_dir.reset();
+    m_outside.reset();
+}
+
+void tst_FolderBounds::recordPath_data()
+{
+    // A link made in the folder: its name, and where it points ("@out/" for
+    // the folder outside, "@gone" for nothing). "" for none.
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("written"); // "" when refused
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("plain file") << ""
+                                << ""
+                                << "users.ini"
+                                << "users.ini"
+                                << "";
+    QTest::newRow("new file") << ""
+                              << ""
+                              << "data/tests/test3.ini"
+                              << "data/tests/test3.ini"
+                              << "";
+    QTest::newRow("link inside kept") << "users.ini"
+                                      << "data/real.ini"
+                                      << "users.ini"
+                                      << "data/real.ini"
+                                      << "";
+    QTest::newRow("relative link inside") << "users"
+                                          << "data/../data/info/tumb.db"
+                                          << "users"
+                                          << "data/info/tumb.db"
+                                          << "";
+    QTest::newRow("folder link inside") << "data/tests"
+                                        << "data/info"
+                                        << "data/tests/x.ini"
+                                        << "data/info/x.ini"
+                                        << "";
+    QTest::newRow("link to a file outside") << "users.ini"
+                                            << "@out/.bashrc"
+                                            << "users.ini"
+                                            << ""
+                                            << "за пределами папки курса";
+    QTest::newRow("dangling link") << "users"
+                                   << "@gone"
+                                   << "users"
+                                   << ""
+                                   << "несуществующий файл";
+    QTest::newRow("dangling link outside") << "users"
+                                           << "@out/new"
+                                           << "users"
+                                           << ""
+                                           << "несуществующий файл";
+    QTest::newRow("folder link outside") << "data/info"
+                                         << "@out/"
+                                         << "data/info/tumb.db"
+                                         << ""
+                                         << "за пределами папки курса";
+    QTest::newRow("dot dot out") << ""
+                                 << ""
+                                 << "../outside.txt"
+                                 << ""
+                                 << "за пределами папки курса";
+    QTest::newRow("link to the folder's parent") << "up"
+                                                 << "@up"
+                                                 << "up/users.ini"
+                                                 << ""
+                                                 << "за пределами папки курса";
+}
+
+void tst_FolderBounds::recordPath()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    QFETCH(QString, record);
+    QFETCH(QString, written);
+    QFETCH(QString, refusal);
+    QVERIFY(m_dir->write(u"data/real.ini"_s, "[a]\r\n"));
+    if (!link.isEmpty()) {
+        QString to = target;
+        if (to.startsWith(u"@out/"_s))
+            to = outside(to.mid(5));
+        else if (to == u"@gone"_s)
+            to = m_dir->filePath(u"nothing/here"_s);
+        else if (to == u"@up"_s)
+            to = QFileInfo(m_dir->path()).path();
+        else
+            to = m_dir->filePath(to);
+        QDir(m_dir->filePath(link)).removeRecursively();
+        QFile::remove(m_dir->filePath(link));
+        QVERIFY(QFile::link(to, m_dir->filePath(link)));
+    }
+    const QString path = QDir::cleanPath(m_dir->filePath(record));
+    if (written.isEmpty()) {
+        try {
+            FolderBounds::recordPath(path);
+            QFAIL("a path out of the folder was taken");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.message().contains(refusal), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
+        }
+        QCOMPARE(QDir(m_outside->path())
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{u".bashrc"_s});
+        return;
+    }
+    QCOMPARE(FolderBounds::recordPath(path),
+             QFileInfo(m_dir->filePath(written)).absoluteFilePath());
+}
+
+void tst_FolderBounds::isInside_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("relative") << "log.txt" << true;
+    QTest::newRow("in a subfolder") << "data/info/log.txt" << true;
+    QTest::newRow("dot dot that stays") << "data/../log.txt" << true;
+    QTest::newRow("dot dot out") << "../log.txt" << false;
+    QTest::newRow("absolute outside") << "@out/log.txt" << false;
+    QTest::newRow("absolute inside") << "@in/log.txt" << true;
+    QTest::newRow("link out") << "linked/log.txt" << false;
+    QTest::newRow("folder itself") << "." << true;
+}
+
+void tst_FolderBounds::isInside()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, inside);
+    QVERIFY(QFile::link(m_outside->path(), m_dir->filePath(u"linked"_s)));
+    QString path = name;
+    if (path.startsWith(u"@out/"_s))
+        path = outside(path.mid(5));
+    else if (path.startsWith(u"@in/"_s))
+        path = m_dir->filePath(path.mid(4));
+    else
+        path = m_dir->filePath(path);
+    QCOMPARE(FolderBounds::isInside(path), inside);
+}
+
+void tst_FolderBounds::directoryOutsideTheFolderOpensAsNamed()
+{
+    // Files the user names on the command line lie anywhere.
+    const int fd = FolderBounds::openDirectory(m_outside->path());
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    QCOMPARE(FileWrite::replace(outside(u"report.html"_s), "<html>"), 0);
+}
+
+namespace {
+
+// Swaps a name between the real entry and a link out of the folder as fast
+// as the system allows, until told to stop.
+class Swapper
+{
+public:
+    Swapper(const QString &name, const QString &real, const QString &outside)
+        : m_name(QFile::encodeName(name)), m_real(QFile::encodeName(real)),
+          m_link(QFile::encodeName(name + u".link"_s)), m_outside(QFile::encodeName(outside)),
+          m_thread([this] { run(); })
+    {
+    }
+    ~Swapper()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    int swaps() const { return m_swaps; }
+
+private:
+    void run()
+    {
+        ::unlink(m_link.constData());
+        if (::symlink(m_outside.constData(), m_link.constData()) != 0)
+            return;
+        while (!m_stop) {
+            // The real entry goes aside, the link takes its name, then back.
+            if (::rename(m_name.constData(), m_real.constData()) == 0 &&
+                ::rename(m_link.constData(), m_name.constData()) == 0) {
+                ++m_swaps;
+                ::rename(m_name.constData(), m_link.constData());
+                ::rename(m_real.constData(), m_name.constData());
+            }
+        }
+    }
+
+    QByteArray m_name, m_real, m_link, m_outside;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_swaps{0};
+    std::thread m_thread;
+};
+
+} // namespace
+
+void tst_FolderBounds::swappedFileNeverCarriesAReplacementOut()
+{
+    const QString users = m_dir->filePath(u"users.ini"_s);
+    QVERIFY(m_dir->write(u"users.ini"_s, "[ivan]\r\n"));
+    int written = 0;
+    {
+        const Swapper swapper(users, m_dir->filePath(u"users.ini.real"_s), outside(u".bashrc"_s));
+        const QDeadlineTimer deadline(1500);
+        while (!deadline.hasExpired()) {
+            try {
+                if (FileWrite::replace(FolderBounds::recordPath(users), "[petr]\r\n") == 0)
+                    ++written;
+            } catch (const RuntimeError &) {
+                // Refused while the link stood there: the one right outcome.
+            }
+        }
+        QVERIFY(swapper.swaps() > 0);
+    }
+    QVERIFY(written > 0);
+    QFile bashrc(outside(u".bashrc"_s));
+    QVERIFY(bashrc.open(QIODevice::ReadOnly));
+    QCOMPARE(bashrc.readAll(), QByteArray("export PATH\n"));
+}
+
+void tst_FolderBounds::swappedFolderNeverCarriesAWriteOut()
+{
+    const QString info = m_dir->filePath(u"data/info"_s);
+    const QString settings = m_dir->filePath(u"data/info/tumb.db"_s);
+    const QString log = m_dir->filePath(u"data/info/log.txt"_s);
+    int written = 0;
+    {
+        const Swapper swapper(info, m_dir->filePath(u"data/info.real"_s), m_outside->path());
+        const QDeadlineTimer deadline(1500);
+        while (!deadline.hasExpired()) {
+            try {
+                if (FileWrite::replace(FolderBounds::recordPath(settings), "a|b|c\r\n") == 0)
+                    ++written;
+                if (FileWrite::append(FolderBounds::recordPath(log), "line\r\n") == 0)
+                    ++written;
+            } catch (const RuntimeError &) {
+            }
+        }
+        QVERIFY(swapper.swaps() > 0);
+    }
+    QVERIFY(written > 0);
+    QCOMPARE(
+        QDir(m_outside->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList{u".bashrc"_s});
+}
+
+QTEST_GUILESS_MAIN(tst_FolderBounds)
+#include "tst_folderbounds.moc"

@@ -1,0 +1,80 @@
+#include "PasswordPrompt.h"
+
+#include "RuntimeError.h"
+
+#include <cstdio>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+bool readLine(std::string *line)
+{
+    line->clear();
+    int c;
+    while ((c = std::getchar()) != EOF && c != '\n')
+        line->push_back(char(c));
+    if (!line->empty() && line->back() == '\r')
+        line->pop_back();
+    return c != EOF || !line->empty();
+}
+
+// Echo goes back on whatever happens while it is off.
+class EchoOff
+{
+public:
+    EchoOff()
+    {
+        m_on = tcgetattr(STDIN_FILENO, &m_saved) == 0;
+        if (!m_on)
+            return;
+        termios quiet = m_saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    ~EchoOff()
+    {
+        if (m_on)
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
+    }
+    EchoOff(const EchoOff &) = delete;
+    EchoOff &operator=(const EchoOff &) = delete;
+
+private:
+    termios m_saved{};
+    bool m_on = false;
+};
+
+QString typed(const QString &prompt)
+{
+    std::fputs(prompt.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+    std::string line;
+    bool got = false;
+    {
+        const EchoOff quiet;
+        got = readLine(&line);
+    }
+    std::fputs("\n", stderr);
+    if (!got)
+        throw RuntimeError(QStringLiteral("пароль не введён"));
+    return QString::fromStdString(line);
+}
+
+} // namespace
+
+QString PasswordPrompt::read(const QString &prompt)
+{
+    if (!isatty(STDIN_FILENO)) {
+        std::string line;
+        if (!readLine(&line))
+            throw RuntimeError(QStringLiteral("пароль не прочитан: стандартный ввод пуст"));
+        return QString::fromStdString(line);
+    }
+    const QString first = typed(prompt);
+    const QString second = typed(QStringLiteral("Повторите пароль: "));
+    if (first != second)
+        throw RuntimeError(QStringLiteral("пароли не совпадают; ничего не изменено"));
+    return first;
+}

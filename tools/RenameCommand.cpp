@@ -1,0 +1,48 @@
+#include "RenameCommand.h"
+
+#include "Accounts.h"
+#include "AdminSettings.h"
+#include "CodePage.h"
+#include "CommandArguments.h"
+#include "Console.h"
+#include "RuntimeError.h"
+#include "UserAdmin.h"
+#include "WorkingFolder.h"
+
+const char *const RenameCommand::Synopsis = "rename OLD NEW [--dir DIR]";
+
+QString RenameCommand::summary()
+{
+    return QStringLiteral("переименовать пользователя OLD (без учёта регистра букв) в NEW вместе "
+                          "с оценками, его строками журнала тестирования и записью ответов");
+}
+
+int RenameCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 2);
+    const QString dir = arguments.value(QStringLiteral("--dir"));
+    if (!dir.isEmpty())
+        WorkingFolder::enter(dir);
+    const QByteArray from = WorkingFolder::storedName(arguments.positional().at(0));
+    const QString typedTo = arguments.positional().at(1);
+    if (!CodePage::canSpell(typedTo)) {
+        Console::error(
+            CodePage::toUnicode(Accounts::refusalText(Accounts::Refusal::ForeignLetters)));
+        return 1;
+    }
+    const QByteArray to = CodePage::fromUnicode(typedTo);
+    // Without the settings neither the administrator's name nor the log is
+    // known: renaming then would leave the log's lines behind.
+    const AdminSettings settings = AdminSettings::read();
+    const UserAdmin::Result result = UserAdmin::rename(from, to, settings.login, settings.logName);
+    if (!result.ok()) {
+        Console::error(CodePage::toUnicode(UserAdmin::problemText(result, from)));
+        return 1;
+    }
+    Console::out(QStringLiteral("Пользователь %1 переименован в %2; строк журнала: %3, записей "
+                                "ответов: %4.")
+                     .arg(CodePage::toUnicode(result.name), typedTo)
+                     .arg(result.logLines)
+                     .arg(result.answerLines));
+    return 0;
+}

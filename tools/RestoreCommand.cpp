@@ -1,0 +1,41 @@
+#include "RestoreCommand.h"
+
+#include "AdminSettings.h"
+#include "CodePage.h"
+#include "CommandArguments.h"
+#include "Console.h"
+#include "RuntimeError.h"
+#include "UserAdmin.h"
+#include "WorkingFolder.h"
+
+const char *const RestoreCommand::Synopsis = "restore NAME [--dir DIR]";
+
+QString RestoreCommand::summary()
+{
+    return QStringLiteral("вернуть удалённого пользователя с паролем и оценками из "
+                          "DIR/removed-users.ini (последнее удаление этого имени)");
+}
+
+int RestoreCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
+    const QString dir = arguments.value(QStringLiteral("--dir"));
+    if (!dir.isEmpty())
+        WorkingFolder::enter(dir);
+    const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
+    QByteArray adminLogin;
+    try {
+        adminLogin = AdminSettings::read().login;
+    } catch (const RuntimeError &e) {
+        Console::warning(
+            QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
+    }
+    const UserAdmin::Result result = UserAdmin::restore(name, adminLogin);
+    if (!result.ok()) {
+        Console::error(CodePage::toUnicode(UserAdmin::problemText(result, name)));
+        return 1;
+    }
+    Console::out(
+        QStringLiteral("Пользователь %1 восстановлен.").arg(CodePage::toUnicode(result.name)));
+    return 0;
+}
