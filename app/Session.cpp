@@ -3,6 +3,7 @@
 #include "AnswerRecord.h"
 #include "CodePage.h"
 #include "Grading.h"
+#include "Store.h"
 #include "TestLog.h"
 #include "TestRun.h"
 #include "UserList.h"
@@ -78,6 +79,20 @@ bool Session::removeUser(const QString &name, const QString &password)
         return false;
     setUsers(Accounts::removeUser(stored));
     return true;
+}
+
+std::optional<int> Session::gradeCount(const QString &name, const QString &password) const
+{
+    const QByteArray stored = CodePage::fromUnicode(name);
+    if (!Accounts::passwordMatches(stored, CodePage::fromUnicode(password)))
+        return std::nullopt;
+    int count = 0;
+    for (int k = 1; k <= Accounts::TestCount; ++k) {
+        const QByteArray grade = Store::read(stored, Accounts::testKey(k), Accounts::UsersIni);
+        if (grade != "0" && grade != Store::missing())
+            ++count;
+    }
+    return count;
 }
 
 void Session::pick(const QByteArray &name)

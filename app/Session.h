@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class TestRun;
 
@@ -65,6 +66,10 @@ public:
     Login logIn(const QString &name, const QString &password);
     // False when the name has no such password: nothing is removed.
     bool removeUser(const QString &name, const QString &password);
+    // How many of the tests the user has a grade for (a stored value other
+    // than "0"), for the question before a removal; nothing when the name
+    // has no such password.
+    std::optional<int> gradeCount(const QString &name, const QString &password) const;
     // The administrator's pick: the user's twelve grades replace the table.
     // Entries read before a failing one keep their new values.
     void pick(const QByteArray &name);

@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "AnswerButton.h"
+#include "ClassReportView.h"
 #include "CodePage.h"
 #include "CourseInfo.h"
 #include "LogPanel.h"
@@ -12,6 +13,8 @@
 #include "TForm5.h"
 #include "TOKRightDlg.h"
 #include "TestPanel.h"
+#include "UserRemoval.h"
+#include "Workspace.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -58,7 +61,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
                   {u"Ni"_s, &TForm1::NiClick},
                   {u"N30"_s, &TForm1::N30Click},
                   {u"Ntun"_s, &TForm1::NtunClick},
-                  {u"nred"_s, &TForm1::nredClick}};
+                  {u"nred"_s, &TForm1::nredClick},
+                  {u"Nclass"_s, &TForm1::NclassClick}};
 
     m_menu = new MainMenu(this);
     connect(m_menu, &MainMenu::chosen, this,
@@ -82,38 +86,12 @@ void TForm1::buildPanels()
     client->setObjectName(u"ClientArea"_s);
     setCentralWidget(client);
 
-    struct Layout
-    {
-        QColor colour;
-        QRect geometry;
-        bool visible;
-    };
-    const Layout layouts[PanelSwitch::PanelCount] = {
-        {Look::buttonFace(), QRect(0, 0, 921, 737), true},
-        {Look::teal(), QRect(0, -8, 921, 745), true},
-        {Look::skyBlue(), QRect(0, 0, 921, 737), true},
-        {Look::scrollBar(), QRect(-8, 0, 921, 737), true},
-        {Look::buttonFace(), QRect(1, 1, 920, 736), false},
-        {Look::skyBlue(), QRect(1, 1, 920, 736), false},
-    };
-    for (int i = 0; i < PanelSwitch::PanelCount; ++i) {
-        auto *frame = new QFrame(client);
-        frame->setObjectName(PanelSwitch::panelName(PanelSwitch::Panel(i)));
-        frame->setGeometry(layouts[i].geometry);
-        Look::setBackground(frame, layouts[i].colour);
-        Look::bevel(frame);
-        frame->setVisible(layouts[i].visible);
-        m_panels[size_t(i)] = frame;
-    }
-    // Front to back Panel4, Panel7, Panel6, Panel1, Panel3, Panel2: each
-    // raise puts the panel in front of those raised before it.
-    for (PanelSwitch::Panel p : {PanelSwitch::Panel2, PanelSwitch::Panel3, PanelSwitch::Panel1,
-                                 PanelSwitch::Panel6, PanelSwitch::Panel7, PanelSwitch::Panel4})
-        panel(p)->raise();
+    m_panels = Workspace::build(client);
 
     m_display = std::make_unique<PageDisplay>(
         panel(PanelSwitch::Panel1), [this] { applySwitch(PanelSwitch::Command::PageRule); });
     m_webBrowser1 = m_display->view();
+    m_classReport = new ClassReportView(m_webBrowser1, panel(PanelSwitch::Panel1));
 
     m_button2 = new QPushButton(u"Button2"_s, client);
     m_button2->setObjectName(u"Button2"_s);
@@ -273,8 +251,8 @@ void TForm1::applyLogin(const Session::Login &login)
     applySwitch(PanelSwitch::Command::Login);
     const bool administrator = login.result == Session::LoginResult::Administrator;
     if (administrator) {
-        m_menu->setVisible({"N0", "notch", "nred", "Ni", "Ntun", "nlab", "Nprak", "Nrk", "Nadm"},
-                           true);
+        m_menu->setVisible(
+            {"N0", "notch", "nred", "Nclass", "Ni", "Ntun", "nlab", "Nprak", "Nrk", "Nadm"}, true);
         m_progress->ComboBox1->setVisible(true);
     } else {
         m_menu->setVisible({"N0", "Ni", "nlab", "Nprak", "Nrk", "Nadm"}, true);
@@ -284,8 +262,7 @@ void TForm1::applyLogin(const Session::Login &login)
 
 void TForm1::SpeedButton2Click()
 {
-    if (!m_session.removeUser(m_login->Edit2->text(), m_login->MaskEdit1->text()))
-        QMessageBox::critical(this, windowTitle(), u"Проверьте правильность имени и пароля!"_s);
+    UserRemoval::run(this, m_session, m_login->Edit2->text(), m_login->MaskEdit1->text());
 }
 
 void TForm1::SpeedButton7Click()
@@ -387,6 +364,12 @@ void TForm1::nredClick()
         return;
     m_form2->setWindowTitle(CodePage::toUnicode(m_session.userName()));
     m_form2->exec();
+}
+
+void TForm1::NclassClick()
+{
+    applySwitch(PanelSwitch::Command::PageRule);
+    m_classReport->show();
 }
 
 void TForm1::startTest(const QByteArray &name)
