@@ -26,8 +26,8 @@ int PasswdCommand::run(const QStringList &args)
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     const QString typed = PasswordPrompt::read(QStringLiteral("Новый пароль: "));
     if (!CodePage::canSpell(typed)) {
-        Console::error(CodePage::toUnicode(
-            Accounts::refusalText(Accounts::Refusal::ForeignPasswordLetters)));
+        Console::error(
+            CodePage::toUnicode(Accounts::refusalText(Accounts::Refusal::ForeignPasswordLetters)));
         return 1;
     }
     const UserAdmin::Result result = UserAdmin::setPassword(name, CodePage::fromUnicode(typed));
@@ -35,7 +35,7 @@ int PasswdCommand::run(const QStringList &args)
         Console::error(CodePage::toUnicode(UserAdmin::problemText(result, name)));
         return 1;
     }
-    Console::out(QStringLiteral("Пароль пользователя %1 изменён.")
-                     .arg(CodePage::toUnicode(result.name)));
+    Console::out(
+        QStringLiteral("Пароль пользователя %1 изменён.").arg(CodePage::toUnicode(result.name)));
     return 0;
 }

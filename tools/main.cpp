@@ -135,9 +135,8 @@ int main(int argc, char *argv[])
         for (const Command &c : Commands) {
             if (name != QLatin1String(c.name))
                 continue;
-            Console::out(
-                QStringLiteral("Использование: %1 %2")
-                    .arg(QLatin1String(Console::ProgramName), QLatin1String(c.synopsis)));
+            Console::out(QStringLiteral("Использование: %1 %2")
+                             .arg(QLatin1String(Console::ProgramName), QLatin1String(c.synopsis)));
             Console::out(QStringLiteral("  %1").arg(c.summary()));
             if (c.details) {
                 Console::out(QString());
