@@ -126,7 +126,7 @@ bool UserList::exists()
 {
     // A list being replaced on a share is missing for a moment, its new
     // version beside it.
-    return QFileInfo::exists(listPath()) || QFileInfo::exists(FileWrite::sideName(listPath()));
+    return QFileInfo::exists(listPath()) || QFileInfo(FileWrite::sideName(listPath())).isFile();
 }
 
 QList<QByteArray> UserList::load()

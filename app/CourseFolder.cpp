@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "IoError.h"
 #include "Paths.h"
+#include "ShareAddress.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -49,11 +50,48 @@ void copyMissing(const QString &from, const QString &to)
 } // namespace
 
 const QString CourseFolder::LastFolderKey = QStringLiteral("lastFolder");
+const QString CourseFolder::ClassFolderKey = QStringLiteral("ClassFolder");
+
+QString CourseFolder::systemClassFolder()
+{
+    const QSettings system(QSettings::SystemScope, QStringLiteral("coursebook"),
+                           QStringLiteral("coursebook"));
+    return system.value(ClassFolderKey).toString().trimmed();
+}
 
 CourseFolder::CourseFolder(QSettings &settings, const QString &installedSample,
-                           const QString &userData)
-    : m_settings(settings), m_installedSample(installedSample), m_userData(userData)
+                           const QString &userData, const QString &classFolder)
+    : m_settings(settings), m_installedSample(installedSample), m_userData(userData),
+      m_classFolder(classFolder)
 {
+}
+
+QString CourseFolder::problem(const QString &folder, QString *local, bool needCourse)
+{
+    QString path = folder;
+    if (ShareAddress::isAddress(folder)) {
+        QString why;
+        path = ShareAddress::localPath(folder, &why);
+        if (path.isEmpty())
+            return why;
+    }
+    path = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    if (local)
+        *local = path;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("её нет; возможно, общая папка не подключена (нет сети, сервер "
+                              "выключен) или путь к ней записан неверно");
+    if (!info.isDir())
+        return QStringLiteral("это не папка, а файл");
+    if (!info.isReadable() || !info.isExecutable())
+        return QStringLiteral("нет прав на чтение папки; возможно, ваша учётная запись не входит "
+                              "в группу класса");
+    if (needCourse && !holdsCourse(path))
+        return QStringLiteral("в ней нет учебного курса (не найден файл %1); возможно, общая "
+                              "папка не подключена и на её месте видна пустая папка")
+            .arg(CodePage::toUnicode(AdminSettings::FileName));
+    return QString();
 }
 
 bool CourseFolder::holdsCourse(const QString &folder)
@@ -74,7 +112,15 @@ CourseFolder::Choice CourseFolder::enter(const QString &argument)
 {
     if (argument.isEmpty())
         return chooseWithoutArgument();
-    const QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(argument));
+    QString folder = argument;
+    if (ShareAddress::isAddress(argument)) {
+        QString why;
+        folder = ShareAddress::localPath(argument, &why);
+        if (folder.isEmpty())
+            return {Source::Argument, argument,
+                    QStringLiteral("Папка «%1» недоступна: %2.").arg(argument, why)};
+    }
+    folder = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
     Choice refused{Source::Argument, folder, QString()};
     if (!QFileInfo(folder).isDir()) {
         refused.refusal = QStringLiteral("Папка «%1» не найдена.").arg(shown(folder));
@@ -90,15 +136,54 @@ CourseFolder::Choice CourseFolder::enter(const QString &argument)
 
 CourseFolder::Choice CourseFolder::chooseWithoutArgument()
 {
+    if (!m_classFolder.isEmpty()) {
+        QString local;
+        const QString why = problem(m_classFolder, &local);
+        if (why.isEmpty())
+            return settle(Source::ClassFolder, local);
+        Choice refused{Source::ClassFolder, m_classFolder,
+                       QStringLiteral("Папка класса «%1» недоступна: %2. Без неё оценки не "
+                                      "попадут к преподавателю. Когда папка будет доступна, "
+                                      "нажмите «Повторить».")
+                           .arg(shown(m_classFolder), why)};
+        refused.canRetry = true;
+        return refused;
+    }
     const QString current = QDir::currentPath();
     if (holdsCourse(current))
         return settle(Source::Current, current);
     const QString last = m_settings.value(LastFolderKey).toString();
-    if (holdsCourse(last))
-        return settle(Source::Last, last);
+    if (!last.isEmpty()) {
+        QString local;
+        const QString why = problem(last, &local);
+        if (why.isEmpty())
+            return settle(Source::Last, local);
+        Choice refused{Source::Last, last,
+                       QStringLiteral("Папка курса прошлого запуска «%1» недоступна: %2. "
+                                      "Когда папка будет доступна, нажмите «Повторить». Можно "
+                                      "открыть и свою копию образца курса: оценки в ней "
+                                      "остаются на этом компьютере, преподаватель их не "
+                                      "увидит.")
+                           .arg(shown(last), why)};
+        refused.canRetry = true;
+        refused.sampleOffered = true;
+        return refused;
+    }
+    return sample(true);
+}
+
+CourseFolder::Choice CourseFolder::enterSample()
+{
+    // The last folder stays the one refused: the next start tries it again
+    // rather than going on in the copy unasked.
+    return sample(false);
+}
+
+CourseFolder::Choice CourseFolder::sample(bool remember)
+{
     const QString copy = userCopy();
     if (holdsCourse(copy))
-        return settle(Source::Sample, copy);
+        return settle(Source::Sample, copy, remember);
     if (!holdsCourse(m_installedSample)) {
         return {Source::Sample, m_installedSample,
                 QStringLiteral("Учебный курс не найден: в текущей папке его нет, а образца курса "
@@ -106,10 +191,10 @@ CourseFolder::Choice CourseFolder::chooseWithoutArgument()
                     .arg(shown(m_installedSample))};
     }
     copyMissing(m_installedSample, copy);
-    return settle(Source::Sample, copy);
+    return settle(Source::Sample, copy, remember);
 }
 
-CourseFolder::Choice CourseFolder::settle(Source source, const QString &folder)
+CourseFolder::Choice CourseFolder::settle(Source source, const QString &folder, bool remember)
 {
     const QString absolute = QDir(folder).absolutePath();
     if (!QDir::setCurrent(absolute))
@@ -117,7 +202,9 @@ CourseFolder::Choice CourseFolder::settle(Source source, const QString &folder)
                 QStringLiteral("Папку «%1» нельзя сделать рабочей.").arg(shown(absolute))};
     // The next run without a folder comes back here. A configuration that
     // cannot be written only costs that convenience.
-    m_settings.setValue(LastFolderKey, absolute);
-    m_settings.sync();
+    if (remember) {
+        m_settings.setValue(LastFolderKey, absolute);
+        m_settings.sync();
+    }
     return {source, absolute, QString()};
 }

@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "AnswerButton.h"
+#include "ClassReportView.h"
 #include "CodePage.h"
 #include "CourseInfo.h"
 #include "LogPanel.h"
@@ -60,7 +61,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
                   {u"Ni"_s, &TForm1::NiClick},
                   {u"N30"_s, &TForm1::N30Click},
                   {u"Ntun"_s, &TForm1::NtunClick},
-                  {u"nred"_s, &TForm1::nredClick}};
+                  {u"nred"_s, &TForm1::nredClick},
+                  {u"Nclass"_s, &TForm1::NclassClick}};
 
     m_menu = new MainMenu(this);
     connect(m_menu, &MainMenu::chosen, this,
@@ -116,6 +118,7 @@ void TForm1::buildPanels()
     m_display = std::make_unique<PageDisplay>(
         panel(PanelSwitch::Panel1), [this] { applySwitch(PanelSwitch::Command::PageRule); });
     m_webBrowser1 = m_display->view();
+    m_classReport = new ClassReportView(m_webBrowser1, panel(PanelSwitch::Panel1));
 
     m_button2 = new QPushButton(u"Button2"_s, client);
     m_button2->setObjectName(u"Button2"_s);
@@ -276,8 +279,8 @@ void TForm1::applyLogin(const Session::Login &login)
     applySwitch(PanelSwitch::Command::Login);
     const bool administrator = login.result == Session::LoginResult::Administrator;
     if (administrator) {
-        m_menu->setVisible({"N0", "notch", "nred", "Ni", "Ntun", "nlab", "Nprak", "Nrk", "Nadm"},
-                           true);
+        m_menu->setVisible(
+            {"N0", "notch", "nred", "Nclass", "Ni", "Ntun", "nlab", "Nprak", "Nrk", "Nadm"}, true);
         m_progress->ComboBox1->setVisible(true);
     } else {
         m_menu->setVisible({"N0", "Ni", "nlab", "Nprak", "Nrk", "Nadm"}, true);
@@ -389,6 +392,12 @@ void TForm1::nredClick()
         return;
     m_form2->setWindowTitle(CodePage::toUnicode(m_session.userName()));
     m_form2->exec();
+}
+
+void TForm1::NclassClick()
+{
+    applySwitch(PanelSwitch::Command::PageRule);
+    m_classReport->show();
 }
 
 void TForm1::startTest(const QByteArray &name)

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class ClassReportView;
 class LogPanel;
 class LoginPanel;
 class ProgressPanel;
@@ -63,6 +64,7 @@ public:
     ProgressPanel &progressPanel() const { return *m_progress; }
     LogPanel &logPanel() const { return *m_log; }
     TestPanel &testPanel() const { return *m_test; }
+    ClassReportView &classReport() const { return *m_classReport; }
     QWebEngineView *webBrowser() const { return m_webBrowser1; }
     // The hidden button that starts a test and the hidden scratch field.
     QPushButton *button2() const { return m_button2; }
@@ -115,6 +117,8 @@ public slots:
     void N30Click();
     void NtunClick() { applySwitch(PanelSwitch::Command::AdminSettings); }
     void nredClick();
+    // "Отчёт по классу": the working folder's class report in the HTML view.
+    void NclassClick();
 
     // The test menu entries name the test and trigger the hidden button.
     void test1Click() { startTest("test1"); }
@@ -182,6 +186,7 @@ private:
     TForm5 *m_form5 = nullptr;
 
     std::unique_ptr<PageDisplay> m_display;
+    ClassReportView *m_classReport = nullptr;
     QHash<QString, void (TForm1::*)()> m_handlers;
     bool m_shownOnce = false;
 };

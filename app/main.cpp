@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
@@ -58,8 +59,10 @@ QString helpText()
     text += QStringLiteral(
         "Аргументы:\n"
         "  FOLDER\n"
-        "      папка учебного курса; без неё: текущая папка, если в ней есть курс, иначе папка\n"
-        "      прошлого запуска, иначе своя копия образца курса в папке данных пользователя\n\n"
+        "      папка учебного курса или адрес общей папки smb://СЕРВЕР/РЕСУРС/ПАПКА; без неё:\n"
+        "      папка класса (ClassFolder в /etc/xdg/coursebook/coursebook.conf), иначе текущая\n"
+        "      папка, если в ней есть курс, иначе папка прошлого запуска, иначе своя копия\n"
+        "      образца курса в папке данных пользователя\n\n"
         "Параметры:\n");
     for (const QCommandLineOption &option : {HelpOption, VersionOption}) {
         QStringList names;
@@ -114,6 +117,32 @@ bool folderArgument(QString &folder)
     return true;
 }
 
+enum class FolderAnswer
+{
+    Retry,
+    Sample,
+    Quit,
+};
+
+FolderAnswer askAboutFolder(const CourseFolder::Choice &choice)
+{
+    QMessageBox box(QMessageBox::Warning, CourseInfo::Title, choice.refusal);
+    QPushButton *retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
+    QPushButton *sample =
+        choice.sampleOffered
+            ? box.addButton(QStringLiteral("Своя копия образца курса"), QMessageBox::ActionRole)
+            : nullptr;
+    QPushButton *quit = box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
+    box.setDefaultButton(retry);
+    box.setEscapeButton(quit);
+    box.exec();
+    if (box.clickedButton() == retry)
+        return FolderAnswer::Retry;
+    if (sample && box.clickedButton() == sample)
+        return FolderAnswer::Sample;
+    return FolderAnswer::Quit;
+}
+
 // Shows the window and waits until it is drawn on screen, or a second at
 // most, so that the work that follows cannot hold it back.
 void showOnScreen(QWidget &window)
@@ -166,9 +195,24 @@ int main(int argc, char *argv[])
     const QString sample = QDir::cleanPath(
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(COURSEBOOK_SAMPLE)));
     CourseFolder course(settings, sample,
-                        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+                        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                        CourseFolder::systemClassFolder());
     try {
-        const CourseFolder::Choice choice = course.enter(argument);
+        CourseFolder::Choice choice = course.enter(argument);
+        while (choice.canRetry) {
+            print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, choice.refusal));
+            switch (askAboutFolder(choice)) {
+            case FolderAnswer::Retry:
+                choice = course.enter(argument);
+                continue;
+            case FolderAnswer::Sample:
+                choice = course.enterSample();
+                break;
+            case FolderAnswer::Quit:
+                return 2;
+            }
+            break;
+        }
         if (!choice.refusal.isEmpty()) {
             refuse(choice.refusal);
             return 1;

@@ -234,6 +234,7 @@ const QList<MenuTree::Entry> &MenuTree::entries()
         {u"N30"_s, u"Отчет по проведению тестов"_s, u"notch"_s, true, Kind::Operation, QString()},
         {u"Ntun"_s, u"Настройки администратора"_s, u"Nadm"_s, false, Kind::Operation, QString()},
         {u"nred"_s, u"Редактировать тесты"_s, u"Nadm"_s, false, Kind::Operation, QString()},
+        {u"Nclass"_s, u"Отчёт по классу"_s, u"Nadm"_s, false, Kind::Operation, QString()},
         {u"N26"_s, u"О программе"_s, u"N21"_s, true, Kind::Operation, QString()},
         {u"N27"_s, u"Помощь"_s, u"N21"_s, true, Kind::Page, u"\\data\\help\\sod.htm"_s},
         {u"N15"_s, u"Об авторе"_s, u"N21"_s, true, Kind::Operation, QString()},

@@ -49,6 +49,14 @@ bool exists(const QByteArray &name)
     return ::stat(name.constData(), &info) == 0;
 }
 
+// Only a file can be a replacement's new file; a folder under its name was
+// put there and is named by the write that meets it.
+bool isFile(const QByteArray &name)
+{
+    struct stat info;
+    return ::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 void nap()
 {
     QThread::usleep(2000 + QRandomGenerator::global()->bounded(8000));
@@ -85,6 +93,7 @@ int FileRead::read(const QString &path, QByteArray *data)
     const QByteArray side = QFile::encodeName(FileWrite::sideName(path));
     const QDeadlineTimer ioErrors(IoErrorWaitMs);
     QDeadlineTimer landing(QDeadlineTimer::Forever);
+    QDeadlineTimer givingUp(QDeadlineTimer::Forever);
     // A client may show the file missing for a moment after the new one
     // beside it has been renamed into its place; on a share a missing file
     // is looked for again for a moment before it counts as missing.
@@ -99,9 +108,11 @@ int FileRead::read(const QString &path, QByteArray *data)
         } else if (error == ENOENT || error == EACCES || error == EBUSY) {
             // A file being removed on a share answers "denied" or "busy"
             // until every copy that has it open has closed it.
-            if (exists(side)) {
-                if (landing.isForever())
+            if (isFile(side)) {
+                if (landing.isForever()) {
                     landing.setRemainingTime(LandingWaitMs);
+                    givingUp.setRemainingTime(2 * LandingWaitMs);
+                }
                 if (landing.hasExpired() && !exists(name) && readOnce(side, data) == 0)
                     return 0;
                 settling.reset();
@@ -111,7 +122,7 @@ int FileRead::read(const QString &path, QByteArray *data)
                 if (settling->hasExpired())
                     return error;
             }
-            if (!landing.isForever() && landing.remainingTime() < -LandingWaitMs)
+            if (givingUp.hasExpired())
                 return error;
         } else {
             return error;

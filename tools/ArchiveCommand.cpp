@@ -62,8 +62,7 @@ int ArchiveCommand::run(const QStringList &args)
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
     const QString dest = QFileInfo(arguments.positional().at(0)).absoluteFilePath();
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const QFileInfo destInfo(dest);
     if (destInfo.exists() &&
         (!destInfo.isDir() ||

@@ -21,8 +21,7 @@ int PasswdCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     const QString typed = PasswordPrompt::read(QStringLiteral("Новый пароль: "));
     if (!CodePage::canSpell(typed)) {

@@ -25,8 +25,7 @@ int RegisterCommand::run(const QStringList &args)
         return RosterCommand::run(args);
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1, 2);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const QString name = arguments.positional().at(0);
     const QString password = arguments.positional().size() > 1
                                  ? arguments.positional().at(1)

@@ -23,8 +23,7 @@ int RemoveCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     // A name the list holds without a record (as `users` reports it) is
     // removed from the list all the same.

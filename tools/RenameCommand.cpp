@@ -21,8 +21,7 @@ int RenameCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 2);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const QByteArray from = WorkingFolder::storedName(arguments.positional().at(0));
     const QString typedTo = arguments.positional().at(1);
     if (!CodePage::canSpell(typedTo)) {

@@ -1,17 +1,13 @@
 #include "ReportCommand.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
 #include "ClassReport.h"
 #include "CommandArguments.h"
-#include "ItemCsv.h"
 #include "Console.h"
-#include "Paths.h"
+#include "ItemCsv.h"
 #include "ReportCsv.h"
 #include "ReportHtml.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
-#include "UserList.h"
 #include "WorkingFolder.h"
 
 #ifdef COURSEBOOK_REPORT_PDF
@@ -52,21 +48,10 @@ void save(const QString &path, const QByteArray &bytes)
 // An output named like one of the class's own files would replace it.
 void refuseClassFiles(const QStringList &outputs, const ClassReport &report)
 {
-    QStringList inputs{Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
-                       Paths::resolve(AdminSettings::FileName)};
-    for (const QString &path : {report.logPath, report.items.path}) {
-        if (!path.isEmpty())
-            inputs.append(QDir::fromNativeSeparators(path));
-    }
     for (const QString &output : outputs) {
-        const QString target = QFileInfo(output).canonicalFilePath();
-        if (target.isEmpty())
-            continue;
-        for (const QString &input : inputs) {
-            if (QFileInfo(input).canonicalFilePath() == target)
-                throw RuntimeError(QStringLiteral("%1 — файл самого класса; отчёт не записан")
-                                       .arg(QDir::toNativeSeparators(output)));
-        }
+        if (report.isClassFile(output))
+            throw RuntimeError(QStringLiteral("%1 — файл самого класса; отчёт не записан")
+                                   .arg(QDir::toNativeSeparators(output)));
     }
 }
 
@@ -124,8 +109,7 @@ int ReportCommand::run(const QStringList &args)
                                           "сохраните отчёт в HTML (--html) и напечатайте его"));
 #endif
     const QString dir = arguments.value(DirOption);
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
 
     const ClassReport report = ClassReport::read();
     refuseClassFiles({csv, html, pdf, itemsCsv}, report);

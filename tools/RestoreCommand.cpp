@@ -20,8 +20,7 @@ int RestoreCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     QByteArray adminLogin;
     try {

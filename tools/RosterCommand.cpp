@@ -110,8 +110,7 @@ int RosterCommand::run(const QStringList &args)
                                           "напечатайте лист HTML"));
 #endif
     const QString dir = arguments.value(DirOption);
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     for (const QString &output : {sheet, pdf}) {
         if (!output.isEmpty())
             refuseClassFolder(output, QDir::currentPath());

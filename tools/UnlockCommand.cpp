@@ -20,8 +20,7 @@ int UnlockCommand::run(const QStringList &args)
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {QStringLiteral("--force")},
                                      0);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
     const bool force = arguments.has(QStringLiteral("--force"));
     const QString folder = QDir::currentPath();
     const QList<LeftLocks::Entry> found = LeftLocks::find(folder);

@@ -37,8 +37,7 @@ int UsersCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 0);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    if (!dir.isEmpty())
-        WorkingFolder::enter(dir);
+    WorkingFolder::enterClassFolder(dir);
 
     // A new installation has an empty list file and no users.ini yet; a
     // folder with neither is no installation at all.

@@ -3,12 +3,27 @@
 #include <QByteArray>
 #include <QString>
 
+#include "RuntimeError.h"
+
 // The tool works the way the program does: on names relative to the current
 // directory, spelt in Windows-1251. These make a folder given on the command
 // line current and turn a command-line name into its stored spelling.
 class WorkingFolder
 {
 public:
+    // A class folder that cannot be reached: the tool exits with 2.
+    class Unreachable : public RuntimeError
+    {
+    public:
+        using RuntimeError::RuntimeError;
+    };
+
+    // The class folder of a command: the folder given (a path or a share's
+    // address), else the lab's class folder when one is set, else the
+    // current directory. Throws Unreachable with the folder and the likely
+    // cause.
+    static void enterClassFolder(const QString &given);
+
     // Throws RuntimeError when the folder cannot be made current.
     static void enter(const QString &folder);
 

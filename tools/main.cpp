@@ -17,6 +17,7 @@
 #include "ShowCommand.h"
 #include "UnlockCommand.h"
 #include "UsersCommand.h"
+#include "WorkingFolder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -83,7 +84,8 @@ void printHelp()
     Console::out(QStringLiteral("  -v, --version"));
     Console::out(QStringLiteral("      показать версию"));
     Console::out(QString());
-    Console::out(QStringLiteral("Код выхода: 0 при успехе, 1 при ошибке."));
+    Console::out(QStringLiteral("Код выхода: 0 при успехе, 1 при ошибке, 2 когда папка класса "
+                                "недоступна."));
 }
 
 } // namespace
@@ -148,6 +150,9 @@ int main(int argc, char *argv[])
 
     try {
         return command->run(args);
+    } catch (const WorkingFolder::Unreachable &e) {
+        Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name), e.message()));
+        return 2;
     } catch (const CommandArguments::UsageError &e) {
         Console::error(QStringLiteral("%1: %2; использование: %3 %4")
                            .arg(QLatin1String(command->name), e.message(),

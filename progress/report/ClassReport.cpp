@@ -1,9 +1,15 @@
 #include "ClassReport.h"
 
 #include "Accounts.h"
+#include "AdminSettings.h"
 #include "CodePage.h"
 #include "IniDocument.h"
+#include "Paths.h"
 #include "UnlockTable.h"
+#include "UserList.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QHash>
 
@@ -125,7 +131,26 @@ ClassReport ClassReport::read()
     QSet<QByteArray> known;
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
-    return build(records, TestLogReader::read(known), ItemAnalysis::read());
+    ClassReport report = build(records, TestLogReader::read(known), ItemAnalysis::read());
+    report.inputs = {Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
+                     Paths::resolve(AdminSettings::FileName)};
+    for (const QString &path : {report.logPath, report.items.path}) {
+        if (!path.isEmpty())
+            report.inputs.append(QDir::fromNativeSeparators(path));
+    }
+    return report;
+}
+
+bool ClassReport::isClassFile(const QString &path) const
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty())
+        return false;
+    for (const QString &input : inputs) {
+        if (QFileInfo(input).canonicalFilePath() == target)
+            return true;
+    }
+    return false;
 }
 
 qsizetype ClassReport::problemCount() const

@@ -77,4 +77,10 @@ public:
 
     // Everything the report lists as not read.
     qsizetype problemCount() const;
+
+    // The files read() took the class from, whether or not they are there.
+    QStringList inputs;
+    // Whether the path names one of them: an output written there would
+    // replace the class's own file.
+    bool isClassFile(const QString &path) const;
 };

@@ -1,9 +1,11 @@
 #include "AnswerButton.h"
 #include "AnswerRecord.h"
+#include "ClassReportView.h"
 #include "CodePage.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "ProgressPanel.h"
+#include "RuntimeError.h"
 #include "TForm1.h"
 #include "TestFileMaker.h"
 #include "TestPanel.h"
@@ -11,11 +13,16 @@
 #include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -51,6 +58,7 @@ private slots:
 
     void runLeavesRecordAndReview();
     void pickOfAUserHidesTheReview();
+    void administratorOpensTheClassReport();
 };
 
 void tst_answerreview_window::runLeavesRecordAndReview()
@@ -62,6 +70,7 @@ void tst_answerreview_window::runLeavesRecordAndReview()
     registerAndLogin(form, answerer, u"Иван"_s, u"пароль"_s);
     ProgressPanel &progress = form.progressPanel();
     QVERIFY(progress.mistakes->isHidden());
+    QVERIFY(!form.menuEntry(u"Nclass"_s)->isVisible());
 
     // Questions 3, 6 and 10 wrong: the next answer round.
     const QList<int> wrong{3, 6, 10};
@@ -157,6 +166,69 @@ void tst_answerreview_window::pickOfAUserHidesTheReview()
     emit progress.ComboBox1->activated(progress.ComboBox1->currentIndex());
     QVERIFY(progress.mistakes->isHidden());
     QVERIFY(progress.rightAnswers->isHidden());
+}
+
+void tst_answerreview_window::administratorOpensTheClassReport()
+{
+    TestFileMaker::write("test1", Digits);
+    QVERIFY(work().write(u"users"_s, "anna\r\n"));
+    QVERIFY(work().write(u"log-answers.txt"_s,
+                         "anna | 2026-12-01 10:00:00 | test1 | 4 | 0a1b2c3d | 12 | 11\r\nbad\r\n"));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    loginAsAdministrator(form, u"secret"_s);
+    QAction *entry = form.menuEntry(u"Nclass"_s);
+    QVERIFY(entry->isVisible());
+    QCOMPARE(entry->text().remove(u'&'), u"Отчёт по классу"_s);
+    QCOMPARE(form.menuGroup(u"Nadm"_s)->actions().count(entry), 1);
+    const QStringList before = QDir(work().path()).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray records = readFile(u"log-answers.txt"_s);
+
+    entry->trigger();
+    QCOMPARE(frontPanel(form), u"Panel1"_s);
+    ClassReportView &report = form.classReport();
+    QTRY_COMPARE(form.webBrowser()->url(), report.shownUrl());
+    QTRY_VERIFY(form.webBrowser()->title().endsWith(u"отчёт по классу"_s));
+    QVERIFY(report.saveButton()->isVisible());
+    QCOMPARE(QDir(work().path()).entryList(QDir::Files | QDir::Hidden), before);
+    QString text;
+    form.webBrowser()->page()->toPlainText([&text](const QString &t) { text = t; });
+    QTRY_VERIFY(!text.isEmpty());
+    QVERIFY(text.contains(u"Анализ вопросов"_s));
+    QVERIFY(text.contains(u"Номера строк в "_s));
+
+    QTemporaryDir out;
+    const struct
+    {
+        ClassReportView::Format format;
+        const char *name;
+        QByteArray start;
+    } saves[] = {
+        {ClassReportView::Format::Html, "r.html", "<!DOCTYPE html>"},
+        {ClassReportView::Format::Csv, "r.csv", "\xEF\xBB\xBF\xD0\x9F"},
+        {ClassReportView::Format::ItemsCsv, "items.csv", "\xEF\xBB\xBFtest;version;"},
+        {ClassReportView::Format::Pdf, "r.pdf", "%PDF-"},
+    };
+    for (const auto &save : saves) {
+        const QString path = out.filePath(QString::fromLatin1(save.name));
+        report.save(path, save.format);
+        QVERIFY2(readFile(path).startsWith(save.start), save.name);
+    }
+    QVERIFY(readFile(out.filePath(u"items.csv"_s)).contains("test1;0a1b2c3d;2;1;0,0;"));
+    QVERIFY(readFile(out.filePath(u"r.html"_s)).contains("\xD0\x90\xD0\xBD\xD0\xB0\xD0\xBB"));
+    // The class's own files are no place for the report.
+    for (const QString &own : {u"users"_s, u"log-answers.txt"_s})
+        QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                                 report.save(work().filePath(own), ClassReportView::Format::Html));
+    QCOMPARE(readFile(u"log-answers.txt"_s), records);
+    QCOMPARE(readFile(u"users"_s), QByteArray("anna\r\n"));
+    QCOMPARE(QDir(work().path()).entryList(QDir::Files | QDir::Hidden), before);
+
+    // Another page takes the button away.
+    form.menuEntry(u"N27"_s)->trigger();
+    QTRY_VERIFY(report.saveButton()->isHidden());
+    QCOMPARE(answerer.icons.count(QMessageBox::Critical), 0);
 }
 
 QTEST_MAIN(tst_answerreview_window)

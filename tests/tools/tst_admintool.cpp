@@ -862,9 +862,6 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no output")
             << QStringList{"report"} << QStringLiteral("нужен хотя бы один из параметров");
-        QTest::newRow("no folder")
-            << QStringList{"report", "--dir", "no-such-folder", "--csv", "r.csv"}
-            << QStringLiteral("папка недоступна");
         QTest::newRow("output folder missing") << QStringList{"report", "--csv", "no/such/r.csv"}
                                                << QStringLiteral("не удалось записать");
         QTest::newRow("output over the class's list")

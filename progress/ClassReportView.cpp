@@ -1,0 +1,138 @@
+#include "ClassReportView.h"
+
+#include "ItemCsv.h"
+#include "ReportCsv.h"
+#include "ReportHtml.h"
+#include "ReportPdf.h"
+#include "RuntimeError.h"
+#include "TextFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QWebEngineView>
+
+namespace {
+
+// The engine takes a page handed over in memory only up to 2 MB; a larger
+// one is loaded from a file outside the class folder.
+constexpr qsizetype InMemoryLimit = 2000000;
+
+const QUrl InMemoryUrl(QStringLiteral("file:///class-report.html"));
+
+struct Choice
+{
+    ClassReportView::Format format;
+    QString filter;
+    QString suffix;
+};
+
+const QList<Choice> &choices()
+{
+    static const QList<Choice> list{
+        {ClassReportView::Format::Html, QStringLiteral("Страница HTML (*.html *.htm)"),
+         QStringLiteral("html")},
+        {ClassReportView::Format::Csv, QStringLiteral("Таблица класса CSV (*.csv)"),
+         QStringLiteral("csv")},
+        {ClassReportView::Format::ItemsCsv, QStringLiteral("Анализ вопросов CSV (*.csv)"),
+         QStringLiteral("csv")},
+        {ClassReportView::Format::Pdf, QStringLiteral("Документ PDF (*.pdf)"),
+         QStringLiteral("pdf")},
+    };
+    return list;
+}
+
+} // namespace
+
+ClassReportView::ClassReportView(QWebEngineView *view, QWidget *coursePagePanel)
+    : QObject(view), m_view(view), m_save(new QToolButton(coursePagePanel))
+{
+    m_save->setObjectName(QStringLiteral("saveReport"));
+    m_save->setText(QStringLiteral("Сохранить отчёт…"));
+    m_save->setAccessibleName(m_save->text());
+    m_save->setFocusPolicy(Qt::StrongFocus);
+    m_save->adjustSize();
+    m_save->move(coursePagePanel->width() - m_save->width() - 24, 8);
+    m_save->setVisible(false);
+    connect(m_save, &QToolButton::clicked, this, &ClassReportView::askAndSave);
+    connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl &url) {
+        if (url.adjusted(QUrl::RemoveFragment) != m_shown)
+            m_save->setVisible(false);
+    });
+}
+
+ClassReportView::~ClassReportView() = default;
+
+void ClassReportView::show()
+{
+    m_report = ClassReport::read();
+    m_html = ReportHtml::write(m_report, QDateTime::currentDateTime());
+    m_large.reset();
+    if (m_html.size() < InMemoryLimit) {
+        m_shown = InMemoryUrl;
+        m_view->setHtml(QString::fromUtf8(m_html), m_shown);
+    } else {
+        m_large = std::make_unique<QTemporaryDir>();
+        const QString path = m_large->filePath(QStringLiteral("report.html"));
+        QFile file(path);
+        if (!m_large->isValid() || !file.open(QIODevice::WriteOnly) ||
+            file.write(m_html) != m_html.size())
+            throw RuntimeError(
+                QStringLiteral("не удалось подготовить отчёт во временной папке"));
+        file.close();
+        m_shown = QUrl::fromLocalFile(path);
+        m_view->setUrl(m_shown);
+    }
+    m_save->setVisible(true);
+    m_save->raise();
+}
+
+void ClassReportView::save(const QString &path, Format format) const
+{
+    if (m_report.isClassFile(path))
+        throw RuntimeError(QStringLiteral("%1 — файл самого класса; отчёт не записан")
+                               .arg(QDir::toNativeSeparators(path)));
+    switch (format) {
+    case Format::Html:
+        TextFile::replace(path, m_html);
+        break;
+    case Format::Csv:
+        TextFile::replace(path, ReportCsv::write(m_report));
+        break;
+    case Format::ItemsCsv:
+        TextFile::replace(path, ItemCsv::write(m_report.items));
+        break;
+    case Format::Pdf:
+        ReportPdf::print(m_html, path);
+        break;
+    }
+}
+
+void ClassReportView::askAndSave()
+{
+    QStringList filters;
+    for (const Choice &choice : choices())
+        filters.append(choice.filter);
+    QString filter = filters.first();
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(QStringLiteral("отчёт по классу.html"));
+    QString path = QFileDialog::getSaveFileName(m_view->window(), QStringLiteral("Сохранить отчёт"),
+                                                start, filters.join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty())
+        return;
+    const Choice &choice = choices()[std::max<qsizetype>(0, filters.indexOf(filter))];
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + choice.suffix;
+    try {
+        save(path, choice.format);
+    } catch (const RuntimeError &e) {
+        QMessageBox::warning(m_view->window(), m_view->window()->windowTitle(),
+                             QStringLiteral("Отчёт не сохранён: %1").arg(e.message()));
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ClassReport.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <memory>
+
+class QTemporaryDir;
+class QToolButton;
+class QWebEngineView;
+class QWidget;
+
+// The class report inside the program: the page of the working folder's
+// report in the HTML view, and a button over the view that saves it where
+// the administrator chooses. Nothing is written into the class folder to
+// show it.
+class ClassReportView : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Format
+    {
+        Html,
+        Csv,      // the class table
+        ItemsCsv, // the analysis of questions
+        Pdf,
+    };
+
+    ClassReportView(QWebEngineView *view, QWidget *coursePagePanel);
+    ~ClassReportView() override;
+
+    // Reads the class anew and sends the view to its page. The save button
+    // is there until the view goes to another page.
+    void show();
+
+    // Writes the report last shown. Throws RuntimeError where it cannot,
+    // and refuses a file of the class itself.
+    void save(const QString &path, Format format) const;
+
+    // The save button's command: a file and a format asked for, then saved;
+    // a refusal is said in a box and writes nothing.
+    void askAndSave();
+
+    QToolButton *saveButton() const { return m_save; }
+    // The address the view shows the report under.
+    QUrl shownUrl() const { return m_shown; }
+
+private:
+    QWebEngineView *m_view;
+    QToolButton *m_save;
+    ClassReport m_report;
+    QByteArray m_html;
+    QUrl m_shown;
+    std::unique_ptr<QTemporaryDir> m_large;
+};
