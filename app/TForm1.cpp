@@ -15,6 +15,7 @@
 #include "TOKRightDlg.h"
 #include "TestPanel.h"
 #include "UserRemoval.h"
+#include "Workspace.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -86,34 +87,7 @@ void TForm1::buildPanels()
     client->setObjectName(u"ClientArea"_s);
     setCentralWidget(client);
 
-    struct Layout
-    {
-        QColor colour;
-        QRect geometry;
-        bool visible;
-    };
-    const Layout layouts[PanelSwitch::PanelCount] = {
-        {Look::buttonFace(), QRect(0, 0, 921, 737), true},
-        {Look::teal(), QRect(0, -8, 921, 745), true},
-        {Look::skyBlue(), QRect(0, 0, 921, 737), true},
-        {Look::scrollBar(), QRect(-8, 0, 921, 737), true},
-        {Look::buttonFace(), QRect(1, 1, 920, 736), false},
-        {Look::skyBlue(), QRect(1, 1, 920, 736), false},
-    };
-    for (int i = 0; i < PanelSwitch::PanelCount; ++i) {
-        auto *frame = new QFrame(client);
-        frame->setObjectName(PanelSwitch::panelName(PanelSwitch::Panel(i)));
-        frame->setGeometry(layouts[i].geometry);
-        Look::setBackground(frame, layouts[i].colour);
-        Look::bevel(frame);
-        frame->setVisible(layouts[i].visible);
-        m_panels[size_t(i)] = frame;
-    }
-    // Front to back Panel4, Panel7, Panel6, Panel1, Panel3, Panel2: each
-    // raise puts the panel in front of those raised before it.
-    for (PanelSwitch::Panel p : {PanelSwitch::Panel2, PanelSwitch::Panel3, PanelSwitch::Panel1,
-                                 PanelSwitch::Panel6, PanelSwitch::Panel7, PanelSwitch::Panel4})
-        panel(p)->raise();
+    m_panels = Workspace::build(client);
 
     m_display = std::make_unique<PageDisplay>(
         panel(PanelSwitch::Panel1), [this] { applySwitch(PanelSwitch::Command::PageRule); });
