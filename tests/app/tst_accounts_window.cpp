@@ -483,8 +483,8 @@ void tst_accounts_window::removal()
 
 void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
 {
-    storeUser("anna", "a", {"4", "5"});
-    storeUser("boris", "b", {"3"});
+    StoredUser::write("anna", "a", {"4", "5"});
+    StoredUser::write("boris", "b", {"3"});
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
