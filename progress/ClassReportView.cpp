@@ -83,8 +83,7 @@ void ClassReportView::show()
         QFile file(path);
         if (!m_large->isValid() || !file.open(QIODevice::WriteOnly) ||
             file.write(m_html) != m_html.size())
-            throw RuntimeError(
-                QStringLiteral("не удалось подготовить отчёт во временной папке"));
+            throw RuntimeError(QStringLiteral("не удалось подготовить отчёт во временной папке"));
         file.close();
         m_shown = QUrl::fromLocalFile(path);
         m_view->setUrl(m_shown);
