@@ -398,6 +398,26 @@ private slots:
             QStringLiteral("<td>Дина</td><td class=\"p\">%1</td>").arg(QString::fromLatin1(made))));
     }
 
+    void rosterSheetPrinted()
+    {
+        makeClass();
+        QVERIFY(m_dir->write("class.txt", "Vera\n"));
+        QTemporaryDir out;
+        const QString pdf = QDir(out.path()).filePath("sheet.pdf");
+        const Run r = run({"register", "--roster", "class.txt", "--sheet",
+                           QDir(out.path()).filePath("sheet.html"), "--pdf", pdf});
+#ifdef COURSEBOOK_REPORT_PDF
+        QCOMPARE(r.exitCode, 0);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+#else
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(QStringLiteral("PDF недоступен")), r.err.constData());
+        QVERIFY(!m_dir->read("users").contains("Vera"));
+#endif
+    }
+
     void rosterSheetStaysOutOfTheClassFolder()
     {
         makeClass();
