@@ -56,9 +56,8 @@ QByteArray UserAdmin::problemText(const Result &result, const QByteArray &typedN
         return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не зарегистрирован.")
                                          .arg(CodePage::toUnicode(typedName)));
     case Problem::NothingKept:
-        return CodePage::fromUnicode(
-            QStringLiteral("Пользователь %1 не найден среди удалённых.")
-                .arg(CodePage::toUnicode(typedName)));
+        return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не найден среди удалённых.")
+                                         .arg(CodePage::toUnicode(typedName)));
     case Problem::Refused:
         return Accounts::refusalText(result.refusal);
     }

@@ -6,6 +6,7 @@
 #include "CourseInfo.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
+#include "PickedUserButtons.h"
 #include "Look.h"
 #include "ProgressPanel.h"
 #include "SettingsCheck.h"
@@ -130,6 +131,7 @@ void TForm1::buildPanelControls()
     m_log = std::make_unique<LogPanel>(panel(PanelSwitch::Panel6));
 
     m_progress = std::make_unique<ProgressPanel>(panel(PanelSwitch::Panel2));
+    new PickedUserButtons(this, m_session, *m_progress);
     connectButton(m_progress->SpeedButton4, &TForm1::SpeedButton4Click);
     // A pick from the list, not typing, chooses the user.
     connect(m_progress->ComboBox1, &QComboBox::activated, this,

@@ -6,6 +6,7 @@
 #include "LoginPanel.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
+#include "PickedUserButtons.h"
 #include "ProgressPanel.h"
 #include "SettingsPanel.h"
 #include "Store.h"
@@ -20,6 +21,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -145,6 +147,7 @@ private slots:
     void removal_data();
     void removal();
     void removalWithWrongPassword();
+    void administratorResetsAndRenamesThePickedUser();
 
     // The settings panel.
     void settingsSaved();
@@ -476,6 +479,48 @@ void tst_accounts_window::removal()
     // The removed user can no longer log in.
     click(form.loginPanel().SpeedButton3);
     QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
+}
+
+void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
+{
+    StoredUser::write("anna", "a", {"4", "5"});
+    StoredUser::write("boris", "b", {"3"});
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    auto *buttons = form.findChild<PickedUserButtons *>();
+    QVERIFY(buttons);
+    QVERIFY(!buttons->passwordButton->isVisible());
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    QVERIFY(buttons->passwordButton->isVisible());
+    QVERIFY(buttons->renameButton->isVisible());
+    pickUser(form, u"anna"_s);
+    const QByteArray grades = usersIni().mid(usersIni().indexOf("test1="), 40);
+
+    QStringList typed{u"new-pw"_s, u"new-pw"_s, u"Анна"_s};
+    buttons->ask = [&](const QString &, const QString &, bool) { return typed.takeFirst(); };
+    QTest::mouseClick(buttons->passwordButton, Qt::LeftButton);
+    QCOMPARE(Store::read("anna", "password", UsersIni), QByteArray("new-pw"));
+    QTest::mouseClick(buttons->renameButton, Qt::LeftButton);
+    QVERIFY(typed.isEmpty());
+    const QByteArray anna = CodePage::fromUnicode(u"Анна"_s);
+    QCOMPARE(Store::read(anna, "password", UsersIni), QByteArray("new-pw"));
+    QCOMPARE(Store::read(anna, "test2", UsersIni), QByteArray("5"));
+    QCOMPARE(usersIni().mid(usersIni().indexOf("test1="), 40), grades);
+    QCOMPARE(usersList(), anna + "\r\nboris\r\n");
+    QCOMPARE(comboItems(form), QStringList({u"Анна"_s, u"boris"_s}));
+    QCOMPARE(answerer.icons, (QList<QMessageBox::Icon>{QMessageBox::Information,
+                                                       QMessageBox::Information}));
+
+    // A name taken by another user is refused and changes nothing.
+    pickUser(form, u"boris"_s);
+    const QByteArray ini = usersIni();
+    buttons->ask = [](const QString &, const QString &, bool) { return u"анна"_s; };
+    QTest::mouseClick(buttons->renameButton, Qt::LeftButton);
+    QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
+    QCOMPARE(usersIni(), ini);
 }
 
 void tst_accounts_window::removalWithWrongPassword()
