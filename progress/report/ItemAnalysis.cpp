@@ -53,8 +53,7 @@ struct Group
 };
 
 // The value most runs share; of equals, the one met first.
-template <typename T, typename Of>
-T commonest(const QList<Run> &runs, Of of)
+template <typename T, typename Of> T commonest(const QList<Run> &runs, Of of)
 {
     QHash<T, int> counts;
     T best{};
@@ -258,8 +257,8 @@ void ItemAnalysis::nameQuestions(int test, const QByteArray &testFileBytes)
             file.emplace(testFileBytes);
         version.current = true;
         for (Question &q : version.questions)
-            q.text = Store::crypt(
-                file->read(QByteArray::number(q.number), "q", Store::MissingMarker));
+            q.text =
+                Store::crypt(file->read(QByteArray::number(q.number), "q", Store::MissingMarker));
     }
 }
 
@@ -284,7 +283,8 @@ ItemAnalysis ItemAnalysis::read()
     try {
         items = parse(TextFile::read(path));
     } catch (const RuntimeError &e) {
-        items.failure = QStringLiteral("записи ответов %1: %2").arg(Paths::display(path), e.message());
+        items.failure =
+            QStringLiteral("записи ответов %1: %2").arg(Paths::display(path), e.message());
     }
     items.path = Paths::display(path);
 
