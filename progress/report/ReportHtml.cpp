@@ -468,6 +468,17 @@ QString badLines(const ClassReport &report, TestLogReader::Fault fault)
     return out + QStringLiteral("</li>");
 }
 
+QString suspiciousSection(const ClassReport &report)
+{
+    QString out = QStringLiteral("<h2 id=\"suspicious\">%1</h2>").arg(SuspiciousRecords::Title);
+    if (report.suspicious.findings.isEmpty())
+        return out + QStringLiteral("<p class=\"ok\">Все записи согласуются друг с другом.</p>");
+    out += QStringLiteral("<ul class=\"problems\">");
+    for (const SuspiciousRecords::Finding &f : report.suspicious.findings)
+        out += QStringLiteral("<li>%1</li>").arg(f.text.toHtmlEscaped());
+    return out + QStringLiteral("</ul>");
+}
+
 QString problems(const ClassReport &report)
 {
     QString out = QStringLiteral("<h2 id=\"problems\">Что не удалось прочитать</h2>");
@@ -592,6 +603,7 @@ QByteArray ReportHtml::write(const ClassReport &report, const QDateTime &made)
     out += testCards(report);
     out += itemSection(report);
     out += dayChart(report);
+    out += suspiciousSection(report);
     out += problems(report);
     out += QStringLiteral("</body></html>\n");
     return out.toUtf8();

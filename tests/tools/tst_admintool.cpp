@@ -849,9 +849,9 @@ private slots:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().split('\n');
         QCOMPARE(rows.size(), 4);
-        QVERIFY2(rows[1].startsWith("anna;4;0;0;") && rows[1].endsWith(";01.12.2026\r"),
+        QVERIFY2(rows[1].startsWith("anna;4;0;0;") && rows[1].endsWith(";01.12.2026;\r"),
                  rows[1].constData());
-        QVERIFY2(rows[2].startsWith("boris;1;0;") && rows[2].endsWith(";0;\r"),
+        QVERIFY2(rows[2].startsWith("boris;1;0;") && rows[2].endsWith(";0;;\r"),
                  rows[2].constData());
         QFile items(QDir(out.path()).filePath("items.csv"));
         QVERIFY(items.open(QIODevice::ReadOnly));
@@ -983,6 +983,27 @@ private slots:
         const QString html = QString::fromUtf8(m_dir->read("r.html"));
         QVERIFY(html.contains(QStringLiteral("«/etc/passwd» лежит за пределами папки курса")));
         QVERIFY(!html.contains(QStringLiteral("root:")));
+    }
+
+    void reportAndUsersNameSuspiciousRecords()
+    {
+        // A grade typed into users.ini by hand, with no run in the log, and
+        // the administrator's login made a student's name.
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QCOMPARE(run({"register", "anna", "pw"}).exitCode, 0);
+        QVERIFY(m_dir->write("data/info/tumb.db", "anna|secret|log.txt\r\n"));
+        Store::write("anna", "test4", "5", "\\users.ini");
+        for (const QStringList &args :
+             {QStringList{"users"}, QStringList{"report", "--csv", "r.csv"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.errText().contains(QStringLiteral("Сомнительные записи")), r.err.constData());
+            QVERIFY2(r.errText().contains(QStringLiteral("оценка 5 за test4")), r.err.constData());
+            QVERIFY2(r.errText().contains(QStringLiteral("логин администратора «anna»")),
+                     r.err.constData());
+        }
+        const QString csv = QString::fromUtf8(m_dir->read("r.csv"));
+        QVERIFY2(csv.contains(QStringLiteral("оценка 5 за test4")), qPrintable(csv));
     }
 };
 
