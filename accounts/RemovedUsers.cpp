@@ -2,6 +2,7 @@
 
 #include "Accounts.h"
 #include "CodePage.h"
+#include "FolderBounds.h"
 #include "Paths.h"
 #include "SectionText.h"
 #include "TextFile.h"
@@ -28,7 +29,7 @@ void RemovedUsers::keep(const QByteArray &name, const QDateTime &when)
     const QByteArray comment = "; " + CodePage::fromUnicode(QStringLiteral("удалён ")) +
                                when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() +
                                "\r\n";
-    const QString path = Paths::resolve(FileName);
+    const QString path = FolderBounds::recordPath(Paths::resolve(FileName));
     const QByteArray before = readIfThere(path);
     const QByteArray start = before.isEmpty() || before.endsWith('\n') ? QByteArray() : "\r\n";
     TextFile::append(

@@ -69,7 +69,7 @@ UserAdmin::Result UserAdmin::setPassword(const QByteArray &name, const QByteArra
     const Accounts::Refusal refusal = Accounts::checkPassword(password);
     if (refusal != Accounts::Refusal::None)
         return refused(refusal);
-    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const QString ini = Store::writePath(Accounts::UsersIni);
     const FileLock lock(ini);
     const SectionText::Span span = SectionText::first(readIfThere(ini), name);
     if (!span.found())
@@ -84,7 +84,7 @@ UserAdmin::Result UserAdmin::setPassword(const QByteArray &name, const QByteArra
 UserAdmin::Result UserAdmin::rename(const QByteArray &from, const QByteArray &to,
                                     const QByteArray &adminLogin, const QByteArray &logName)
 {
-    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const QString ini = Store::writePath(Accounts::UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
     const QByteArray users = readIfThere(ini);
@@ -126,7 +126,7 @@ UserAdmin::Result UserAdmin::rename(const QByteArray &from, const QByteArray &to
 
 UserAdmin::Result UserAdmin::restore(const QByteArray &name, const QByteArray &adminLogin)
 {
-    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const QString ini = Store::writePath(Accounts::UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
     const QByteArray kept = RemovedUsers::lastKept(name);
