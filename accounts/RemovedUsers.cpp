@@ -2,6 +2,7 @@
 
 #include "Accounts.h"
 #include "CodePage.h"
+#include "FolderBounds.h"
 #include "Paths.h"
 #include "SectionText.h"
 #include "TextFile.h"
@@ -25,14 +26,14 @@ void RemovedUsers::keep(const QByteArray &name, const QDateTime &when)
     const SectionText::Span span = SectionText::first(users, name);
     if (!span.found())
         return;
-    const QByteArray comment =
-        "; " + CodePage::fromUnicode(QStringLiteral("удалён ")) +
-        when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() + "\r\n";
-    const QString path = Paths::resolve(FileName);
+    const QByteArray comment = "; " + CodePage::fromUnicode(QStringLiteral("удалён ")) +
+                               when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() +
+                               "\r\n";
+    const QString path = FolderBounds::recordPath(Paths::resolve(FileName));
     const QByteArray before = readIfThere(path);
     const QByteArray start = before.isEmpty() || before.endsWith('\n') ? QByteArray() : "\r\n";
-    TextFile::append(path, SectionText::appended(start + comment,
-                                                 users.mid(span.begin, span.end - span.begin)));
+    TextFile::append(
+        path, SectionText::appended(start + comment, users.mid(span.begin, span.end - span.begin)));
 }
 
 QByteArray RemovedUsers::lastKept(const QByteArray &name)

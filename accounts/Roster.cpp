@@ -74,20 +74,19 @@ QByteArray Roster::generatePassword()
 {
     QByteArray password;
     for (int i = 0; i < 8; ++i)
-        password += PasswordAlphabet[QRandomGenerator::system()->bounded(
-            int(PasswordAlphabet.size()))];
+        password +=
+            PasswordAlphabet[QRandomGenerator::system()->bounded(int(PasswordAlphabet.size()))];
     return password;
 }
 
 QByteArray Roster::sheet(const QList<Entry> &entries, const QDateTime &made)
 {
-    QString out = QStringLiteral(
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"/>"
-        "<title>Пароли для входа</title><style>"
-        "body{font-family:sans-serif}table{border-collapse:collapse}"
-        "td,th{border:1px solid #000;padding:6px 12px;text-align:left}"
-        "td.p{font-family:monospace;font-size:120%}</style></head><body>\n"
-        "<h1>Пароли для входа в электронный учебник</h1>\n");
+    QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"/>"
+                                 "<title>Пароли для входа</title><style>"
+                                 "body{font-family:sans-serif}table{border-collapse:collapse}"
+                                 "td,th{border:1px solid #000;padding:6px 12px;text-align:left}"
+                                 "td.p{font-family:monospace;font-size:120%}</style></head><body>\n"
+                                 "<h1>Пароли для входа в электронный учебник</h1>\n");
     out += QStringLiteral("<p>Составлено %1.</p>\n")
                .arg(made.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
     out += QStringLiteral("<table>\n<tr><th>№</th><th>Пользователь</th><th>Пароль</th></tr>\n");

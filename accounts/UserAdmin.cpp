@@ -56,9 +56,8 @@ QByteArray UserAdmin::problemText(const Result &result, const QByteArray &typedN
         return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не зарегистрирован.")
                                          .arg(CodePage::toUnicode(typedName)));
     case Problem::NothingKept:
-        return CodePage::fromUnicode(
-            QStringLiteral("Пользователь %1 не найден среди удалённых.")
-                .arg(CodePage::toUnicode(typedName)));
+        return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не найден среди удалённых.")
+                                         .arg(CodePage::toUnicode(typedName)));
     case Problem::Refused:
         return Accounts::refusalText(result.refusal);
     }
@@ -70,7 +69,7 @@ UserAdmin::Result UserAdmin::setPassword(const QByteArray &name, const QByteArra
     const Accounts::Refusal refusal = Accounts::checkPassword(password);
     if (refusal != Accounts::Refusal::None)
         return refused(refusal);
-    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const QString ini = Store::writePath(Accounts::UsersIni);
     const FileLock lock(ini);
     const SectionText::Span span = SectionText::first(readIfThere(ini), name);
     if (!span.found())
@@ -85,7 +84,7 @@ UserAdmin::Result UserAdmin::setPassword(const QByteArray &name, const QByteArra
 UserAdmin::Result UserAdmin::rename(const QByteArray &from, const QByteArray &to,
                                     const QByteArray &adminLogin, const QByteArray &logName)
 {
-    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const QString ini = Store::writePath(Accounts::UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
     const QByteArray users = readIfThere(ini);
@@ -127,7 +126,7 @@ UserAdmin::Result UserAdmin::rename(const QByteArray &from, const QByteArray &to
 
 UserAdmin::Result UserAdmin::restore(const QByteArray &name, const QByteArray &adminLogin)
 {
-    const QString ini = Paths::resolve(Accounts::UsersIni);
+    const QString ini = Store::writePath(Accounts::UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
     const QByteArray kept = RemovedUsers::lastKept(name);

@@ -38,8 +38,8 @@ public:
 
     // The new name is checked as a registration checks it, except that a
     // user may take another letter case of the same name.
-    static Result rename(const QByteArray &from, const QByteArray &to,
-                         const QByteArray &adminLogin, const QByteArray &logName);
+    static Result rename(const QByteArray &from, const QByteArray &to, const QByteArray &adminLogin,
+                         const QByteArray &logName);
 
     // The section last removed under the name goes back to the end of
     // users.ini byte for byte, and the name back into the list. Refused when

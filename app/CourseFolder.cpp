@@ -131,7 +131,10 @@ CourseFolder::Choice CourseFolder::enter(const QString &argument)
                               .arg(shown(folder), CodePage::toUnicode(AdminSettings::FileName));
         return refused;
     }
-    return settle(Source::Argument, folder);
+    // An address is remembered as given: the local path GVFS gives holds
+    // only while the share stays mounted.
+    return settle(Source::Argument, folder, true,
+                  ShareAddress::isAddress(argument) ? argument : QString());
 }
 
 CourseFolder::Choice CourseFolder::chooseWithoutArgument()
@@ -157,7 +160,8 @@ CourseFolder::Choice CourseFolder::chooseWithoutArgument()
         QString local;
         const QString why = problem(last, &local);
         if (why.isEmpty())
-            return settle(Source::Last, local);
+            return settle(Source::Last, local, true,
+                          ShareAddress::isAddress(last) ? last : QString());
         Choice refused{Source::Last, last,
                        QStringLiteral("Папка курса прошлого запуска «%1» недоступна: %2. "
                                       "Когда папка будет доступна, нажмите «Повторить». Можно "
@@ -194,7 +198,8 @@ CourseFolder::Choice CourseFolder::sample(bool remember)
     return settle(Source::Sample, copy, remember);
 }
 
-CourseFolder::Choice CourseFolder::settle(Source source, const QString &folder, bool remember)
+CourseFolder::Choice CourseFolder::settle(Source source, const QString &folder, bool remember,
+                                          const QString &address)
 {
     const QString absolute = QDir(folder).absolutePath();
     if (!QDir::setCurrent(absolute))
@@ -203,7 +208,7 @@ CourseFolder::Choice CourseFolder::settle(Source source, const QString &folder, 
     // The next run without a folder comes back here. A configuration that
     // cannot be written only costs that convenience.
     if (remember) {
-        m_settings.setValue(LastFolderKey, absolute);
+        m_settings.setValue(LastFolderKey, address.isEmpty() ? absolute : address);
         m_settings.sync();
     }
     return {source, absolute, QString()};

@@ -80,7 +80,10 @@ public:
 private:
     Choice chooseWithoutArgument();
     Choice sample(bool remember);
-    Choice settle(Source source, const QString &folder, bool remember = true);
+    // address: the share's address the folder was reached by, kept as the
+    // last folder in place of its local path.
+    Choice settle(Source source, const QString &folder, bool remember = true,
+                  const QString &address = QString());
 
     QSettings &m_settings;
     QString m_installedSample;

@@ -95,6 +95,32 @@ std::optional<int> Session::gradeCount(const QString &name, const QString &passw
     return count;
 }
 
+UserAdmin::Result Session::resetPassword(const QByteArray &name, const QString &password)
+{
+    if (!CodePage::canSpell(password)) {
+        UserAdmin::Result r;
+        r.problem = UserAdmin::Problem::Refused;
+        r.refusal = Accounts::Refusal::ForeignPasswordLetters;
+        return r;
+    }
+    return UserAdmin::setPassword(name, CodePage::fromUnicode(password));
+}
+
+UserAdmin::Result Session::renameUser(const QByteArray &from, const QString &to)
+{
+    if (!CodePage::canSpell(to)) {
+        UserAdmin::Result r;
+        r.problem = UserAdmin::Problem::Refused;
+        r.refusal = Accounts::Refusal::ForeignLetters;
+        return r;
+    }
+    const UserAdmin::Result r = UserAdmin::rename(
+        from, CodePage::fromUnicode(to), m_adminSettings.login, m_adminSettings.logName);
+    if (r.ok())
+        setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
+    return r;
+}
+
 void Session::pick(const QByteArray &name)
 {
     for (int k = 1; k <= Accounts::TestCount; ++k)

@@ -2,6 +2,7 @@
 
 #include "Accounts.h"
 #include "AdminSettings.h"
+#include "UserAdmin.h"
 
 #include <QByteArray>
 #include <QList>
@@ -70,6 +71,11 @@ public:
     // than "0"), for the question before a removal; nothing when the name
     // has no such password.
     std::optional<int> gradeCount(const QString &name, const QString &password) const;
+    // The administrator's changes to a registered user; the grades stay. A
+    // rename takes the test log's and the answer record's lines along and
+    // reloads the user list.
+    UserAdmin::Result resetPassword(const QByteArray &name, const QString &password);
+    UserAdmin::Result renameUser(const QByteArray &from, const QString &to);
     // The administrator's pick: the user's twelve grades replace the table.
     // Entries read before a failing one keep their new values.
     void pick(const QByteArray &name);

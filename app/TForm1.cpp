@@ -6,6 +6,7 @@
 #include "CourseInfo.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
+#include "PickedUserButtons.h"
 #include "Look.h"
 #include "ProgressPanel.h"
 #include "SettingsCheck.h"
@@ -15,6 +16,7 @@
 #include "TestPanel.h"
 #include "UserRemoval.h"
 #include "WindowFit.h"
+#include "Workspace.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -87,34 +89,7 @@ void TForm1::buildPanels()
     client->setObjectName(u"ClientArea"_s);
     WindowFit::scrolling(this, client);
 
-    struct Layout
-    {
-        QColor colour;
-        QRect geometry;
-        bool visible;
-    };
-    const Layout layouts[PanelSwitch::PanelCount] = {
-        {Look::buttonFace(), QRect(0, 0, 921, 737), true},
-        {Look::teal(), QRect(0, -8, 921, 745), true},
-        {Look::skyBlue(), QRect(0, 0, 921, 737), true},
-        {Look::scrollBar(), QRect(-8, 0, 921, 737), true},
-        {Look::buttonFace(), QRect(1, 1, 920, 736), false},
-        {Look::skyBlue(), QRect(1, 1, 920, 736), false},
-    };
-    for (int i = 0; i < PanelSwitch::PanelCount; ++i) {
-        auto *frame = new QFrame(client);
-        frame->setObjectName(PanelSwitch::panelName(PanelSwitch::Panel(i)));
-        frame->setGeometry(layouts[i].geometry);
-        Look::setBackground(frame, layouts[i].colour);
-        Look::bevel(frame);
-        frame->setVisible(layouts[i].visible);
-        m_panels[size_t(i)] = frame;
-    }
-    // Front to back Panel4, Panel7, Panel6, Panel1, Panel3, Panel2: each
-    // raise puts the panel in front of those raised before it.
-    for (PanelSwitch::Panel p : {PanelSwitch::Panel2, PanelSwitch::Panel3, PanelSwitch::Panel1,
-                                 PanelSwitch::Panel6, PanelSwitch::Panel7, PanelSwitch::Panel4})
-        panel(p)->raise();
+    m_panels = Workspace::build(client);
 
     m_display = std::make_unique<PageDisplay>(
         panel(PanelSwitch::Panel1), [this] { applySwitch(PanelSwitch::Command::PageRule); });
@@ -158,6 +133,7 @@ void TForm1::buildPanelControls()
     m_log = std::make_unique<LogPanel>(panel(PanelSwitch::Panel6));
 
     m_progress = std::make_unique<ProgressPanel>(panel(PanelSwitch::Panel2));
+    new PickedUserButtons(this, m_session, *m_progress);
     connectButton(m_progress->SpeedButton4, &TForm1::SpeedButton4Click);
     // A pick from the list, not typing, chooses the user.
     connect(m_progress->ComboBox1, &QComboBox::activated, this,

@@ -13,7 +13,8 @@ void UserRemoval::run(QWidget *window, Session &session, const QString &name,
     const QString caption = window->windowTitle();
     const std::optional<int> grades = session.gradeCount(name, password);
     if (!grades) {
-        QMessageBox::critical(window, caption, QStringLiteral("Проверьте правильность имени и пароля!"));
+        QMessageBox::critical(window, caption,
+                              QStringLiteral("Проверьте правильность имени и пароля!"));
         return;
     }
     const QString question =

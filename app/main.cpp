@@ -175,9 +175,9 @@ int main(int argc, char *argv[])
     if (ProgramStart::runsAsSuperuser() &&
         qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    EngineLog::quietStartupDump();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    EngineLog::quietStartupDump();
     QApplication::setApplicationName(ProgramName);
     QApplication::setApplicationVersion(QStringLiteral(COURSEBOOK_VERSION));
     QGuiApplication::setDesktopFileName(DesktopId);

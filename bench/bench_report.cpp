@@ -77,8 +77,9 @@ TestFiles writeTests()
         for (int q = 1; q <= Questions + 1; ++q) {
             const char right = char('1' + random.bounded(5));
             ini += '[' + QByteArray::number(q) + "]\r\n";
-            ini += "q=" + Store::crypt("Question " + QByteArray::number(q) + " of test " +
-                                       QByteArray::number(k)) +
+            ini += "q=" +
+                   Store::crypt("Question " + QByteArray::number(q) + " of test " +
+                                QByteArray::number(k)) +
                    "\r\n";
             for (int a = 1; a <= 5; ++a)
                 ini += 'a' + QByteArray::number(a) + '=' +
@@ -132,10 +133,11 @@ void writeLog(int lines, const TestFiles &tests)
             record.chosen += hit ? record.right[q] : char('1' + random.bounded(5));
             right += record.chosen[q] == record.right[q];
         }
-        record.grade = right * 5 >= Questions * 4 ? 5 : right * 5 >= Questions * 3 ? 4
-                       : right * 5 >= Questions * 2                     ? 3
-                       : right * 5 >= Questions                         ? 2
-                                                                        : 1;
+        record.grade = right * 5 >= Questions * 4   ? 5
+                       : right * 5 >= Questions * 3 ? 4
+                       : right * 5 >= Questions * 2 ? 3
+                       : right * 5 >= Questions     ? 2
+                                                    : 1;
         log += TestLog::line(record.user, when, record.testName, record.grade);
         answers += record.line();
     }
@@ -170,8 +172,8 @@ int main()
     std::printf("class of %d users, %d tests of %d questions; median of %d runs\n", Users, Tests,
                 Questions, Runs);
     std::printf("%10s %10s %10s %11s %10s %10s %10s %10s %12s %10s\n", "log lines", "records",
-                "read ms", "answers ms", "csv ms", "items ms", "html ms", "total ms",
-                "ms/1000 ln", "html KB");
+                "read ms", "answers ms", "csv ms", "items ms", "html ms", "total ms", "ms/1000 ln",
+                "html KB");
     for (int lines : LogSizes) {
         writeLog(lines, tests);
         std::vector<double> read, answers, csv, itemCsv, html, total;

@@ -1,5 +1,6 @@
 #include "PageDisplay.h"
 
+#include "CoursePage.h"
 #include "Paths.h"
 #include "ProgramStart.h"
 
@@ -28,15 +29,13 @@ QWebEngineView *readableView(QWidget *parent)
 } // namespace
 
 PageDisplay::PageDisplay(QWidget *coursePagePanel, std::function<void()> pagePanelRule)
-    : m_view(readableView(coursePagePanel)), m_pagePanelRule(std::move(pagePanelRule))
+    : m_view((CoursePage::prepareEngine(), readableView(coursePagePanel))),
+      m_pagePanelRule(std::move(pagePanelRule))
 {
+    m_view->setPage(new CoursePage(m_view));
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     m_view->setGeometry(BevelWidth, BevelWidth, coursePagePanel->width() - 2 * BevelWidth,
                         coursePagePanel->height() - 2 * BevelWidth);
-    QWebEngineSettings *settings = m_view->settings();
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
-    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     QWebEngineView *view = m_view;
     QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view,
                      [view](const QWebEngineLoadingInfo &info) {

@@ -12,7 +12,8 @@ class QWidget;
 // course-page panel, presentations in the external presentation program.
 // A page that cannot be shown (missing, refused) gets the program's own page
 // in Russian in its place, where the view would show its English one; a
-// presentation that does not start stays silent.
+// presentation that does not start stays silent. The view reaches the course
+// folder and nothing else (CoursePage).
 class PageDisplay
 {
 public:

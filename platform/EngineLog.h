@@ -8,5 +8,7 @@
 class EngineLog
 {
 public:
+    // Called once the application object exists: making it drops the rules
+    // given before.
     static void quietStartupDump();
 };

@@ -14,17 +14,29 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QWebEngineView>
 
 namespace {
 
-// The engine takes a page handed over in memory only up to 2 MB; a larger
-// one is loaded from a file outside the class folder.
+// The engine takes a page handed over in memory only up to 2 MB, and the
+// view reads no file outside the course folder; a larger report is saved and
+// read in a browser.
 constexpr qsizetype InMemoryLimit = 2000000;
 
-const QUrl InMemoryUrl(QStringLiteral("file:///class-report.html"));
+// What the view's page is shown under: nothing is fetched for it, and the
+// links inside the report stay on it.
+const QUrl InMemoryUrl(QStringLiteral("about:blank"));
+
+QString tooLargePage(qsizetype bytes)
+{
+    return QStringLiteral(
+               "<!DOCTYPE html><html lang=\"ru\"><head><meta charset=\"utf-8\"><title>Отчёт "
+               "по классу</title></head><body style=\"font-family: sans-serif; margin: 40px;\">"
+               "<h2>Отчёт по классу</h2><p>Отчёт слишком велик для показа здесь (%1 МБ). "
+               "Сохраните его кнопкой «Сохранить отчёт…» и откройте в браузере.</p></body></html>")
+        .arg(QString::number(double(bytes) / 1e6, 'f', 1));
+}
 
 struct Choice
 {
@@ -67,28 +79,14 @@ ClassReportView::ClassReportView(QWebEngineView *view, QWidget *coursePagePanel)
     });
 }
 
-ClassReportView::~ClassReportView() = default;
-
 void ClassReportView::show()
 {
     m_report = ClassReport::read();
     m_html = ReportHtml::write(m_report, QDateTime::currentDateTime());
-    m_large.reset();
-    if (m_html.size() < InMemoryLimit) {
-        m_shown = InMemoryUrl;
-        m_view->setHtml(QString::fromUtf8(m_html), m_shown);
-    } else {
-        m_large = std::make_unique<QTemporaryDir>();
-        const QString path = m_large->filePath(QStringLiteral("report.html"));
-        QFile file(path);
-        if (!m_large->isValid() || !file.open(QIODevice::WriteOnly) ||
-            file.write(m_html) != m_html.size())
-            throw RuntimeError(
-                QStringLiteral("не удалось подготовить отчёт во временной папке"));
-        file.close();
-        m_shown = QUrl::fromLocalFile(path);
-        m_view->setUrl(m_shown);
-    }
+    m_shown = InMemoryUrl;
+    m_view->setHtml(m_html.size() < InMemoryLimit ? QString::fromUtf8(m_html)
+                                                  : tooLargePage(m_html.size()),
+                    m_shown);
     m_save->setVisible(true);
     m_save->raise();
 }

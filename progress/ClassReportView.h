@@ -6,9 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
-#include <memory>
 
-class QTemporaryDir;
 class QToolButton;
 class QWebEngineView;
 class QWidget;
@@ -31,10 +29,10 @@ public:
     };
 
     ClassReportView(QWebEngineView *view, QWidget *coursePagePanel);
-    ~ClassReportView() override;
 
-    // Reads the class anew and sends the view to its page. The save button
-    // is there until the view goes to another page.
+    // Reads the class anew and shows its page in the view, or, for a page
+    // larger than the view takes in memory, a note to save it. The save
+    // button is there until the view goes to another page.
     void show();
 
     // Writes the report last shown. Throws RuntimeError where it cannot,
@@ -55,5 +53,4 @@ private:
     ClassReport m_report;
     QByteArray m_html;
     QUrl m_shown;
-    std::unique_ptr<QTemporaryDir> m_large;
 };

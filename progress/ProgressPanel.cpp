@@ -130,8 +130,7 @@ void ProgressPanel::showReview(int right, int count, const QList<TestRun::Mistak
                                    CodePage::toUnicode(m.answer)));
     if (list.isEmpty())
         mistakes->addItem(QStringLiteral("Ошибок нет"));
-    mistakes->setAccessibleDescription(
-        QStringLiteral("Вопросов с ошибкой: %1").arg(list.size()));
+    mistakes->setAccessibleDescription(QStringLiteral("Вопросов с ошибкой: %1").arg(list.size()));
     mistakes->setCurrentRow(0);
     for (QWidget *w : {static_cast<QWidget *>(rightAnswers), static_cast<QWidget *>(mistakesLabel),
                        static_cast<QWidget *>(mistakes)})

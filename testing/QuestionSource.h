@@ -37,22 +37,22 @@ public:
     // How the answer markers of one question were read.
     enum class Markers
     {
-        LookAlike,  // "А)" "В)" "С)" "Е)" read as the Latin letters they look like
-        Alphabet,   // "А)" "Б)" "В)" "Г)" "Д)" read as A) … E) in alphabet order
-        Ambiguous,  // could be read either way: left as they are
+        LookAlike, // "А)" "В)" "С)" "Е)" read as the Latin letters they look like
+        Alphabet,  // "А)" "Б)" "В)" "Г)" "Д)" read as A) … E) in alphabet order
+        Ambiguous, // could be read either way: left as they are
     };
 
     struct MarkerReading
     {
         Markers markers;
-        int line = 0;       // the question's line, from 1
-        QByteArray typed;   // the Cyrillic letters as typed, Windows-1251
-        QByteArray read;    // the Latin letters they were read as (empty when ambiguous)
+        int line = 0;     // the question's line, from 1
+        QByteArray typed; // the Cyrillic letters as typed, Windows-1251
+        QByteArray read;  // the Latin letters they were read as (empty when ambiguous)
     };
 
     struct Text
     {
-        QByteArray bytes; // the whole text in Windows-1251, without a byte-order mark
+        QByteArray bytes;        // the whole text in Windows-1251, without a byte-order mark
         QList<QByteArray> lines; // the lines of bytes, markers read as Latin letters
         bool utf8 = false;
         QList<Foreign> foreign;

@@ -153,9 +153,8 @@ SourceChecker::Report SourceChecker::check(const QByteArray &raw)
     }
     for (const QuestionSource::MarkerReading &r : decoded.markerReadings) {
         const Kind kind = r.markers == QuestionSource::Markers::LookAlike ? Kind::CyrillicLookAlikes
-                          : r.markers == QuestionSource::Markers::Alphabet
-                              ? Kind::CyrillicAlphabet
-                              : Kind::AmbiguousMarkers;
+                          : r.markers == QuestionSource::Markers::Alphabet ? Kind::CyrillicAlphabet
+                                                                           : Kind::AmbiguousMarkers;
         report.findings.append({kind, r.line, lines.value(r.line - 1), r.typed + r.read, {}});
     }
 

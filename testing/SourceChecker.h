@@ -47,12 +47,12 @@ public:
     struct Finding
     {
         Kind kind;
-        int line = 0;          // 0 for the text as a whole
-        QByteArray text;       // the line as read
-        QByteArray letters;    // answer letters concerned, e.g. "DE"
-        QList<int> otherLines; // marks, the line a repeat replaces
-        int column = 0;        // the byte the store cannot hold, from 1
-        int joinedLines = 0;   // how many lines CR alone joins into this one
+        int line = 0;                  // 0 for the text as a whole
+        QByteArray text;               // the line as read
+        QByteArray letters;            // answer letters concerned, e.g. "DE"
+        QList<int> otherLines;         // marks, the line a repeat replaces
+        int column = 0;                // the byte the store cannot hold, from 1
+        int joinedLines = 0;           // how many lines CR alone joins into this one
         QString character = QString(); // a character Windows-1251 lacks
     };
 

@@ -25,8 +25,8 @@ QByteArray TestRun::start(const QByteArray &testName)
     // The version names the file the run began with, so that the records of
     // a test corrected later are not taken for answers to the new questions.
     QFile file(Paths::resolve(TestFile(testName).relativeName()));
-    m_version = AnswerRecord::versionOf(file.open(QIODevice::ReadOnly) ? file.readAll()
-                                                                      : QByteArray());
+    m_version =
+        AnswerRecord::versionOf(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     return QByteArray();
 }
 

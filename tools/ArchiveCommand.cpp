@@ -6,6 +6,7 @@
 #include "CommandArguments.h"
 #include "Console.h"
 #include "FileLock.h"
+#include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
 #include "RemovedUsers.h"
@@ -102,7 +103,7 @@ int ArchiveCommand::run(const QStringList &args)
     save(QDir(dest).filePath(QStringLiteral("report.csv")), ReportCsv::write(report));
 
     for (const Record &r : records)
-        TextFile::replace(r.path, QByteArray());
+        TextFile::replace(FolderBounds::recordPath(r.path), QByteArray());
 
     Console::out(QStringLiteral("Записи класса перенесены в %1: учеников %2, строк журнала %3.")
                      .arg(QDir::toNativeSeparators(dest))

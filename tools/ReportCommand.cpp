@@ -59,6 +59,11 @@ void tellProblems(const ClassReport &report)
 {
     for (const QString &error : report.fileErrors)
         Console::warning(QStringLiteral("не прочитан %1").arg(error));
+    if (!report.suspicious.findings.isEmpty()) {
+        Console::warning(SuspiciousRecords::Title + QLatin1Char(':'));
+        for (const SuspiciousRecords::Finding &f : report.suspicious.findings)
+            Console::warning(f.text);
+    }
     const qsizetype count = report.problemCount() - report.fileErrors.size();
     if (count > 0)
         Console::warning(

@@ -22,8 +22,8 @@ QString ShowCommand::summary()
 
 int ShowCommand::run(const QStringList &args)
 {
-    const CommandArguments arguments(
-        args, {}, {QStringLiteral("--source"), QStringLiteral("--cp1251")}, 1);
+    const CommandArguments arguments(args, {},
+                                     {QStringLiteral("--source"), QStringLiteral("--cp1251")}, 1);
     const bool asSource = arguments.has(QStringLiteral("--source"));
     if (arguments.has(QStringLiteral("--cp1251")) && !asSource)
         throw CommandArguments::UsageError(

@@ -1,12 +1,15 @@
 #include "UsersCommand.h"
 
 #include "Accounts.h"
+#include "ClassRecords.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "IniSections.h"
 #include "Paths.h"
 #include "Store.h"
+#include "SuspiciousRecords.h"
+#include "TestLogReader.h"
 #include "UserList.h"
 #include "WorkingFolder.h"
 
@@ -69,6 +72,13 @@ int UsersCommand::run(const QStringList &args)
         if (!containsIgnoringCase(listed, section))
             Console::warning(QStringLiteral("раздел users.ini, которого нет в списке users: %1")
                                  .arg(CodePage::toUnicode(section)));
+    }
+    const ClassRecords records = ClassRecords::read();
+    const SuspiciousRecords suspicious = SuspiciousRecords::read(records, TestLogReader::read());
+    if (!suspicious.findings.isEmpty()) {
+        Console::warning(SuspiciousRecords::Title + QLatin1Char(':'));
+        for (const SuspiciousRecords::Finding &f : suspicious.findings)
+            Console::warning(f.text);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "DoctorCommand.h"
 #include "EngineLog.h"
 #include "ExportCommand.h"
 #include "ImportCommand.h"
@@ -53,6 +54,7 @@ const Command Commands[] = {
     {"archive", ArchiveCommand::Synopsis, &ArchiveCommand::summary, &ArchiveCommand::run},
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
+    {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run},
 };
 
 const Command *findCommand(const QString &name)
@@ -137,9 +139,8 @@ int main(int argc, char *argv[])
         for (const Command &c : Commands) {
             if (name != QLatin1String(c.name))
                 continue;
-            Console::out(
-                QStringLiteral("Использование: %1 %2")
-                    .arg(QLatin1String(Console::ProgramName), QLatin1String(c.synopsis)));
+            Console::out(QStringLiteral("Использование: %1 %2")
+                             .arg(QLatin1String(Console::ProgramName), QLatin1String(c.synopsis)));
             Console::out(QStringLiteral("  %1").arg(c.summary()));
             if (c.details) {
                 Console::out(QString());

@@ -131,7 +131,9 @@ ClassReport ClassReport::read()
     QSet<QByteArray> known;
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
-    ClassReport report = build(records, TestLogReader::read(known), ItemAnalysis::read());
+    const TestLogReader log = TestLogReader::read(known);
+    ClassReport report = build(records, log, ItemAnalysis::read());
+    report.suspicious = SuspiciousRecords::read(records, log);
     report.inputs = {Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
                      Paths::resolve(AdminSettings::FileName)};
     for (const QString &path : {report.logPath, report.items.path}) {

@@ -2,6 +2,7 @@
 
 #include "ClassRecords.h"
 #include "ItemAnalysis.h"
+#include "SuspiciousRecords.h"
 #include "TestLogReader.h"
 
 #include <QByteArray>
@@ -69,6 +70,7 @@ public:
     QList<ClassRecords::BadGrade> gradesAboveFive; // numbers, but no grade
     QStringList fileErrors;
     ItemAnalysis items;
+    SuspiciousRecords suspicious;
 
     static ClassReport build(const ClassRecords &records, const TestLogReader &log,
                              const ItemAnalysis &items = ItemAnalysis());

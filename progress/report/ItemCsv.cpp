@@ -32,16 +32,18 @@ QString ItemCsv::discrimination(double r)
 QByteArray ItemCsv::write(const ItemAnalysis &items)
 {
     QByteArray out("\xEF\xBB\xBF");
-    appendRow(out, {QStringLiteral("test"), QStringLiteral("version"), QStringLiteral("question"),
-                    QStringLiteral("runs"), QStringLiteral("facility"),
-                    QStringLiteral("discrimination"), QStringLiteral("A"), QStringLiteral("B"),
-                    QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("E"),
-                    QStringLiteral("key"), QStringLiteral("flags")});
+    appendRow(out,
+              {QStringLiteral("test"), QStringLiteral("version"), QStringLiteral("question"),
+               QStringLiteral("runs"), QStringLiteral("facility"), QStringLiteral("discrimination"),
+               QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"),
+               QStringLiteral("E"), QStringLiteral("key"), QStringLiteral("flags")});
     for (const ItemAnalysis::Version &version : items.versions) {
         for (const ItemAnalysis::Question &q : version.questions) {
             QStringList fields{QStringLiteral("test%1").arg(version.test),
-                               QString::fromLatin1(version.version), QString::number(q.number),
-                               QString::number(q.runs), facility(q.facility()),
+                               QString::fromLatin1(version.version),
+                               QString::number(q.number),
+                               QString::number(q.runs),
+                               facility(q.facility()),
                                q.discrimination ? discrimination(*q.discrimination) : QString()};
             for (int count : q.choices)
                 fields.append(QString::number(count));

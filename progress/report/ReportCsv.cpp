@@ -37,6 +37,7 @@ QByteArray ReportCsv::write(const ClassReport &report)
     for (int k = 1; k <= ClassReport::Tests; ++k)
         header.append(QStringLiteral("Попыток test%1").arg(k));
     header.append(QStringLiteral("Последняя запись журнала"));
+    header.append(SuspiciousRecords::Title);
     appendRow(out, header);
 
     for (const ClassReport::Row &row : report.rows) {
@@ -49,6 +50,7 @@ QByteArray ReportCsv::write(const ClassReport &report)
             fields.append(LogDate::show(row.lastDate));
         else
             fields.append(CodePage::toUnicode(row.lastDateText));
+        fields.append(report.suspicious.aboutUser(row.name));
         appendRow(out, fields);
     }
     return out;

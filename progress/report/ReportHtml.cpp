@@ -267,14 +267,15 @@ QString choiceChart(const ItemAnalysis::Question &q)
     chart.width = 130;
     chart.height = 70;
     chart.showValues = false;
-    chart.title = q.key ? QStringLiteral("Вопрос %1: сколько выбрали A–E; верный ответ %2")
-                              .arg(q.number)
-                              .arg(Letters[q.key - 1])
-                        : QStringLiteral("Вопрос %1: сколько выбрали A–E; верного ответа нет")
-                              .arg(q.number);
+    chart.title =
+        q.key ? QStringLiteral("Вопрос %1: сколько выбрали A–E; верный ответ %2")
+                    .arg(q.number)
+                    .arg(Letters[q.key - 1])
+              : QStringLiteral("Вопрос %1: сколько выбрали A–E; верного ответа нет").arg(q.number);
     QList<BarChart::Bar> bars;
     for (int c = 1; c <= ItemAnalysis::Choices; ++c)
-        bars.append({QString(Letters[c - 1]), q.choices[c - 1], c == q.key ? KeyColor : WrongColor});
+        bars.append(
+            {QString(Letters[c - 1]), q.choices[c - 1], c == q.key ? KeyColor : WrongColor});
     return chart.svg(bars);
 }
 
@@ -325,18 +326,18 @@ QString itemSection(const ClassReport &report)
     if (items.versions.isEmpty())
         return out + QStringLiteral("<p>Записей ответов пока нет: они появляются с каждой "
                                     "завершённой попыткой.</p>");
-    out += QStringLiteral(
-               "<p class=\"legend\">По записям ответов %1 (попыток: %2). «Решили» — доля "
-               "попыток с верным ответом; «различ. способность» — корреляция ответа на вопрос "
-               "с результатом той же попытки по остальным вопросам (от −1 до 1; пусто, если "
-               "вопрос или остальные ответы у всех одинаковы). <span class=\"pass\">%3</span> "
-               "отмечен верный ответ (ключ). «Слишком лёгкий» (решили %4 % и больше) и «слишком "
-               "трудный» (%5 % и меньше) — только начиная с %6 попыток. Версия — отпечаток "
-               "файла теста: после правки теста записи идут в новую версию.</p>")
-               .arg(esc(items.path), QString::number(items.records), Passed,
-                    QString::number(ItemAnalysis::EasyFrom),
-                    QString::number(ItemAnalysis::HardUpTo),
-                    QString::number(ItemAnalysis::FewestRunsForEase));
+    out +=
+        QStringLiteral(
+            "<p class=\"legend\">По записям ответов %1 (попыток: %2). «Решили» — доля "
+            "попыток с верным ответом; «различ. способность» — корреляция ответа на вопрос "
+            "с результатом той же попытки по остальным вопросам (от −1 до 1; пусто, если "
+            "вопрос или остальные ответы у всех одинаковы). <span class=\"pass\">%3</span> "
+            "отмечен верный ответ (ключ). «Слишком лёгкий» (решили %4 % и больше) и «слишком "
+            "трудный» (%5 % и меньше) — только начиная с %6 попыток. Версия — отпечаток "
+            "файла теста: после правки теста записи идут в новую версию.</p>")
+            .arg(esc(items.path), QString::number(items.records), Passed,
+                 QString::number(ItemAnalysis::EasyFrom), QString::number(ItemAnalysis::HardUpTo),
+                 QString::number(ItemAnalysis::FewestRunsForEase));
     for (const ItemAnalysis::Version &version : items.versions)
         out += itemTable(version);
     return out;
@@ -467,6 +468,17 @@ QString badLines(const ClassReport &report, TestLogReader::Fault fault)
     return out + QStringLiteral("</li>");
 }
 
+QString suspiciousSection(const ClassReport &report)
+{
+    QString out = QStringLiteral("<h2 id=\"suspicious\">%1</h2>").arg(SuspiciousRecords::Title);
+    if (report.suspicious.findings.isEmpty())
+        return out + QStringLiteral("<p class=\"ok\">Все записи согласуются друг с другом.</p>");
+    out += QStringLiteral("<ul class=\"problems\">");
+    for (const SuspiciousRecords::Finding &f : report.suspicious.findings)
+        out += QStringLiteral("<li>%1</li>").arg(f.text.toHtmlEscaped());
+    return out + QStringLiteral("</ul>");
+}
+
 QString problems(const ClassReport &report)
 {
     QString out = QStringLiteral("<h2 id=\"problems\">Что не удалось прочитать</h2>");
@@ -591,6 +603,7 @@ QByteArray ReportHtml::write(const ClassReport &report, const QDateTime &made)
     out += testCards(report);
     out += itemSection(report);
     out += dayChart(report);
+    out += suspiciousSection(report);
     out += problems(report);
     out += QStringLiteral("</body></html>\n");
     return out.toUtf8();

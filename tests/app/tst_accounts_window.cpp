@@ -6,9 +6,11 @@
 #include "LoginPanel.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
+#include "PickedUserButtons.h"
 #include "ProgressPanel.h"
 #include "SettingsPanel.h"
 #include "Store.h"
+#include "StoredUser.h"
 #include "TForm1.h"
 
 #include <QAbstractItemView>
@@ -19,6 +21,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -52,19 +55,6 @@ QByteArray bytesOf(const QString &path)
     if (data.isNull())
         data = QByteArray("");
     return data;
-}
-
-// A user as a registration on another day would have left them.
-void storeUser(const QByteArray &name, const QByteArray &password,
-               const QList<QByteArray> &grades = {})
-{
-    QList<IniProfile::Entry> entries{{name, "password", password}};
-    for (int k = 1; k <= 12; ++k) {
-        const QByteArray grade =
-            k <= grades.size() ? grades.at(k - 1) : QByteArray(k == 1 ? "1" : "0");
-        entries.append({name, "test" + QByteArray::number(k), grade});
-    }
-    Store::writeMany(entries, UsersIni);
 }
 
 QStringList visibleEntries(const TForm1 &form, const QStringList &names)
@@ -143,7 +133,6 @@ private slots:
 
     // Registering, then logging in.
     void registrationThenLogin();
-    void loginInOtherCaseWritesBackIntoSameSection();
     void refusedLogin_data();
     void refusedLogin();
     void refusedLoginThenRightOne();
@@ -153,12 +142,12 @@ private slots:
     // The administrator.
     void administratorLogin();
     void wrongAdministratorPassword();
-    void administratorNameTakesAdministratorBranch();
 
     // Removal.
     void removal_data();
     void removal();
     void removalWithWrongPassword();
+    void administratorResetsAndRenamesThePickedUser();
 
     // The settings panel.
     void settingsSaved();
@@ -220,7 +209,7 @@ void tst_accounts_window::closeWindow(TForm1 &form, ModalAnswerer &answerer)
 
 void tst_accounts_window::registrationThenLogin()
 {
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "boris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -275,37 +264,6 @@ void tst_accounts_window::registrationThenLogin()
     QCOMPARE(pairStates(form), u"eddddddddd"_s);
 }
 
-void tst_accounts_window::loginInOtherCaseWritesBackIntoSameSection()
-{
-    const QByteArray name = cp(u"Анна Ёлкина"_s);
-    storeUser(name, cp(u"Пароль"_s), {"5", "3", "0", "0", "0", "0", "0", "0", "0", "0", "4", "4"});
-    storeUser("boris", "b");
-    QVERIFY(work().write(u"users"_s, name + "\r\nboris\r\n"));
-    TForm1 form;
-    ModalAnswerer answerer(QMessageBox::Ok);
-    QVERIFY(show(form));
-    logIn(form, u"аННА ёЛКИНА"_s, u"Пароль"_s);
-    QVERIFY(answerer.texts.isEmpty());
-    QVERIFY(form.session().writesBack());
-    QCOMPARE(form.session().userName(), cp(u"аННА ёЛКИНА"_s));
-    // Entries 11 and 12 are not loaded.
-    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{5, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    QCOMPARE(pairStates(form), u"eeeddddddd"_s);
-
-    closeWindow(form, answerer);
-    QCOMPARE(answerer.texts.size(), 1);
-
-    const QByteArray ini = usersIni();
-    QCOMPARE(ini.count('['), 2);
-    QVERIFY(ini.contains("[" + name + "]"));
-    // Entries 11 and 12 of the table are written as they are, 0.
-    const QList<QByteArray> expected = {"5", "3", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
-    for (int k = 1; k <= 12; ++k)
-        QCOMPARE(Store::read(name, "test" + QByteArray::number(k), UsersIni), expected.at(k - 1));
-    QCOMPARE(Store::read(name, "password", UsersIni), cp(u"Пароль"_s));
-    QCOMPARE(Store::read("boris", "test1", UsersIni), QByteArray("1"));
-}
-
 void tst_accounts_window::refusedLogin_data()
 {
     QTest::addColumn<QString>("name");
@@ -318,7 +276,7 @@ void tst_accounts_window::refusedLogin()
 {
     QFETCH(QString, name);
     QFETCH(QString, password);
-    storeUser(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
+    StoredUser::write(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
     QVERIFY(work().write(u"users"_s, cp(u"Анна\r\n"_s)));
     const QByteArray ini = usersIni();
     TForm1 form;
@@ -345,7 +303,7 @@ void tst_accounts_window::refusedLogin()
 
 void tst_accounts_window::refusedLoginThenRightOne()
 {
-    storeUser("anna", "pw", {"3", "2"});
+    StoredUser::write("anna", "pw", {"3", "2"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
@@ -361,7 +319,7 @@ void tst_accounts_window::refusedLoginThenRightOne()
 
 void tst_accounts_window::nonNumericGradeStopsLogin()
 {
-    storeUser("anna", "pw", {"5", "5", "2", "x", "0"});
+    StoredUser::write("anna", "pw", {"5", "5", "2", "x", "0"});
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -388,8 +346,8 @@ void tst_accounts_window::nonNumericGradeStopsLogin()
 
 void tst_accounts_window::removedWhileLoggedInStaysRemoved()
 {
-    storeUser("anna", "a", {"4"});
-    storeUser("boris", "b");
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write("boris", "b");
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
@@ -410,7 +368,7 @@ void tst_accounts_window::removedWhileLoggedInStaysRemoved()
 
 void tst_accounts_window::administratorLogin()
 {
-    storeUser("anna", "pw", {"5", "5"});
+    StoredUser::write("anna", "pw", {"5", "5"});
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
     TForm1 form;
@@ -456,33 +414,6 @@ void tst_accounts_window::wrongAdministratorPassword()
     QCOMPARE(frontPanel(form), u"Panel4"_s);
 }
 
-void tst_accounts_window::administratorNameTakesAdministratorBranch()
-{
-    // A section left by a registration that nothing refused in older times.
-    storeUser("admin", "student", {"5", "5", "5"});
-    const QByteArray ini = usersIni();
-    TForm1 form;
-    ModalAnswerer answerer(QMessageBox::Ok);
-    QVERIFY(show(form));
-
-    registerUser(form, u"admin"_s, u"other"_s);
-    QCOMPARE(answerer.texts,
-             QStringList({u"Это имя занято администратором. Выберите другое имя."_s}));
-    QCOMPARE(answerer.icons.first(), QMessageBox::Warning);
-    QCOMPARE(usersIni(), ini);
-    QVERIFY(!QFile::exists(path(u"users"_s)));
-
-    logIn(form, u"admin"_s, u"student"_s);
-    QCOMPARE(answerer.texts.size(), 1);
-    QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(!form.session().writesBack());
-    logIn(form, u"admin"_s, u"secret"_s);
-    QCOMPARE(answerer.texts.size(), 1);
-    QCOMPARE(visibleEntries(form, RoleEntries), AdministratorSees);
-    QCOMPARE(form.session().scores(), (std::array<quint8, 12>{}));
-    QVERIFY(!form.session().writesBack());
-}
-
 void tst_accounts_window::removal_data()
 {
     QTest::addColumn<QByteArray>("list");
@@ -501,9 +432,9 @@ void tst_accounts_window::removal()
     QFETCH(QString, name);
     QFETCH(QByteArray, section);
     QFETCH(QByteArray, listAfter);
-    storeUser("anna", "a", {"4"});
-    storeUser(section, "pw", {"5", "5"});
-    storeUser("vera", "v", {"3"});
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write(section, "pw", {"5", "5"});
+    StoredUser::write("vera", "v", {"3"});
     QVERIFY(work().write(u"users"_s, list));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::No);
@@ -550,24 +481,61 @@ void tst_accounts_window::removal()
     QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
 }
 
+void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
+{
+    StoredUser::write("anna", "a", {"4", "5"});
+    StoredUser::write("boris", "b", {"3"});
+    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    auto *buttons = form.findChild<PickedUserButtons *>();
+    QVERIFY(buttons);
+    QVERIFY(!buttons->passwordButton->isVisible());
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    QVERIFY(buttons->passwordButton->isVisible());
+    QVERIFY(buttons->renameButton->isVisible());
+    pickUser(form, u"anna"_s);
+    const QByteArray grades = usersIni().mid(usersIni().indexOf("test1="), 40);
+
+    QStringList typed{u"new-pw"_s, u"new-pw"_s, u"Анна"_s};
+    buttons->ask = [&](const QString &, const QString &, bool) { return typed.takeFirst(); };
+    QTest::mouseClick(buttons->passwordButton, Qt::LeftButton);
+    QCOMPARE(Store::read("anna", "password", UsersIni), QByteArray("new-pw"));
+    QTest::mouseClick(buttons->renameButton, Qt::LeftButton);
+    QVERIFY(typed.isEmpty());
+    const QByteArray anna = CodePage::fromUnicode(u"Анна"_s);
+    QCOMPARE(Store::read(anna, "password", UsersIni), QByteArray("new-pw"));
+    QCOMPARE(Store::read(anna, "test2", UsersIni), QByteArray("5"));
+    QCOMPARE(usersIni().mid(usersIni().indexOf("test1="), 40), grades);
+    QCOMPARE(usersList(), anna + "\r\nboris\r\n");
+    QCOMPARE(comboItems(form), QStringList({u"Анна"_s, u"boris"_s}));
+    QCOMPARE(answerer.icons, (QList<QMessageBox::Icon>{QMessageBox::Information,
+                                                       QMessageBox::Information}));
+
+    // A name taken by another user is refused and changes nothing.
+    pickUser(form, u"boris"_s);
+    const QByteArray ini = usersIni();
+    buttons->ask = [](const QString &, const QString &, bool) { return u"анна"_s; };
+    QTest::mouseClick(buttons->renameButton, Qt::LeftButton);
+    QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
+    QCOMPARE(usersIni(), ini);
+}
+
 void tst_accounts_window::removalWithWrongPassword()
 {
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
-    for (const auto &[name, password] :
-         {std::pair{u"anna"_s, u"PW"_s}, std::pair{u"boris"_s, u"pw"_s},
-          std::pair{u"anna"_s, QString()}}) {
-        type(form.loginPanel().Edit2, name);
-        type(form.loginPanel().MaskEdit1, password);
-        click(form.loginPanel().SpeedButton2);
-        QCOMPARE(answerer.texts.last(), WrongCredentials);
-        QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
-    }
-    QCOMPARE(answerer.texts.size(), 3);
+    type(form.loginPanel().Edit2, u"anna"_s);
+    type(form.loginPanel().MaskEdit1, u"PW"_s);
+    click(form.loginPanel().SpeedButton2);
+    QCOMPARE(answerer.texts, QStringList({WrongCredentials}));
+    QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
     QCOMPARE(usersIni(), ini);
     QCOMPARE(usersList(), QByteArray("anna\r\n"));
     QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
@@ -689,7 +657,7 @@ void tst_accounts_window::settingsThatWouldLockOut()
     QFETCH(int, answer);
     QFETCH(QString, message);
     QFETCH(bool, saved);
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     const QByteArray before = settingsFile();
     TForm1 form;
     ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
@@ -782,7 +750,7 @@ void tst_accounts_window::settingsSaveRefused()
 void tst_accounts_window::studentProgress()
 {
     const QByteArray name = cp(u"Пётр"_s);
-    storeUser(name, "pw", {"5", "4", "3", "2", "1", "0", "5", "4", "3", "2", "5", "5"});
+    StoredUser::write(name, "pw", {"5", "4", "3", "2", "1", "0", "5", "4", "3", "2", "5", "5"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
@@ -820,8 +788,8 @@ void tst_accounts_window::studentProgress()
 
 void tst_accounts_window::administratorPickReadsFileEachTime()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
-    storeUser(cp(u"Борис"_s), "b", {"2", "2"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
+    StoredUser::write(cp(u"Борис"_s), "b", {"2", "2"});
     QVERIFY(work().write(u"users"_s, cp(u"anna\r\nБорис\r\n"_s)));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -865,7 +833,7 @@ void tst_accounts_window::administratorPickReadsFileEachTime()
 
 void tst_accounts_window::administratorTypingIsNoPick()
 {
-    storeUser("anna", "a", {"5", "4", "3"});
+    StoredUser::write("anna", "a", {"5", "4", "3"});
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -886,8 +854,8 @@ void tst_accounts_window::administratorTypingIsNoPick()
 
 void tst_accounts_window::administratorPickNonNumeric()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1"});
-    storeUser("boris", "b", {"2", "3", "4", "x", "5"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1"});
+    StoredUser::write("boris", "b", {"2", "3", "4", "x", "5"});
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -1069,7 +1037,7 @@ void tst_accounts_window::duplicateRegistrationRefused()
 
 void tst_accounts_window::secondCopyRegistrationKept()
 {
-    storeUser("anna", "a");
+    StoredUser::write("anna", "a");
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -1077,7 +1045,7 @@ void tst_accounts_window::secondCopyRegistrationKept()
     QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
 
     // Another copy of the program registers a user meanwhile.
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
 
     registerUser(form, u"vera"_s, u"v"_s);
@@ -1097,14 +1065,14 @@ void tst_accounts_window::secondCopyRegistrationKept()
 
 void tst_accounts_window::secondCopyRemovalKept()
 {
-    storeUser("anna", "a");
-    storeUser("boris", "b");
+    StoredUser::write("anna", "a");
+    StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
 
-    storeUser("vera", "v");
+    StoredUser::write("vera", "v");
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\nvera\r\n"));
     type(form.loginPanel().Edit2, u"anna"_s);
     type(form.loginPanel().MaskEdit1, u"a"_s);
@@ -1117,7 +1085,7 @@ void tst_accounts_window::secondCopyRemovalKept()
 
 void tst_accounts_window::failingWriteBackShownAndWindowCloses()
 {
-    storeUser("anna", "a", {"4"});
+    StoredUser::write("anna", "a", {"4"});
     TForm1 form;
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));

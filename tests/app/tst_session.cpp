@@ -5,6 +5,7 @@
 #include "RuntimeError.h"
 #include "Session.h"
 #include "Store.h"
+#include "StoredUser.h"
 #include "TempWorkDir.h"
 #include "TestFileMaker.h"
 #include "TestRun.h"
@@ -27,38 +28,25 @@ QByteArray cp(const QString &text)
     return CodePage::fromUnicode(text);
 }
 
-// A user as a registration on another day would have left them.
-void storeUser(const QByteArray &name, const QByteArray &password,
-               const QList<QByteArray> &grades = {})
-{
-    QList<IniProfile::Entry> entries{{name, "password", password}};
-    for (int k = 1; k <= 12; ++k) {
-        const QByteArray grade =
-            k <= grades.size() ? grades.at(k - 1) : QByteArray(k == 1 ? "1" : "0");
-        entries.append({name, Accounts::testKey(k), grade});
-    }
-    Store::writeMany(entries, Accounts::UsersIni);
-}
-
 QByteArray grade(const QByteArray &user, int k)
 {
     return Store::read(user, Accounts::testKey(k), Accounts::UsersIni);
 }
 
-// Runs test k of ten questions with `right` answers right to its end.
-void runTest(Session &session, int k, int right)
+// Test k of ten questions taken to its end, the first `right` answers right;
+// the callers check the grade it gives.
+TestRun finishedRun(int k, int right)
 {
     const QByteArray name = Accounts::testKey(k);
     const QByteArray digits = "1234512345";
     TestFileMaker::write(name, digits);
     TestRun run;
-    QCOMPARE(run.start(name), QByteArray());
+    run.start(name);
     for (int i = 0; i < digits.size(); ++i) {
         const int digit = digits.at(i) - '0';
         run.answer(i < right ? digit : digit % TestRun::AnswerCount + 1);
     }
-    QVERIFY(run.isOver());
-    session.finishRun(run);
+    return run;
 }
 
 } // namespace
@@ -189,7 +177,7 @@ void tst_Session::startWithoutListOrSettings()
 
 void tst_Session::startClearsWriteBack()
 {
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
@@ -206,7 +194,7 @@ void tst_Session::startClearsWriteBack()
 
 void tst_Session::registration()
 {
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(m_dir->write(u"users"_s, "boris\r\n"));
     Session session;
     session.start();
@@ -257,9 +245,9 @@ void tst_Session::registrationRefused()
     QFETCH(QString, name);
     QFETCH(QString, password);
     QFETCH(Accounts::Refusal, refusal);
-    storeUser(cp(u"Анна"_s), "first", {"5"});
-    storeUser(cp(u"Ёжик"_s), "first");
-    storeUser("boris", "first");
+    StoredUser::write(cp(u"Анна"_s), "first", {"5"});
+    StoredUser::write(cp(u"Ёжик"_s), "first");
+    StoredUser::write("boris", "first");
     QVERIFY(m_dir->write(u"users"_s, cp(u"Анна\r\nЁжик\r\nboris\r\n"_s)));
     const QByteArray ini = m_dir->read(u"users.ini"_s);
     Session session;
@@ -280,12 +268,12 @@ void tst_Session::registrationRefused()
 void tst_Session::refusedListWriteReloadsTheList()
 {
     QVERIFY(m_dir->write(u"users"_s, "anna\r\n"));
-    storeUser("anna", "a");
+    StoredUser::write("anna", "a");
     Session session;
     session.start();
     // Another copy registered boris meanwhile; then something took the
     // place of users.ini.
-    storeUser("boris", "b");
+    StoredUser::write("boris", "b");
     QVERIFY(m_dir->write(u"users"_s, "anna\r\nboris\r\n"));
     QVERIFY(QFile::remove(u"users.ini"_s));
     QVERIFY(QDir().mkdir(u"users.ini"_s));
@@ -324,7 +312,7 @@ void tst_Session::studentLogin()
     QFETCH(QString, typed);
     QFETCH(Scores, scores);
     QFETCH(QList<QByteArray>, locked);
-    storeUser(cp(u"Анна Ёлкина"_s), cp(u"Пароль"_s), stored);
+    StoredUser::write(cp(u"Анна Ёлкина"_s), cp(u"Пароль"_s), stored);
     Session session;
     session.start();
     const Session::Login login = session.logIn(typed, u"Пароль"_s);
@@ -369,8 +357,8 @@ void tst_Session::refusedLogin()
     QFETCH(QString, name);
     QFETCH(QString, password);
     QFETCH(Result, result);
-    storeUser(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
-    storeUser("admin", "student", {"5", "5", "5"});
+    StoredUser::write(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
+    StoredUser::write("admin", "student", {"5", "5", "5"});
     const QByteArray ini = m_dir->read(u"users.ini"_s);
     Session session;
     session.start();
@@ -388,7 +376,7 @@ void tst_Session::refusedLogin()
 
 void tst_Session::administratorLogin()
 {
-    storeUser("admin", "student", {"5", "5", "5"});
+    StoredUser::write("admin", "student", {"5", "5", "5"});
     Session session;
     session.start();
     const Session::Login login = session.logIn(u"admin"_s, u"secret"_s);
@@ -407,7 +395,7 @@ void tst_Session::administratorLogin()
 
 void tst_Session::nonNumericGradeStopsLogin()
 {
-    storeUser("anna", "pw", {"5", "5", "2", "x", "0"});
+    StoredUser::write("anna", "pw", {"5", "5", "2", "x", "0"});
     Session session;
     session.start();
     try {
@@ -448,9 +436,9 @@ void tst_Session::removal()
     QFETCH(QString, name);
     QFETCH(QByteArray, section);
     QFETCH(QByteArray, listAfter);
-    storeUser("anna", "a", {"4"});
-    storeUser(section, "pw", {"5", "5"});
-    storeUser("vera", "v", {"3"});
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write(section, "pw", {"5", "5"});
+    StoredUser::write("vera", "v", {"3"});
     QVERIFY(m_dir->write(u"users"_s, list));
     Session session;
     session.start();
@@ -472,7 +460,7 @@ void tst_Session::removal()
 
 void tst_Session::removalRefused()
 {
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     QVERIFY(m_dir->write(u"users"_s, "anna\r\n"));
     const QByteArray ini = m_dir->read(u"users.ini"_s);
     Session session;
@@ -492,8 +480,8 @@ void tst_Session::removalRefused()
 
 void tst_Session::pickReadsTheFileEachTime()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
-    storeUser(cp(u"Борис"_s), "b", {"2", "2"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
+    StoredUser::write(cp(u"Борис"_s), "b", {"2", "2"});
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"admin"_s, u"secret"_s).result, Result::Administrator);
@@ -516,8 +504,8 @@ void tst_Session::pickReadsTheFileEachTime()
 
 void tst_Session::pickNonNumeric()
 {
-    storeUser("anna", "a", {"5", "4", "3", "2", "1"});
-    storeUser("boris", "b", {"2", "3", "4", "x", "5"});
+    StoredUser::write("anna", "a", {"5", "4", "3", "2", "1"});
+    StoredUser::write("boris", "b", {"2", "3", "4", "x", "5"});
     Session session;
     session.start();
     session.pick("anna");
@@ -528,7 +516,7 @@ void tst_Session::pickNonNumeric()
 
 void tst_Session::runEnd()
 {
-    storeUser(cp(u"Иван"_s), "pw");
+    StoredUser::write(cp(u"Иван"_s), "pw");
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"Иван"_s, u"pw"_s).result, Result::Student);
@@ -562,7 +550,7 @@ void tst_Session::runEnd()
     QCOMPARE(grade(cp(u"Иван"_s), 1), QByteArray("5"));
 
     // A second run appends; test10 stores its grade like any other.
-    runTest(session, 10, 3);
+    QCOMPARE(session.finishRun(finishedRun(10, 3)).grade, 2);
     QCOMPARE(session.scores()[9], quint8(2));
     const QByteArray log = m_dir->read(u"log.txt"_s);
     QVERIFY(log.startsWith(end.logLine));
@@ -572,21 +560,17 @@ void tst_Session::runEnd()
 
 void tst_Session::runEndUnlocksEveryPassedTest()
 {
-    storeUser("anna", "pw", {"1", "0", "4", "0", "3", "0", "2"});
+    StoredUser::write("anna", "pw", {"1", "0", "4", "0", "3", "0", "2"});
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
-    TestFileMaker::write("test1", "1234512345");
-    TestRun run;
-    QCOMPARE(run.start("test1"), QByteArray());
-    for (int i = 0; i < 10; ++i)
-        run.answer(i < 4 ? i % 5 + 1 : (i + 1) % 5 + 1);
-    const Session::RunEnd end = session.finishRun(run);
+    const Session::RunEnd end = session.finishRun(finishedRun(1, 4));
     QCOMPARE(end.grade, 3);
     QCOMPARE(end.passed, QList<QByteArray>({"test1", "test3", "test5"}));
 
     // A failed run unlocks only what passed before.
-    runTest(session, 2, 1);
+    QCOMPARE(session.finishRun(finishedRun(2, 1)).passed,
+             QList<QByteArray>({"test1", "test3", "test5"}));
     QCOMPARE(session.scores()[1], quint8(1));
 }
 
@@ -601,17 +585,12 @@ void tst_Session::runEndWithLogThatCannotBeAppended_data()
 void tst_Session::runEndWithLogThatCannotBeAppended()
 {
     QFETCH(QString, folder);
-    storeUser("anna", "pw");
+    StoredUser::write("anna", "pw");
     QVERIFY(QDir().mkdir(folder));
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
-    TestFileMaker::write("test1", "1234512345");
-    TestRun run;
-    QCOMPARE(run.start("test1"), QByteArray());
-    for (int i = 0; i < 10; ++i)
-        run.answer(i < 4 ? i % 5 + 1 : (i + 1) % 5 + 1);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, session.finishRun(run));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, session.finishRun(finishedRun(1, 4)));
     QCOMPARE(QDir().entryList(QDir::Files).filter(u"log"_s), QStringList());
     // The grade is in the table and goes into the record at the write-back.
     QCOMPARE(session.scores()[0], quint8(3));
@@ -626,7 +605,7 @@ void tst_Session::administratorRunIsNotStored()
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"admin"_s, u"secret"_s).result, Result::Administrator);
-    runTest(session, 1, 6);
+    QCOMPARE(session.finishRun(finishedRun(1, 6)).grade, 4);
     QCOMPARE(session.scores()[0], quint8(4));
     QVERIFY(m_dir->read(u"log.txt"_s).startsWith("admin | "));
     QCOMPARE(session.writeBack(), Session::WriteBack::NotNeeded);
@@ -635,8 +614,8 @@ void tst_Session::administratorRunIsNotStored()
 
 void tst_Session::writeBackOfRemovedUser()
 {
-    storeUser("anna", "a", {"4"});
-    storeUser("boris", "b");
+    StoredUser::write("anna", "a", {"4"});
+    StoredUser::write("boris", "b");
     Session session;
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"a"_s).result, Result::Student);

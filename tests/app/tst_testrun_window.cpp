@@ -159,8 +159,6 @@ private slots:
     void gradeOfRun_data();
     void gradeOfRun();
     void singleClickOnlyMovesTheMark();
-    void secondTestScoredOnItsOwn();
-    void lastTestUnlocksNothing();
     void endEnablesEveryPassedRow();
     void logLine();
     void logThatCannotBeAppended();
@@ -264,68 +262,6 @@ void tst_testrun_window::singleClickOnlyMovesTheMark()
     for (int n = 1; n <= TestPanel::AnswerCount; ++n)
         QVERIFY(!form.testPanel().answerButton(n)->isChecked());
     QCOMPARE(frontPanel(form), u"Panel3"_s);
-}
-
-void tst_testrun_window::secondTestScoredOnItsOwn()
-{
-    const QByteArray secondLetters = "BDCEACBDEB";
-    makeTest("test1", TenLetters);
-    makeTest("test2", secondLetters);
-    TForm1 form;
-    ModalAnswerer answerer(QMessageBox::Ok);
-    QVERIFY(show(form));
-    registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
-
-    form.menuEntry(u"test1"_s)->trigger();
-    answerAll(form, TenLetters, 10);
-    QCOMPARE(form.session().scores()[0], quint8(5));
-    QTest::mouseClick(form.progressPanel().SpeedButton4, Qt::LeftButton);
-
-    // Unlocked by the first run, so the menu entry starts it.
-    form.menuEntry(u"test2"_s)->trigger();
-    QCOMPARE(form.run().testName(), QByteArray("test2"));
-    QCOMPARE(form.run().tag(), 1);
-    QCOMPARE(form.run().rightCount(), 0);
-    QCOMPARE(form.testPanel().Memo1->toPlainText(), u"Вопрос 1 теста test2"_s);
-    answerAll(form, secondLetters, 3);
-    QCOMPARE(form.run().rightCount(), 3);
-    QCOMPARE(form.session().scores()[0], quint8(5));
-    QCOMPARE(form.session().scores()[1], quint8(2));
-    QCOMPARE(form.progressPanel().valueLabels[0]->text(), u"5"_s);
-    QCOMPARE(form.progressPanel().valueLabels[1]->text(), u"2"_s);
-    QCOMPARE(storedValue("anna", "test1"), QByteArray("5"));
-    QCOMPARE(storedValue("anna", "test2"), QByteArray("2"));
-    // Test 2 failed: its row stays locked, the row of test 1 stays open.
-    QVERIFY(entryEnabled(form, "N2") && entryEnabled(form, "test2"));
-    QVERIFY(!entryEnabled(form, "N3") && !entryEnabled(form, "test3"));
-    QCOMPARE(readFile(u"log.txt"_s).count("\r\n"), 2);
-}
-
-void tst_testrun_window::lastTestUnlocksNothing()
-{
-    makeTest("test10", "ABCDE");
-    TForm1 form;
-    ModalAnswerer answerer(QMessageBox::Ok);
-    QVERIFY(show(form));
-    typeLogin(form, u"anna"_s, u"pw"_s);
-    QTest::mouseClick(form.loginPanel().SpeedButton1, Qt::LeftButton);
-    // Test 9 passed earlier, so test 10 can be chosen.
-    Store::write("anna", "test9", "3", UsersIni);
-    QTest::mouseClick(form.loginPanel().SpeedButton3, Qt::LeftButton);
-    QVERIFY(form.session().writesBack());
-    QVERIFY(entryEnabled(form, "test10") && entryEnabled(form, "N4"));
-
-    const QMap<QString, bool> before = enabledStates(form);
-    form.menuEntry(u"test10"_s)->trigger();
-    QCOMPARE(frontPanel(form), u"Panel3"_s);
-    answerAll(form, "ABCDE", 5);
-    QCOMPARE(form.session().scores()[9], quint8(5));
-    QCOMPARE(form.progressPanel().valueLabels[9]->text(), u"5"_s);
-    QCOMPARE(storedValue("anna", "test10"), QByteArray("5"));
-    QCOMPARE(storedValue("anna", "test9"), QByteArray("3"));
-    QCOMPARE(enabledStates(form), before);
-    QVERIFY(!entryEnabled(form, "N2"));
-    QCOMPARE(frontPanel(form), u"Panel2"_s);
 }
 
 void tst_testrun_window::endEnablesEveryPassedRow()
@@ -461,7 +397,6 @@ void tst_testrun_window::refusedStart_data()
     QTest::addColumn<QByteArray>("count");
 
     QTest::newRow("no test file") << false << QByteArray();
-    QTest::newRow("count 0") << true << QByteArray("0");
 }
 
 void tst_testrun_window::refusedStart()

@@ -218,9 +218,10 @@ void tst_MenuTree::hiddenAtStart()
         if (!entry.visible && !entry.parent.isEmpty())
             hidden.append(entry.name);
     }
-    QCOMPARE(hidden, QStringList({u"N39"_s, u"test6"_s, u"N312"_s, u"test7"_s, u"N313"_s,
-                                  u"test8"_s, u"N81"_s, u"test9"_s, u"N4"_s, u"test10"_s, u"N6"_s,
-                                  u"N23"_s, u"Ni"_s, u"notch"_s, u"Ntun"_s, u"nred"_s, u"Nclass"_s}));
+    QCOMPARE(hidden,
+             QStringList({u"N39"_s, u"test6"_s, u"N312"_s, u"test7"_s, u"N313"_s, u"test8"_s,
+                          u"N81"_s, u"test9"_s, u"N4"_s, u"test10"_s, u"N6"_s, u"N23"_s, u"Ni"_s,
+                          u"notch"_s, u"Ntun"_s, u"nred"_s, u"Nclass"_s}));
 }
 
 void tst_MenuTree::pictures()

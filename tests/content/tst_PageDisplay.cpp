@@ -1,3 +1,5 @@
+#include "CoursePage.h"
+#include "CourseRequestFilter.h"
 #include "PageDisplay.h"
 #include "ProgramStart.h"
 #include "TempWorkDir.h"
@@ -6,9 +8,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
+#include <QImage>
+#include <QNetworkDatagram>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -46,6 +53,10 @@ private slots:
     void splitCommandLine();
     void startsExistingProgram();
     void missingProgramStaysSilent();
+    void hostilePageReachesNothing();
+    void courseMaterialStillShows();
+    void clickedWebLinkGoesToTheBrowserOnlyIfConfirmed_data();
+    void clickedWebLinkGoesToTheBrowserOnlyIfConfirmed();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
@@ -219,6 +230,306 @@ void tst_PageDisplay::missingProgramStaysSilent()
     PageDisplay::StartExternal(QString());
     QVERIFY(clock.elapsed() < 2000);
     QVERIFY(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+namespace {
+
+// Listeners on the loopback that count whatever reaches them: a TCP server
+// for pages, fetches and WebSockets, a UDP socket for peer connections.
+struct Listeners
+{
+    QTcpServer tcp;
+    QUdpSocket udp;
+    int connections = 0;
+    int datagrams = 0;
+
+    bool listen()
+    {
+        QObject::connect(&tcp, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *s = tcp.nextPendingConnection()) {
+                ++connections;
+                s->deleteLater();
+            }
+        });
+        QObject::connect(&udp, &QUdpSocket::readyRead, [this] {
+            while (udp.hasPendingDatagrams()) {
+                udp.receiveDatagram();
+                ++datagrams;
+            }
+        });
+        return tcp.listen(QHostAddress::LocalHost) && udp.bind(QHostAddress::LocalHost);
+    }
+};
+
+QString pageText(QWebEngineView *view)
+{
+    QString text;
+    bool done = false;
+    view->page()->toPlainText([&](const QString &t) {
+        text = t;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&done] { return done; }, 20000))
+        return QStringLiteral("<no answer from the page>");
+    return text;
+}
+
+QVariant evaluate(QWebEngineView *view, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&done] { return done; }, 20000))
+        return QStringLiteral("<no answer from the page>");
+    return result;
+}
+
+} // namespace
+
+void tst_PageDisplay::hostilePageReachesNothing()
+{
+    Listeners net;
+    QVERIFY(net.listen());
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray secret = "SECRET-of-the-teacher";
+    QVERIFY(TempWorkDir::writeFile(home.filePath(u"secret.txt"_s), secret));
+    QVERIFY(m_dir->mkpath(u"data/help"_s));
+    QVERIFY(QFile::link(home.path(), m_dir->filePath(u"data/out"_s)));
+    const QByteArray http = "http://127.0.0.1:" + QByteArray::number(net.tcp.serverPort());
+    const QByteArray ws = "ws://127.0.0.1:" + QByteArray::number(net.tcp.serverPort());
+    const QByteArray udp = QByteArray::number(net.udp.localPort());
+    const QByteArray outside = QUrl::fromLocalFile(home.filePath(u"secret.txt"_s)).toEncoded();
+    QVERIFY(
+        m_dir->write(u"data/help/worker.js"_s, "try { new WebSocket('" + ws +
+                                                   "/w'); } catch (e) {}\n"
+                                                   "fetch('" +
+                                                   http +
+                                                   "/w').catch(() => {});\n"
+                                                   "try { new WebTransport('https://127.0.0.1:" +
+                                                   udp + "/'); } catch (e) {}\n"));
+    QVERIFY(m_dir->write(
+        u"data/help/sod.htm"_s,
+        "<html><head><link rel=stylesheet href='" + http +
+            "/s.css'>"
+            "<link rel=prefetch href='" +
+            http + "/p'><link rel=dns-prefetch href='" + http +
+            "'>"
+            "<script src='" +
+            http +
+            "/x.js'></script></head><body>"
+            "<img src='" +
+            http + "/i.png'><iframe src='" + http +
+            "/f'></iframe>"
+            "<iframe src='" +
+            outside + "'></iframe><a ping='" + http +
+            "/ping' href='#'>a</a>"
+            "<pre id=out></pre><script>\n"
+            "const got = [];\n"
+            "function note(what, text) { if (text && text.indexOf('SECRET') >= 0) got.push(what); "
+            "}\n"
+            "fetch('" +
+            http +
+            "/fetch?leak').catch(() => {});\n"
+            "fetch('" +
+            outside +
+            "').then(r => r.text()).then(t => note('fetch', t)).catch(() => {});\n"
+            "fetch('../out/secret.txt').then(r => r.text()).then(t => note('link', t)).catch(() => "
+            "{});\n"
+            "fetch('file:///etc/').then(r => r.text()).then(t => note('listing', t)).catch(() => "
+            "{});\n"
+            "try { const x = new XMLHttpRequest(); x.open('GET', '" +
+            http +
+            "/xhr'); x.send(); } catch (e) {}\n"
+            "try { const x = new XMLHttpRequest(); x.open('GET', '" +
+            outside +
+            "', false); x.send();"
+            " note('xhr', x.responseText); } catch (e) {}\n"
+            "try { new WebSocket('" +
+            ws +
+            "/socket'); } catch (e) {}\n"
+            "try { new EventSource('" +
+            http +
+            "/events'); } catch (e) {}\n"
+            "try { navigator.sendBeacon('" +
+            http +
+            "/beacon', 'x'); } catch (e) {}\n"
+            "try { new Worker('worker.js'); } catch (e) {}\n"
+            "try { new WebTransport('https://127.0.0.1:" +
+            udp +
+            "/'); } catch (e) {}\n"
+            "function peer(P) {\n"
+            "  try {\n"
+            "    const pc = new P({iceServers: [{urls: 'stun:127.0.0.1:" +
+            udp +
+            "'},"
+            " {urls: 'turn:127.0.0.1:" +
+            udp +
+            "', username: 'u', credential: 'c'}]});\n"
+            "    pc.createDataChannel('d');\n"
+            "    pc.createOffer().then(o => pc.setLocalDescription(o)).then(() =>\n"
+            "      pc.setRemoteDescription({type: 'answer', sdp: pc.localDescription.sdp"
+            ".replace(/a=setup:actpass/, 'a=setup:active')})).then(() =>\n"
+            "      pc.addIceCandidate({candidate: 'candidate:1 1 udp 2122260223 127.0.0.1 " +
+            udp +
+            " typ host', sdpMid: '0', sdpMLineIndex: 0})).catch(() => {});\n"
+            "  } catch (e) {}\n"
+            "}\n"
+            "if (window.RTCPeerConnection) peer(window.RTCPeerConnection);\n"
+            "const f = document.createElement('iframe'); document.body.appendChild(f);\n"
+            "if (f.contentWindow.RTCPeerConnection) peer(f.contentWindow.RTCPeerConnection);\n"
+            "window.open('" +
+            http +
+            "/window');\n"
+            "setTimeout(() => {\n"
+            "  const frames = document.querySelectorAll('iframe');\n"
+            "  try { note('frame', frames[1].contentDocument.body.innerText); } catch (e) {}\n"
+            "  document.title = 'done ' + got.join(',');\n"
+            "  location.href = '" +
+            http +
+            "/navigate?leak';\n"
+            "}, 3000);\n"
+            "</script></body></html>"));
+
+    QFrame panel;
+    panel.resize(921, 737);
+    PageDisplay display(&panel, {});
+    auto *page = qobject_cast<CoursePage *>(display.view()->page());
+    QVERIFY(page);
+    QStringList refused;
+    connect(page->filter(), &CourseRequestFilter::refused,
+            [&refused](const QUrl &url) { refused.append(url.toString()); });
+    int offered = 0;
+    page->confirmBrowser = [&offered](const QUrl &) {
+        ++offered;
+        return true;
+    };
+    page->openInBrowser = [](const QUrl &) {};
+    panel.show();
+    display.OpenPage(u"\\data\\help\\sod.htm"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(display.view()->title().startsWith(u"done"_s), 30000);
+    QCOMPARE(display.view()->title(), u"done"_s);
+    // The last attempts (the script's navigation, late peer checks) get time.
+    QTest::qWait(3000);
+
+    QCOMPARE(net.connections, 0);
+    QCOMPARE(net.datagrams, 0);
+    QCOMPARE(offered, 0);
+    QVERIFY(!pageText(display.view()).contains(QString::fromLatin1(secret)));
+    QCOMPARE(display.view()->url(), QUrl::fromLocalFile(m_dir->filePath(u"data/help/sod.htm"_s)));
+    // The ways out were tried and refused by the filter, not merely absent
+    // (the engine itself keeps a local page's plain requests from the web).
+    for (const QByteArray &tried :
+         {ws + "/socket", ws + "/w", QByteArray("file:///etc/"),
+          QUrl::fromLocalFile(m_dir->filePath(u"data/out/secret.txt"_s)).toEncoded()}) {
+        QVERIFY2(refused.contains(QString::fromLatin1(tried)), qPrintable(refused.join(u'\n')));
+    }
+    QVERIFY2(refused.contains(QString::fromLatin1(outside)), qPrintable(refused.join(u'\n')));
+}
+
+void tst_PageDisplay::courseMaterialStillShows()
+{
+    // A page of the folder with its style, a picture reached through a link
+    // inside the folder, a link to another page; then the sample course's
+    // contents page and one of its PDF books.
+    QVERIFY(m_dir->write(u"data/prak/style.css"_s, "h1 { color: rgb(1, 2, 3); }"));
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(m_dir->mkpath(u"data/pictures"_s));
+    QVERIFY(picture.save(m_dir->filePath(u"data/pictures/p.png"_s)));
+    QVERIFY(QFile::link(m_dir->filePath(u"data/pictures"_s), m_dir->filePath(u"data/prak/img"_s)));
+    QVERIFY(m_dir->write(u"data/prak/2.htm"_s, "<html><title>two</title></html>"));
+    QVERIFY(m_dir->write(u"data/prak/1.htm"_s,
+                         "<html><head><title>one</title><link rel=stylesheet href='style.css'>"
+                         "</head><body><h1>x</h1><img id=p src='img/p.png'>"
+                         "<a id=next href='2.htm'>next</a></body></html>"));
+    QFrame panel;
+    panel.resize(921, 737);
+    PageDisplay display(&panel, {});
+    auto *page = qobject_cast<CoursePage *>(display.view()->page());
+    QStringList refused;
+    connect(page->filter(), &CourseRequestFilter::refused,
+            [&refused](const QUrl &url) { refused.append(url.toString()); });
+    panel.show();
+    QSignalSpy finished(display.view(), &QWebEngineView::loadFinished);
+    display.OpenPage(u"\\data\\prak\\1.htm"_s);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.takeFirst().first().toBool(), true);
+    QCOMPARE(evaluate(display.view(), u"getComputedStyle(document.querySelector('h1')).color"_s)
+                 .toString(),
+             u"rgb(1, 2, 3)"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluate(display.view(), u"document.getElementById('p').naturalWidth"_s).toInt(), 8, 20000);
+    evaluate(display.view(), u"document.getElementById('next').click(); 1"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(display.view()->title(), u"two"_s, 20000);
+
+    const QString course = QStringLiteral(COURSEBOOK_SOURCE_DIR "/course");
+    QVERIFY(QDir::setCurrent(course));
+    finished.clear();
+    display.OpenPage(u"\\data\\help\\sod.htm"_s);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.takeFirst().first().toBool(), true);
+    QVERIFY(pageText(display.view()).size() > 100);
+    finished.clear();
+    display.OpenPage(u"\\data\\info\\jazyki_programmirovanija_i_metody_transljacii.pdf"_s);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.takeFirst().first().toBool(), true);
+    QTest::qWait(1000);
+    QVERIFY2(refused.isEmpty(), qPrintable(refused.join(u'\n')));
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void tst_PageDisplay::clickedWebLinkGoesToTheBrowserOnlyIfConfirmed_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("confirmed") << true << QString();
+    QTest::newRow("declined") << false << QString();
+    QTest::newRow("new window, confirmed") << true << u"_blank"_s;
+}
+
+void tst_PageDisplay::clickedWebLinkGoesToTheBrowserOnlyIfConfirmed()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(QString, target);
+    Listeners net;
+    QVERIFY(net.listen());
+    const QString address = u"http://127.0.0.1:%1/lab?id=3"_s.arg(net.tcp.serverPort());
+    QVERIFY(m_dir->write(u"data/prak/1.htm"_s,
+                         u"<html><title>one</title><a id=web target='%1' href='%2'>web</a></html>"_s
+                             .arg(target, address)
+                             .toUtf8()));
+    QFrame panel;
+    panel.resize(921, 737);
+    PageDisplay display(&panel, {});
+    auto *page = qobject_cast<CoursePage *>(display.view()->page());
+    QList<QUrl> asked;
+    QList<QUrl> opened;
+    page->confirmBrowser = [&](const QUrl &url) {
+        asked.append(url);
+        return confirmed;
+    };
+    page->openInBrowser = [&](const QUrl &url) { opened.append(url); };
+    panel.show();
+    QSignalSpy finished(display.view(), &QWebEngineView::loadFinished);
+    display.OpenPage(u"\\data\\prak\\1.htm"_s);
+    QVERIFY(finished.wait(20000));
+    // A click of the user's: the mouse on the link.
+    const QVariant at =
+        evaluate(display.view(), u"(function () { const r = document.getElementById('web')"
+                                 ".getBoundingClientRect(); return [r.x + 2, r.y + 2]; })()"_s);
+    const QPoint point(at.toList().value(0).toInt(), at.toList().value(1).toInt());
+    QWidget *surface = display.view()->focusProxy() ? display.view()->focusProxy() : display.view();
+    QTest::mouseClick(surface, Qt::LeftButton, {}, point);
+    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 20000);
+    QCOMPARE(asked.first(), QUrl(address));
+    QCOMPARE(opened, confirmed ? QList<QUrl>{QUrl(address)} : QList<QUrl>{});
+    QTest::qWait(500);
+    QCOMPARE(display.view()->title(), u"one"_s);
+    QCOMPARE(net.connections, 0);
 }
 
 QTEST_MAIN(tst_PageDisplay)

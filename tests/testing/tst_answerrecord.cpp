@@ -55,10 +55,10 @@ void tst_AnswerRecord::lineRoundTrip_data()
     QTest::addColumn<QByteArray>("chosen");
     QTest::addColumn<QByteArray>("right");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("cyrillic name") << QByteArray("\xC8\xE2\xE0\xED") << QByteArray("1524")
-                                   << QByteArray("1504")
-                                   << QByteArray("\xC8\xE2\xE0\xED | 2026-12-08 09:05:07 | test3 | "
-                                                 "4 | 0a1b2c3d | 1524 | 1504\r\n");
+    QTest::newRow("cyrillic name")
+        << QByteArray("\xC8\xE2\xE0\xED") << QByteArray("1524") << QByteArray("1504")
+        << QByteArray("\xC8\xE2\xE0\xED | 2026-12-08 09:05:07 | test3 | "
+                      "4 | 0a1b2c3d | 1524 | 1504\r\n");
     // The program lets a name hold the separator; the fields are counted
     // from the end.
     QTest::newRow("separator in the name")
@@ -111,27 +111,34 @@ void tst_AnswerRecord::brokenLines_data()
     QTest::newRow("no such day") << "anna | 2026-02-30 09:05:07" + tail << F::BadTime;
     QTest::newRow("no such hour") << "anna | 2026-12-08 24:05:07" + tail << F::BadTime;
     QTest::newRow("sign in the date") << "anna | 2026-+2-08 09:05:07" + tail << F::BadTime;
-    QTest::newRow("test11")
-        << QByteArray("anna | 2026-12-08 09:05:07 | test11 | 4 | 0a1b2c3d | 1 | 1") << F::UnknownTest;
-    QTest::newRow("test03")
-        << QByteArray("anna | 2026-12-08 09:05:07 | test03 | 4 | 0a1b2c3d | 1 | 1") << F::UnknownTest;
-    QTest::newRow("grade 0")
-        << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 0 | 0a1b2c3d | 1 | 1") << F::BadGrade;
-    QTest::newRow("grade 45")
-        << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 45 | 0a1b2c3d | 1 | 1") << F::BadGrade;
+    QTest::newRow("test11") << QByteArray(
+                                   "anna | 2026-12-08 09:05:07 | test11 | 4 | 0a1b2c3d | 1 | 1")
+                            << F::UnknownTest;
+    QTest::newRow("test03") << QByteArray(
+                                   "anna | 2026-12-08 09:05:07 | test03 | 4 | 0a1b2c3d | 1 | 1")
+                            << F::UnknownTest;
+    QTest::newRow("grade 0") << QByteArray(
+                                    "anna | 2026-12-08 09:05:07 | test3 | 0 | 0a1b2c3d | 1 | 1")
+                             << F::BadGrade;
+    QTest::newRow("grade 45") << QByteArray(
+                                     "anna | 2026-12-08 09:05:07 | test3 | 45 | 0a1b2c3d | 1 | 1")
+                              << F::BadGrade;
     QTest::newRow("upper-case version")
         << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 4 | 0A1B2C3D | 1 | 1") << F::BadVersion;
     QTest::newRow("short version")
         << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3 | 1 | 1") << F::BadVersion;
-    QTest::newRow("chosen 0")
-        << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3d | 10 | 11") << F::BadAnswers;
-    QTest::newRow("right 6")
-        << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3d | 11 | 16") << F::BadAnswers;
+    QTest::newRow("chosen 0") << QByteArray(
+                                     "anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3d | 10 | 11")
+                              << F::BadAnswers;
+    QTest::newRow("right 6") << QByteArray(
+                                    "anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3d | 11 | 16")
+                             << F::BadAnswers;
     QTest::newRow("lengths apart")
         << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3d | 111 | 11")
         << F::BadAnswers;
-    QTest::newRow("no answers")
-        << QByteArray("anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3d |  | ") << F::BadAnswers;
+    QTest::newRow("no answers") << QByteArray(
+                                       "anna | 2026-12-08 09:05:07 | test3 | 4 | 0a1b2c3d |  | ")
+                                << F::BadAnswers;
 }
 
 void tst_AnswerRecord::brokenLines()
@@ -147,9 +154,10 @@ void tst_AnswerRecord::fileBesideTheLog_data()
     QTest::addColumn<QByteArray>("answers");
     QTest::newRow("extension") << QByteArray("testlog.txt") << QByteArray("testlog-answers.txt");
     QTest::newRow("none") << QByteArray("testlog") << QByteArray("testlog-answers");
-    QTest::newRow("last extension") << QByteArray("log.2026.txt")
-                                    << QByteArray("log.2026-answers.txt");
-    QTest::newRow("dot in a folder") << QByteArray("data.old\\log") << QByteArray("data.old\\log-answers");
+    QTest::newRow("last extension")
+        << QByteArray("log.2026.txt") << QByteArray("log.2026-answers.txt");
+    QTest::newRow("dot in a folder")
+        << QByteArray("data.old\\log") << QByteArray("data.old\\log-answers");
     QTest::newRow("dot in a slash folder")
         << QByteArray("data.old/log") << QByteArray("data.old/log-answers");
     QTest::newRow("hidden") << QByteArray("logs\\.log") << QByteArray("logs\\.log-answers");
@@ -169,7 +177,8 @@ void tst_AnswerRecord::versionIsTheFilesHashPrefix()
     const QByteArray bytes("[1]\r\nq=\x01\x02\r\n");
     const QByteArray version = AnswerRecord::versionOf(bytes);
     QCOMPARE(version.size(), AnswerRecord::VersionLength);
-    QVERIFY(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().startsWith(version));
+    QVERIFY(
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().startsWith(version));
     QCOMPARE(AnswerRecord::versionOf(""), QByteArray("e3b0c442"));
     QVERIFY(AnswerRecord::versionOf(bytes + ' ') != version);
 }

@@ -68,8 +68,8 @@ private slots:
         QTest::newRow("UTF-8") << QByteArray("Вопрос ё?\r\nA) да*\r\n") << true << russian;
         QTest::newRow("UTF-8 with a byte-order mark")
             << QByteArray("\xEF\xBB\xBFВопрос ё?\r\nA) да*\r\n") << true << russian;
-        QTest::newRow("a mark before plain ASCII") << QByteArray("\xEF\xBB\xBFQ\n") << true
-                                                   << QByteArray("Q\n");
+        QTest::newRow("a mark before plain ASCII")
+            << QByteArray("\xEF\xBB\xBFQ\n") << true << QByteArray("Q\n");
         QTest::newRow("plain ASCII") << QByteArray("Q\nA) a\n") << false << QByteArray("Q\nA) a\n");
         QTest::newRow("Windows-1251 that begins like UTF-8")
             << cp1251("Д«») вопрос\n") << false << cp1251("Д«») вопрос\n");
@@ -116,8 +116,8 @@ private slots:
             << QByteArray("АВ") << QByteArray("--") << QStringLiteral("ambiguous");
         QTest::newRow("neither reading fits")
             << QByteArray("АБС") << QByteArray("---") << QString();
-        QTest::newRow("a letter beyond E") << QByteArray("ABCDЖ") << QByteArray("ABCD-")
-                                           << QString();
+        QTest::newRow("a letter beyond E")
+            << QByteArray("ABCDЖ") << QByteArray("ABCD-") << QString();
     }
 
     void markers()

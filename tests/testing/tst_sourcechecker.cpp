@@ -195,11 +195,9 @@ private slots:
         QTest::addColumn<QByteArray>("question"); // Q1's answers, then a clean Q2 and End
         QTest::addColumn<QStringList>("findings");
         QTest::newRow("alphabet order")
-            << cp1251("А) a\nБ) b*\nВ) c\nГ) d\nД) e\n")
-            << QStringList{"alphabet@1:АБВГДABCDE"};
+            << cp1251("А) a\nБ) b*\nВ) c\nГ) d\nД) e\n") << QStringList{"alphabet@1:АБВГДABCDE"};
         QTest::newRow("look-alikes beside Latin D")
-            << cp1251("А) a\nВ) b*\nС) c\nD) d\nЕ) e\n")
-            << QStringList{"look-alikes@1:АВСЕABCE"};
+            << cp1251("А) a\nВ) b*\nС) c\nD) d\nЕ) e\n") << QStringList{"look-alikes@1:АВСЕABCE"};
         QTest::newRow("read as look-alikes, a letter repeated")
             << cp1251("A) a\nB) b*\nC) c\nD) d\nЕ) e\nE) e2\n")
             << QStringList{"look-alikes@1:ЕE", "repeated@7:E:6"};

@@ -657,8 +657,7 @@ void tst_TForm2::successNamesTheCourseTests()
     // The source chosen from the course's own data\tests, in another letter
     // case: the test lands where the test runs read it.
     const QByteArray closing = CodePage::fromUnicode(QStringLiteral("Конец\r\n"));
-    const QString source =
-        writeSource(QStringLiteral("Data/Tests/q.txt"), makeSource(3) + closing);
+    const QString source = writeSource(QStringLiteral("Data/Tests/q.txt"), makeSource(3) + closing);
     ModalAnswerer boxes(QMessageBox::Ok);
     TForm2 form;
     form.chooseFile = [&] { return source; };
@@ -666,9 +665,10 @@ void tst_TForm2::successNamesTheCourseTests()
     form.Edit9->setText(QStringLiteral("test4"));
     QTest::mouseClick(form.Edit10, Qt::LeftButton);
     convert(form, boxes);
-    QCOMPARE(boxes.texts.last(),
-             QStringLiteral("Создание тестов успешно завершено.\nФайл теста: %1/Data/Tests/test4.ini")
-                 .arg(m_work));
+    QCOMPARE(
+        boxes.texts.last(),
+        QStringLiteral("Создание тестов успешно завершено.\nФайл теста: %1/Data/Tests/test4.ini")
+            .arg(m_work));
     form.close();
 }
 

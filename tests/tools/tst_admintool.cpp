@@ -78,10 +78,10 @@ private:
             Store::write(cp1251(QStringLiteral("Борис")), "test" + QByteArray::number(k),
                          QByteArray::number((k + 2) % 5 + 1), "\\users.ini");
         }
-        QVERIFY(m_dir->write("log.txt", cp1251(QStringLiteral(
-                                            "anna | 10:00:00 | 01.12.2026 | test1 | 5\r\n"
-                                            "БОРИС | 10:05:00 | 01.12.2026 | test1 | 4\r\n"
-                                            "annabel | 10:06:00 | 01.12.2026 | test1 | 3\r\n"))));
+        QVERIFY(m_dir->write(
+            "log.txt", cp1251(QStringLiteral("anna | 10:00:00 | 01.12.2026 | test1 | 5\r\n"
+                                             "БОРИС | 10:05:00 | 01.12.2026 | test1 | 4\r\n"
+                                             "annabel | 10:06:00 | 01.12.2026 | test1 | 3\r\n"))));
         QVERIFY(m_dir->write("log-answers.txt",
                              cp1251(QStringLiteral("Борис | 2026-12-01 10:05:00 | test1 | 4 | "
                                                    "0a1b2c3d | 1234 | 1235\r\n"))));
@@ -236,7 +236,8 @@ private slots:
         QCOMPARE(passwd.exitCode, 0);
         QCOMPARE(Store::read("anna", "password", "\\users.ini"), QByteArray("new-pw"));
         QByteArray annaNow = section(m_dir->read("users.ini"), "anna");
-        QCOMPARE(annaNow.mid(annaNow.indexOf("test1=")), annaBefore.mid(annaBefore.indexOf("test1=")));
+        QCOMPARE(annaNow.mid(annaNow.indexOf("test1=")),
+                 annaBefore.mid(annaBefore.indexOf("test1=")));
 
         // A rename takes the section, the list entry, the log's and the
         // answer record's lines with it, and no one else's.
@@ -253,8 +254,10 @@ private slots:
                  QByteArray(log).replace(cp1251(QStringLiteral("БОРИС | ")), kim + " | "));
         QVERIFY(m_dir->read("log-answers.txt").startsWith(kim + " | 2026-12-01"));
         // Another letter case of one's own name is no one else's.
-        QCOMPARE(run({"rename", QStringLiteral("борис ким"), QStringLiteral("Борис КИМ")}).exitCode, 0);
-        QCOMPARE(run({"rename", QStringLiteral("Борис КИМ"), QStringLiteral("Борис Ким")}).exitCode, 0);
+        QCOMPARE(run({"rename", QStringLiteral("борис ким"), QStringLiteral("Борис КИМ")}).exitCode,
+                 0);
+        QCOMPARE(run({"rename", QStringLiteral("Борис КИМ"), QStringLiteral("Борис Ким")}).exitCode,
+                 0);
 
         // Removal keeps the section; restore brings it back byte for byte.
         annaNow = section(m_dir->read("users.ini"), "anna");
@@ -274,8 +277,8 @@ private slots:
         const QString dest = QDir(out.path()).filePath("2026");
         const Run archive = run({"archive", dest});
         QCOMPARE(archive.exitCode, 0);
-        for (const QString &name : QStringList{"users.ini", "users", "log.txt",
-                                               "log-answers.txt", "removed-users.ini"}) {
+        for (const QString &name :
+             QStringList{"users.ini", "users", "log.txt", "log-answers.txt", "removed-users.ini"}) {
             QFile copy(QDir(dest).filePath(name));
             QVERIFY2(copy.open(QIODevice::ReadOnly), qPrintable(name));
             QCOMPARE(copy.readAll(), before.value(name));
@@ -382,7 +385,8 @@ private slots:
                                                                           "Глеб\r\nДина\r\n")));
         QCOMPARE(Store::read(cp1251(QStringLiteral("Глеб")), "password", "\\users.ini"),
                  QByteArray("gleb-pw"));
-        const QByteArray made = Store::read(cp1251(QStringLiteral("Дина")), "password", "\\users.ini");
+        const QByteArray made =
+            Store::read(cp1251(QStringLiteral("Дина")), "password", "\\users.ini");
         QCOMPARE(made.size(), 8);
         for (const char c : made)
             QVERIFY2(QByteArray("abcdefghjkmnpqrstuvwxyz23456789").contains(c), made.constData());
@@ -390,8 +394,28 @@ private slots:
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(page.readAll());
         QVERIFY(html.contains(QStringLiteral("<td>Вера</td><td class=\"p\">vera-pw</td>")));
-        QVERIFY(html.contains(QStringLiteral("<td>Дина</td><td class=\"p\">%1</td>")
-                                  .arg(QString::fromLatin1(made))));
+        QVERIFY(html.contains(
+            QStringLiteral("<td>Дина</td><td class=\"p\">%1</td>").arg(QString::fromLatin1(made))));
+    }
+
+    void rosterSheetPrinted()
+    {
+        makeClass();
+        QVERIFY(m_dir->write("class.txt", "Vera\n"));
+        QTemporaryDir out;
+        const QString pdf = QDir(out.path()).filePath("sheet.pdf");
+        const Run r = run({"register", "--roster", "class.txt", "--sheet",
+                           QDir(out.path()).filePath("sheet.html"), "--pdf", pdf});
+#ifdef COURSEBOOK_REPORT_PDF
+        QCOMPARE(r.exitCode, 0);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+#else
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.errText().contains(QStringLiteral("PDF недоступен")), r.err.constData());
+        QVERIFY(!m_dir->read("users").contains("Vera"));
+#endif
     }
 
     void rosterSheetStaysOutOfTheClassFolder()
@@ -516,7 +540,8 @@ private slots:
         QTest::newRow("no mark") << QByteArray(Good).replace("D) 4*", "D) 4")
                                  << QStringLiteral("строка 8: у вопроса не отмечен");
         QTest::newRow("Cyrillic letters read either way")
-            << QByteArray(Good).replace("A) 3", cp1251(QStringLiteral("А) 3")))
+            << QByteArray(Good)
+                   .replace("A) 3", cp1251(QStringLiteral("А) 3")))
                    .replace("B) 5", cp1251(QStringLiteral("В) 5")))
                    .replace("C) 6", "")
                    .replace("D) 4*", "")
@@ -683,8 +708,8 @@ private slots:
         // mark, nor a test without questions.
         QTest::addColumn<bool>("clean");
         QTest::newRow("well formed") << Good << QStringLiteral("UTF-8") << true << true;
-        QTest::newRow("well formed, Windows-1251") << Good << QStringLiteral("cp1251") << true
-                                                   << true;
+        QTest::newRow("well formed, Windows-1251")
+            << Good << QStringLiteral("cp1251") << true << true;
         QTest::newRow("answers ending otherwise than in a blank")
             << QByteArray("Q1\nA) a\nB) b*\nC) c\nD) d\nE) e\nQ2\nA) a\nB) b\nC) c\nD) d\nE) e\t*\n"
                           "End\n")
@@ -693,8 +718,8 @@ private slots:
             << QByteArray("\nB) early*\nQ1\nA) a\nC) c*\nD) d\nE) e\nQ2\nA) a2\nB) b2 \nE) e2*\n"
                           "C++?*\nA) x\nClosing\nA) y\n")
             << QStringLiteral("cp1251") << false << false;
-        QTest::newRow("no questions") << QByteArray("********\n") << QStringLiteral("UTF-8")
-                                      << false << false;
+        QTest::newRow("no questions")
+            << QByteArray("********\n") << QStringLiteral("UTF-8") << false << false;
     }
 
     void showSourceRoundTrip()
@@ -808,7 +833,7 @@ private slots:
         const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
 
         QTemporaryDir out;
-        QStringList args{"report", "--dir",  m_dir->path(), "--csv",      "r.csv",
+        QStringList args{"report", "--dir",  m_dir->path(), "--csv",    "r.csv",
                          "--html", "r.html", "--items-csv", "items.csv"};
 #ifdef COURSEBOOK_REPORT_PDF
         args << "--pdf"
@@ -824,9 +849,9 @@ private slots:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().split('\n');
         QCOMPARE(rows.size(), 4);
-        QVERIFY2(rows[1].startsWith("anna;4;0;0;") && rows[1].endsWith(";01.12.2026\r"),
+        QVERIFY2(rows[1].startsWith("anna;4;0;0;") && rows[1].endsWith(";01.12.2026;\r"),
                  rows[1].constData());
-        QVERIFY2(rows[2].startsWith("boris;1;0;") && rows[2].endsWith(";0;\r"),
+        QVERIFY2(rows[2].startsWith("boris;1;0;") && rows[2].endsWith(";0;;\r"),
                  rows[2].constData());
         QFile items(QDir(out.path()).filePath("items.csv"));
         QVERIFY(items.open(QIODevice::ReadOnly));
@@ -958,6 +983,27 @@ private slots:
         const QString html = QString::fromUtf8(m_dir->read("r.html"));
         QVERIFY(html.contains(QStringLiteral("«/etc/passwd» лежит за пределами папки курса")));
         QVERIFY(!html.contains(QStringLiteral("root:")));
+    }
+
+    void reportAndUsersNameSuspiciousRecords()
+    {
+        // A grade typed into users.ini by hand, with no run in the log, and
+        // the administrator's login made a student's name.
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QCOMPARE(run({"register", "anna", "pw"}).exitCode, 0);
+        QVERIFY(m_dir->write("data/info/tumb.db", "anna|secret|log.txt\r\n"));
+        Store::write("anna", "test4", "5", "\\users.ini");
+        for (const QStringList &args :
+             {QStringList{"users"}, QStringList{"report", "--csv", "r.csv"}}) {
+            const Run r = run(args);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.errText().contains(QStringLiteral("Сомнительные записи")), r.err.constData());
+            QVERIFY2(r.errText().contains(QStringLiteral("оценка 5 за test4")), r.err.constData());
+            QVERIFY2(r.errText().contains(QStringLiteral("логин администратора «anna»")),
+                     r.err.constData());
+        }
+        const QString csv = QString::fromUtf8(m_dir->read("r.csv"));
+        QVERIFY2(csv.contains(QStringLiteral("оценка 5 за test4")), qPrintable(csv));
     }
 };
 

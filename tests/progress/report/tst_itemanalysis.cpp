@@ -130,8 +130,8 @@ void tst_ItemAnalysis::figuresMatchTheClassQuestionByQuestion()
     // one everybody gets, one whose stored key no button gives.
     const QByteArray key = "134257";
     const QByteArray storedKey = "13425x";
-    const QList<QByteArray> texts{"\xCF\xE5\xF0\xE2\xFB\xE9 %1 <b>", "Second", "Third",
-                                  "Fourth", "Fifth", "Sixth"};
+    const QList<QByteArray> texts{
+        "\xCF\xE5\xF0\xE2\xFB\xE9 %1 <b>", "Second", "Third", "Fourth", "Fifth", "Sixth"};
     const QByteArray version = ClassFolder::writeTest(3, texts, storedKey);
     const QByteArray recorded = "134250";
 
@@ -195,8 +195,10 @@ void tst_ItemAnalysis::figuresMatchTheClassQuestionByQuestion()
                                     .arg(*e.r)));
         QCOMPARE(ItemAnalysis::flagTexts(got.flags), e.flags);
 
-        QStringList row{QStringLiteral("test3"), QString::fromLatin1(version),
-                        QString::number(q + 1), QString::number(runs.size()),
+        QStringList row{QStringLiteral("test3"),
+                        QString::fromLatin1(version),
+                        QString::number(q + 1),
+                        QString::number(runs.size()),
                         decimalComma(100.0 * e.right / runs.size(), 1),
                         e.r ? decimalComma(*e.r, 2) : QString()};
         for (int c : e.choices)
@@ -240,9 +242,8 @@ void tst_ItemAnalysis::flags_data()
     QTest::newRow("19 of 20 is too easy")
         << repeat({"11"}, 10) + repeat({"12"}, 9) + QList<QByteArray>{"22"} << QByteArray("11")
         << int(ItemAnalysis::TooEasy) << QStringLiteral("0.23");
-    QTest::newRow("18 of 20 is not")
-        << repeat({"11"}, 18) + repeat({"22"}, 2) << QByteArray("11") << 0
-        << QStringLiteral("1.00");
+    QTest::newRow("18 of 20 is not") << repeat({"11"}, 18) + repeat({"22"}, 2) << QByteArray("11")
+                                     << 0 << QStringLiteral("1.00");
     QTest::newRow("2 of 10 is too hard")
         << repeat({"11"}, 2) + repeat({"22"}, 8) << QByteArray("11")
         << int(ItemAnalysis::TooHard | ItemAnalysis::KeyOutdrawn) << QStringLiteral("1.00");
@@ -252,15 +253,14 @@ void tst_ItemAnalysis::flags_data()
     QTest::newRow("negative") << repeat({"12", "21"}, 2) << QByteArray("11")
                               << int(ItemAnalysis::NegativeDiscrimination)
                               << QStringLiteral("-1.00");
-    QTest::newRow("a wrong answer drawn more") << QList<QByteArray>{"11", "21", "22", "31"}
-                                               << QByteArray("11")
-                                               << int(ItemAnalysis::KeyOutdrawn) << QStringLiteral("0.33");
+    QTest::newRow("a wrong answer drawn more")
+        << QList<QByteArray>{"11", "21", "22", "31"} << QByteArray("11")
+        << int(ItemAnalysis::KeyOutdrawn) << QStringLiteral("0.33");
     // A tie with the key is not drawn more.
     QTest::newRow("tie") << QList<QByteArray>{"11", "22"} << QByteArray("11") << 0
                          << QStringLiteral("1.00");
-    QTest::newRow("no answer is right")
-        << repeat({"11", "21", "32"}, 4) << QByteArray("01") << int(ItemAnalysis::TooHard)
-        << QString();
+    QTest::newRow("no answer is right") << repeat({"11", "21", "32"}, 4) << QByteArray("01")
+                                        << int(ItemAnalysis::TooHard) << QString();
 }
 
 void tst_ItemAnalysis::flags()
@@ -287,22 +287,30 @@ void tst_ItemAnalysis::unreadableRecordsAreListedNoneFatal_data()
     QTest::addColumn<Fault>("fault");
     QTest::newRow("field count") << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 112")
                                  << Fault::FieldCount;
-    QTest::newRow("time") << QByteArray("anna | 01.12.2026 10:00:00 | test1 | 3 | 12345678 | 112 | 111")
+    QTest::newRow("time") << QByteArray(
+                                 "anna | 01.12.2026 10:00:00 | test1 | 3 | 12345678 | 112 | 111")
                           << Fault::BadTime;
-    QTest::newRow("test") << QByteArray("anna | 2026-12-01 10:00:00 | test0 | 3 | 12345678 | 112 | 111")
+    QTest::newRow("test") << QByteArray(
+                                 "anna | 2026-12-01 10:00:00 | test0 | 3 | 12345678 | 112 | 111")
                           << Fault::UnknownTest;
-    QTest::newRow("grade") << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 6 | 12345678 | 112 | 111")
+    QTest::newRow("grade") << QByteArray(
+                                  "anna | 2026-12-01 10:00:00 | test1 | 6 | 12345678 | 112 | 111")
                            << Fault::BadGrade;
-    QTest::newRow("version") << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 1234567x | 112 | 111")
+    QTest::newRow("version") << QByteArray(
+                                    "anna | 2026-12-01 10:00:00 | test1 | 3 | 1234567x | 112 | 111")
                              << Fault::BadVersion;
-    QTest::newRow("answers") << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 162 | 111")
+    QTest::newRow("answers") << QByteArray(
+                                    "anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 162 | 111")
                              << Fault::BadAnswers;
-    QTest::newRow("longer") << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 1121 | 1111")
-                            << Fault::OtherLength;
-    QTest::newRow("shorter") << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 11 | 11")
+    QTest::newRow("longer")
+        << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 1121 | 1111")
+        << Fault::OtherLength;
+    QTest::newRow("shorter") << QByteArray(
+                                    "anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 11 | 11")
                              << Fault::OtherLength;
-    QTest::newRow("other key") << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 112 | 112")
-                               << Fault::OtherKey;
+    QTest::newRow("other key")
+        << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 112 | 112")
+        << Fault::OtherKey;
     QTest::newRow("binary") << QByteArray("\x00\xff | |\x1a", 7) << Fault::FieldCount;
 }
 

@@ -101,14 +101,14 @@ void tst_ReportCsv::everyFieldAsStored()
     QList<QStringList> rows;
     QVERIFY(splitCsv(QString::fromUtf8(csv.mid(3)), &rows));
     QCOMPARE(rows.size(), 1 + names.size() + 1);
-    QCOMPARE(rows.first().size(), 22);
+    QCOMPARE(rows.first().size(), 23);
     QCOMPARE(rows.first()[1], QStringLiteral("test1"));
     QCOMPARE(rows.first()[11], QStringLiteral("Попыток test1"));
 
     for (qsizetype u = 0; u < names.size(); ++u) {
         const QStringList &row = rows[u + 1];
         const QByteArray &name = names[u];
-        QCOMPARE(row.size(), 22);
+        QCOMPARE(row.size(), 23);
         QCOMPARE(row[0], CodePage::toUnicode(name));
         for (int k = 1; k <= ClassReport::Tests; ++k) {
             QString expected;

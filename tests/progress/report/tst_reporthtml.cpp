@@ -216,13 +216,13 @@ void tst_ReportHtml::everyUnreadablePartIsListed()
 void tst_ReportHtml::itemTablesShowEachQuestion()
 {
     ClassFolder folder;
-    const QByteArray version =
-        ClassFolder::writeTest(2, {"2 + 2?", CodePage::fromUnicode(QStringLiteral("Столица <b>"))},
-                               "31");
+    const QByteArray version = ClassFolder::writeTest(
+        2, {"2 + 2?", CodePage::fromUnicode(QStringLiteral("Столица <b>"))}, "31");
     for (const QByteArray chosen : {"31", "31", "21", "22"})
         folder.recordAnswers("anna", 2, version, chosen, "31");
     folder.recordAnswers("anna", 2, "0000aaaa", "1", "1");
-    const int bad = folder.appendRecordLine("anna | 2026-12-01 10:00:00 | test2 | 3 | 0000aaaa | 12 | 11");
+    const int bad =
+        folder.appendRecordLine("anna | 2026-12-01 10:00:00 | test2 | 3 | 0000aaaa | 12 | 11");
 
     const ClassReport report = ClassReport::read();
     const Page page = readPage(ReportHtml::write(report, QDateTime::currentDateTime()));
@@ -254,9 +254,8 @@ void tst_ReportHtml::itemTablesShowEachQuestion()
     QCOMPARE(older.size(), 2);
     QCOMPARE(older[1][1].text, QStringLiteral("другая версия теста"));
     QCOMPARE(older[1][2].text, QStringLiteral("1"));
-    QVERIFY(page.text.contains(QStringLiteral("Номера строк в %1: %2.")
-                                   .arg(report.items.path)
-                                   .arg(bad)));
+    QVERIFY(page.text.contains(
+        QStringLiteral("Номера строк в %1: %2.").arg(report.items.path).arg(bad)));
     QCOMPARE(report.items.bad.size(), 1);
 }
 

@@ -51,8 +51,8 @@ bool put(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Every file below the folder by its relative path; the log's time and date
-// fields, which differ between two runs, blanked.
+// Every file below the folder by its relative path; the fields of time and
+// date, which differ between two runs, blanked.
 QMap<QString, QByteArray> files(const QString &folder)
 {
     QMap<QString, QByteArray> all;
@@ -62,9 +62,13 @@ QMap<QString, QByteArray> files(const QString &folder)
         QFile file(path);
         QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>";
         const QString name = QDir(folder).relativeFilePath(path);
-        if (name == u"log.txt"_s) {
+        // The log's time and date, the answer record's date and time.
+        const QList<int> times = name == u"log.txt"_s           ? QList<int>{1, 2}
+                                 : name == u"log-answers.txt"_s ? QList<int>{1}
+                                                                : QList<int>();
+        if (!times.isEmpty()) {
             QList<QByteArray> fields = bytes.split('|');
-            for (int i : {1, 2})
+            for (int i : times)
                 if (i < fields.size())
                     fields[i] = " - ";
             bytes = fields.join('|');

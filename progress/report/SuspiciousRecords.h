@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ClassRecords.h"
+#include "TestLogReader.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+
+// Records that do not add up, as a student who edits the class's files by
+// hand leaves them: a grade no run gave, a section that another shadows or
+// hides, log lines from the future or out of order, an administrator login
+// that is a student's name.
+class SuspiciousRecords
+{
+public:
+    enum class Kind
+    {
+        GradeWithoutRun, // above what registration writes, no finished run in the log
+        CaseTwin,        // a second section whose name differs only in letter case
+        OpenHeader,      // a header line without "]"
+        NulByte,         // a NUL byte before a section
+        FutureLine,      // a log line dated after today
+        OutOfOrder,      // a log line dated before the line above it
+        AdminIsUser,     // the administrator login is a registered user
+    };
+
+    struct Finding
+    {
+        Kind kind = Kind::GradeWithoutRun;
+        QByteArray user;    // the user it concerns, as stored; may be empty
+        int test = 0;       // 1 … 10 for a grade
+        qsizetype line = 0; // the line of users.ini or of the log, from 1
+        QString text;       // the finding in Russian, naming what it concerns
+    };
+
+    QList<Finding> findings;
+
+    static const QString Title; // "Сомнительные записи"
+
+    // usersIni is the bytes of users.ini; adminLogin the first field of the
+    // settings line (empty when unread); today the date the log is judged by.
+    static SuspiciousRecords find(const QByteArray &usersIni, const ClassRecords &records,
+                                  const TestLogReader &log, const QByteArray &adminLogin,
+                                  const QDate &today);
+    // The files of the current directory.
+    static SuspiciousRecords read(const ClassRecords &records, const TestLogReader &log);
+
+    // The findings about one user, joined for a table cell.
+    QString aboutUser(const QByteArray &user) const;
+};

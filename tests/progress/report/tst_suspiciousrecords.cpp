@@ -1,0 +1,104 @@
+#include "ClassFolder.h"
+#include "ClassReport.h"
+#include "ReportCsv.h"
+#include "Store.h"
+#include "SuspiciousRecords.h"
+#include "TempWorkDir.h"
+
+#include <QFile>
+#include <QTest>
+
+using Kind = SuspiciousRecords::Kind;
+
+// Class folders altered by hand the way a student could, and the findings
+// the report gives for them.
+class tst_SuspiciousRecords : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findings_data();
+    void findings();
+};
+
+namespace {
+
+void appendBytes(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::Append));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+void tst_SuspiciousRecords::findings_data()
+{
+    // What is altered by hand after anna and boris registered, anna ran
+    // test1 (grade 4) yesterday and boris test2 (grade 3) today.
+    QTest::addColumn<QString>("alteration");
+    QTest::addColumn<int>("kind"); // -1: nothing to find
+    QTest::addColumn<QByteArray>("user");
+    QTest::newRow("as the program left it") << "" << -1 << QByteArray();
+    QTest::newRow("grade without a run")
+        << "grade" << int(Kind::GradeWithoutRun) << QByteArray("boris");
+    QTest::newRow("section in other case") << "twin" << int(Kind::CaseTwin) << QByteArray("ANNA");
+    QTest::newRow("header without bracket")
+        << "open" << int(Kind::OpenHeader) << QByteArray("vera");
+    QTest::newRow("NUL before a section") << "nul" << int(Kind::NulByte) << QByteArray("gleb");
+    QTest::newRow("line from the future")
+        << "future" << int(Kind::FutureLine) << QByteArray("anna");
+    QTest::newRow("line out of order") << "order" << int(Kind::OutOfOrder) << QByteArray("anna");
+    QTest::newRow("administrator is a student")
+        << "admin" << int(Kind::AdminIsUser) << QByteArray("boris");
+}
+
+void tst_SuspiciousRecords::findings()
+{
+    QFETCH(QString, alteration);
+    QFETCH(int, kind);
+    QFETCH(QByteArray, user);
+    TempWorkDir dir;
+    QVERIFY(dir.isCurrent());
+    ClassFolder folder;
+    folder.registerUser("anna");
+    folder.registerUser("boris");
+    const QDateTime now = QDateTime::currentDateTime();
+    folder.finishRun("anna", 1, 4, now.addDays(-1));
+    folder.finishRun("boris", 2, 3, now);
+
+    if (alteration == QLatin1String("grade"))
+        Store::write("boris", "test5", "5", "\\users.ini");
+    else if (alteration == QLatin1String("twin"))
+        appendBytes(dir.filePath("users.ini"), "[ANNA]\r\ntest1=x\r\n");
+    else if (alteration == QLatin1String("open"))
+        appendBytes(dir.filePath("users.ini"), "[vera\r\npassword=x\r\n");
+    else if (alteration == QLatin1String("nul"))
+        appendBytes(dir.filePath("users.ini"), QByteArray("x=\0\r\n[gleb]\r\n", 13));
+    else if (alteration == QLatin1String("future"))
+        folder.finishRun("anna", 1, 4, now.addDays(40));
+    else if (alteration == QLatin1String("order"))
+        folder.finishRun("anna", 1, 4, now.addDays(-30));
+    else if (alteration == QLatin1String("admin"))
+        QVERIFY(dir.write("data/info/tumb.db", "BORIS|pw|journal.txt\r\n"));
+
+    const ClassReport report = ClassReport::read();
+    const QList<SuspiciousRecords::Finding> &found = report.suspicious.findings;
+    if (kind < 0) {
+        QCOMPARE(found.size(), 0);
+        return;
+    }
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(int(found.first().kind), kind);
+    QCOMPARE(found.first().user, user);
+    QVERIFY2(found.first().text.contains(QString::fromLatin1(user)),
+             qPrintable(found.first().text));
+    // The CSV carries it in the row of a listed user.
+    const QString csv = QString::fromUtf8(ReportCsv::write(report));
+    QVERIFY(csv.section(QLatin1String("\r\n"), 0, 0).endsWith(SuspiciousRecords::Title));
+    if (user == "anna" || user == "boris" || user == "ANNA" || user == "BORIS")
+        QVERIFY2(csv.contains(found.first().text), qPrintable(csv));
+}
+
+QTEST_GUILESS_MAIN(tst_SuspiciousRecords)
+#include "tst_suspiciousrecords.moc"

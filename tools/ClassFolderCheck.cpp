@@ -1,0 +1,232 @@
+#include "ClassFolderCheck.h"
+
+#include "Accounts.h"
+#include "AdminSettings.h"
+#include "AnswerRecord.h"
+#include "CodePage.h"
+#include "GroupShare.h"
+#include "LeftLocks.h"
+#include "Paths.h"
+#include "RuntimeError.h"
+#include "UserList.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int TestCount = 10;
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString modeText(const struct stat &info)
+{
+    return QStringLiteral("права %1, владелец %2, группа %3")
+        .arg(QString::number(info.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0')))
+        .arg(info.st_uid)
+        .arg(info.st_gid);
+}
+
+bool isInside(const QString &folder, const QString &path)
+{
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty()) {
+        // Not there yet: judged by the folder it would be made in.
+        target = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    }
+    return !target.isEmpty() && (target == root || target.startsWith(root + QLatin1Char('/')));
+}
+
+class Checker
+{
+public:
+    explicit Checker(const QString &folder)
+        : m_folder(QFileInfo(folder).absoluteFilePath()), m_shared(GroupShare::isShared(folder))
+    {
+        struct stat info;
+        if (::stat(QFile::encodeName(m_folder).constData(), &info) == 0)
+            m_group = info.st_gid;
+    }
+
+    ClassFolderCheck::Result run()
+    {
+        if (m_shared)
+            m_result.note =
+                QStringLiteral("Папка открыта для записи группе %1: права проверены для "
+                               "всех учётных записей группы.")
+                    .arg(m_group);
+        else
+            m_result.note =
+                QStringLiteral("Папка не открыта для записи группе: она готова, когда ученики "
+                               "работают под одной учётной записью или права решает сервер "
+                               "общей папки; права проверены для учётной записи %1.")
+                    .arg(::geteuid());
+        checkWritableFolder(m_folder);
+        checkCourseFiles();
+        checkLocks();
+        checkLinks();
+        checkSpace();
+        return m_result;
+    }
+
+private:
+    void add(const QString &finding) { m_result.findings.append(finding); }
+
+    // A folder where students' copies make files and locks.
+    void checkWritableFolder(const QString &folder)
+    {
+        struct stat info;
+        if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+            return;
+        if (m_shared ? (info.st_mode & (S_IWGRP | S_IXGRP)) != (S_IWGRP | S_IXGRP) ||
+                           info.st_gid != m_group
+                     : ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+            add(QStringLiteral("«%1»: ученики не могут создавать в папке файлы (%2).")
+                    .arg(shown(folder), modeText(info)));
+    }
+
+    // A record every student's copy writes (write) or only reads.
+    void checkRecord(const QString &path, bool write)
+    {
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+            return;
+        if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+            add(QStringLiteral("«%1»: на месте файла не файл.").arg(shown(path)));
+            return;
+        }
+        bool fine = true;
+        if (m_shared) {
+            const mode_t need = write ? S_IRGRP | S_IWGRP : S_IRGRP;
+            fine = (info.st_mode & need) == need && (info.st_gid == m_group || !write);
+            if (!write && !(info.st_mode & S_IROTH) && info.st_gid != m_group)
+                fine = false;
+        } else {
+            fine = ::access(QFile::encodeName(path).constData(), write ? R_OK | W_OK : R_OK) == 0;
+        }
+        if (!fine)
+            add((write ? QStringLiteral("«%1»: класс не может читать и записывать файл (%2); "
+                                        "исправьте: chgrp %3 и chmod g+rw.")
+                       : QStringLiteral("«%1»: класс не может читать файл (%2)."))
+                    .arg(shown(path), modeText(info))
+                    .arg(m_group));
+    }
+
+    void checkCourseFiles()
+    {
+        const QString settingsPath = Paths::resolve(AdminSettings::FileName);
+        AdminSettings settings;
+        bool settingsRead = false;
+        if (!QFileInfo(settingsPath).isFile()) {
+            add(QStringLiteral("«%1»: нет файла настроек администратора; без него в папке нет "
+                               "курса.")
+                    .arg(shown(settingsPath)));
+        } else {
+            checkRecord(settingsPath, false);
+            try {
+                settings = AdminSettings::read();
+                settingsRead = true;
+            } catch (const RuntimeError &e) {
+                add(QStringLiteral("«%1»: не читается (%2).")
+                        .arg(shown(settingsPath), e.message()));
+            }
+        }
+        const QString list = Paths::resolve(UserList::FileName);
+        if (!QFileInfo::exists(list))
+            add(QStringLiteral("«%1»: нет списка пользователей; программа при запуске сообщит об "
+                               "ошибке. Создайте пустой файл.")
+                    .arg(shown(list)));
+        checkRecord(list, true);
+        checkRecord(Paths::resolve(Accounts::UsersIni), true);
+        if (settingsRead)
+            checkLog(settings.logName);
+        for (int k = 1; k <= TestCount; ++k) {
+            const QByteArray name = "test" + QByteArray::number(k);
+            const QString test = Paths::resolve("data\\tests\\" + name + ".ini");
+            if (QFileInfo::exists(test)) {
+                checkRecord(test, false);
+                continue;
+            }
+            const QString source = Paths::resolve("sources\\" + name + ".txt");
+            add(QFileInfo::exists(source)
+                    ? QStringLiteral("«%1»: тест не зашифрован; coursebook-admin convert %2 %3 "
+                                     "--into data/tests")
+                          .arg(shown(test), shown(source), QString::fromLatin1(name))
+                    : QStringLiteral("«%1»: нет файла теста.").arg(shown(test)));
+        }
+    }
+
+    void checkLog(const QByteArray &logName)
+    {
+        if (logName.isEmpty()) {
+            add(QStringLiteral("«%1»: не задано имя журнала тестирования.")
+                    .arg(shown(Paths::resolve(AdminSettings::FileName))));
+            return;
+        }
+        const QString log = Paths::resolve(logName);
+        if (!isInside(m_folder, log)) {
+            add(QStringLiteral("«%1»: журнал тестирования вне папки класса; в нём окажутся "
+                               "записи учеников с других путей, и учитель их не увидит.")
+                    .arg(shown(log)));
+            return;
+        }
+        checkWritableFolder(QFileInfo(log).absolutePath());
+        checkRecord(log, true);
+        checkRecord(Paths::resolve(AnswerRecord::fileName(logName)), true);
+    }
+
+    void checkLocks()
+    {
+        for (const LeftLocks::Entry &entry : LeftLocks::find(m_folder))
+            add(QStringLiteral("«%1»: оставлен (%2); убирает команда coursebook-admin unlock "
+                               "--force.")
+                    .arg(shown(entry.path), entry.words));
+    }
+
+    void checkLinks()
+    {
+        QDirIterator it(m_folder,
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo entry(it.nextFileInfo());
+            if (!entry.isSymLink())
+                continue;
+            const QString target = entry.symLinkTarget();
+            if (!isInside(m_folder, entry.absoluteFilePath()) ||
+                !isInside(m_folder, QFileInfo(target).absoluteFilePath()))
+                add(QStringLiteral("«%1»: ссылка ведёт за пределы папки класса, на «%2».")
+                        .arg(shown(entry.absoluteFilePath()), shown(target)));
+        }
+    }
+
+    void checkSpace()
+    {
+        const QStorageInfo storage(m_folder);
+        if (storage.isValid() && storage.bytesAvailable() >= 0 &&
+            storage.bytesAvailable() < ClassFolderCheck::LowSpaceBytes)
+            add(QStringLiteral("«%1»: мало свободного места: %2 КБ.")
+                    .arg(shown(m_folder))
+                    .arg(storage.bytesAvailable() / 1024));
+    }
+
+    QString m_folder;
+    bool m_shared = false;
+    gid_t m_group = 0;
+    ClassFolderCheck::Result m_result;
+};
+
+} // namespace
+
+ClassFolderCheck::Result ClassFolderCheck::run(const QString &folder)
+{
+    return Checker(folder).run();
+}

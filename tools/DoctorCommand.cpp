@@ -1,0 +1,36 @@
+#include "DoctorCommand.h"
+
+#include "ClassFolderCheck.h"
+#include "CommandArguments.h"
+#include "Console.h"
+#include "WorkingFolder.h"
+
+#include <QDir>
+
+const char *const DoctorCommand::Synopsis = "doctor [--dir DIR]";
+
+QString DoctorCommand::summary()
+{
+    return QStringLiteral("проверить папку класса DIR перед занятием: файлы курса, права класса "
+                          "на записи, оставленные блокировки, ссылки и журнал вне папки, тесты, "
+                          "свободное место");
+}
+
+int DoctorCommand::run(const QStringList &args)
+{
+    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 0);
+    WorkingFolder::enterClassFolder(arguments.value(QStringLiteral("--dir")));
+    const QString folder = QDir::currentPath();
+    const ClassFolderCheck::Result result = ClassFolderCheck::run(folder);
+    for (const QString &finding : result.findings)
+        Console::out(finding);
+    Console::out(result.note);
+    if (!result.findings.isEmpty()) {
+        Console::out(QStringLiteral("Папка класса %1 не готова: замечаний %2.")
+                         .arg(QDir::toNativeSeparators(folder))
+                         .arg(result.findings.size()));
+        return 1;
+    }
+    Console::out(QStringLiteral("Папка класса %1 готова.").arg(QDir::toNativeSeparators(folder)));
+    return 0;
+}
