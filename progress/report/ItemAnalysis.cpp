@@ -7,6 +7,7 @@
 #include "Store.h"
 #include "TestFile.h"
 #include "TextFile.h"
+#include "TextLines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -205,22 +206,11 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
     QList<Group> groups;
     QHash<quint64, qsizetype> groupOf;
     AnswerRecord::Fields record;
-    const char *d = bytes.constData();
-    const qsizetype size = bytes.size();
-    for (qsizetype start = 0; start < size;) {
-        qsizetype end = start;
-        while (end < size && d[end] != '\r' && d[end] != '\n')
-            ++end;
-        const QByteArrayView line(d + start, end - start);
-        const qsizetype number = ++items.lines;
-        if (end < size && d[end] == '\r' && end + 1 < size && d[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-
+    items.lines = TextLines::forEach(bytes, [&](QByteArrayView line, qsizetype number) {
         const AnswerRecord::Fault fault = AnswerRecord::split(line, record);
         if (fault != AnswerRecord::Fault::None) {
             items.bad.append({number, faultOf(fault), line.toByteArray()});
-            continue;
+            return;
         }
         const quint64 key = groupKey(record.test, record.version);
         auto found = groupOf.constFind(key);
@@ -229,7 +219,7 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
             groups.append({record.test, record.version.toByteArray(), {}});
         }
         groups[*found].runs.append({number, line, record.chosen, record.right});
-    }
+    });
 
     for (const Group &group : groups) {
         Version version = analyse(group, items.bad);

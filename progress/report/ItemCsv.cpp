@@ -5,20 +5,6 @@
 
 #include <QLocale>
 
-namespace {
-
-void appendRow(QByteArray &out, const QStringList &fields)
-{
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i)
-            out += ';';
-        out += ReportCsv::field(fields[i]).toUtf8();
-    }
-    out += "\r\n";
-}
-
-} // namespace
-
 QString ItemCsv::facility(double percent)
 {
     return QLocale(QLocale::Russian).toString(percent, 'f', 1);
@@ -32,11 +18,11 @@ QString ItemCsv::discrimination(double r)
 QByteArray ItemCsv::write(const ItemAnalysis &items)
 {
     QByteArray out("\xEF\xBB\xBF");
-    appendRow(out,
-              {QStringLiteral("test"), QStringLiteral("version"), QStringLiteral("question"),
-               QStringLiteral("runs"), QStringLiteral("facility"), QStringLiteral("discrimination"),
-               QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"),
-               QStringLiteral("E"), QStringLiteral("key"), QStringLiteral("flags")});
+    ReportCsv::appendRow(
+        out, {QStringLiteral("test"), QStringLiteral("version"), QStringLiteral("question"),
+              QStringLiteral("runs"), QStringLiteral("facility"), QStringLiteral("discrimination"),
+              QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"),
+              QStringLiteral("E"), QStringLiteral("key"), QStringLiteral("flags")});
     for (const ItemAnalysis::Version &version : items.versions) {
         for (const ItemAnalysis::Question &q : version.questions) {
             QStringList fields{QStringLiteral("test%1").arg(version.test),
@@ -49,7 +35,7 @@ QByteArray ItemCsv::write(const ItemAnalysis &items)
                 fields.append(QString::number(count));
             fields.append(q.key ? QString(QLatin1Char(char('A' + q.key - 1))) : QString());
             fields.append(ItemAnalysis::flagTexts(q.flags).join(QStringLiteral(", ")));
-            appendRow(out, fields);
+            ReportCsv::appendRow(out, fields);
         }
     }
     return out;

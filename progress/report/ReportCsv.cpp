@@ -4,19 +4,15 @@
 #include "CodePage.h"
 #include "LogDate.h"
 
-namespace {
-
-void appendRow(QByteArray &out, const QStringList &fields)
+void ReportCsv::appendRow(QByteArray &out, const QStringList &fields)
 {
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i)
             out += ';';
-        out += ReportCsv::field(fields[i]).toUtf8();
+        out += field(fields[i]).toUtf8();
     }
     out += "\r\n";
 }
-
-} // namespace
 
 QString ReportCsv::field(const QString &text)
 {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class ClassReport;
 
@@ -17,4 +18,6 @@ public:
     static QByteArray write(const ClassReport &report);
 
     static QString field(const QString &text);
+    // One row of fields in that form, for every table the report writes.
+    static void appendRow(QByteArray &out, const QStringList &fields);
 };

@@ -6,6 +6,7 @@
 #include "Paths.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
+#include "TextLines.h"
 
 #include <QHash>
 
@@ -57,18 +58,7 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
     TestLogReader log;
     QHash<QByteArray, QDate> dates; // a log holds few distinct days
     QList<QByteArrayView> fields;
-    const char *d = bytes.constData();
-    const qsizetype size = bytes.size();
-    for (qsizetype start = 0; start < size;) {
-        qsizetype end = start;
-        while (end < size && d[end] != '\r' && d[end] != '\n')
-            ++end;
-        const QByteArrayView line(d + start, end - start);
-        const qsizetype number = ++log.lines;
-        if (end < size && d[end] == '\r' && end + 1 < size && d[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-
+    log.lines = TextLines::forEach(bytes, [&](QByteArrayView line, qsizetype number) {
         splitFields(line, fields);
         const qsizetype n = fields.size();
         QByteArray user;
@@ -82,17 +72,17 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
         }
         if (!taken) {
             log.bad.append({number, Fault::FieldCount, line.toByteArray()});
-            continue;
+            return;
         }
         const int test = testNumber(fields[n - 2]);
         if (!test) {
             log.bad.append({number, Fault::UnknownTest, line.toByteArray()});
-            continue;
+            return;
         }
         const int grade = gradeNumber(fields[n - 1]);
         if (!grade) {
             log.bad.append({number, Fault::BadGrade, line.toByteArray()});
-            continue;
+            return;
         }
         Run run;
         run.user = user;
@@ -107,7 +97,7 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
         if (!run.date.isValid())
             log.bad.append({number, Fault::BadDate, line.toByteArray()});
         log.runs.append(run);
-    }
+    });
     return log;
 }
 
