@@ -1,13 +1,11 @@
 #include "RegisterCommand.h"
 
 #include "Accounts.h"
-#include "AdminSettings.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "PasswordPrompt.h"
 #include "RosterCommand.h"
-#include "RuntimeError.h"
 #include "WorkingFolder.h"
 
 const char *const RegisterCommand::Synopsis = "register NAME [PASSWORD] [--dir DIR]";
@@ -30,13 +28,7 @@ int RegisterCommand::run(const QStringList &args)
     const QString password = arguments.positional().size() > 1
                                  ? arguments.positional().at(1)
                                  : PasswordPrompt::read(QStringLiteral("Пароль: "));
-    QByteArray adminLogin;
-    try {
-        adminLogin = AdminSettings::read().login;
-    } catch (const RuntimeError &e) {
-        Console::warning(
-            QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
-    }
+    const QByteArray adminLogin = WorkingFolder::adminLogin();
     const Accounts::Refusal refusal = Accounts::registerTyped(name, password, adminLogin).refusal;
     if (refusal != Accounts::Refusal::None) {
         Console::error(CodePage::toUnicode(Accounts::refusalText(refusal)));

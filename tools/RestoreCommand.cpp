@@ -1,10 +1,8 @@
 #include "RestoreCommand.h"
 
-#include "AdminSettings.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
-#include "RuntimeError.h"
 #include "UserAdmin.h"
 #include "WorkingFolder.h"
 
@@ -22,13 +20,7 @@ int RestoreCommand::run(const QStringList &args)
     const QString dir = arguments.value(QStringLiteral("--dir"));
     WorkingFolder::enterClassFolder(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
-    QByteArray adminLogin;
-    try {
-        adminLogin = AdminSettings::read().login;
-    } catch (const RuntimeError &e) {
-        Console::warning(
-            QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
-    }
+    const QByteArray adminLogin = WorkingFolder::adminLogin();
     const UserAdmin::Result result = UserAdmin::restore(name, adminLogin);
     if (!result.ok()) {
         Console::error(CodePage::toUnicode(UserAdmin::problemText(result, name)));

@@ -1,7 +1,6 @@
 #include "RosterCommand.h"
 
 #include "Accounts.h"
-#include "AdminSettings.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -116,13 +115,7 @@ int RosterCommand::run(const QStringList &args)
             refuseClassFolder(output, QDir::currentPath());
     }
 
-    QByteArray adminLogin;
-    try {
-        adminLogin = AdminSettings::read().login;
-    } catch (const RuntimeError &e) {
-        Console::warning(
-            QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
-    }
+    const QByteArray adminLogin = WorkingFolder::adminLogin();
     const Roster::Reading reading = Roster::read(TextFile::read(roster), adminLogin);
     if (!reading.refusals.isEmpty()) {
         for (const Roster::Refusal &r : reading.refusals)

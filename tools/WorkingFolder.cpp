@@ -1,6 +1,8 @@
 #include "WorkingFolder.h"
 
+#include "AdminSettings.h"
 #include "CodePage.h"
+#include "Console.h"
 #include "CourseFolder.h"
 #include "RuntimeError.h"
 
@@ -37,4 +39,15 @@ void WorkingFolder::enterClassFolder(const QString &given)
     if (!QDir::setCurrent(local))
         throw Unreachable(
             QStringLiteral("папка недоступна: %1").arg(QDir::toNativeSeparators(local)));
+}
+
+QByteArray WorkingFolder::adminLogin()
+{
+    try {
+        return AdminSettings::read().login;
+    } catch (const RuntimeError &e) {
+        Console::warning(
+            QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
+        return {};
+    }
 }

@@ -29,4 +29,9 @@ public:
 
     // Throws RuntimeError when the name has characters Windows-1251 lacks.
     static QByteArray storedName(const QString &name);
+
+    // The current folder's administrator login, which no user may take; empty,
+    // with a warning, when the settings cannot be read, so that a class whose
+    // settings file is damaged can still be managed.
+    static QByteArray adminLogin();
 };
