@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -73,6 +74,11 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWind
     Edit10 = edit(Panel1, QStringLiteral("Edit10"),
                   QStringLiteral("Щелкните здесь мышкой и выберите файл теста"), 10, 46);
     Edit10->installEventFilter(this);
+    // The fields hold their prompts as text, which a screen reader would read
+    // as what was typed; their names say what they are for.
+    Edit9->setAccessibleName(QStringLiteral("Название теста"));
+    Edit10->setAccessibleName(QStringLiteral("Файл вопросов"));
+    Edit10->setAccessibleDescription(QStringLiteral("Enter открывает выбор файла"));
 
     Button1 = button(Panel1, QStringLiteral("Button1"), QStringLiteral("Зашифровать вопросы"), 8,
                      156, 217, 53);
@@ -224,6 +230,15 @@ bool TForm2::eventFilter(QObject *watched, QEvent *event)
         if (mouse->button() == Qt::LeftButton &&
             Edit10->rect().contains(mouse->position().toPoint()))
             HandlerGuard::run(this, [this] { Edit10Click(); });
+    }
+    // A teacher without a mouse chooses the file with Enter in the field; every
+    // other key types, since a path may hold spaces.
+    if (watched == Edit10 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->isAutoRepeat() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            HandlerGuard::run(this, [this] { Edit10Click(); });
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -332,6 +332,21 @@ void tst_TForm2::cancelKeepsPathAndDirectory()
     // A right-button click is no click of the field.
     QTest::mouseClick(form.Edit10, Qt::RightButton);
     QCOMPARE(asked, 2);
+
+    // From the keyboard, Enter in the field chooses as a click does; other
+    // keys type, a space too.
+    answer = first;
+    form.Edit10->setFocus();
+    QTest::keyClick(form.Edit10, Qt::Key_Return);
+    QCOMPARE(asked, 3);
+    QTest::keyClick(form.Edit10, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(asked, 4);
+    QCOMPARE(form.Edit10->text(), first);
+    QTest::keyClick(form.Edit10, Qt::Key_Space);
+    QCOMPARE(asked, 4);
+    QCOMPARE(form.Edit10->text(), first + QLatin1Char(' '));
+    QCOMPARE(form.Edit9->accessibleName(), QStringLiteral("Название теста"));
+    QCOMPARE(form.Edit10->accessibleName(), QStringLiteral("Файл вопросов"));
     form.close();
 }
 
