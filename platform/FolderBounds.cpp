@@ -126,11 +126,11 @@ QString FolderBounds::recordPath(const QString &path)
     if (folder.isEmpty()) {
         // A missing folder refuses the write by itself, as it always has.
         if (!within(existingFolder(given.path()), top))
-            refuse(path, QStringLiteral("это место за пределами папки курса"));
+            refuseOutside(path);
         return clean;
     }
     if (!within(folder, top))
-        refuse(path, QStringLiteral("это место за пределами папки курса"));
+        refuseOutside(path);
     const QString named = folder + QLatin1Char('/') + given.fileName();
     if (!isLink(named))
         return named;
@@ -143,6 +143,19 @@ QString FolderBounds::recordPath(const QString &path)
         refuse(path, QStringLiteral("это ссылка на «%1» за пределами папки курса")
                          .arg(Paths::display(target)));
     return target;
+}
+
+bool FolderBounds::startsInside(const QString &path)
+{
+    const QString absolute =
+        QDir::isAbsolutePath(path) ? path : Paths::workingDirectory() + QLatin1Char('/') + path;
+    const QString top = root();
+    return within(QDir::cleanPath(absolute), top) || absolute.startsWith(top + QLatin1Char('/'));
+}
+
+void FolderBounds::refuseOutside(const QString &path)
+{
+    refuse(path, QStringLiteral("это место за пределами папки курса"));
 }
 
 int FolderBounds::openDirectory(const QString &dirPath)
