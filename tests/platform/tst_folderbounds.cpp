@@ -1,8 +1,10 @@
 #include "FileLock.h"
+#include "FileRead.h"
 #include "FileWrite.h"
 #include "FolderBounds.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
+#include "TextFile.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -64,7 +66,8 @@ void tst_FolderBounds::recordPath_data()
     // the folder outside, "@gone" for nothing). "" for none.
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("target");
-    // "lock:" and a record's name: the lock taken for that record.
+    // "lock:" and a record's name: the lock taken for that record; "read:",
+    // the record read.
     QTest::addColumn<QString>("record");
     QTest::addColumn<QString>("written"); // "" when refused
     QTest::addColumn<QString>("refusal");
@@ -144,6 +147,16 @@ void tst_FolderBounds::recordPath_data()
                                                << "lock:data/info/tumb.db"
                                                << ""
                                                << "за пределами папки курса";
+    QTest::newRow("read through a link inside") << "users.ini"
+                                                << "data/real.ini"
+                                                << "read:users.ini"
+                                                << "data/real.ini"
+                                                << "";
+    QTest::newRow("read through a link out") << "users.ini"
+                                             << "@out/.bashrc"
+                                             << "read:users.ini"
+                                             << ""
+                                             << "за пределами папки курса";
     QTest::newRow("lock with dot dot out") << ""
                                            << ""
                                            << "lock:data/../../users.ini"
@@ -174,25 +187,39 @@ void tst_FolderBounds::recordPath()
         QVERIFY(QFile::link(to, m_dir->filePath(link)));
     }
     const bool lock = record.startsWith(u"lock:"_s);
+    const bool read = record.startsWith(u"read:"_s);
     // A lock is asked for as its callers ask, by the path as it is written.
     const QString path =
-        lock ? m_dir->filePath(record.mid(5)) : QDir::cleanPath(m_dir->filePath(record));
+        lock || read ? m_dir->filePath(record.mid(5)) : QDir::cleanPath(m_dir->filePath(record));
+    if (read && written.isEmpty()) {
+        QByteArray data;
+        QCOMPARE(FileRead::read(path, &data), EXDEV);
+        QCOMPARE(data, QByteArray());
+    }
     if (written.isEmpty()) {
         try {
             if (lock) {
                 const FileLock taken(path);
+            } else if (read) {
+                TextFile::read(path);
             } else {
                 FolderBounds::recordPath(path);
             }
             QFAIL("a path out of the folder was taken");
         } catch (const RuntimeError &e) {
             QVERIFY2(e.message().contains(refusal), qPrintable(e.message()));
+            QVERIFY2(e.message().startsWith(read ? u"Чтение"_s : u"Запись"_s),
+                     qPrintable(e.message()));
             QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
         }
         QCOMPARE(QDir(m_outside->path())
                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{u".bashrc"_s});
         QVERIFY(!QFileInfo::exists(QFileInfo(m_dir->path()).path() + u"/users.ini.lock"_s));
+        return;
+    }
+    if (read) {
+        QCOMPARE(TextFile::read(path), m_dir->read(written));
         return;
     }
     if (lock) {
