@@ -13,6 +13,7 @@
 #include <QSettings>
 
 #include <cerrno>
+#include <utility>
 
 namespace {
 
@@ -66,18 +67,8 @@ CourseFolder::CourseFolder(QSettings &settings, const QString &installedSample,
 {
 }
 
-QString CourseFolder::problem(const QString &folder, QString *local, bool needCourse)
+QString CourseFolder::problem(const QString &path, bool needCourse)
 {
-    QString path = folder;
-    if (ShareAddress::isAddress(folder)) {
-        QString why;
-        path = ShareAddress::localPath(folder, &why);
-        if (path.isEmpty())
-            return why;
-    }
-    path = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    if (local)
-        *local = path;
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("её нет; возможно, общая папка не подключена (нет сети, сервер "
@@ -92,6 +83,31 @@ QString CourseFolder::problem(const QString &folder, QString *local, bool needCo
                               "папка не подключена и на её месте видна пустая папка")
             .arg(CodePage::toUnicode(AdminSettings::FileName));
     return QString();
+}
+
+CourseFolder::Reach CourseFolder::reach(const QString &folder, bool needCourse,
+                                        const ShareAddress::Login &login)
+{
+    Reach result;
+    QString path = folder;
+    if (ShareAddress::isAddress(folder)) {
+        const ShareAddress::Mount share = ShareAddress::mount(folder, login);
+        if (share.path.isEmpty()) {
+            result.problem = share.problem;
+            result.needsLogin = share.needsLogin;
+            result.loginRefused = share.loginRefused;
+            return result;
+        }
+        path = share.path;
+    }
+    result.local = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    result.problem = problem(result.local, needCourse);
+    return result;
+}
+
+void CourseFolder::setShareLogin(const ShareAddress::Login &login)
+{
+    m_login = login;
 }
 
 bool CourseFolder::holdsCourse(const QString &folder)
@@ -110,15 +126,22 @@ QString CourseFolder::userCopy() const
 
 CourseFolder::Choice CourseFolder::enter(const QString &argument)
 {
+    // The password serves this one try and is not kept.
+    const ShareAddress::Login login = std::exchange(m_login, ShareAddress::Login());
     if (argument.isEmpty())
-        return chooseWithoutArgument();
+        return chooseWithoutArgument(login);
     QString folder = argument;
     if (ShareAddress::isAddress(argument)) {
-        QString why;
-        folder = ShareAddress::localPath(argument, &why);
-        if (folder.isEmpty())
-            return {Source::Argument, argument,
-                    QStringLiteral("Папка «%1» недоступна: %2.").arg(argument, why)};
+        const ShareAddress::Mount share = ShareAddress::mount(argument, login);
+        if (share.path.isEmpty()) {
+            Choice refused{
+                Source::Argument, argument,
+                QStringLiteral("Папка «%1» недоступна: %2.").arg(argument, share.problem)};
+            refused.needsLogin = share.needsLogin;
+            refused.loginRefused = share.loginRefused;
+            return refused;
+        }
+        folder = share.path;
     }
     folder = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
     Choice refused{Source::Argument, folder, QString()};
@@ -137,19 +160,22 @@ CourseFolder::Choice CourseFolder::enter(const QString &argument)
                   ShareAddress::isAddress(argument) ? argument : QString());
 }
 
-CourseFolder::Choice CourseFolder::chooseWithoutArgument()
+CourseFolder::Choice CourseFolder::chooseWithoutArgument(const ShareAddress::Login &login)
 {
     if (!m_classFolder.isEmpty()) {
-        QString local;
-        const QString why = problem(m_classFolder, &local);
-        if (why.isEmpty())
-            return settle(Source::ClassFolder, local);
+        const Reach folder = reach(m_classFolder, true, login);
+        // An address is remembered as such, as for a folder given.
+        if (folder.problem.isEmpty())
+            return settle(Source::ClassFolder, folder.local, true,
+                          ShareAddress::isAddress(m_classFolder) ? m_classFolder : QString());
         Choice refused{Source::ClassFolder, m_classFolder,
                        QStringLiteral("Папка класса «%1» недоступна: %2. Без неё оценки не "
                                       "попадут к преподавателю. Когда папка будет доступна, "
                                       "нажмите «Повторить».")
-                           .arg(shown(m_classFolder), why)};
+                           .arg(shown(m_classFolder), folder.problem)};
         refused.canRetry = true;
+        refused.needsLogin = folder.needsLogin;
+        refused.loginRefused = folder.loginRefused;
         return refused;
     }
     const QString current = QDir::currentPath();
@@ -157,10 +183,9 @@ CourseFolder::Choice CourseFolder::chooseWithoutArgument()
         return settle(Source::Current, current);
     const QString last = m_settings.value(LastFolderKey).toString();
     if (!last.isEmpty()) {
-        QString local;
-        const QString why = problem(last, &local);
-        if (why.isEmpty())
-            return settle(Source::Last, local, true,
+        const Reach folder = reach(last, true, login);
+        if (folder.problem.isEmpty())
+            return settle(Source::Last, folder.local, true,
                           ShareAddress::isAddress(last) ? last : QString());
         Choice refused{Source::Last, last,
                        QStringLiteral("Папка курса прошлого запуска «%1» недоступна: %2. "
@@ -168,9 +193,11 @@ CourseFolder::Choice CourseFolder::chooseWithoutArgument()
                                       "открыть и свою копию образца курса: оценки в ней "
                                       "остаются на этом компьютере, преподаватель их не "
                                       "увидит.")
-                           .arg(shown(last), why)};
+                           .arg(shown(last), folder.problem)};
         refused.canRetry = true;
         refused.sampleOffered = true;
+        refused.needsLogin = folder.needsLogin;
+        refused.loginRefused = folder.loginRefused;
         return refused;
     }
     return sample(true);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ShareAddress.h"
+
 #include <QString>
 
 class QSettings;
@@ -42,6 +44,20 @@ public:
         bool canRetry = false;
         // The user may choose the private copy of the sample instead.
         bool sampleOffered = false;
+        // The folder is a share that wants a user and a password (again,
+        // when loginRefused): asked for, they go to setShareLogin before
+        // entering again.
+        bool needsLogin = false;
+        bool loginRefused = false;
+    };
+
+    // Whether a folder can serve as the course folder.
+    struct Reach
+    {
+        QString local;   // its absolute local path, an address mounted
+        QString problem; // why it cannot, with its likely cause, or empty
+        bool needsLogin = false;
+        bool loginRefused = false;
     };
 
     static const QString LastFolderKey;
@@ -68,17 +84,24 @@ public:
 
     static bool holdsCourse(const QString &folder);
 
-    // Why the folder cannot serve as the course folder, with its likely
-    // cause, in the user's words; empty when it can. An address is mounted
-    // and *local receives its local path. Without needCourse a folder that
-    // can be entered will do.
-    static QString problem(const QString &folder, QString *local, bool needCourse = true);
+    // Whether the folder can serve as the course folder; the problem is in
+    // the user's words. An address is mounted, with the login where the
+    // share wants one. Without needCourse a folder that can be entered will
+    // do.
+    static Reach reach(const QString &folder, bool needCourse = true,
+                       const ShareAddress::Login &login = ShareAddress::Login());
+
+    // The user and password for the share of the next enter() only: they
+    // are forgotten once it is mounted or refused.
+    void setShareLogin(const ShareAddress::Login &login);
 
     // The folder of the user's copy of the sample.
     QString userCopy() const;
 
 private:
-    Choice chooseWithoutArgument();
+    Choice chooseWithoutArgument(const ShareAddress::Login &login);
+    // Why the local folder cannot serve, or empty.
+    static QString problem(const QString &path, bool needCourse);
     Choice sample(bool remember);
     // address: the share's address the folder was reached by, kept as the
     // last folder in place of its local path.
@@ -89,4 +112,5 @@ private:
     QString m_installedSample;
     QString m_userData;
     QString m_classFolder;
+    ShareAddress::Login m_login;
 };

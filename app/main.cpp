@@ -1,9 +1,9 @@
 #include "CourseFolder.h"
+#include "CourseFolderPrompt.h"
 #include "CourseInfo.h"
 #include "EngineLog.h"
 #include "Look.h"
 #include "ProgramStart.h"
-#include "RuntimeError.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TForm3.h"
@@ -17,8 +17,6 @@
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
@@ -118,32 +116,6 @@ bool folderArgument(QString &folder)
     return true;
 }
 
-enum class FolderAnswer
-{
-    Retry,
-    Sample,
-    Quit,
-};
-
-FolderAnswer askAboutFolder(const CourseFolder::Choice &choice)
-{
-    QMessageBox box(QMessageBox::Warning, CourseInfo::Title, choice.refusal);
-    QPushButton *retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
-    QPushButton *sample =
-        choice.sampleOffered
-            ? box.addButton(QStringLiteral("Своя копия образца курса"), QMessageBox::ActionRole)
-            : nullptr;
-    QPushButton *quit = box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
-    box.setDefaultButton(retry);
-    box.setEscapeButton(quit);
-    box.exec();
-    if (box.clickedButton() == retry)
-        return FolderAnswer::Retry;
-    if (sample && box.clickedButton() == sample)
-        return FolderAnswer::Sample;
-    return FolderAnswer::Quit;
-}
-
 // Shows the window and waits until it is drawn on screen, or a second at
 // most, so that the work that follows cannot hold it back.
 void showOnScreen(QWidget &window)
@@ -157,12 +129,6 @@ void showOnScreen(QWidget &window)
         QThread::msleep(5);
     }
     QCoreApplication::processEvents();
-}
-
-void refuse(const QString &message)
-{
-    print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, message));
-    QMessageBox::critical(nullptr, CourseInfo::Title, message);
 }
 
 } // namespace
@@ -200,30 +166,8 @@ int main(int argc, char *argv[])
     CourseFolder course(settings, sample,
                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
                         CourseFolder::systemClassFolder());
-    try {
-        CourseFolder::Choice choice = course.enter(argument);
-        while (choice.canRetry) {
-            print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, choice.refusal));
-            switch (askAboutFolder(choice)) {
-            case FolderAnswer::Retry:
-                choice = course.enter(argument);
-                continue;
-            case FolderAnswer::Sample:
-                choice = course.enterSample();
-                break;
-            case FolderAnswer::Quit:
-                return 2;
-            }
-            break;
-        }
-        if (!choice.refusal.isEmpty()) {
-            refuse(choice.refusal);
-            return 1;
-        }
-    } catch (const RuntimeError &e) {
-        refuse(e.message());
-        return 1;
-    }
+    if (const int code = CourseFolderPrompt::enter(course, argument))
+        return code;
 
     // Only the main window ends the program; the title page, the about and
     // the author window close without ending anything.

@@ -46,23 +46,31 @@ private:
     bool m_on = false;
 };
 
-QString typed(const QString &prompt)
+} // namespace
+
+bool PasswordPrompt::fromTerminal()
+{
+    return isatty(STDIN_FILENO);
+}
+
+QString PasswordPrompt::typedOnce(const QString &prompt, bool shown)
 {
     std::fputs(prompt.toUtf8().constData(), stderr);
     std::fflush(stderr);
     std::string line;
     bool got = false;
-    {
+    if (shown) {
+        got = readLine(&line);
+    } else {
         const EchoOff quiet;
         got = readLine(&line);
+        std::fputs("\n", stderr);
     }
-    std::fputs("\n", stderr);
     if (!got)
-        throw RuntimeError(QStringLiteral("пароль не введён"));
+        throw RuntimeError(shown ? QStringLiteral("ничего не введено")
+                                 : QStringLiteral("пароль не введён"));
     return QString::fromStdString(line);
 }
-
-} // namespace
 
 QString PasswordPrompt::read(const QString &prompt)
 {
@@ -72,8 +80,8 @@ QString PasswordPrompt::read(const QString &prompt)
             throw RuntimeError(QStringLiteral("пароль не прочитан: стандартный ввод пуст"));
         return QString::fromStdString(line);
     }
-    const QString first = typed(prompt);
-    const QString second = typed(QStringLiteral("Повторите пароль: "));
+    const QString first = typedOnce(prompt, false);
+    const QString second = typedOnce(QStringLiteral("Повторите пароль: "), false);
     if (first != second)
         throw RuntimeError(QStringLiteral("пароли не совпадают; ничего не изменено"));
     return first;

@@ -11,4 +11,10 @@ class PasswordPrompt
 public:
     // Throws RuntimeError when nothing can be read or the two typings differ.
     static QString read(const QString &prompt);
+
+    // Whether standard input is a terminal a person types on.
+    static bool fromTerminal();
+    // One line typed on the terminal, shown as typed or, for a password,
+    // not; throws RuntimeError when nothing was typed.
+    static QString typedOnce(const QString &prompt, bool shown);
 };

@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "Console.h"
 #include "CourseFolder.h"
+#include "PasswordPrompt.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -28,17 +29,30 @@ void WorkingFolder::enterClassFolder(const QString &given)
     const QString folder = given.isEmpty() ? CourseFolder::systemClassFolder() : given;
     if (folder.isEmpty())
         return;
-    QString local;
     // A folder given may be a new class folder without its course yet; the
     // lab's class folder must hold one, as the program requires.
-    const QString why = CourseFolder::problem(folder, &local, given.isEmpty());
-    if (!why.isEmpty())
+    const bool needCourse = given.isEmpty();
+    CourseFolder::Reach reach = CourseFolder::reach(folder, needCourse);
+    // Only a person at a terminal is asked; a script is told and may mount
+    // the share itself first.
+    if (reach.needsLogin && PasswordPrompt::fromTerminal()) {
+        Console::warning(QStringLiteral("общая папка «%1» открыта только по имени пользователя "
+                                        "и паролю")
+                             .arg(folder));
+        ShareAddress::Login login;
+        login.user = PasswordPrompt::typedOnce(QStringLiteral("Пользователь: "), true);
+        login.domain =
+            PasswordPrompt::typedOnce(QStringLiteral("Домен (Enter - домен сервера): "), true);
+        login.password = PasswordPrompt::typedOnce(QStringLiteral("Пароль: "), false);
+        reach = CourseFolder::reach(folder, needCourse, login);
+    }
+    if (!reach.problem.isEmpty())
         throw Unreachable((given.isEmpty() ? QStringLiteral("папка класса «%1» недоступна: %2")
                                            : QStringLiteral("папка «%1» недоступна: %2"))
-                              .arg(QDir::toNativeSeparators(folder), why));
-    if (!QDir::setCurrent(local))
+                              .arg(QDir::toNativeSeparators(folder), reach.problem));
+    if (!QDir::setCurrent(reach.local))
         throw Unreachable(
-            QStringLiteral("папка недоступна: %1").arg(QDir::toNativeSeparators(local)));
+            QStringLiteral("папка недоступна: %1").arg(QDir::toNativeSeparators(reach.local)));
 }
 
 QByteArray WorkingFolder::adminLogin()

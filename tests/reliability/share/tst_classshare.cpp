@@ -1,0 +1,229 @@
+#include "Accounts.h"
+#include "CourseFolder.h"
+#include "TempWorkDir.h"
+#include "ToolRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+const QByteArray SettingsLine = "admin|admin123|testlog.txt\r\n";
+
+// The value of a line "key=value" of the share fixture's state.
+QString stateValue(const QByteArray &key)
+{
+    QFile state(qEnvironmentVariable("COURSEBOOK_SHARE_STATE"));
+    if (!state.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray &line : state.readAll().split('\n')) {
+        if (line.startsWith(key + '='))
+            return QString::fromUtf8(line.mid(key.size() + 1));
+    }
+    return QString();
+}
+
+bool listened(quint16 port)
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool answered = ::connect(s, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0;
+    ::close(s);
+    return answered;
+}
+
+QString canonical(const QString &path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
+
+} // namespace
+
+// The lab's class folder given by its share's address in the system-wide
+// settings, reached the way a student's copy and the tool reach it: through
+// the desktop's GVFS client of the share fixture, in that client's D-Bus
+// session. A share open to guests, one that lets in only a user of the
+// server, and an address nothing answers on.
+class TestClassShare : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_system;
+    std::unique_ptr<TempWorkDir> m_work;
+    std::unique_ptr<QTemporaryDir> m_course; // on the server's disk
+    QString m_unanswered;
+
+    // Each row starts with the closed share not mounted, as a fresh login.
+    void unmountClosed()
+    {
+        QProcess gio;
+        gio.setStandardOutputFile(QProcess::nullDevice());
+        gio.setStandardErrorFile(QProcess::nullDevice());
+        gio.start(QStringLiteral("gio"),
+                  {QStringLiteral("mount"), QStringLiteral("-u"), stateValue("closed")});
+        gio.waitForFinished();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("COURSEBOOK_SHARE_STATE"))
+            QSKIP("no classroom share: the test runs with the share fixture (ctest)");
+        if (!stateValue("skip").isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no classroom share: ") + stateValue("skip")));
+        if (stateValue("gvfs_bus").isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no classroom share: no GVFS client: ") +
+                             stateValue("gvfs-skip")));
+        // The fixture's GVFS answers on its own D-Bus session; the volume
+        // monitors of disks and phones stay out of it.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", stateValue("gvfs_bus").toUtf8());
+        qputenv("GIO_USE_VOLUME_MONITOR", "unix");
+        qputenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1");
+        // Read once by the settings of the whole process, so before any.
+        QVERIFY(m_system.isValid());
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_system.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_system.filePath("home")));
+        quint16 port = 4600;
+        while (listened(port) && port < 4700)
+            ++port;
+        QVERIFY(!listened(port));
+        m_unanswered = QStringLiteral("smb://127.0.0.1:%1/SHARE/course").arg(port);
+    }
+
+    void init() { unmountClosed(); }
+
+    void cleanup()
+    {
+        unmountClosed();
+        m_course.reset();
+        m_work.reset();
+    }
+
+    void classFolder_data()
+    {
+        QTest::addColumn<QString>("share"); // SHARE, CLOSED or none answering
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("cause"); // empty: reached
+        // 0 no, 1 asked for, 2 the one given refused
+        QTest::addColumn<int>("login");
+        QTest::newRow("open to guests: mounted, course found, registration on the share")
+            << "SHARE"
+            << ""
+            << "" << 0;
+        QTest::newRow("closed, no login given: the user is asked")
+            << "CLOSED"
+            << "" << QStringLiteral("по имени пользователя и паролю") << 1;
+        QTest::newRow("closed, wrong password: asked again")
+            << "CLOSED"
+            << "wrong" << QStringLiteral("не принял имя пользователя и пароль") << 2;
+        QTest::newRow("closed, the server's user: mounted, registration on the share") << "CLOSED"
+                                                                                       << "right"
+                                                                                       << "" << 0;
+        QTest::newRow("nothing answers on the port: refused with the cause")
+            << ""
+            << "" << QStringLiteral("общая папка не подключается") << 0;
+    }
+
+    void classFolder()
+    {
+        QFETCH(QString, share);
+        QFETCH(QString, password);
+        QFETCH(QString, cause);
+        QFETCH(int, login);
+        if (share == QLatin1String("CLOSED") && stateValue("closed").isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no classroom share: ") + stateValue("closed-skip")));
+
+        // The course on the server: through the guest's client for the open
+        // share, so that the guest may write it, on the server's disk for
+        // the closed one, which its user may write.
+        const QString root =
+            share == QLatin1String("SHARE") ? stateValue("share") : stateValue("closed_folder");
+        m_course = std::make_unique<QTemporaryDir>(root + QStringLiteral("/lab-XXXXXX"));
+        QVERIFY(m_course->isValid());
+        QVERIFY(TempWorkDir::writeFile(m_course->filePath("data/info/tumb.db"), SettingsLine));
+        QVERIFY(TempWorkDir::writeFile(m_course->filePath("users"), QByteArray()));
+        const QString name = QFileInfo(m_course->path()).fileName();
+        const QString address =
+            share.isEmpty()
+                ? m_unanswered
+                : QStringLiteral("%1/%2").arg(
+                      stateValue(share == QLatin1String("SHARE") ? "address" : "closed"), name);
+        QVERIFY(TempWorkDir::writeFile(m_system.filePath("coursebook/coursebook.conf"),
+                                       "[General]\nClassFolder=" + address.toUtf8() + "\n"));
+        m_work = std::make_unique<TempWorkDir>();
+        QVERIFY(m_work->isCurrent());
+        QVERIFY(m_work->mkpath("userdata"));
+        const QStringList before =
+            QDir(m_course->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+        QSettings settings(m_work->filePath("settings.ini"), QSettings::IniFormat);
+        CourseFolder folder(settings, m_work->filePath("sample"), m_work->filePath("userdata"),
+                            CourseFolder::systemClassFolder());
+        if (!password.isEmpty())
+            folder.setShareLogin(
+                {stateValue("closed_user"), QString(),
+                 password == QLatin1String("right") ? stateValue("closed_password") : password});
+        const CourseFolder::Choice choice = folder.enter(QString());
+        const auto tool = [this] {
+            return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {QStringLiteral("users")},
+                                m_work->path(), 120000);
+        };
+
+        if (cause.isEmpty()) {
+            QVERIFY2(choice.refusal.isEmpty(), qPrintable(choice.refusal));
+            QCOMPARE(int(choice.source), int(CourseFolder::Source::ClassFolder));
+            // Entered where GVFS mounts it, not on the server's disk.
+            QCOMPARE(canonical(QDir::currentPath()), canonical(choice.folder));
+            QVERIFY(QDir::currentPath().contains(QLatin1String("/gvfs/")));
+            // Remembered by its address: the local path holds this session only.
+            QCOMPARE(settings.value(CourseFolder::LastFolderKey).toString(), address);
+            QCOMPARE(int(Accounts::registerUser("anna", "pw").refusal),
+                     int(Accounts::Refusal::None));
+            QFile users(m_course->filePath("users.ini"));
+            QVERIFY(users.open(QIODevice::ReadOnly));
+            QVERIFY(users.readAll().contains("[anna]"));
+            const ToolRun listed = tool();
+            QCOMPARE(listed.exitCode, 0);
+            QVERIFY2(listed.outText().contains(QLatin1String("anna")), listed.out.constData());
+            return;
+        }
+        QVERIFY2(choice.refusal.contains(address), qPrintable(choice.refusal));
+        QVERIFY2(choice.refusal.contains(cause), qPrintable(choice.refusal));
+        QVERIFY(choice.canRetry);
+        QCOMPARE(choice.needsLogin, login > 0);
+        QCOMPARE(choice.loginRefused, login > 1);
+        // Nothing made anywhere, nothing remembered.
+        QCOMPARE(canonical(QDir::currentPath()), canonical(m_work->path()));
+        QCOMPARE(settings.value(CourseFolder::LastFolderKey).toString(), QString());
+        QCOMPARE(
+            QDir(m_work->filePath("userdata")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList());
+        QCOMPARE(QDir(m_course->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        // The tool, with no terminal to ask on, says the same and exits 2.
+        const ToolRun refused = tool();
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY2(refused.errText().contains(address), refused.err.constData());
+        QVERIFY2(refused.errText().contains(
+                     login > 0 ? QStringLiteral("по имени пользователя и паролю") : cause),
+                 refused.err.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClassShare)
+#include "tst_classshare.moc"
