@@ -160,7 +160,6 @@ private slots:
     void administratorTypingIsNoPick();
 
     // Where the window does better than the plain steps would.
-    void firstRunWithoutUserList();
     void missingSettingsFileLeavesNoAdministrator();
     void registrationRefused();
     void failingWriteBackShownAndWindowCloses();
@@ -706,26 +705,6 @@ void tst_accounts_window::administratorPickNonNumeric()
     // The labels keep showing the earlier pick.
     QCOMPARE(valueTexts(form), shown);
     QCOMPARE(frontPanel(form), u"Panel2"_s);
-}
-
-void tst_accounts_window::firstRunWithoutUserList()
-{
-    TForm1 form;
-    ModalAnswerer answerer(QMessageBox::Ok);
-    QVERIFY(show(form));
-    QTest::qWait(100);
-    QVERIFY(answerer.texts.isEmpty());
-    QVERIFY(form.session().userList().isEmpty());
-    QCOMPARE(form.progressPanel().ComboBox1->count(), 0);
-    QCOMPARE(form.session().adminSettings().login, QByteArray("admin"));
-    QCOMPARE(form.settingsPanel().Edit3->text(), u"admin"_s);
-    QCOMPARE(frontPanel(form), u"Panel4"_s);
-
-    // The first registration creates the list file.
-    registerUser(form, u"anna"_s, u"pw"_s);
-    QCOMPARE(answerer.texts, QStringList({Registered}));
-    QCOMPARE(usersList(), QByteArray("anna\r\n"));
-    QCOMPARE(comboItems(form), QStringList({u"anna"_s}));
 }
 
 void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
