@@ -340,6 +340,21 @@ bool isTaken(int error, int dirFd, const QByteArray &name)
     return ::fstatat(dirFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+// Whether an error from making the lock is one of the moment while the
+// folder itself would let the lock be made: a copy that took the lock away
+// as unnamed while this one was still writing its name leaves it "no such
+// file", and a share's client answers "denied" or "busy" for a folder that
+// another machine is removing. The folder's own refusal lasts and is given
+// at once.
+bool isPassing(int error, int dirFd)
+{
+    if (error != ENOENT && error != EACCES && error != EPERM && error != EBUSY)
+        return false;
+    struct stat info;
+    return ::fstat(dirFd, &info) == 0 && S_ISDIR(info.st_mode) &&
+           ::faccessat(dirFd, ".", W_OK | X_OK, 0) == 0;
+}
+
 bool isRunning(qint64 pid)
 {
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
@@ -522,7 +537,7 @@ FileLock::FileLock(const QString &path)
             askAfresh(m_folder, path);
             return;
         }
-        if (!isTaken(error, m_folder, m_name))
+        if (!isTaken(error, m_folder, m_name) && !isPassing(error, m_folder))
             refuse(Refused(path, QString()));
         if (deadline.hasExpired())
             refuse(Refused(path, refusalReason(m_folder, m_path)));
