@@ -176,8 +176,9 @@ void tst_Accounts::refusalTexts_data()
     QTest::addColumn<QString>("text");
     using R = Accounts::Refusal;
     QTest::newRow("empty name") << R::EmptyName << QStringLiteral("Введите имя пользователя.");
-    QTest::newRow("registered")
-        << R::AlreadyRegistered << QStringLiteral("Пользователь с таким именем уже зарегистрирован.");
+    QTest::newRow("registered") << R::AlreadyRegistered
+                                << QStringLiteral(
+                                       "Пользователь с таким именем уже зарегистрирован.");
     QTest::newRow("missing marker")
         << R::MissingMarkerPassword
         << QStringLiteral("Пароль \"??????\" нельзя использовать: программа прочтёт его как "

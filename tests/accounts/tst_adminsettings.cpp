@@ -112,12 +112,12 @@ void tst_AdminSettings::writeThenRead_data()
     QTest::newRow("in the login") << QByteArrayList{"ad|min", "secret", "log.txt"}
                                   << QByteArray("ad|min|secret|log.txt\r\n")
                                   << QByteArrayList{"ad", "min", "secret"};
-    QTest::newRow("in the password") << QByteArrayList{"admin", "se|cr|et", "log.txt"}
-                                     << QByteArray("admin|se|cr|et|log.txt\r\n")
-                                     << QByteArrayList{"admin", "se", "cr"};
-    QTest::newRow("in the file name") << QByteArrayList{"admin", "secret", "a|b|c"}
-                                      << QByteArray("admin|secret|a|b|c\r\n")
-                                      << QByteArrayList{"admin", "secret", "a"};
+    QTest::newRow("in the password")
+        << QByteArrayList{"admin", "se|cr|et", "log.txt"}
+        << QByteArray("admin|se|cr|et|log.txt\r\n") << QByteArrayList{"admin", "se", "cr"};
+    QTest::newRow("in the file name")
+        << QByteArrayList{"admin", "secret", "a|b|c"} << QByteArray("admin|secret|a|b|c\r\n")
+        << QByteArrayList{"admin", "secret", "a"};
     QTest::newRow("alone") << QByteArrayList{"|", "secret", "log.txt"}
                            << QByteArray("||secret|log.txt\r\n")
                            << QByteArrayList{"", "", "secret"};

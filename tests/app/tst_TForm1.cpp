@@ -232,8 +232,6 @@ void tst_TForm1::settingsPanelStaysInFront()
     form.menuEntry(u"N13"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
-    form.NiClick();
-    QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
     QVERIFY(form.panel(PanelSwitch::Panel7)->isHidden());

@@ -209,9 +209,7 @@ void tst_accounts_window::registrationThenLogin()
     QCOMPARE(answerer.texts, QStringList({Registered}));
     QCOMPARE(answerer.icons, QList<QMessageBox::Icon>({QMessageBox::Information}));
     QCOMPARE(answerer.buttons.first(), QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(form.session().userName(), cp(u"Анна"_s));
     QCOMPARE(frontPanel(form), u"Panel4"_s);
-    QVERIFY(!form.session().writesBack());
     QCOMPARE(visibleEntries(form, RoleEntries), BeforeLogin);
 
     const QByteArray name = cp(u"Анна"_s);
@@ -495,9 +493,6 @@ void tst_accounts_window::settingsSaved()
     // The next start reads what was saved.
     TForm1 next;
     QVERIFY(show(next));
-    QCOMPARE(next.session().adminSettings().login, cp(u"Начальник"_s));
-    QCOMPARE(next.session().adminSettings().password, cp(u"нов ый"_s));
-    QCOMPARE(next.session().adminSettings().logName, cp(u"отчет.txt"_s));
     QCOMPARE(next.settingsPanel().Edit3->text(), u"Начальник"_s);
     QCOMPARE(next.settingsPanel().Edit5->text(), u"нов ый"_s);
     logIn(next, u"Начальник"_s, u"нов ый"_s);

@@ -142,9 +142,9 @@ void tst_Session::startWithoutListOrSettings_data()
 
     QTest::newRow("first run: no list yet") << true << QByteArray() << true << QString()
                                             << QStringList({u"users"_s, u"login"_s, u"settings"_s});
-    QTest::newRow("no settings file, the list is read") << true << QByteArray("anna\r\nboris\r\n")
-                                                        << false << u"File not found"_s
-                                                        << QStringList({u"users"_s, u"login"_s});
+    QTest::newRow("no settings file, the list is read")
+        << true << QByteArray("anna\r\nboris\r\n") << false << u"File not found"_s
+        << QStringList({u"users"_s, u"login"_s});
     QTest::newRow("a folder in the list's place")
         << false << QByteArray() << true << u"Cannot open file"_s << QStringList();
 }
