@@ -3,12 +3,9 @@
 #include "CourseInfo.h"
 #include "EngineLog.h"
 #include "Look.h"
+#include "MainWindowModule.h"
 #include "ProgramStart.h"
-#include "TForm1.h"
-#include "TForm2.h"
 #include "TForm3.h"
-#include "TForm5.h"
-#include "TOKRightDlg.h"
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -16,7 +13,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
+#include <QLibrary>
 #include <QLibraryInfo>
+#include <QOpenGLContext>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
@@ -24,6 +23,13 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+// The toolkit's own hook for the one context the HTML engine's views share;
+// exported by QtGui for the engine, which sets it the same way.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
+QT_END_NAMESPACE
 
 namespace {
 
@@ -131,6 +137,46 @@ void showOnScreen(QWidget &window)
     QCoreApplication::processEvents();
 }
 
+// The HTML engine's views draw with one graphics context shared by all. Made
+// before the application object, it would cost the title page the graphics
+// driver's loading; it is made once the page is on screen and before the
+// engine is loaded, as the engine itself would make it.
+void shareGraphicsContext()
+{
+    static QOpenGLContext *shared = nullptr;
+    if (shared)
+        return;
+    shared = new QOpenGLContext;
+    shared->create();
+    // The engine takes the context from here; the attribute that would ask
+    // the toolkit to make it can only be set before the application object.
+    qt_gl_set_global_share_context(shared);
+    qAddPostRoutine([] {
+        qt_gl_set_global_share_context(nullptr);
+        delete shared;
+        shared = nullptr;
+    });
+}
+
+bool mainWindowEnded = false;
+
+// The main window from the program's private library folder; nothing with the
+// reason on the terminal when the module cannot be loaded.
+QWidget *loadMainWindow()
+{
+    QLibrary module(QDir(QCoreApplication::applicationDirPath())
+                        .filePath(QStringLiteral(COURSEBOOK_WINDOWS_MODULE)));
+    const auto factory = reinterpret_cast<MainWindowFactory>(module.resolve(MainWindowEntry));
+    if (!factory) {
+        print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, module.errorString()));
+        return nullptr;
+    }
+    return factory([] {
+        mainWindowEnded = true;
+        QCoreApplication::quit();
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -141,7 +187,6 @@ int main(int argc, char *argv[])
     if (ProgramStart::runsAsSuperuser() &&
         qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     EngineLog::quietStartupDump();
     QApplication::setApplicationName(ProgramName);
@@ -173,31 +218,22 @@ int main(int argc, char *argv[])
     // the author window close without ending anything.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // The title page comes first. Creating the main window starts the HTML
-    // engine and loads the start page, which takes a while and happens
-    // behind the page already on screen; the page's time runs from its own
-    // creation as before.
+    // The title page comes first. The main window's module with the HTML
+    // engine is loaded behind the page already on screen; creating the main
+    // window starts the engine and loads the start page. The page's time runs
+    // from its own creation as before.
     TForm3 form3(nullptr);
     form3.setWindowModality(Qt::ApplicationModal);
     showOnScreen(form3);
-    TForm1 form1;
-    TForm2 form2(&form1);
-    form1.setAuthoringWindow(&form2);
-    form3.setMainWindow(&form1);
-    TOKRightDlg okRightDlg;
-    TForm5 form5;
-    form1.setAboutWindow(&okRightDlg);
-    form1.setAuthorWindow(&form5);
-
-    bool ended = false;
-    QObject::connect(&form1, &TForm1::closed, &app, [&ended] {
-        ended = true;
-        QCoreApplication::quit();
-    });
+    shareGraphicsContext();
+    const std::unique_ptr<QWidget> form1(loadMainWindow());
+    if (!form1)
+        return 1;
+    form3.setMainWindow(form1.get());
 
     if (!form3.isClosed())
         form3.exec();
-    if (ended)
+    if (mainWindowEnded)
         return 0;
     return app.exec();
 }

@@ -1,0 +1,25 @@
+#include "MainWindowModule.h"
+
+#include "TForm1.h"
+#include "TForm2.h"
+#include "TForm5.h"
+#include "TOKRightDlg.h"
+
+extern "C" Q_DECL_EXPORT QWidget *coursebook_main_window(MainWindowEnded ended)
+{
+    auto *form1 = new TForm1;
+    auto *form2 = new TForm2(form1);
+    form1->setAuthoringWindow(form2);
+    // The about and the author window are windows of their own, not children
+    // of the main window, as before; they go with it.
+    auto *okRightDlg = new TOKRightDlg;
+    auto *form5 = new TForm5;
+    form1->setAboutWindow(okRightDlg);
+    form1->setAuthorWindow(form5);
+    QObject::connect(form1, &QObject::destroyed, [okRightDlg, form5] {
+        delete form5;
+        delete okRightDlg;
+    });
+    QObject::connect(form1, &TForm1::closed, form1, [ended] { ended(); });
+    return form1;
+}
