@@ -48,6 +48,9 @@ installed=(
 for k in 1 2 3 4 5 6 7 8 9 10; do
     installed+=("share/coursebook/course/data/tests/test$k.ini")
 done
+# The main window's module, in the program's private library folder.
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+installed+=("$libdir/coursebook/libcoursebook-windows.so")
 for f in "${installed[@]}"; do
     [ -f "$usr/$f" ] || fail "not installed: $f"
 done
