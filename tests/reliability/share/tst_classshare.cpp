@@ -118,24 +118,34 @@ private slots:
     void classFolder_data()
     {
         QTest::addColumn<QString>("share"); // SHARE, CLOSED or none answering
+        QTest::addColumn<QString>("below"); // the course folder made on the share
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("cause"); // empty: reached
         // 0 no, 1 asked for, 2 the one given refused
         QTest::addColumn<int>("login");
+        const QString asked = QStringLiteral("по имени пользователя и паролю");
+        const QString refused = QStringLiteral("не принял имя пользователя и пароль");
         QTest::newRow("open to guests: mounted, course found, registration on the share")
             << "SHARE"
             << ""
+            << ""
             << "" << 0;
-        QTest::newRow("closed, no login given: the user is asked")
-            << "CLOSED"
-            << "" << QStringLiteral("по имени пользователя и паролю") << 1;
-        QTest::newRow("closed, wrong password: asked again")
-            << "CLOSED"
-            << "wrong" << QStringLiteral("не принял имя пользователя и пароль") << 2;
+        QTest::newRow("open to guests, folder missing on it: named missing")
+            << "SHARE"
+            << "/gone"
+            << "" << QStringLiteral("её нет") << 0;
+        QTest::newRow("closed, no login given: the user is asked") << "CLOSED"
+                                                                   << ""
+                                                                   << "" << asked << 1;
+        QTest::newRow("closed, wrong password: asked again") << "CLOSED"
+                                                             << ""
+                                                             << "wrong" << refused << 2;
         QTest::newRow("closed, the server's user: mounted, registration on the share") << "CLOSED"
+                                                                                       << ""
                                                                                        << "right"
                                                                                        << "" << 0;
         QTest::newRow("nothing answers on the port: refused with the cause")
+            << ""
             << ""
             << "" << QStringLiteral("общая папка не подключается") << 0;
     }
@@ -143,6 +153,7 @@ private slots:
     void classFolder()
     {
         QFETCH(QString, share);
+        QFETCH(QString, below);
         QFETCH(QString, password);
         QFETCH(QString, cause);
         QFETCH(int, login);
@@ -163,7 +174,8 @@ private slots:
             share.isEmpty()
                 ? m_unanswered
                 : QStringLiteral("%1/%2").arg(
-                      stateValue(share == QLatin1String("SHARE") ? "address" : "closed"), name);
+                      stateValue(share == QLatin1String("SHARE") ? "address" : "closed"),
+                      name + below);
         QVERIFY(TempWorkDir::writeFile(m_system.filePath("coursebook/coursebook.conf"),
                                        "[General]\nClassFolder=" + address.toUtf8() + "\n"));
         m_work = std::make_unique<TempWorkDir>();
