@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSysInfo>
@@ -281,6 +282,22 @@ bool isTaken(int error, const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
+// Whether an error from making the lock is one of the moment while the
+// folder itself would let the lock be made: a copy that took the lock away
+// as unnamed while this one was still writing its name leaves it "no such
+// file", and a share's client answers "denied" or "busy" for a folder that
+// another machine is removing. The folder's own refusal lasts and is given
+// at once.
+bool isPassing(int error, const QString &lock)
+{
+    if (error != ENOENT && error != EACCES && error != EPERM && error != EBUSY)
+        return false;
+    const QByteArray folder = QFile::encodeName(QFileInfo(lock).path());
+    struct stat info;
+    return ::stat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           ::access(folder.constData(), W_OK | X_OK) == 0;
+}
+
 bool isRunning(qint64 pid)
 {
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
@@ -455,7 +472,7 @@ FileLock::FileLock(const QString &path) : m_path(lockPath(path))
             askAfresh(path);
             return;
         }
-        if (!isTaken(error, m_path)) {
+        if (!isTaken(error, m_path) && !isPassing(error, m_path)) {
             heldLocks().remove(m_path);
             throw Refused(path, QString());
         }

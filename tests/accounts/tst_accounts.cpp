@@ -1,4 +1,5 @@
 #include "Accounts.h"
+#include "CodePage.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "TempWorkDir.h"
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+Q_DECLARE_METATYPE(Accounts::Refusal)
 
 // Registration, login checks and removal as the login panel and the
 // administrator's tool run them, on the files they leave behind.
@@ -35,6 +38,8 @@ private slots:
     void passwordRefusals_data();
     void passwordRefusals();
     void spellingRefusals();
+    void refusalTexts_data();
+    void refusalTexts();
     void refusedListWriteLeavesNoHalfRegistration_data();
     void refusedListWriteLeavesNoHalfRegistration();
     void missingRecordsNeverWrittenFromNothing_data();
@@ -162,6 +167,33 @@ void tst_Accounts::spellingRefusals()
              Accounts::Refusal::ForeignLetters);
     QCOMPARE(Accounts::checkSpelling(QStringLiteral("anna"), QStringLiteral("p\u4e00w")),
              Accounts::Refusal::ForeignPasswordLetters);
+}
+
+// The texts the login panel shows, byte for byte.
+void tst_Accounts::refusalTexts_data()
+{
+    QTest::addColumn<Accounts::Refusal>("refusal");
+    QTest::addColumn<QString>("text");
+    using R = Accounts::Refusal;
+    QTest::newRow("empty name") << R::EmptyName << QStringLiteral("Введите имя пользователя.");
+    QTest::newRow("registered") << R::AlreadyRegistered
+                                << QStringLiteral(
+                                       "Пользователь с таким именем уже зарегистрирован.");
+    QTest::newRow("missing marker")
+        << R::MissingMarkerPassword
+        << QStringLiteral("Пароль \"??????\" нельзя использовать: программа прочтёт его как "
+                          "отсутствующий. Выберите другой пароль.");
+    QTest::newRow("password letters")
+        << R::ForeignPasswordLetters
+        << QStringLiteral("Пароль содержит знаки, которые нельзя сохранить. Используйте русские и "
+                          "латинские буквы, цифры и обычные знаки.");
+}
+
+void tst_Accounts::refusalTexts()
+{
+    QFETCH(Accounts::Refusal, refusal);
+    QFETCH(QString, text);
+    QCOMPARE(CodePage::toUnicode(Accounts::refusalText(refusal)), text);
 }
 
 void tst_Accounts::refusedRegistrationWritesNothing()

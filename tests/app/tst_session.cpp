@@ -135,26 +135,31 @@ void tst_Session::startLoadsInOrder()
 void tst_Session::startWithoutListOrSettings_data()
 {
     QTest::addColumn<bool>("listReadable");
+    QTest::addColumn<QByteArray>("list"); // null: no list file
     QTest::addColumn<bool>("settingsThere");
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("first run: no list yet")
-        << true << true << QString() << QStringList({u"users"_s, u"login"_s, u"settings"_s});
-    QTest::newRow("no settings file")
-        << true << false << u"File not found"_s << QStringList({u"users"_s, u"login"_s});
+    QTest::newRow("first run: no list yet") << true << QByteArray() << true << QString()
+                                            << QStringList({u"users"_s, u"login"_s, u"settings"_s});
+    QTest::newRow("no settings file, the list is read")
+        << true << QByteArray("anna\r\nboris\r\n") << false << u"File not found"_s
+        << QStringList({u"users"_s, u"login"_s});
     QTest::newRow("a folder in the list's place")
-        << false << true << u"Cannot open file"_s << QStringList();
+        << false << QByteArray() << true << u"Cannot open file"_s << QStringList();
 }
 
 void tst_Session::startWithoutListOrSettings()
 {
     QFETCH(bool, listReadable);
+    QFETCH(QByteArray, list);
     QFETCH(bool, settingsThere);
     QFETCH(QString, failure);
     QFETCH(QStringList, expected);
     if (!listReadable)
         QVERIFY(QDir().mkdir(u"users"_s));
+    if (!list.isNull())
+        QVERIFY(m_dir->write(u"users"_s, list));
     if (!settingsThere)
         QVERIFY(QFile::remove(u"data/info/tumb.db"_s));
     Session session;
@@ -171,7 +176,7 @@ void tst_Session::startWithoutListOrSettings()
     QVERIFY2(failure.isEmpty() ? message.isEmpty() : message.startsWith(failure),
              qPrintable(message));
     QCOMPARE(sent, expected);
-    QVERIFY(session.userList().isEmpty());
+    QCOMPARE(session.userList().size(), list.count('\n'));
     QCOMPARE(session.adminSettings().login.isEmpty(), !failure.isEmpty());
 }
 
@@ -194,10 +199,11 @@ void tst_Session::startClearsWriteBack()
 
 void tst_Session::registration()
 {
-    StoredUser::write("boris", "b");
-    QVERIFY(m_dir->write(u"users"_s, "boris\r\n"));
     Session session;
     session.start();
+    // Another copy of the program registers boris meanwhile.
+    StoredUser::write("boris", "b");
+    QVERIFY(m_dir->write(u"users"_s, "boris\r\n"));
     QSignalSpy users(&session, &Session::usersChanged);
     QCOMPARE(session.registerUser(u"Анна"_s, u"пароль 1"_s), Accounts::Refusal::None);
     QCOMPARE(users.count(), 1);
@@ -209,6 +215,7 @@ void tst_Session::registration()
     QCOMPARE(grade(name, 1), QByteArray("1"));
     for (int k = 2; k <= 12; ++k)
         QCOMPARE(grade(name, k), QByteArray("0"));
+    QCOMPARE(Store::read("boris", "password", Accounts::UsersIni), QByteArray("b"));
     // Registration logs nobody in.
     QVERIFY(!session.writesBack());
     QCOMPARE(session.scores(), Scores{});
@@ -315,6 +322,8 @@ void tst_Session::studentLogin()
     StoredUser::write(cp(u"Анна Ёлкина"_s), cp(u"Пароль"_s), stored);
     Session session;
     session.start();
+    // A refused attempt does not stand in the way of the right one.
+    QCOMPARE(session.logIn(typed, u"пароль"_s).result, Result::Refused);
     const Session::Login login = session.logIn(typed, u"Пароль"_s);
     QCOMPARE(login.result, Result::Student);
     QCOMPARE(login.locked, locked);
@@ -344,6 +353,8 @@ void tst_Session::refusedLogin_data()
     QTest::newRow("empty password") << u"Анна"_s << QString() << Result::Refused;
     QTest::newRow("administrator, other password") << u"admin"_s << u"Secret"_s << Result::Ignored;
     QTest::newRow("administrator, empty password") << u"admin"_s << QString() << Result::Ignored;
+    QTest::newRow("administrator, password with a blank")
+        << u"admin"_s << u"secret "_s << Result::Ignored;
     // The name in another case is a student's name, and none is stored.
     QTest::newRow("administrator's name in other case")
         << u"Admin"_s << u"secret"_s << Result::Refused;
@@ -439,9 +450,10 @@ void tst_Session::removal()
     StoredUser::write("anna", "a", {"4"});
     StoredUser::write(section, "pw", {"5", "5"});
     StoredUser::write("vera", "v", {"3"});
-    QVERIFY(m_dir->write(u"users"_s, list));
     Session session;
     session.start();
+    // The list as another copy of the program left it after the start.
+    QVERIFY(m_dir->write(u"users"_s, list));
     // The question before the removal names the grades that go with it.
     QCOMPARE(session.gradeCount(name, u"pw"_s), std::optional<int>(2));
     QSignalSpy users(&session, &Session::usersChanged);

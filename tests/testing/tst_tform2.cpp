@@ -3,7 +3,6 @@
 #include "Look.h"
 #include "ModalAnswerer.h"
 #include "SourceChecker.h"
-#include "Store.h"
 #include "TForm2.h"
 #include "TestConverter.h"
 #include "TestFile.h"
@@ -286,24 +285,13 @@ void tst_TForm2::confirmedFileIsConvertedBesideTheSource()
     QCOMPARE(form.Label1->text(), QStringLiteral("Вопрос №11"));
     QVERIFY(form.Label1->width() >= form.Label1->sizeHint().width());
 
+    // What the file holds is the conversion's rule; the window writes what it
+    // writes (closingBoxListsTheFindings).
     QCOMPARE(iniFilesBelow(m_work), QStringList{m_work + QStringLiteral("/sources/Test3.ini")});
-    const TestFile beside = TestFile::atRelativeName("\\Test3.ini");
-    QCOMPARE(beside.count(), 10);
-    QCOMPARE(beside.question(11), CodePage::fromUnicode(QStringLiteral("Вопрос номер 11")));
+    QCOMPARE(TestFile::atRelativeName("\\Test3.ini").count(), 10);
 
     form.close();
     QCOMPARE(QDir::currentPath(), m_work);
-    const TestFile fromWork = TestFile::atRelativeName("\\sources\\test3.ini");
-    QCOMPARE(fromWork.countText(), QByteArray("10"));
-    for (int k = 1; k <= 11; ++k) {
-        QCOMPARE(fromWork.question(k),
-                 CodePage::fromUnicode(QStringLiteral("Вопрос номер ") + QString::number(k)));
-        QCOMPARE(fromWork.rightAnswer(k), QByteArray::number(k % 5 + 1));
-        QCOMPARE(fromWork.answer(k, k % 5 + 1),
-                 QByteArray(1, char('A' + k % 5)) + ") " +
-                     CodePage::fromUnicode(QStringLiteral("ответ ")) + QByteArray::number(k) + ' ');
-    }
-    QCOMPARE(fromWork.question(12), Store::missing());
     QCOMPARE(form.Edit8->text(), QStringLiteral("11"));
     QCOMPARE(form.Edit1->text(), QStringLiteral("Вопрос номер 11"));
 }
@@ -403,20 +391,16 @@ void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing_data()
     QTest::addColumn<QString>("path"); // empty: Edit10 keeps its prompt
     QTest::addColumn<QString>("message");
 
+    // The other sources that cannot be read are rows of the question source's test.
     QTest::newRow("prompt") << QString() << "File not found";
     QTest::newRow("missing file") << "gone.txt"
                                   << "File not found";
-    QTest::newRow("missing folder") << "nowhere/gone.txt"
-                                    << "Path not found";
-    QTest::newRow("a folder") << "folder"
-                              << "File access denied";
 }
 
 void tst_TForm2::unopenableSourceShowsErrorAndWritesNothing()
 {
     QFETCH(QString, path);
     QFETCH(QString, message);
-    QDir().mkpath(m_work + QStringLiteral("/folder"));
 
     ModalAnswerer boxes(QMessageBox::Yes);
     TForm2 form;

@@ -193,16 +193,11 @@ private slots:
         QCOMPARE(Store::read("boris", "test1", "\\users.ini"), QByteArray("1"));
         QCOMPARE(Store::read("boris", "test12", "\\users.ini"), QByteArray("0"));
 
-        // Refusals write nothing to either file.
+        // Refusals write nothing to either file. Which names and passwords
+        // are refused is the accounts' rule.
         const QByteArray ini = m_dir->read("users.ini");
         for (const QStringList &args :
-             {QStringList{"register", "BORIS", "x"}, QStringList{"register", "admin", "x"},
-              QStringList{"register", "", "x"}, QStringList{"register", " lead", "x"},
-              QStringList{"register", "a[1]", "x"}, QStringList{"register", "a\tb", "x"},
-              QStringList{"register", "vera", "??????"},
-              QStringList{"register", "vera", QString(2048, 'x')},
-              QStringList{"register", "vera", QStringLiteral("p\u4e00w")},
-              QStringList{"register", "vera", QStringLiteral("p\u0013w")}}) {
+             {QStringList{"register", "BORIS", "x"}, QStringList{"register", "vera", "??????"}}) {
             const Run r = run(args);
             QCOMPARE(r.exitCode, 1);
             QVERIFY(!r.err.isEmpty());
@@ -584,11 +579,11 @@ private slots:
     void sourcesConvertTheWayTheyRead_data()
     {
         // Each source must give the test that the Windows-1251 source Good gives.
+        // The other encodings and markers are rows of the question source's
+        // decode and markers tables.
         QTest::addColumn<QByteArray>("source");
         const QString good = CodePage::toUnicode(Good);
-        QTest::newRow("UTF-8") << good.toUtf8();
-        QTest::newRow("UTF-8 with a byte-order mark") << "\xEF\xBB\xBF" + good.toUtf8();
-        QTest::newRow("Russian alphabet order")
+        QTest::newRow("UTF-8, Russian alphabet order")
             << QString(good)
                    .replace(QStringLiteral("\nA)"), QStringLiteral("\nА)"))
                    .replace(QStringLiteral("\nB)"), QStringLiteral("\nБ)"))
@@ -596,12 +591,6 @@ private slots:
                    .replace(QStringLiteral("\nD)"), QStringLiteral("\nГ)"))
                    .replace(QStringLiteral("\nE)"), QStringLiteral("\nД)"))
                    .toUtf8();
-        QTest::newRow("look-alikes beside Latin D, in Windows-1251")
-            << CodePage::fromUnicode(QString(good)
-                                         .replace(QStringLiteral("\nA)"), QStringLiteral("\nА)"))
-                                         .replace(QStringLiteral("\nB)"), QStringLiteral("\nВ)"))
-                                         .replace(QStringLiteral("\nC)"), QStringLiteral("\nС)"))
-                                         .replace(QStringLiteral("\nE)"), QStringLiteral("\nЕ)")));
     }
 
     void sourcesConvertTheWayTheyRead()
@@ -915,16 +904,9 @@ private slots:
         QTest::addColumn<int>("exitCode");
         const QStringList registration{"register", "petr", "pw"};
         const QStringList conversion{"convert", "source.txt", "T", "--into", "data/tests"};
+        // The other links of the user records are the accounts' rules.
         QTest::newRow("users.ini out") << registration << "users.ini"
                                        << "@out" << 1;
-        QTest::newRow("users out") << registration << "users"
-                                   << "@out" << 1;
-        QTest::newRow("users.ini dangling") << registration << "users.ini"
-                                            << "@gone" << 1;
-        QTest::newRow("users dangling") << registration << "users"
-                                        << "@gone" << 1;
-        QTest::newRow("users.ini inside") << registration << "users.ini"
-                                          << "data/class.ini" << 0;
         QTest::newRow("test out") << conversion << "data/tests/T.ini"
                                   << "@out" << 1;
         QTest::newRow("test dangling") << conversion << "data/tests/T.ini"
