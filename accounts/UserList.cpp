@@ -58,6 +58,9 @@ QList<QByteArray> loadFrom(const QString &path)
 {
     QByteArray data;
     const int error = QFileInfo(path).isDir() ? EISDIR : FileRead::read(path, &data);
+    // A link out of the course folder: the refusal says where it leads.
+    if (error == EXDEV)
+        FolderBounds::readPath(path);
     if (error != 0)
         throw IoError::cannotOpen(
             path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
@@ -74,6 +77,8 @@ QList<QByteArray> loadForUpdate(const QString &path)
     const int error = FileRead::read(path, &data);
     if (error == ENOENT)
         return QList<QByteArray>();
+    if (error == EXDEV)
+        FolderBounds::readPath(path);
     if (error != 0)
         throw IoError::cannotOpen(
             path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));

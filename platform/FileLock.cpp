@@ -2,6 +2,7 @@
 
 #include "FileRead.h"
 #include "FileWrite.h"
+#include "FolderBounds.h"
 #include "GroupShare.h"
 #include "IoError.h"
 #include "Paths.h"
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,25 +90,51 @@ Holder parseHolder(const QByteArray &text)
     return holder;
 }
 
-QString holderPath(const QString &lock)
+// Every file operation of a lock names its entry in a folder opened once,
+// the lock's folder within the course folder's bounds (FolderBounds), and
+// never follows a link: a folder on the way swapped for a link out while a
+// lock is taken or released cannot carry the lock, its holder or their
+// removal outside.
+const QByteArray HolderName("holder");
+
+// A descriptor closed when it goes out of scope.
+class Descriptor
 {
-    return lock + QLatin1String("/holder");
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// The lock's own folder in the folder dirFd; O_PATH asks nothing of a
+// share's server, so a look in does not hold the lock open there.
+int openLock(int dirFd, const QByteArray &name, int flags = O_PATH)
+{
+    return ::openat(dirFd, name.constData(), flags | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 // The holder and what a replacement of it may have left beside it.
-int removeHolder(const QString &lock, int waitMs)
+int removeHolder(int lockFd, int waitMs)
 {
-    FileWrite::remove(FileWrite::sideName(holderPath(lock)), waitMs);
-    return FileWrite::remove(holderPath(lock), waitMs);
+    FileWrite::removeAt(lockFd, QFile::encodeName(FileWrite::sideName(HolderName)), waitMs);
+    return FileWrite::removeAt(lockFd, HolderName, waitMs);
 }
 
-int removeFolder(const QString &path, int waitMs)
+int removeFolder(int dirFd, const QByteArray &name, int waitMs)
 {
-    const QByteArray name = QFile::encodeName(path);
     const QDeadlineTimer deadline(waitMs);
     const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     for (;;) {
-        if (::rmdir(name.constData()) == 0 || errno == ENOENT)
+        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT)
             return 0;
         const int error = errno;
         if (FileRead::isBrief(error) && !ioErrors.hasExpired()) {
@@ -124,22 +151,26 @@ int removeFolder(const QString &path, int waitMs)
 // client that cannot go on writing a new file once another copy has opened
 // it (a waiting copy looking in) gets the name through a replacement, then
 // holds it open for reading.
-int writeHolder(const QString &path, int *fd)
+int writeHolder(int lockFd, int *fd)
 {
     const QByteArray text = holderText();
-    const QByteArray holder = QFile::encodeName(holderPath(path));
-    *fd = ::open(holder.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    *fd = ::openat(lockFd, HolderName.constData(),
+                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (*fd < 0)
         return errno;
-    GroupShare::adopt(*fd, path);
+    GroupShare::adopt(*fd, lockFd);
     int error = FileWrite::writeAll(*fd, text);
     if (error != EOPNOTSUPP && error != ENOTSUP)
         return error;
     ::close(*fd);
     *fd = -1;
-    if ((error = FileWrite::replace(holderPath(path), text)) != 0)
+    // The replacement goes through the open lock folder, by the system's
+    // name of it.
+    if ((error = FileWrite::replace(
+             QStringLiteral("/proc/self/fd/%1/%2").arg(lockFd).arg(QLatin1String(HolderName)),
+             text)) != 0)
         return error;
-    *fd = ::open(holder.constData(), O_RDONLY | O_CLOEXEC);
+    *fd = ::openat(lockFd, HolderName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     return *fd < 0 ? errno : 0;
 }
 
@@ -147,20 +178,23 @@ int writeHolder(const QString &path, int *fd)
 // for every machine at once (a new file "only if absent" is decided there
 // only when the client has not cached the name), then the holder's name goes
 // into it and stays open. 0, or the system's error; *fd is the open holder.
-int create(const QString &path, int *fd)
+int create(int dirFd, const QByteArray &name, int *fd)
 {
     *fd = -1;
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
+    if (::mkdirat(dirFd, name.constData(), 0777) != 0)
         return errno;
     // Whoever of the class comes next must be able to take a lock left here.
-    GroupShare::adoptFolder(path);
-    int error = writeHolder(path, fd);
+    if (const Descriptor made(openLock(dirFd, name, O_RDONLY)); made.fd() >= 0)
+        GroupShare::adopt(made.fd(), dirFd);
+    const Descriptor lock(openLock(dirFd, name));
+    int error = lock.fd() >= 0 ? writeHolder(lock.fd(), fd) : errno;
     if (error != 0) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;
-        removeHolder(path, ReleaseWaitMs);
-        removeFolder(path, ReleaseWaitMs);
+        if (lock.fd() >= 0)
+            removeHolder(lock.fd(), ReleaseWaitMs);
+        removeFolder(dirFd, name, ReleaseWaitMs);
         // The folder was ours: whatever went wrong inside it is no sign of
         // another holder.
         if (error == EEXIST)
@@ -169,12 +203,13 @@ int create(const QString &path, int *fd)
     return error;
 }
 
-void release(int fd, const QString &path)
+void release(int fd, int dirFd, const QByteArray &name)
 {
     // Closed first: a share does not remove a file that is still open.
     ::close(fd);
-    removeHolder(path, ReleaseWaitMs);
-    removeFolder(path, ReleaseWaitMs);
+    if (const Descriptor lock(openLock(dirFd, name)); lock.fd() >= 0)
+        removeHolder(lock.fd(), ReleaseWaitMs);
+    removeFolder(dirFd, name, ReleaseWaitMs);
 }
 
 qint64 ageOf(const struct stat &info)
@@ -186,9 +221,9 @@ qint64 ageOf(const struct stat &info)
 }
 
 // The text and age of a file; false when it cannot be read.
-bool readFile(const QString &path, QByteArray *text, qint64 *ageMs)
+bool readFile(int dirFd, const QByteArray &name, QByteArray *text, qint64 *ageMs)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info;
@@ -214,14 +249,15 @@ bool readFile(const QString &path, QByteArray *text, qint64 *ageMs)
 // The holder's name and the lock's age; false when the lock is gone. A
 // folder without its holder yet is a lock without a name, as old as the
 // folder; a plain file in the lock's place is a lock of an earlier version.
-bool look(const QString &path, QByteArray *text, qint64 *ageMs)
+bool look(int dirFd, const QByteArray &name, QByteArray *text, qint64 *ageMs)
 {
     struct stat info;
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::fstatat(dirFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     if (!S_ISDIR(info.st_mode))
-        return readFile(path, text, ageMs);
-    if (readFile(holderPath(path), text, ageMs))
+        return readFile(dirFd, name, text, ageMs);
+    if (const Descriptor lock(openLock(dirFd, name));
+        lock.fd() >= 0 && readFile(lock.fd(), HolderName, text, ageMs))
         return true;
     text->clear();
     *ageMs = ageOf(info);
@@ -231,37 +267,59 @@ bool look(const QString &path, QByteArray *text, qint64 *ageMs)
 // Removes the lock with whatever was left or put inside it: its holder,
 // other files, empty folders. A folder with something in it is no trace of
 // a copy of this program and stays, and so does the lock.
-int removeLock(const QString &path)
+// The names in the lock's folder.
+QList<QByteArray> entriesOf(int dirFd, const QByteArray &name)
+{
+    QList<QByteArray> names;
+    const int fd = openLock(dirFd, name, O_RDONLY);
+    if (fd < 0)
+        return names;
+    DIR *dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray entryName(entry->d_name);
+        if (entryName != "." && entryName != "..")
+            names.append(entryName);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+int removeLock(int dirFd, const QByteArray &name)
 {
     struct stat info;
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::fstatat(dirFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
     if (!S_ISDIR(info.st_mode))
-        return FileWrite::remove(path, 0);
-    if (const int error = FileWrite::remove(holderPath(path), 0); error != 0 && error != EISDIR)
+        return FileWrite::removeAt(dirFd, name, 0);
+    const Descriptor lock(openLock(dirFd, name));
+    if (lock.fd() < 0)
+        return errno == ENOENT ? 0 : errno;
+    if (const int error = FileWrite::removeAt(lock.fd(), HolderName, 0);
+        error != 0 && error != EISDIR)
         return error;
-    const QStringList inside =
-        QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &name : inside) {
-        const QString entry = path + QLatin1Char('/') + name;
+    for (const QByteArray &entry : entriesOf(dirFd, name)) {
         struct stat entryInfo;
-        if (::lstat(QFile::encodeName(entry).constData(), &entryInfo) != 0)
+        if (::fstatat(lock.fd(), entry.constData(), &entryInfo, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        const int error =
-            S_ISDIR(entryInfo.st_mode) ? removeFolder(entry, 0) : FileWrite::remove(entry, 0);
+        const int error = S_ISDIR(entryInfo.st_mode) ? removeFolder(lock.fd(), entry, 0)
+                                                     : FileWrite::removeAt(lock.fd(), entry, 0);
         if (error != 0)
             return error;
     }
-    return removeFolder(path, 0);
+    return removeFolder(dirFd, name, 0);
 }
 
 // Whether what stands in the lock's place can be a lock: a folder, a file of
 // an earlier version, or nothing; a link, wherever it leads, is none.
-bool isLockShaped(const QString &path)
+bool isLockShaped(int dirFd, const QByteArray &name)
 {
     struct stat info;
-    return ::lstat(QFile::encodeName(path).constData(), &info) != 0 || S_ISDIR(info.st_mode) ||
-           S_ISREG(info.st_mode);
+    return ::fstatat(dirFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+           S_ISDIR(info.st_mode) || S_ISREG(info.st_mode);
 }
 
 // Whether a failed creation of the lock means that another copy has it. A
@@ -270,7 +328,7 @@ bool isLockShaped(const QString &path)
 // mounted on another machine answers an input/output error for a lock whose
 // coming or going it has not seen yet, GVFS an invalid argument; a folder that refuses new entries
 // refuses them whether or not the lock is there.
-bool isTaken(int error, const QString &path)
+bool isTaken(int error, int dirFd, const QByteArray &name)
 {
     // GVFS answers "invalid argument" for a folder made while another
     // machine removes it.
@@ -279,7 +337,7 @@ bool isTaken(int error, const QString &path)
     if (error != EBUSY && error != EACCES && error != EPERM)
         return false;
     struct stat info;
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::fstatat(dirFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // Whether an error from making the lock is one of the moment while the
@@ -288,14 +346,13 @@ bool isTaken(int error, const QString &path)
 // file", and a share's client answers "denied" or "busy" for a folder that
 // another machine is removing. The folder's own refusal lasts and is given
 // at once.
-bool isPassing(int error, const QString &lock)
+bool isPassing(int error, int dirFd)
 {
     if (error != ENOENT && error != EACCES && error != EPERM && error != EBUSY)
         return false;
-    const QByteArray folder = QFile::encodeName(QFileInfo(lock).path());
     struct stat info;
-    return ::stat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           ::access(folder.constData(), W_OK | X_OK) == 0;
+    return ::fstat(dirFd, &info) == 0 && S_ISDIR(info.st_mode) &&
+           ::faccessat(dirFd, ".", W_OK | X_OK, 0) == 0;
 }
 
 bool isRunning(qint64 pid)
@@ -368,25 +425,25 @@ QString holderWords(const QByteArray &text, qint64 ageMs)
 // judge it left behind, and the slower one would then remove the lock the
 // faster one has just taken; so a copy takes over only under the lock of the
 // lock, and looks again under it.
-bool takeOver(const QString &path, const QByteArray &seen)
+bool takeOver(int dirFd, const QByteArray &name, const QByteArray &seen)
 {
-    const QString guardPath = FileLock::lockPath(path);
+    const QByteArray guardName = QFile::encodeName(FileLock::lockPath(QFile::decodeName(name)));
     int guard = -1;
-    if (const int error = create(guardPath, &guard); error != 0) {
+    if (const int error = create(dirFd, guardName, &guard); error != 0) {
         QByteArray text;
         qint64 ageMs = 0;
-        if (error == EEXIST && look(guardPath, &text, &ageMs) &&
+        if (error == EEXIST && look(dirFd, guardName, &text, &ageMs) &&
             isLeftBehind(text, ageMs, TakeoverStaleAfterMs))
-            removeLock(guardPath);
+            removeLock(dirFd, guardName);
         return false;
     }
     QByteArray text;
     qint64 ageMs = 0;
     bool taken = false;
     // A share refuses the removal while a running holder keeps the lock open.
-    if (look(path, &text, &ageMs) && text == seen && isLeftBehind(text, ageMs))
-        taken = removeLock(path) == 0;
-    release(guard, guardPath);
+    if (look(dirFd, name, &text, &ageMs) && text == seen && isLeftBehind(text, ageMs))
+        taken = removeLock(dirFd, name) == 0;
+    release(guard, dirFd, guardName);
     return taken;
 }
 
@@ -394,11 +451,11 @@ bool takeOver(const QString &path, const QByteArray &seen)
 // all, for a moment; a holder reads the file for what it writes back, so
 // what another machine changed before releasing the lock must be seen in
 // full, not cut at the size this client remembers.
-void askAfresh(const QString &path)
+void askAfresh(int dirFd, const QString &path)
 {
     struct statx info;
-    (void)::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_STATX_FORCE_SYNC, STATX_SIZE,
-                  &info);
+    (void)::statx(dirFd, QFile::encodeName(QFileInfo(path).fileName()).constData(),
+                  AT_STATX_FORCE_SYNC | AT_SYMLINK_NOFOLLOW, STATX_SIZE, &info);
 }
 
 void nap()
@@ -410,11 +467,11 @@ void nap()
 
 namespace {
 
-QString refusalReason(const QString &lock)
+QString refusalReason(int dirFd, const QString &lock)
 {
     QByteArray text;
     qint64 ageMs = 0;
-    if (!look(lock, &text, &ageMs))
+    if (!look(dirFd, QFile::encodeName(QFileInfo(lock).fileName()), &text, &ageMs))
         return QString();
     const QString shown = Paths::display(lock);
     if (isLeftBehind(text, ageMs))
@@ -437,66 +494,101 @@ FileLock::Refused::Refused(const QString &path, const QString &reason)
 
 QString FileLock::describe(const QString &lock)
 {
+    const Descriptor folder(FolderBounds::openDirectory(QFileInfo(lock).path()));
+    const QByteArray name = QFile::encodeName(QFileInfo(lock).fileName());
     struct stat info;
-    if (::lstat(QFile::encodeName(lock).constData(), &info) != 0)
+    if (folder.fd() < 0 ||
+        ::fstatat(folder.fd(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return QString();
     if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode))
         return QStringLiteral("на месте блокировки не папка и не файл");
     QByteArray text;
     qint64 ageMs = 0;
-    if (!look(lock, &text, &ageMs))
+    if (!look(folder.fd(), name, &text, &ageMs))
         return QString();
     return holderWords(text, ageMs);
 }
 
 int FileLock::clear(const QString &lock)
 {
-    return removeLock(lock);
+    const Descriptor folder(FolderBounds::openDirectory(QFileInfo(lock).path()));
+    if (folder.fd() < 0)
+        return errno == ENOENT ? 0 : errno;
+    return removeLock(folder.fd(), QFile::encodeName(QFileInfo(lock).fileName()));
 }
 
-FileLock::FileLock(const QString &path) : m_path(lockPath(path))
+FileLock::FileLock(const QString &path)
+    : m_path(lockPath(path)), m_name(QFile::encodeName(QFileInfo(m_path).fileName()))
 {
     if (int &depth = heldLocks()[m_path]; depth > 0) {
         ++depth;
         return;
     }
+    openFolder(path);
     // Short pauses with a little jitter: running copies take turns holding
     // the lock for a few milliseconds each.
     const QDeadlineTimer deadline(WaitMs);
     QElapsedTimer sinceLook;
     for (;;) {
-        const int error = create(m_path, &m_fd);
+        const int error = create(m_folder, m_name, &m_fd);
         if (error == 0) {
             m_outermost = true;
             heldLocks()[m_path] = 1;
-            askAfresh(path);
+            askAfresh(m_folder, path);
             return;
         }
-        if (!isTaken(error, m_path) && !isPassing(error, m_path)) {
-            heldLocks().remove(m_path);
-            throw Refused(path, QString());
-        }
-        if (deadline.hasExpired()) {
-            heldLocks().remove(m_path);
-            throw Refused(path, refusalReason(m_path));
-        }
+        if (!isTaken(error, m_folder, m_name) && !isPassing(error, m_folder))
+            refuse(Refused(path, QString()));
+        if (deadline.hasExpired())
+            refuse(Refused(path, refusalReason(m_folder, m_path)));
         if (!sinceLook.isValid() || sinceLook.elapsed() >= LookEveryMs) {
             sinceLook.start();
             // Something that is no lock in the lock's place never goes away.
-            if (!isLockShaped(m_path)) {
-                heldLocks().remove(m_path);
-                throw Refused(path, QStringLiteral("На месте блокировки «%1» не папка и не файл; "
-                                                   "её снимает команда coursebook-admin unlock "
-                                                   "--force.")
-                                        .arg(Paths::display(m_path)));
-            }
+            if (!isLockShaped(m_folder, m_name))
+                refuse(Refused(path, QStringLiteral("На месте блокировки «%1» не папка и не файл; "
+                                                    "её снимает команда coursebook-admin unlock "
+                                                    "--force.")
+                                         .arg(Paths::display(m_path))));
             QByteArray text;
             qint64 ageMs = 0;
-            if (look(m_path, &text, &ageMs) && isLeftBehind(text, ageMs) && takeOver(m_path, text))
+            if (look(m_folder, m_name, &text, &ageMs) && isLeftBehind(text, ageMs) &&
+                takeOver(m_folder, m_name, text))
                 continue;
         }
         nap();
     }
+}
+
+void FileLock::openFolder(const QString &path)
+{
+    try {
+        // A lock of a record goes where the record may go, and is refused
+        // the way the record is: a link in its place or on its way out of
+        // the folder, a link to nothing, "..".
+        if (FolderBounds::startsInside(m_path))
+            FolderBounds::recordPath(m_path);
+    } catch (...) {
+        heldLocks().remove(m_path);
+        throw;
+    }
+    m_folder = FolderBounds::openDirectory(QFileInfo(m_path).path());
+    if (m_folder >= 0)
+        return;
+    // The system found a link out on the way after the look above.
+    if (errno == EXDEV || errno == ELOOP) {
+        heldLocks().remove(m_path);
+        FolderBounds::refuseOutside(m_path);
+    }
+    refuse(Refused(path, QString()));
+}
+
+void FileLock::refuse(const Refused &refusal)
+{
+    heldLocks().remove(m_path);
+    if (m_folder >= 0)
+        ::close(m_folder);
+    m_folder = -1;
+    throw refusal;
 }
 
 FileLock::~FileLock()
@@ -506,7 +598,9 @@ FileLock::~FileLock()
         return;
     heldLocks().remove(m_path);
     if (m_outermost)
-        release(m_fd, m_path);
+        release(m_fd, m_folder, m_name);
+    if (m_folder >= 0)
+        ::close(m_folder);
 }
 
 QString FileLock::lockPath(const QString &path)

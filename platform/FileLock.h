@@ -26,6 +26,11 @@
 // lock of a running holder. A holder on this machine whose process number
 // now belongs to another program, and a holder dated in the future, are gone
 // as well; whatever else was left inside a lock goes with it.
+//
+// A lock of a record lies where the record may be written (FolderBounds): a
+// link or ".." that leads its path out of the course folder is refused as
+// the record's write is, and each operation on the lock and its holder names
+// its entry in the lock's folder, opened once, never following a link.
 class FileLock
 {
 public:
@@ -62,7 +67,14 @@ public:
     static int clear(const QString &lock);
 
 private:
+    // Opens the folder the lock lies in once, through the course folder's
+    // bounds; every operation of the lock is made relative to it.
+    void openFolder(const QString &path);
+    [[noreturn]] void refuse(const Refused &refusal);
+
     QString m_path;
+    QByteArray m_name;
+    int m_folder = -1;
     int m_fd = -1;
     bool m_outermost = false;
 };

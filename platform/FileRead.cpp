@@ -1,6 +1,8 @@
 #include "FileRead.h"
 
 #include "FileWrite.h"
+#include "FolderBounds.h"
+#include "RuntimeError.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -10,15 +12,42 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
-#include <sys/statfs.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace {
 
-int readOnce(const QByteArray &name, QByteArray *data)
+// A record in the course folder is read where its links lead only while
+// they stay in the folder: through its folder opened within the folder's
+// bounds, the file itself opened without following a link, so a link swapped
+// in after the look is not followed either. EXDEV for a path that leads out.
+int openRecord(const QString &path)
 {
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (!FolderBounds::startsInside(path))
+        return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    QString real;
+    try {
+        real = FolderBounds::readPath(path);
+    } catch (const RuntimeError &) {
+        errno = EXDEV;
+        return -1;
+    }
+    const QFileInfo info(real);
+    const int dirFd = FolderBounds::openDirectory(info.path());
+    if (dirFd < 0)
+        return -1;
+    const int fd = ::openat(dirFd, QFile::encodeName(info.fileName()).constData(),
+                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int error = errno;
+    ::close(dirFd);
+    errno = error == ELOOP ? EXDEV : error;
+    return fd;
+}
+
+int readOnce(const QString &path, QByteArray *data)
+{
+    const int fd = openRecord(path);
     if (fd < 0)
         return errno;
     struct stat info;
@@ -90,7 +119,8 @@ bool FileRead::isOnShare(const QString &path)
 int FileRead::read(const QString &path, QByteArray *data)
 {
     const QByteArray name = QFile::encodeName(path);
-    const QByteArray side = QFile::encodeName(FileWrite::sideName(path));
+    const QString sidePath = FileWrite::sideName(path);
+    const QByteArray side = QFile::encodeName(sidePath);
     const QDeadlineTimer ioErrors(IoErrorWaitMs);
     QDeadlineTimer landing(QDeadlineTimer::Forever);
     QDeadlineTimer givingUp(QDeadlineTimer::Forever);
@@ -99,7 +129,7 @@ int FileRead::read(const QString &path, QByteArray *data)
     // is looked for again for a moment before it counts as missing.
     std::optional<QDeadlineTimer> settling;
     for (;;) {
-        const int error = readOnce(name, data);
+        const int error = readOnce(path, data);
         if (error == 0)
             return 0;
         if (isBrief(error)) {
@@ -113,7 +143,7 @@ int FileRead::read(const QString &path, QByteArray *data)
                     landing.setRemainingTime(LandingWaitMs);
                     givingUp.setRemainingTime(2 * LandingWaitMs);
                 }
-                if (landing.hasExpired() && !exists(name) && readOnce(side, data) == 0)
+                if (landing.hasExpired() && !exists(name) && readOnce(sidePath, data) == 0)
                     return 0;
                 settling.reset();
             } else {

@@ -23,7 +23,9 @@ public:
     static constexpr int SettleMs = 500;
 
     // 0 and the file's bytes, or the system's error number (ENOENT for a
-    // file that is missing with nothing beside it).
+    // file that is missing with nothing beside it). A path in the course
+    // folder that a link leads out of it, or to nothing, is not read: EXDEV
+    // (FolderBounds::readPath says why).
     static int read(const QString &path, QByteArray *data);
 
     // Whether the error is one that a share's client gives for a moment.

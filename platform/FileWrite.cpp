@@ -124,8 +124,7 @@ int renameLanding(const QByteArray &from, const QByteArray &to)
         const bool folder = ::stat(to.constData(), &info) == 0 && S_ISDIR(info.st_mode);
         const bool held = isBusy(error) || (error == EEXIST && !folder) ||
                           (isBriefDenial(error) && isMissing(to));
-        if (!(held && !busy.hasExpired()) &&
-            !(isBriefDenial(error) && !denied.hasExpired()) &&
+        if (!(held && !busy.hasExpired()) && !(isBriefDenial(error) && !denied.hasExpired()) &&
             !(FileRead::isBrief(error) && !ioErrors.hasExpired()))
             return error;
         nap();
@@ -299,15 +298,21 @@ int FileWrite::append(const QString &givenPath, const QByteArray &data)
 
 int FileWrite::remove(const QString &path, int waitMs)
 {
-    const Pinned pinned(path);
-    if (!pinned.isOpen())
-        return pinned.error() == ENOENT ? 0 : pinned.error();
-    const QByteArray name = QFile::encodeName(pinned.path());
+    const int dirFd = FolderBounds::openDirectory(QFileInfo(path).path());
+    if (dirFd < 0)
+        return errno == ENOENT ? 0 : errno;
+    const int error = removeAt(dirFd, QFile::encodeName(QFileInfo(path).fileName()), waitMs);
+    ::close(dirFd);
+    return error;
+}
+
+int FileWrite::removeAt(int dirFd, const QByteArray &name, int waitMs)
+{
     const QDeadlineTimer busy(waitMs);
     const QDeadlineTimer denied(qMin(waitMs, BriefDenialMs));
     const QDeadlineTimer ioErrors(FileRead::IoErrorWaitMs);
     for (;;) {
-        if (::unlink(name.constData()) == 0 || errno == ENOENT)
+        if (::unlinkat(dirFd, name.constData(), 0) == 0 || errno == ENOENT)
             return 0;
         const int error = errno;
         if (!(isBusy(error) && !busy.hasExpired()) &&

@@ -54,6 +54,9 @@ public:
     // Removes the file, waiting up to waitMs while it is held open and out a
     // client's brief input/output errors; a missing file counts as removed.
     static int remove(const QString &path, int waitMs);
+    // The same for the entry name of the open folder dirFd; a link there is
+    // removed, not followed.
+    static int removeAt(int dirFd, const QByteArray &name, int waitMs);
 
     // Writes all the data at the descriptor's position or at an offset.
     static int writeAll(int fd, const QByteArray &data, qint64 offset = -1);

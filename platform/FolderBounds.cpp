@@ -55,11 +55,20 @@ QString existingFolder(QString folder)
     }
 }
 
-[[noreturn]] void refuse(const QString &path, const QString &why)
+enum class Use
 {
-    throw RuntimeError(
-        QStringLiteral("Запись в «%1» отклонена: %2.").arg(Paths::display(path), why));
+    Write,
+    Read
+};
+
+[[noreturn]] void refuse(const QString &path, const QString &why, Use use = Use::Write)
+{
+    throw RuntimeError((use == Use::Write ? QStringLiteral("Запись в «%1» отклонена: %2.")
+                                          : QStringLiteral("Чтение «%1» отклонено: %2."))
+                           .arg(Paths::display(path), why));
 }
+
+const QString OutsideWords = QStringLiteral("это место за пределами папки курса");
 
 // The system's own confinement: each step of the way is checked as it is
 // taken, links included.
@@ -91,6 +100,41 @@ int openStepwise(int rootFd, const QByteArray &relative)
     return fd;
 }
 
+QString resolved(const QString &path, Use use)
+{
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString top = FolderBounds::root();
+    // The folder itself is no file, and a folder removed while the program
+    // runs in it takes no file: either write fails as it always has.
+    if (clean == top || realPath(top).isEmpty())
+        return clean;
+    const QFileInfo given(clean);
+    const QString folder = realPath(given.path());
+    if (folder.isEmpty()) {
+        // A missing folder refuses the write by itself, as it always has.
+        if (!within(existingFolder(given.path()), top))
+            refuse(path, OutsideWords, use);
+        return clean;
+    }
+    if (!within(folder, top))
+        refuse(path, OutsideWords, use);
+    const QString named = folder + QLatin1Char('/') + given.fileName();
+    if (!isLink(named))
+        return named;
+    const QString target = realPath(named);
+    const QString shown = QFile::symLinkTarget(named);
+    if (target.isEmpty())
+        refuse(path,
+               QStringLiteral("это ссылка на несуществующий файл «%1»").arg(Paths::display(shown)),
+               use);
+    if (!within(target, top))
+        refuse(path,
+               QStringLiteral("это ссылка на «%1» за пределами папки курса")
+                   .arg(Paths::display(target)),
+               use);
+    return target;
+}
+
 } // namespace
 
 QString FolderBounds::root()
@@ -115,34 +159,25 @@ bool FolderBounds::isInside(const QString &path)
 
 QString FolderBounds::recordPath(const QString &path)
 {
-    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return resolved(path, Use::Write);
+}
+
+QString FolderBounds::readPath(const QString &path)
+{
+    return resolved(path, Use::Read);
+}
+
+bool FolderBounds::startsInside(const QString &path)
+{
+    const QString absolute =
+        QDir::isAbsolutePath(path) ? path : Paths::workingDirectory() + QLatin1Char('/') + path;
     const QString top = root();
-    // The folder itself is no file, and a folder removed while the program
-    // runs in it takes no file: either write fails as it always has.
-    if (clean == top || realPath(top).isEmpty())
-        return clean;
-    const QFileInfo given(clean);
-    const QString folder = realPath(given.path());
-    if (folder.isEmpty()) {
-        // A missing folder refuses the write by itself, as it always has.
-        if (!within(existingFolder(given.path()), top))
-            refuse(path, QStringLiteral("это место за пределами папки курса"));
-        return clean;
-    }
-    if (!within(folder, top))
-        refuse(path, QStringLiteral("это место за пределами папки курса"));
-    const QString named = folder + QLatin1Char('/') + given.fileName();
-    if (!isLink(named))
-        return named;
-    const QString target = realPath(named);
-    const QString shown = QFile::symLinkTarget(named);
-    if (target.isEmpty())
-        refuse(path,
-               QStringLiteral("это ссылка на несуществующий файл «%1»").arg(Paths::display(shown)));
-    if (!within(target, top))
-        refuse(path, QStringLiteral("это ссылка на «%1» за пределами папки курса")
-                         .arg(Paths::display(target)));
-    return target;
+    return within(QDir::cleanPath(absolute), top) || absolute.startsWith(top + QLatin1Char('/'));
+}
+
+void FolderBounds::refuseOutside(const QString &path)
+{
+    refuse(path, OutsideWords);
 }
 
 int FolderBounds::openDirectory(const QString &dirPath)

@@ -22,6 +22,17 @@ public:
     // naming the path when it leads outside the folder, or is a link to
     // nothing.
     static QString recordPath(const QString &path);
+    // The same for a record that is read: a link out, or to nothing, is not
+    // followed, and the refusal says that the read was refused.
+    static QString readPath(const QString &path);
+
+    // Whether the path, as written, starts in the folder, however it goes on
+    // (a link, ".."): a record's path, judged by recordPath. A file the user
+    // names elsewhere, a report saved outside, is none.
+    static bool startsInside(const QString &path);
+
+    // Throws the refusal of recordPath for a path that leads outside.
+    [[noreturn]] static void refuseOutside(const QString &path);
 
     // A descriptor of the folder dirPath for operations relative to it (the
     // caller closes it), or -1 with errno set. Below the course folder no

@@ -1,8 +1,6 @@
 #include "GroupShare.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +9,21 @@ namespace {
 bool folderInfo(const QString &folder, struct stat *info)
 {
     return ::stat(QFile::encodeName(folder).constData(), info) == 0 && S_ISDIR(info->st_mode);
+}
+
+void adoptUnder(int fd, const struct stat &parent)
+{
+    struct stat own;
+    if (!S_ISDIR(parent.st_mode) || !(parent.st_mode & S_IWGRP) || ::fstat(fd, &own) != 0)
+        return;
+    // The group first: a change of group clears the set-group bit.
+    if (own.st_gid != parent.st_gid)
+        (void)::fchown(fd, uid_t(-1), parent.st_gid);
+    unsigned mode = GroupShare::sharedMode(own.st_mode & 07777);
+    if (S_ISDIR(own.st_mode) && (parent.st_mode & S_ISGID))
+        mode |= S_ISGID;
+    if (mode != (own.st_mode & 07777))
+        (void)::fchmod(fd, mode);
 }
 
 } // namespace
@@ -30,26 +43,15 @@ unsigned GroupShare::sharedMode(unsigned mode)
 void GroupShare::adopt(int fd, const QString &folder)
 {
     struct stat parent;
-    struct stat own;
-    if (!folderInfo(folder, &parent) || !(parent.st_mode & S_IWGRP) || ::fstat(fd, &own) != 0)
-        return;
-    // The group first: a change of group clears the set-group bit.
-    if (own.st_gid != parent.st_gid)
-        (void)::fchown(fd, uid_t(-1), parent.st_gid);
-    unsigned mode = sharedMode(own.st_mode & 07777);
-    if (S_ISDIR(own.st_mode) && (parent.st_mode & S_ISGID))
-        mode |= S_ISGID;
-    if (mode != (own.st_mode & 07777))
-        (void)::fchmod(fd, mode);
+    if (folderInfo(folder, &parent))
+        adoptUnder(fd, parent);
 }
 
-void GroupShare::adoptFolder(const QString &path)
+void GroupShare::adopt(int fd, int folderFd)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    adopt(fd, QFileInfo(path).path());
-    ::close(fd);
+    struct stat parent;
+    if (::fstat(folderFd, &parent) == 0)
+        adoptUnder(fd, parent);
 }
 
 void GroupShare::keep(int fd, const struct stat &old, const QString &folder)

@@ -21,12 +21,13 @@ public:
     // The mode with the group's bits made equal to the owner's.
     static unsigned sharedMode(unsigned mode);
 
-    // For a file or folder just created in folder, open as fd (or named by
-    // path, for a folder): makes it group-writable in the folder's group when
-    // the folder is shared. A refusal is left unreported: the file was still
-    // written, and the class folder's check names what the group cannot write.
+    // For a file or folder just created in folder (named, or open as
+    // folderFd), open as fd: makes it group-writable in the folder's group
+    // when the folder is shared. A refusal is left unreported: the file was
+    // still written, and the class folder's check names what the group cannot
+    // write.
     static void adopt(int fd, const QString &folder);
-    static void adoptFolder(const QString &path);
+    static void adopt(int fd, int folderFd);
 
     // For the new file that replaces an old one: the old file's mode and
     // group, the group's bits added when the folder is shared.

@@ -3,6 +3,7 @@
 #include "FileLock.h"
 #include "FileRead.h"
 #include "FileWrite.h"
+#include "FolderBounds.h"
 #include "IoError.h"
 #include "RuntimeError.h"
 
@@ -82,8 +83,12 @@ QByteArray TextFile::read(const QString &path)
     QByteArray data;
     if (QFileInfo(path).isDir())
         throw IoError::inOut(path, diagnose(path, false));
-    if (const int error = FileRead::read(path, &data); error != 0)
+    if (const int error = FileRead::read(path, &data); error != 0) {
+        // A link out of the course folder: the refusal says where it leads.
+        if (error == EXDEV)
+            FolderBounds::readPath(path);
         throw IoError::inOut(path, error == EIO ? EIO : diagnose(path, false));
+    }
     return data;
 }
 

@@ -102,6 +102,35 @@ QDate LogDate::parse(QByteArrayView text)
     return dayFirst.isValid() ? dayFirst : monthFirst;
 }
 
+QTime LogDate::parseTime(QByteArrayView text)
+{
+    text = trimmed(text);
+    qsizetype pos = 0;
+    Number parts[3];
+    int count = 0;
+    char separator = 0;
+    while (count < 3 && readNumber(text, pos, parts[count])) {
+        ++count;
+        if (pos >= text.size() || (text[pos] != ':' && text[pos] != '.'))
+            break;
+        if (separator != 0 && text[pos] != separator)
+            return QTime();
+        separator = text[pos++];
+    }
+    if (count < 2)
+        return QTime();
+    int hour = parts[0].value;
+    const QByteArrayView mark = trimmed(text.sliced(pos));
+    if (!mark.isEmpty()) {
+        const char first = mark.front();
+        const bool pm = first == 'P' || first == 'p';
+        if ((!pm && first != 'A' && first != 'a') || hour < 1 || hour > 12)
+            return QTime();
+        hour = hour % 12 + (pm ? 12 : 0);
+    }
+    return QTime(hour, parts[1].value, count == 3 ? parts[2].value : 0);
+}
+
 QString LogDate::show(const QDate &date)
 {
     return date.toString(QStringLiteral("dd.MM.yyyy"));

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QDate>
+#include <QTime>
 
 // The date field of a test-log line, written in the short date format of
 // whichever machine ran the test: "08.12.2026" on a Russian desktop, "12/8/26"
@@ -16,6 +17,11 @@ public:
     // first; slashes follow the short format this machine's log is written in unless that gives no
     // date and the other order does ("25/3/26" is the 25th anywhere).
     static QDate parse(QByteArrayView text);
+
+    // The time field of a line, in the long time format of the machine that
+    // wrote it: hours, minutes and seconds joined by ":" (or "."), "AM" or
+    // "PM" after them where the format has them. An invalid time otherwise.
+    static QTime parseTime(QByteArrayView text);
 
     // "dd.MM.yyyy", the form a Russian spreadsheet reads as a date.
     static QString show(const QDate &date);

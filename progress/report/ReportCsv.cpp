@@ -4,6 +4,18 @@
 #include "CodePage.h"
 #include "LogDate.h"
 
+namespace {
+
+const QString WithoutRecord = QStringLiteral("в списке users, но нет записи в users.ini");
+const QString Unlisted = QStringLiteral("запись users.ini, которой нет в списке users");
+
+QString joined(const QString &texts, const QString &text)
+{
+    return texts.isEmpty() ? text : texts + QStringLiteral("; ") + text;
+}
+
+} // namespace
+
 void ReportCsv::appendRow(QByteArray &out, const QStringList &fields)
 {
     for (qsizetype i = 0; i < fields.size(); ++i) {
@@ -46,7 +58,19 @@ QByteArray ReportCsv::write(const ClassReport &report)
             fields.append(LogDate::show(row.lastDate));
         else
             fields.append(CodePage::toUnicode(row.lastDateText));
-        fields.append(report.suspicious.aboutUser(row.name));
+        QString about = report.suspicious.aboutUser(row.name);
+        if (report.records.withoutRecord.contains(row.name))
+            about = joined(about, WithoutRecord);
+        fields.append(about);
+        appendRow(out, fields);
+    }
+    // A record the list lacks has no row of the table; it gets one here, with
+    // nothing but its name and what is wrong with it.
+    for (const QByteArray &name : report.records.unlisted) {
+        QStringList fields{CodePage::toUnicode(name)};
+        for (int i = 0; i < 2 * ClassReport::Tests + 1; ++i)
+            fields.append(QString());
+        fields.append(joined(report.suspicious.aboutUser(name), Unlisted));
         appendRow(out, fields);
     }
     return out;

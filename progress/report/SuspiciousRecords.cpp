@@ -103,24 +103,42 @@ SuspiciousRecords SuspiciousRecords::find(const QByteArray &usersIni, const Clas
                          .arg(k)});
             }
         }
+        // The latest moment of the lines above; a line whose time cannot be
+        // read is judged by its date alone.
         QDate previous;
+        QTime previousTime;
         for (const TestLogReader::Run &run : log.runs) {
             if (!run.date.isValid())
                 continue;
+            const bool earlierDay = previous.isValid() && run.date < previous;
+            const bool earlierTime = run.date == previous && run.time.isValid() &&
+                                     previousTime.isValid() && run.time < previousTime;
             if (run.date > today)
                 result.findings.append({Kind::FutureLine, run.user, run.test, run.line,
                                         QStringLiteral("журнал, строка %1 (%2): дата %3 ещё "
                                                        "не наступила")
                                             .arg(run.line)
                                             .arg(shown(run.user), shown(run.dateText))});
-            else if (previous.isValid() && run.date < previous)
+            else if (earlierDay)
                 result.findings.append({Kind::OutOfOrder, run.user, run.test, run.line,
                                         QStringLiteral("журнал, строка %1 (%2): дата %3 "
                                                        "раньше даты строки выше")
                                             .arg(run.line)
                                             .arg(shown(run.user), shown(run.dateText))});
-            if (!previous.isValid() || run.date > previous)
+            else if (earlierTime)
+                result.findings.append(
+                    {Kind::OutOfOrder, run.user, run.test, run.line,
+                     QStringLiteral("журнал, строка %1 (%2): время %3 %4 "
+                                    "раньше времени строки выше")
+                         .arg(run.line)
+                         .arg(shown(run.user), shown(run.dateText), shown(run.timeText))});
+            if (!previous.isValid() || run.date > previous) {
                 previous = run.date;
+                previousTime = run.time;
+            } else if (run.date == previous && run.time.isValid() &&
+                       (!previousTime.isValid() || run.time > previousTime)) {
+                previousTime = run.time;
+            }
         }
     }
 

@@ -22,7 +22,7 @@ public:
         OpenHeader,      // a header line without "]"
         NulByte,         // a NUL byte before a section
         FutureLine,      // a log line dated after today
-        OutOfOrder,      // a log line dated before the line above it
+        OutOfOrder,      // a log line dated, or timed the same day, before the line above it
         AdminIsUser,     // the administrator login is a registered user
     };
 

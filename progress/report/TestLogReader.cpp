@@ -91,6 +91,8 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
         if (known == dates.constEnd())
             known = dates.insert(run.dateText, LogDate::parse(run.dateText));
         run.date = *known;
+        run.timeText = fields[n - 4].toByteArray();
+        run.time = LogDate::parseTime(run.timeText);
         run.line = number;
         run.test = test;
         run.grade = grade;

@@ -17,6 +17,8 @@ public:
         QByteArray user;
         QByteArray dateText;
         QDate date; // invalid when the text is no date LogDate knows
+        QByteArray timeText;
+        QTime time; // invalid when the text is no time LogDate knows
         qsizetype line = 0;
         int test = 0; // 1 … 10
         int grade = 0;

@@ -364,7 +364,8 @@ void tst_Accounts::missingRecordsNeverWrittenFromNothing()
 void tst_Accounts::linksOutOfTheFolderAreRefused_data()
 {
     // Which record is a link, and where to: "@out" a file of another user,
-    // "@gone" nothing, else a file inside the folder.
+    // "@moved" the record itself moved out of the folder, "@gone" nothing,
+    // else a file inside the folder.
     QTest::addColumn<QString>("record");
     QTest::addColumn<QString>("target");
     QTest::addColumn<bool>("registered");
@@ -372,6 +373,10 @@ void tst_Accounts::linksOutOfTheFolderAreRefused_data()
                                                  << "@out" << false;
     QTest::newRow("users to a file outside") << "users"
                                              << "@out" << false;
+    QTest::newRow("users.ini read from outside") << "users.ini"
+                                                 << "@moved" << false;
+    QTest::newRow("users read from outside") << "users"
+                                             << "@moved" << false;
     QTest::newRow("users.ini dangling") << "users.ini"
                                         << "@gone" << false;
     QTest::newRow("users dangling") << "users"
@@ -393,6 +398,23 @@ void tst_Accounts::linksOutOfTheFolderAreRefused()
     QVERIFY(TempWorkDir::writeFile(bashrc, "export PATH\n"));
     QVERIFY(m_dir->write("data/class.ini", ""));
     QVERIFY(m_dir->write("data/class.txt", ""));
+    if (target == "@moved") {
+        Accounts::registerUser("petr", "pw");
+        QVERIFY(QFile::rename(m_dir->filePath(record), outside.filePath(record)));
+        QVERIFY(QFile::link(outside.filePath(record), m_dir->filePath(record)));
+        // Read as if missing: no login, no list, and the list says why.
+        if (record == "users.ini") {
+            QVERIFY(!Accounts::passwordMatches("petr", "pw"));
+        } else {
+            try {
+                UserList::load();
+                QFAIL("the list was read from outside the folder");
+            } catch (const RuntimeError &e) {
+                QVERIFY2(e.message().startsWith("Чтение"), qPrintable(e.message()));
+            }
+        }
+        return;
+    }
     const QString to = target == "@out"    ? bashrc
                        : target == "@gone" ? outside.filePath("created")
                                            : m_dir->filePath(target);

@@ -204,6 +204,7 @@ void tst_AdminSettings::writeThroughLinks()
         s.write();
         QVERIFY(QFileInfo(settingsPath()).isSymLink());
         QCOMPARE(m_dir->read(target), QByteArray("admin|pw|log.txt\r\n"));
+        QCOMPARE(AdminSettings::read().login, QByteArray("admin"));
     } else {
         try {
             s.write();
@@ -215,6 +216,13 @@ void tst_AdminSettings::writeThroughLinks()
         QCOMPARE(
             QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             QStringList{".bashrc"});
+        // Nor read from there.
+        try {
+            AdminSettings::read();
+            QFAIL("read through a link out of the folder");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.message().startsWith("Чтение"), qPrintable(e.message()));
+        }
         QFile f(bashrc);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("export PATH\n"));

@@ -1,7 +1,10 @@
+#include "FileLock.h"
+#include "FileRead.h"
 #include "FileWrite.h"
 #include "FolderBounds.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
+#include "TextFile.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -63,6 +66,8 @@ void tst_FolderBounds::recordPath_data()
     // the folder outside, "@gone" for nothing). "" for none.
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("target");
+    // "lock:" and a record's name: the lock taken for that record; "read:",
+    // the record read.
     QTest::addColumn<QString>("record");
     QTest::addColumn<QString>("written"); // "" when refused
     QTest::addColumn<QString>("refusal");
@@ -122,6 +127,41 @@ void tst_FolderBounds::recordPath_data()
                                                  << "up/users.ini"
                                                  << ""
                                                  << "за пределами папки курса";
+    QTest::newRow("lock in the folder") << ""
+                                        << ""
+                                        << "lock:data/info/tumb.db"
+                                        << "data/info/tumb.db.lock/holder"
+                                        << "";
+    QTest::newRow("lock a link out") << "users.ini.lock"
+                                     << "@out/"
+                                     << "lock:users.ini"
+                                     << ""
+                                     << "за пределами папки курса";
+    QTest::newRow("lock a dangling link") << "users.ini.lock"
+                                          << "@out/made.lock"
+                                          << "lock:users.ini"
+                                          << ""
+                                          << "несуществующий файл";
+    QTest::newRow("lock in a folder link out") << "data/info"
+                                               << "@out/"
+                                               << "lock:data/info/tumb.db"
+                                               << ""
+                                               << "за пределами папки курса";
+    QTest::newRow("read through a link inside") << "users.ini"
+                                                << "data/real.ini"
+                                                << "read:users.ini"
+                                                << "data/real.ini"
+                                                << "";
+    QTest::newRow("read through a link out") << "users.ini"
+                                             << "@out/.bashrc"
+                                             << "read:users.ini"
+                                             << ""
+                                             << "за пределами папки курса";
+    QTest::newRow("lock with dot dot out") << ""
+                                           << ""
+                                           << "lock:data/../../users.ini"
+                                           << ""
+                                           << "за пределами папки курса";
 }
 
 void tst_FolderBounds::recordPath()
@@ -146,18 +186,48 @@ void tst_FolderBounds::recordPath()
         QFile::remove(m_dir->filePath(link));
         QVERIFY(QFile::link(to, m_dir->filePath(link)));
     }
-    const QString path = QDir::cleanPath(m_dir->filePath(record));
+    const bool lock = record.startsWith(u"lock:"_s);
+    const bool read = record.startsWith(u"read:"_s);
+    // A lock is asked for as its callers ask, by the path as it is written.
+    const QString path =
+        lock || read ? m_dir->filePath(record.mid(5)) : QDir::cleanPath(m_dir->filePath(record));
+    if (read && written.isEmpty()) {
+        QByteArray data;
+        QCOMPARE(FileRead::read(path, &data), EXDEV);
+        QCOMPARE(data, QByteArray());
+    }
     if (written.isEmpty()) {
         try {
-            FolderBounds::recordPath(path);
+            if (lock) {
+                const FileLock taken(path);
+            } else if (read) {
+                TextFile::read(path);
+            } else {
+                FolderBounds::recordPath(path);
+            }
             QFAIL("a path out of the folder was taken");
         } catch (const RuntimeError &e) {
             QVERIFY2(e.message().contains(refusal), qPrintable(e.message()));
+            QVERIFY2(e.message().startsWith(read ? u"Чтение"_s : u"Запись"_s),
+                     qPrintable(e.message()));
             QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
         }
         QCOMPARE(QDir(m_outside->path())
                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{u".bashrc"_s});
+        QVERIFY(!QFileInfo::exists(QFileInfo(m_dir->path()).path() + u"/users.ini.lock"_s));
+        return;
+    }
+    if (read) {
+        QCOMPARE(TextFile::read(path), m_dir->read(written));
+        return;
+    }
+    if (lock) {
+        {
+            const FileLock taken(path);
+            QVERIFY(QFileInfo(m_dir->filePath(written)).isFile());
+        }
+        QVERIFY(!QFileInfo::exists(FileLock::lockPath(path)));
         return;
     }
     QCOMPARE(FolderBounds::recordPath(path),
@@ -277,10 +347,18 @@ void tst_FolderBounds::swappedFolderNeverCarriesAWriteOut()
     const QString settings = m_dir->filePath(u"data/info/tumb.db"_s);
     const QString log = m_dir->filePath(u"data/info/log.txt"_s);
     int written = 0;
+    int locked = 0;
     {
         const Swapper swapper(info, m_dir->filePath(u"data/info.real"_s), m_outside->path());
         const QDeadlineTimer deadline(1500);
         while (!deadline.hasExpired()) {
+            try {
+                // Taken and released by the path as written, the folder
+                // swapped meanwhile.
+                const FileLock lock(settings);
+                ++locked;
+            } catch (const RuntimeError &) {
+            }
             try {
                 if (FileWrite::replace(FolderBounds::recordPath(settings), "a|b|c\r\n") == 0)
                     ++written;
@@ -292,6 +370,7 @@ void tst_FolderBounds::swappedFolderNeverCarriesAWriteOut()
         QVERIFY(swapper.swaps() > 0);
     }
     QVERIFY(written > 0);
+    QVERIFY(locked > 0);
     QCOMPARE(
         QDir(m_outside->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
         QStringList{u".bashrc"_s});

@@ -15,6 +15,8 @@ private slots:
     void readsWhatThisMachineWrites();
     void refusesWhatIsNoDate_data();
     void refusesWhatIsNoDate();
+    void readsTheTimeField_data();
+    void readsTheTimeField();
 };
 
 void tst_LogDate::readsTheCommonShortForms_data()
@@ -44,18 +46,21 @@ void tst_LogDate::readsTheCommonShortForms()
 void tst_LogDate::readsWhatThisMachineWrites_data()
 {
     QTest::addColumn<QDate>("date");
+    QTest::addColumn<QTime>("time");
     // Day and month both below 13, so the order matters.
-    QTest::newRow("8 December") << QDate(2026, 12, 8);
-    QTest::newRow("12 August") << QDate(2026, 8, 12);
-    QTest::newRow("1 February") << QDate(2027, 2, 1);
-    QTest::newRow("31 December") << QDate(2030, 12, 31);
+    QTest::newRow("8 December") << QDate(2026, 12, 8) << QTime(0, 0, 1);
+    QTest::newRow("12 August") << QDate(2026, 8, 12) << QTime(9, 5, 3);
+    QTest::newRow("1 February") << QDate(2027, 2, 1) << QTime(12, 30, 0);
+    QTest::newRow("31 December") << QDate(2030, 12, 31) << QTime(23, 59, 59);
 }
 
 void tst_LogDate::readsWhatThisMachineWrites()
 {
     QFETCH(QDate, date);
+    QFETCH(QTime, time);
     const QString written = DateTimeFormat::shortDate(date);
     QCOMPARE(LogDate::parse(CodePage::fromUnicode(written)), date);
+    QCOMPARE(LogDate::parseTime(CodePage::fromUnicode(DateTimeFormat::longTime(time))), time);
     QCOMPARE(LogDate::show(date), date.toString(QStringLiteral("dd.MM.yyyy")));
 }
 
@@ -78,6 +83,29 @@ void tst_LogDate::refusesWhatIsNoDate()
 {
     QFETCH(QByteArray, text);
     QVERIFY(!LogDate::parse(text).isValid());
+}
+
+void tst_LogDate::readsTheTimeField_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QTime>("time"); // invalid: no time
+    QTest::newRow("Russian") << QByteArray("14:05:09") << QTime(14, 5, 9);
+    QTest::newRow("no seconds, one-digit hour") << QByteArray(" 9:05 ") << QTime(9, 5);
+    QTest::newRow("afternoon mark") << QByteArray("2:05:09 PM") << QTime(14, 5, 9);
+    QTest::newRow("midnight mark") << QByteArray("12:00:01 AM") << QTime(0, 0, 1);
+    QTest::newRow("dots") << QByteArray("14.05.09") << QTime(14, 5, 9);
+    QTest::newRow("empty") << QByteArray() << QTime();
+    QTest::newRow("a date instead") << QByteArray("08.12.2026") << QTime();
+    QTest::newRow("mixed separators") << QByteArray("14:05.09") << QTime();
+    QTest::newRow("hour 13 with a mark") << QByteArray("13:00 PM") << QTime();
+    QTest::newRow("a word after") << QByteArray("14:05:09 MSK") << QTime();
+}
+
+void tst_LogDate::readsTheTimeField()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QTime, time);
+    QCOMPARE(LogDate::parseTime(text), time);
 }
 
 QTEST_GUILESS_MAIN(tst_LogDate)

@@ -87,6 +87,8 @@ void tst_ReportCsv::everyFieldAsStored()
     for (const QByteArray &name : names)
         folder.registerUser(name);
     UserList::add("nobody"); // listed without a record
+    // A record the list lacks.
+    QVERIFY(m_dir->write("users.ini", m_dir->read("users.ini") + "[ghost]\r\npassword=x\r\n"));
     folder.storeGrade(names[0], 2, "4");
     folder.storeGrade(names[0], 3, "x");
     folder.storeGrade(names[1], 5, "261");
@@ -100,7 +102,7 @@ void tst_ReportCsv::everyFieldAsStored()
     QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
     QList<QStringList> rows;
     QVERIFY(splitCsv(QString::fromUtf8(csv.mid(3)), &rows));
-    QCOMPARE(rows.size(), 1 + names.size() + 1);
+    QCOMPARE(rows.size(), 1 + names.size() + 2);
     QCOMPARE(rows.first().size(), 23);
     QCOMPARE(rows.first()[1], QStringLiteral("test1"));
     QCOMPARE(rows.first()[11], QStringLiteral("Попыток test1"));
@@ -122,10 +124,16 @@ void tst_ReportCsv::everyFieldAsStored()
         const QDate last = folder.lastDate(name);
         QCOMPARE(row[21], last.isValid() ? LogDate::show(last) : QString());
     }
-    const QStringList &nobody = rows.last();
+    // Both kinds of a name the list and users.ini do not share say so.
+    const QStringList &nobody = rows[rows.size() - 2];
     QCOMPARE(nobody[0], QStringLiteral("nobody"));
     for (int k = 1; k <= ClassReport::Tests; ++k)
         QVERIFY(nobody[k].isEmpty());
+    QVERIFY2(nobody[22].contains(QStringLiteral("нет записи в users.ini")), qPrintable(nobody[22]));
+    const QStringList &ghost = rows.last();
+    QCOMPARE(ghost.size(), 23);
+    QCOMPARE(ghost[0], QStringLiteral("ghost"));
+    QVERIFY2(ghost[22].contains(QStringLiteral("нет в списке users")), qPrintable(ghost[22]));
 }
 
 void tst_ReportCsv::fieldsQuotedWhereNeeded_data()

@@ -49,6 +49,8 @@ void tst_SuspiciousRecords::findings_data()
     QTest::newRow("line from the future")
         << "future" << int(Kind::FutureLine) << QByteArray("anna");
     QTest::newRow("line out of order") << "order" << int(Kind::OutOfOrder) << QByteArray("anna");
+    QTest::newRow("line earlier the same day")
+        << "time" << int(Kind::OutOfOrder) << QByteArray("boris");
     QTest::newRow("administrator is a student")
         << "admin" << int(Kind::AdminIsUser) << QByteArray("boris");
 }
@@ -79,6 +81,8 @@ void tst_SuspiciousRecords::findings()
         folder.finishRun("anna", 1, 4, now.addDays(40));
     else if (alteration == QLatin1String("order"))
         folder.finishRun("anna", 1, 4, now.addDays(-30));
+    else if (alteration == QLatin1String("time"))
+        folder.finishRun("boris", 2, 3, QDateTime(now.date(), QTime(0, 0)));
     else if (alteration == QLatin1String("admin"))
         QVERIFY(dir.write("data/info/tumb.db", "BORIS|pw|journal.txt\r\n"));
 
