@@ -132,6 +132,11 @@ void tst_FolderBounds::recordPath_data()
                                         << "lock:data/info/tumb.db"
                                         << "data/info/tumb.db.lock/holder"
                                         << "";
+    QTest::newRow("lock in a folder link inside") << "data/tests"
+                                                  << "data/info"
+                                                  << "lock:data/tests/x.ini"
+                                                  << "data/info/x.ini.lock/holder"
+                                                  << "";
     QTest::newRow("lock a link out") << "users.ini.lock"
                                      << "@out/"
                                      << "lock:users.ini"
