@@ -119,7 +119,7 @@ ShareAddress::Mount ShareAddress::mount(const QString &address, const Login &log
                                  ? QByteArray()
                                  : (login.user + QLatin1Char('\n') + login.domain +
                                     QLatin1Char('\n') + login.password + QLatin1Char('\n'))
-                                       .toLocal8Bit();
+                                       .toUtf8();
     const GioRun run = gio({QStringLiteral("mount"), root}, input);
     const QString mounted = mountedPath(root);
     if (!mounted.isEmpty()) {
