@@ -1,13 +1,21 @@
 #include "ShareAddress.h"
 
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QThread>
+#include <QUrl>
 
 namespace {
 
 // A share that does not answer keeps the client waiting this long at most.
 constexpr int MountWaitMs = 60000;
+// The FUSE view shows a share a moment after the client reports it mounted;
+// mounted again in the same session, the old entries hide it for about a
+// second (measured: up to 0.85 s on the test server).
+constexpr int FuseWaitMs = 5000;
 
 struct GioRun
 {
@@ -71,6 +79,22 @@ QString mountedPath(const QString &address)
     return QString();
 }
 
+// The share's own address, "smb://server/share", and the folder's path below
+// it. The share's local path is known once it is mounted, so a folder missing
+// on a connected share is found missing rather than the share unreachable.
+QString shareRoot(const QString &address, QString *below)
+{
+    QUrl url(address);
+    const QStringList parts =
+        url.path(QUrl::FullyDecoded).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    below->clear();
+    if (parts.isEmpty())
+        return address;
+    *below = parts.mid(1).join(QLatin1Char('/'));
+    url.setPath(QLatin1Char('/') + parts.first());
+    return url.toString();
+}
+
 } // namespace
 
 bool ShareAddress::isAddress(const QString &text)
@@ -81,7 +105,12 @@ bool ShareAddress::isAddress(const QString &text)
 ShareAddress::Mount ShareAddress::mount(const QString &address, const Login &login)
 {
     Mount result;
-    result.path = mountedPath(address);
+    QString below;
+    const QString root = shareRoot(address, &below);
+    const auto inside = [&below](const QString &share) {
+        return share.isEmpty() || below.isEmpty() ? share : share + QLatin1Char('/') + below;
+    };
+    result.path = inside(mountedPath(root));
     if (!result.path.isEmpty())
         return result;
     // The client asks for the user, the domain and the password in that
@@ -90,11 +119,16 @@ ShareAddress::Mount ShareAddress::mount(const QString &address, const Login &log
                                  ? QByteArray()
                                  : (login.user + QLatin1Char('\n') + login.domain +
                                     QLatin1Char('\n') + login.password + QLatin1Char('\n'))
-                                       .toLocal8Bit();
-    const GioRun run = gio({QStringLiteral("mount"), address}, input);
-    result.path = mountedPath(address);
-    if (!result.path.isEmpty())
+                                       .toUtf8();
+    const GioRun run = gio({QStringLiteral("mount"), root}, input);
+    const QString mounted = mountedPath(root);
+    if (!mounted.isEmpty()) {
+        result.path = inside(mounted);
+        const QDeadlineTimer shown(FuseWaitMs);
+        while (!QFileInfo(result.path).isDir() && !shown.hasExpired())
+            QThread::msleep(50);
         return result;
+    }
     const int asked = loginsAsked(run.out);
     if (asked > (login.isEmpty() ? 0 : 1)) {
         result.needsLogin = true;

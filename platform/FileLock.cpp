@@ -561,17 +561,21 @@ FileLock::FileLock(const QString &path)
 
 void FileLock::openFolder(const QString &path)
 {
+    QString folder = QFileInfo(m_path).path();
     try {
         // A lock of a record goes where the record may go, and is refused
         // the way the record is: a link in its place or on its way out of
-        // the folder, a link to nothing, "..".
-        if (FolderBounds::startsInside(m_path))
+        // the folder, a link to nothing, "..". Its folder is opened where
+        // the links on the way lead, inside.
+        if (FolderBounds::startsInside(m_path)) {
             FolderBounds::recordPath(m_path);
+            folder = FolderBounds::recordPath(folder);
+        }
     } catch (...) {
         heldLocks().remove(m_path);
         throw;
     }
-    m_folder = FolderBounds::openDirectory(QFileInfo(m_path).path());
+    m_folder = FolderBounds::openDirectory(folder);
     if (m_folder >= 0)
         return;
     // The system found a link out on the way after the look above.

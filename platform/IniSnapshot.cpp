@@ -1,10 +1,10 @@
 #include "IniSnapshot.h"
 
 #include "CodePage.h"
+#include "FileRead.h"
 #include "IniDocument.h"
 #include "IniProfile.h"
 
-#include <QFile>
 #include <cstring>
 
 namespace {
@@ -74,11 +74,8 @@ IniSnapshot::IniSnapshot(QByteArray source) : m_source(std::move(source))
 
 IniSnapshot IniSnapshot::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return IniSnapshot(QByteArray());
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray data;
+    if (FileRead::read(path, &data) != 0)
         return IniSnapshot(QByteArray());
     return IniSnapshot(std::move(data));
 }

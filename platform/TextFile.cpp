@@ -7,7 +7,6 @@
 #include "IoError.h"
 #include "RuntimeError.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <optional>
@@ -26,13 +25,9 @@ RuntimeError withReason(const RuntimeError &error, const QString &reason)
 
 int appendByReplacing(const QString &path, const QByteArray &data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return EACCES;
-    const QByteArray old = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return EIO;
-    file.close();
+    QByteArray old;
+    if (const int error = FileRead::read(path, &old); error != 0)
+        return error == EIO ? EIO : EACCES;
     return FileWrite::replace(path, old + data);
 }
 

@@ -1,12 +1,11 @@
 #include "TestRun.h"
 
 #include "CodePage.h"
+#include "FileRead.h"
 #include "Grading.h"
 #include "Paths.h"
 #include "RuntimeError.h"
 #include "TestFile.h"
-
-#include <QFile>
 
 QByteArray TestRun::start(const QByteArray &testName)
 {
@@ -24,9 +23,10 @@ QByteArray TestRun::start(const QByteArray &testName)
     m_mistakes.clear();
     // The version names the file the run began with, so that the records of
     // a test corrected later are not taken for answers to the new questions.
-    QFile file(Paths::resolve(TestFile(testName).relativeName()));
-    m_version =
-        AnswerRecord::versionOf(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    QByteArray data;
+    if (FileRead::read(Paths::resolve(TestFile(testName).relativeName()), &data) != 0)
+        data.clear();
+    m_version = AnswerRecord::versionOf(data);
     return QByteArray();
 }
 

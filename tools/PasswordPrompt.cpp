@@ -3,6 +3,7 @@
 #include "RuntimeError.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -55,17 +56,20 @@ bool PasswordPrompt::fromTerminal()
 
 QString PasswordPrompt::typedOnce(const QString &prompt, bool shown)
 {
-    std::fputs(prompt.toUtf8().constData(), stderr);
-    std::fflush(stderr);
     std::string line;
     bool got = false;
-    if (shown) {
+    {
+        // Echo goes off before the prompt shows, so that what is typed
+        // after it, however quickly, is neither shown nor thrown away.
+        std::optional<EchoOff> quiet;
+        if (!shown)
+            quiet.emplace();
+        std::fputs(prompt.toUtf8().constData(), stderr);
+        std::fflush(stderr);
         got = readLine(&line);
-    } else {
-        const EchoOff quiet;
-        got = readLine(&line);
-        std::fputs("\n", stderr);
     }
+    if (!shown)
+        std::fputs("\n", stderr);
     if (!got)
         throw RuntimeError(shown ? QStringLiteral("ничего не введено")
                                  : QStringLiteral("пароль не введён"));

@@ -1,6 +1,7 @@
 #include "ItemAnalysis.h"
 
 #include "AdminSettings.h"
+#include "FileRead.h"
 #include "IniSnapshot.h"
 #include "Paths.h"
 #include "RuntimeError.h"
@@ -9,7 +10,6 @@
 #include "TextFile.h"
 #include "TextLines.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
@@ -284,9 +284,11 @@ ItemAnalysis ItemAnalysis::read()
             tests.append(version.test);
     }
     for (int test : tests) {
-        QFile file(Paths::resolve(TestFile("test" + QByteArray::number(test)).relativeName()));
-        if (file.open(QIODevice::ReadOnly))
-            items.nameQuestions(test, file.readAll());
+        QByteArray data;
+        if (FileRead::read(
+                Paths::resolve(TestFile("test" + QByteArray::number(test)).relativeName()),
+                &data) == 0)
+            items.nameQuestions(test, data);
     }
     return items;
 }

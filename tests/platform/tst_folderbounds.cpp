@@ -2,6 +2,8 @@
 #include "FileRead.h"
 #include "FileWrite.h"
 #include "FolderBounds.h"
+#include "IniProfile.h"
+#include "IniSnapshot.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
 #include "TextFile.h"
@@ -132,6 +134,11 @@ void tst_FolderBounds::recordPath_data()
                                         << "lock:data/info/tumb.db"
                                         << "data/info/tumb.db.lock/holder"
                                         << "";
+    QTest::newRow("lock in a folder link inside") << "data/tests"
+                                                  << "data/info"
+                                                  << "lock:data/tests/x.ini"
+                                                  << "data/info/x.ini.lock/holder"
+                                                  << "";
     QTest::newRow("lock a link out") << "users.ini.lock"
                                      << "@out/"
                                      << "lock:users.ini"
@@ -191,10 +198,15 @@ void tst_FolderBounds::recordPath()
     // A lock is asked for as its callers ask, by the path as it is written.
     const QString path =
         lock || read ? m_dir->filePath(record.mid(5)) : QDir::cleanPath(m_dir->filePath(record));
-    if (read && written.isEmpty()) {
+    if (read) {
+        // Each reader: the bytes, the profile, the snapshot of a test file.
+        QVERIFY(m_dir->write(u"data/real.ini"_s, "[a]\r\nk=inside\r\n"));
+        QVERIFY(TempWorkDir::writeFile(outside(u".bashrc"_s), "[a]\r\nk=outside\r\n"));
+        const QByteArray value = written.isEmpty() ? "-" : "inside";
+        QCOMPARE(IniProfile::read(path, "a", "k", "-"), value);
+        QCOMPARE(IniSnapshot::load(path).read("a", "k", "-"), value);
         QByteArray data;
-        QCOMPARE(FileRead::read(path, &data), EXDEV);
-        QCOMPARE(data, QByteArray());
+        QCOMPARE(FileRead::read(path, &data), written.isEmpty() ? EXDEV : 0);
     }
     if (written.isEmpty()) {
         try {

@@ -3,6 +3,7 @@
 #include "TempWorkDir.h"
 #include "ToolRun.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,10 +14,15 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -45,6 +51,60 @@ bool listened(quint16 port)
     const bool answered = ::connect(s, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0;
     ::close(s);
     return answered;
+}
+
+struct TerminalRun
+{
+    int exitCode = -1; // -1 when it did not end by itself in time
+    QByteArray seen;   // everything the terminal showed
+};
+
+// Runs the program on a terminal of its own and types each answer once its
+// prompt has shown, as a person at the terminal would.
+TerminalRun onTerminal(const QByteArray &program, const QList<QByteArray> &args,
+                       const QList<QPair<QByteArray, QByteArray>> &answers)
+{
+    TerminalRun run;
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child < 0)
+        return run;
+    if (child == 0) {
+        std::vector<char *> argv{const_cast<char *>(program.constData())};
+        for (const QByteArray &arg : args)
+            argv.push_back(const_cast<char *>(arg.constData()));
+        argv.push_back(nullptr);
+        execv(program.constData(), argv.data());
+        _exit(127);
+    }
+    qsizetype answered = 0, from = 0;
+    QDeadlineTimer deadline(120000);
+    for (;;) {
+        pollfd wait{terminal, POLLIN, 0};
+        if (::poll(&wait, 1, 100) > 0) {
+            char buffer[4096];
+            const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+            if (got <= 0) // the program ended and closed the terminal
+                break;
+            run.seen.append(buffer, got);
+        }
+        if (answered < answers.size() && run.seen.indexOf(answers.at(answered).first, from) >= 0) {
+            from = run.seen.size();
+            const QByteArray line = answers.at(answered++).second + '\n';
+            if (::write(terminal, line.constData(), size_t(line.size())) != line.size())
+                break;
+        }
+        if (deadline.hasExpired()) {
+            ::kill(child, SIGKILL);
+            break;
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(terminal);
+    if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    return run;
 }
 
 QString canonical(const QString &path)
@@ -115,27 +175,62 @@ private slots:
         m_work.reset();
     }
 
+    // With no window to ask in, the tool asks on the terminal it runs on,
+    // and only there; the password is not shown as it is typed.
+    void toolAsksOnATerminal()
+    {
+        if (stateValue("closed").isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no classroom share: ") + stateValue("closed-skip")));
+        m_course = std::make_unique<QTemporaryDir>(stateValue("closed_folder") +
+                                                   QStringLiteral("/lab-XXXXXX"));
+        QVERIFY(m_course->isValid());
+        QVERIFY(TempWorkDir::writeFile(m_course->filePath("data/info/tumb.db"), SettingsLine));
+        QVERIFY(TempWorkDir::writeFile(m_course->filePath("users"), "anna\r\n"));
+        QVERIFY(TempWorkDir::writeFile(m_course->filePath("users.ini"),
+                                       "[anna]\r\npassword=pw\r\ntest1=1\r\n"));
+        const QByteArray address =
+            (stateValue("closed") + u'/' + QFileInfo(m_course->path()).fileName()).toUtf8();
+        const QByteArray password = stateValue("closed_password").toUtf8();
+        const TerminalRun run = onTerminal(COURSEBOOK_ADMIN, {"users", "--dir", address},
+                                           {{"Пользователь: ", stateValue("closed_user").toUtf8()},
+                                            {"Домен", QByteArray()},
+                                            {"Пароль: ", password}});
+        QVERIFY2(run.exitCode == 0, run.seen.constData());
+        QVERIFY2(run.seen.contains("anna"), run.seen.constData());
+        QVERIFY2(!run.seen.contains(password), run.seen.constData());
+    }
+
     void classFolder_data()
     {
         QTest::addColumn<QString>("share"); // SHARE, CLOSED or none answering
+        QTest::addColumn<QString>("below"); // the course folder made on the share
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("cause"); // empty: reached
         // 0 no, 1 asked for, 2 the one given refused
         QTest::addColumn<int>("login");
+        const QString asked = QStringLiteral("по имени пользователя и паролю");
+        const QString refused = QStringLiteral("не принял имя пользователя и пароль");
         QTest::newRow("open to guests: mounted, course found, registration on the share")
             << "SHARE"
             << ""
+            << ""
             << "" << 0;
-        QTest::newRow("closed, no login given: the user is asked")
-            << "CLOSED"
-            << "" << QStringLiteral("по имени пользователя и паролю") << 1;
-        QTest::newRow("closed, wrong password: asked again")
-            << "CLOSED"
-            << "wrong" << QStringLiteral("не принял имя пользователя и пароль") << 2;
+        QTest::newRow("open to guests, folder missing on it: named missing")
+            << "SHARE"
+            << "/gone"
+            << "" << QStringLiteral("её нет") << 0;
+        QTest::newRow("closed, no login given: the user is asked") << "CLOSED"
+                                                                   << ""
+                                                                   << "" << asked << 1;
+        QTest::newRow("closed, wrong password: asked again") << "CLOSED"
+                                                             << ""
+                                                             << "wrong" << refused << 2;
         QTest::newRow("closed, the server's user: mounted, registration on the share") << "CLOSED"
+                                                                                       << ""
                                                                                        << "right"
                                                                                        << "" << 0;
         QTest::newRow("nothing answers on the port: refused with the cause")
+            << ""
             << ""
             << "" << QStringLiteral("общая папка не подключается") << 0;
     }
@@ -143,6 +238,7 @@ private slots:
     void classFolder()
     {
         QFETCH(QString, share);
+        QFETCH(QString, below);
         QFETCH(QString, password);
         QFETCH(QString, cause);
         QFETCH(int, login);
@@ -163,7 +259,8 @@ private slots:
             share.isEmpty()
                 ? m_unanswered
                 : QStringLiteral("%1/%2").arg(
-                      stateValue(share == QLatin1String("SHARE") ? "address" : "closed"), name);
+                      stateValue(share == QLatin1String("SHARE") ? "address" : "closed"),
+                      name + below);
         QVERIFY(TempWorkDir::writeFile(m_system.filePath("coursebook/coursebook.conf"),
                                        "[General]\nClassFolder=" + address.toUtf8() + "\n"));
         m_work = std::make_unique<TempWorkDir>();
