@@ -49,8 +49,9 @@ for k in 1 2 3 4 5 6 7 8 9 10; do
     installed+=("share/coursebook/course/data/tests/test$k.ini")
 done
 # The main window's module, in the program's private library folder.
-libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
-installed+=("$libdir/coursebook/libcoursebook-windows.so")
+module=$(cd "$usr" && find lib -path '*/coursebook/libcoursebook-windows.so')
+[ "$(wc -l <<<"$module")" -eq 1 ] && [ -n "$module" ] || fail "main window's module: «$module»"
+installed+=("$module")
 for f in "${installed[@]}"; do
     [ -f "$usr/$f" ] || fail "not installed: $f"
 done
