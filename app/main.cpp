@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QLibrary>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QOpenGLContext>
 #include <QSettings>
 #include <QStandardPaths>
@@ -160,15 +161,19 @@ void shareGraphicsContext()
 
 bool mainWindowEnded = false;
 
-// The main window from the program's private library folder; nothing with the
-// reason on the terminal when the module cannot be loaded.
+// The main window from the program's private library folder; nothing, the
+// reason shown and printed on the terminal, when the installation lacks it.
 QWidget *loadMainWindow()
 {
     QLibrary module(QDir(QCoreApplication::applicationDirPath())
                         .filePath(QStringLiteral(COURSEBOOK_WINDOWS_MODULE)));
     const auto factory = reinterpret_cast<MainWindowFactory>(module.resolve(MainWindowEntry));
     if (!factory) {
-        print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, module.errorString()));
+        const QString reason =
+            QStringLiteral("Окна программы не загружаются, установка повреждена: %1")
+                .arg(module.errorString());
+        print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, reason));
+        QMessageBox::critical(nullptr, CourseInfo::Title, reason);
         return nullptr;
     }
     return factory([] {

@@ -180,6 +180,19 @@ refused missing-folder "$work/missing" "не найдена"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "files made in the starting folder"
 recorded "$work/config" "$work/classB"
 
+# An installation without the main window's module says so and waits in its box.
+rm "$usr/$module"
+start no-windows "$work/elsewhere" "$work/config" "$work/data" "$work/classA"
+for _ in $(seq 120); do
+    grep -qF "установка повреждена" "$work/no-windows.err" && break
+    kill -0 "$pid" 2>/dev/null || fail "no-windows: ended without the message: $(cat "$work/no-windows.err")"
+    sleep 0.5
+done
+grep -qF "libcoursebook-windows.so" "$work/no-windows.err" || fail "no-windows: $(cat "$work/no-windows.err")"
+kill -0 "$pid" 2>/dev/null || fail "no-windows: no message box"
+stop
+echo "no-windows: refused"
+
 echo "== Debian package"
 cpack -G DEB -B "$work/package" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1 ||
     fail "cpack: $(tail -20 "$work/cpack.log")"
