@@ -1,5 +1,6 @@
 #include "CourseFolder.h"
 #include "CourseFolderPrompt.h"
+#include "ShareFolder.h"
 #include "ShareLoginDialog.h"
 #include "TempWorkDir.h"
 
@@ -29,19 +30,6 @@ const QString ClosedShare = QStringLiteral("smb:CLOSED");
 QString canonical(const QString &path)
 {
     return QFileInfo(path).canonicalFilePath();
-}
-
-// The value of a line "key=value" of the share fixture's state.
-QString stateValue(const QByteArray &key)
-{
-    QFile state(qEnvironmentVariable("COURSEBOOK_SHARE_STATE"));
-    if (!state.open(QIODevice::ReadOnly))
-        return QString();
-    for (const QByteArray &line : state.readAll().split('\n')) {
-        if (line.startsWith(key + '='))
-            return QString::fromUtf8(line.mid(key.size() + 1));
-    }
-    return QString();
 }
 
 void unmount(const QString &address)
@@ -125,19 +113,21 @@ private slots:
         Unmounted afterwards;
         QString address;
         if (classFolder == ClosedShare) {
-            if (stateValue("closed").isEmpty() || stateValue("gvfs_bus").isEmpty())
+            if (ShareFolder::stateValue("closed").isEmpty() ||
+                ShareFolder::stateValue("gvfs_bus").isEmpty())
                 QSKIP("no classroom share: the row runs with the share fixture "
                       "(tst_CourseFolderPrompt_share)");
-            qputenv("DBUS_SESSION_BUS_ADDRESS", stateValue("gvfs_bus").toUtf8());
+            qputenv("DBUS_SESSION_BUS_ADDRESS", ShareFolder::stateValue("gvfs_bus").toUtf8());
             qputenv("GIO_USE_VOLUME_MONITOR", "unix");
             qputenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1");
-            unmount(stateValue("closed"));
-            afterwards.address = stateValue("closed");
-            onShare = std::make_unique<QTemporaryDir>(stateValue("closed_folder") +
+            unmount(ShareFolder::stateValue("closed"));
+            afterwards.address = ShareFolder::stateValue("closed");
+            onShare = std::make_unique<QTemporaryDir>(ShareFolder::stateValue("closed_folder") +
                                                       QStringLiteral("/lab-XXXXXX"));
             QVERIFY(onShare->isValid());
             QVERIFY(TempWorkDir::writeFile(onShare->filePath("data/info/tumb.db"), SettingsLine));
-            address = stateValue("closed") + u'/' + QFileInfo(onShare->path()).fileName();
+            address =
+                ShareFolder::stateValue("closed") + u'/' + QFileInfo(onShare->path()).fileName();
         } else if (!classFolder.isEmpty()) {
             address = root.filePath(classFolder);
         }
@@ -177,8 +167,8 @@ private slots:
             } else {
                 const QList<QLineEdit *> fields = login->findChildren<QLineEdit *>();
                 QCOMPARE(fields.size(), 3);
-                fields.at(0)->setText(stateValue("closed_user"));
-                fields.at(2)->setText(stateValue("closed_password"));
+                fields.at(0)->setText(ShareFolder::stateValue("closed_user"));
+                fields.at(2)->setText(ShareFolder::stateValue("closed_password"));
                 QCOMPARE(fields.at(2)->echoMode(), QLineEdit::Password);
                 offered = login->findChild<QDialogButtonBox *>()->buttons();
             }

@@ -12,8 +12,9 @@ QString statePath()
     return qEnvironmentVariable("COURSEBOOK_SHARE_STATE");
 }
 
-// The value of a line "key=value" of the fixture's state.
-QString stateValue(const QByteArray &key)
+} // namespace
+
+QString ShareFolder::stateValue(const QByteArray &key)
 {
     QFile state(statePath());
     if (!state.open(QIODevice::ReadOnly))
@@ -24,8 +25,6 @@ QString stateValue(const QByteArray &key)
     }
     return QString();
 }
-
-} // namespace
 
 QString ShareFolder::throughGvfs(const QString &path, QString *why)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,10 @@ public:
     // client could not mount the share, the reason then in *why, worded for
     // QSKIP.
     static QString throughGvfs(const QString &path, QString *why);
+
+    // The value of a line "key=value" of the fixture's state; empty when
+    // there is none.
+    static QString stateValue(const QByteArray &key);
 
     // "on the share" or "on the local disk", for the counts a test prints.
     static const char *where();

@@ -1,5 +1,6 @@
 #include "Accounts.h"
 #include "CourseFolder.h"
+#include "ShareFolder.h"
 #include "TempWorkDir.h"
 #include "ToolRun.h"
 
@@ -27,19 +28,6 @@
 namespace {
 
 const QByteArray SettingsLine = "admin|admin123|testlog.txt\r\n";
-
-// The value of a line "key=value" of the share fixture's state.
-QString stateValue(const QByteArray &key)
-{
-    QFile state(qEnvironmentVariable("COURSEBOOK_SHARE_STATE"));
-    if (!state.open(QIODevice::ReadOnly))
-        return QString();
-    for (const QByteArray &line : state.readAll().split('\n')) {
-        if (line.startsWith(key + '='))
-            return QString::fromUtf8(line.mid(key.size() + 1));
-    }
-    return QString();
-}
 
 bool listened(quint16 port)
 {
@@ -135,8 +123,8 @@ private:
         QProcess gio;
         gio.setStandardOutputFile(QProcess::nullDevice());
         gio.setStandardErrorFile(QProcess::nullDevice());
-        gio.start(QStringLiteral("gio"),
-                  {QStringLiteral("mount"), QStringLiteral("-u"), stateValue("closed")});
+        gio.start(QStringLiteral("gio"), {QStringLiteral("mount"), QStringLiteral("-u"),
+                                          ShareFolder::stateValue("closed")});
         gio.waitForFinished();
     }
 
@@ -145,14 +133,15 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("COURSEBOOK_SHARE_STATE"))
             QSKIP("no classroom share: the test runs with the share fixture (ctest)");
-        if (!stateValue("skip").isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no classroom share: ") + stateValue("skip")));
-        if (stateValue("gvfs_bus").isEmpty())
+        if (!ShareFolder::stateValue("skip").isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no classroom share: ") +
+                             ShareFolder::stateValue("skip")));
+        if (ShareFolder::stateValue("gvfs_bus").isEmpty())
             QSKIP(qPrintable(QStringLiteral("no classroom share: no GVFS client: ") +
-                             stateValue("gvfs-skip")));
+                             ShareFolder::stateValue("gvfs-skip")));
         // The fixture's GVFS answers on its own D-Bus session; the volume
         // monitors of disks and phones stay out of it.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", stateValue("gvfs_bus").toUtf8());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", ShareFolder::stateValue("gvfs_bus").toUtf8());
         qputenv("GIO_USE_VOLUME_MONITOR", "unix");
         qputenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1");
         // Read once by the settings of the whole process, so before any.
@@ -179,9 +168,10 @@ private slots:
     // and only there; the password is not shown as it is typed.
     void toolAsksOnATerminal()
     {
-        if (stateValue("closed").isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no classroom share: ") + stateValue("closed-skip")));
-        m_course = std::make_unique<QTemporaryDir>(stateValue("closed_folder") +
+        if (ShareFolder::stateValue("closed").isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no classroom share: ") +
+                             ShareFolder::stateValue("closed-skip")));
+        m_course = std::make_unique<QTemporaryDir>(ShareFolder::stateValue("closed_folder") +
                                                    QStringLiteral("/lab-XXXXXX"));
         QVERIFY(m_course->isValid());
         QVERIFY(TempWorkDir::writeFile(m_course->filePath("data/info/tumb.db"), SettingsLine));
@@ -189,12 +179,14 @@ private slots:
         QVERIFY(TempWorkDir::writeFile(m_course->filePath("users.ini"),
                                        "[anna]\r\npassword=pw\r\ntest1=1\r\n"));
         const QByteArray address =
-            (stateValue("closed") + u'/' + QFileInfo(m_course->path()).fileName()).toUtf8();
-        const QByteArray password = stateValue("closed_password").toUtf8();
-        const TerminalRun run = onTerminal(COURSEBOOK_ADMIN, {"users", "--dir", address},
-                                           {{"Пользователь: ", stateValue("closed_user").toUtf8()},
-                                            {"Домен", QByteArray()},
-                                            {"Пароль: ", password}});
+            (ShareFolder::stateValue("closed") + u'/' + QFileInfo(m_course->path()).fileName())
+                .toUtf8();
+        const QByteArray password = ShareFolder::stateValue("closed_password").toUtf8();
+        const TerminalRun run =
+            onTerminal(COURSEBOOK_ADMIN, {"users", "--dir", address},
+                       {{"Пользователь: ", ShareFolder::stateValue("closed_user").toUtf8()},
+                        {"Домен", QByteArray()},
+                        {"Пароль: ", password}});
         QVERIFY2(run.exitCode == 0, run.seen.constData());
         QVERIFY2(run.seen.contains("anna"), run.seen.constData());
         QVERIFY2(!run.seen.contains(password), run.seen.constData());
@@ -242,25 +234,27 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QString, cause);
         QFETCH(int, login);
-        if (share == QLatin1String("CLOSED") && stateValue("closed").isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no classroom share: ") + stateValue("closed-skip")));
+        if (share == QLatin1String("CLOSED") && ShareFolder::stateValue("closed").isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no classroom share: ") +
+                             ShareFolder::stateValue("closed-skip")));
 
         // The course on the server: through the guest's client for the open
         // share, so that the guest may write it, on the server's disk for
         // the closed one, which its user may write.
-        const QString root =
-            share == QLatin1String("SHARE") ? stateValue("share") : stateValue("closed_folder");
+        const QString root = share == QLatin1String("SHARE")
+                                 ? ShareFolder::stateValue("share")
+                                 : ShareFolder::stateValue("closed_folder");
         m_course = std::make_unique<QTemporaryDir>(root + QStringLiteral("/lab-XXXXXX"));
         QVERIFY(m_course->isValid());
         QVERIFY(TempWorkDir::writeFile(m_course->filePath("data/info/tumb.db"), SettingsLine));
         QVERIFY(TempWorkDir::writeFile(m_course->filePath("users"), QByteArray()));
         const QString name = QFileInfo(m_course->path()).fileName();
         const QString address =
-            share.isEmpty()
-                ? m_unanswered
-                : QStringLiteral("%1/%2").arg(
-                      stateValue(share == QLatin1String("SHARE") ? "address" : "closed"),
-                      name + below);
+            share.isEmpty() ? m_unanswered
+                            : QStringLiteral("%1/%2").arg(
+                                  ShareFolder::stateValue(
+                                      share == QLatin1String("SHARE") ? "address" : "closed"),
+                                  name + below);
         QVERIFY(TempWorkDir::writeFile(m_system.filePath("coursebook/coursebook.conf"),
                                        "[General]\nClassFolder=" + address.toUtf8() + "\n"));
         m_work = std::make_unique<TempWorkDir>();
@@ -273,9 +267,10 @@ private slots:
         CourseFolder folder(settings, m_work->filePath("sample"), m_work->filePath("userdata"),
                             CourseFolder::systemClassFolder());
         if (!password.isEmpty())
-            folder.setShareLogin(
-                {stateValue("closed_user"), QString(),
-                 password == QLatin1String("right") ? stateValue("closed_password") : password});
+            folder.setShareLogin({ShareFolder::stateValue("closed_user"), QString(),
+                                  password == QLatin1String("right")
+                                      ? ShareFolder::stateValue("closed_password")
+                                      : password});
         const CourseFolder::Choice choice = folder.enter(QString());
         const auto tool = [this] {
             return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {QStringLiteral("users")},
