@@ -54,16 +54,21 @@ QByteArray join(const QList<QByteArray> &names)
     return out;
 }
 
-QList<QByteArray> loadFrom(const QString &path)
+// Throws the list's refusal for a read that failed; a link out of the
+// course folder is refused in words that say where it leads.
+void refuseRead(const QString &path, int error)
 {
-    QByteArray data;
-    const int error = QFileInfo(path).isDir() ? EISDIR : FileRead::read(path, &data);
-    // A link out of the course folder: the refusal says where it leads.
     if (error == EXDEV)
         FolderBounds::readPath(path);
     if (error != 0)
         throw IoError::cannotOpen(
             path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+}
+
+QList<QByteArray> loadFrom(const QString &path)
+{
+    QByteArray data;
+    refuseRead(path, QFileInfo(path).isDir() ? EISDIR : FileRead::read(path, &data));
     return split(data);
 }
 
@@ -77,11 +82,7 @@ QList<QByteArray> loadForUpdate(const QString &path)
     const int error = FileRead::read(path, &data);
     if (error == ENOENT)
         return QList<QByteArray>();
-    if (error == EXDEV)
-        FolderBounds::readPath(path);
-    if (error != 0)
-        throw IoError::cannotOpen(
-            path, IoError::reason(error == EIO ? EIO : TextFile::diagnose(path, false)));
+    refuseRead(path, error);
     return split(data);
 }
 
