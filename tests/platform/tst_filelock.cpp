@@ -1,11 +1,11 @@
 #include "FileLock.h"
+#include "GoneProcess.h"
 #include "RuntimeError.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,17 +33,6 @@ private:
 };
 
 namespace {
-
-// The id of a process that has ended.
-qint64 goneProcess()
-{
-    QProcess process;
-    process.start(u"true"_s);
-    process.waitForStarted();
-    const qint64 pid = process.processId();
-    process.waitForFinished();
-    return pid;
-}
 
 QByteArray holder(qint64 pid, const QByteArray &host)
 {
@@ -120,7 +109,7 @@ void tst_FileLock::leftBehindLockTakenOver_data()
     QTest::addColumn<QByteArray>("guard");
 
     const QByteArray here = QSysInfo::machineHostName().toUtf8();
-    const qint64 gone = goneProcess();
+    const qint64 gone = GoneProcess::id();
     const int stale = FileLock::StaleAfterMs / 1000 + 5;
     QTest::newRow("process gone on this host") << holder(gone, here) << 0 << QByteArray();
     QTest::newRow("process gone, its takeover's lock left too")

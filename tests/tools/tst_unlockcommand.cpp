@@ -1,12 +1,12 @@
 // coursebook-admin unlock: what copies left in a class folder is listed with
 // its holder, and --force removes it, so the next write goes through.
+#include "GoneProcess.h"
 #include "TempWorkDir.h"
 #include "ToolRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,27 +25,13 @@ private:
     }
 };
 
-namespace {
-
-qint64 goneProcess()
-{
-    QProcess process;
-    process.start(u"true"_s);
-    process.waitForStarted();
-    const qint64 pid = process.processId();
-    process.waitForFinished();
-    return pid;
-}
-
-} // namespace
-
 void TestUnlockCommand::listsThenClears()
 {
     TempWorkDir dir;
     QVERIFY(dir.isValid());
     const QString d = dir.path();
     QVERIFY(dir.write(u"data/info/tumb.db"_s, "admin|secret|log.txt\r\n"));
-    const QByteArray gone = QByteArray::number(goneProcess());
+    const QByteArray gone = QByteArray::number(GoneProcess::id());
     // A lock of a copy that died, with a stray file inside; a lock of another
     // machine, fresh; a side file; a folder in a side file's place.
     QVERIFY(dir.write(u"users.ini.lock/holder"_s,
