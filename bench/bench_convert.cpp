@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the conversion of generated question sources of 1,000 and 10,000
 // questions, each into a new test file, the way the authoring window runs it.
 

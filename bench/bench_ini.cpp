@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the profile operations on a user store of the size a large course
 // reaches: one read, a registration (thirteen writes, batched and one by one)
 // and the load of a test converter writing a big source in one batch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the class report on a class of 500 users, 10 tests of 30 questions
 // and test logs of 25,000 to 200,000 lines with an answer record for every
 // run: reading the records, the log and the answers, the analysis of every

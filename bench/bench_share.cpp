@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a registration and a test's score write-back in a class folder on the
 // local disk and on a classroom share through each of the two clients a lab
 // mounts it with (smbnetfs, GVFS), alone and while a second machine, on the

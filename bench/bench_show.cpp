@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times what "show" and "show --source" do with a test of 2,000 and of 20,000
 // questions: the test read whole, and, with --value-by-value, also one read
 // per value as a test run reads.

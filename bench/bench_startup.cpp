@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the course book under a private Xvfb server and times how long it
 // takes until its title page is mapped, beside the time a bare Qt window
 // takes and the time the same window takes with one line of text in the title

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Registers one Qt Test program with CTest. Every test runs on the offscreen
 # platform so that window tests need no display.
 #   coursebook_add_test(NAME tst_x SOURCES a.cpp LIBS lib1 lib2)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a built build directory
 # (scripts/package makes a clean one). Its dependencies are the ones
 # dpkg-shlibdeps finds for the programs, plus the fonts and the toolkit's

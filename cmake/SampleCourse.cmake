@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The sample installation's test files are built from its question sources,
 # never committed: build/course/data/tests/test1.ini ...
 file(GLOB course_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/course/sources/test*.txt)

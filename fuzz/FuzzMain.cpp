@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One libFuzzer program; COURSEBOOK_FUZZ_TARGET names the target it runs.
 #include "FuzzTargets.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Grading.h"
 
 int Grading::grade(int right, int count)

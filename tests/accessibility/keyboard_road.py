@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A student's road through the program with the keyboard alone, read back
 through the desktop's accessibility tree (AT-SPI) as a screen reader reads it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CoursePage.h"
 #include "CourseRequestFilter.h"
 #include "PageDisplay.h"

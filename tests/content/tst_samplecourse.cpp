@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AdminSettings.h"
 #include "MenuTree.h"
 #include "Paths.h"

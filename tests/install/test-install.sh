@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a staging folder with DESTDIR and checks, from the
 # installed tree alone, that:
 #  - coursebook works in the folder it should: the one given on the command

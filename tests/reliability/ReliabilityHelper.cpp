@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second running copy that the reliability tests need: writes through the
 // store from a process of its own, which the tests kill, run four times at once,
 // or run as an unprivileged user.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files of every kind holding what no writer of ours produces: each read and
 // write ends without a crash, within a second, and loses nothing it wrote.
 #include "Accounts.h"

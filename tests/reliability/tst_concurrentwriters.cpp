@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Four running copies writing to the same users.ini and registering users in
 // the same list at the same time: afterwards every value and every name is
 // there, once. Eight copies of the administrator's tool registering one name

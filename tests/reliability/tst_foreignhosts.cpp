@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copies on other machines share the folder; here they run under host names
 // of their own (a UTS namespace each). Their locks are foreign to this host:
 // a writer here waits for one while its holder runs, and takes one over whose

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays every input the fuzz targets keep, their seed corpus and the inputs
 // they once failed on, through the same checks in a normal build.
 #include "FuzzTargets.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A writer killed with SIGKILL at random moments among its writes to users.ini:
 // after every kill the file reads and holds every write that had returned,
 // and the lock the killed writer left is taken over. Run on the local disk and

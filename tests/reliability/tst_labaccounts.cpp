@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A class folder shared by a Unix group, as on a lab server: set-group bit,
 // group-writable, and the usual umask 022. Accounts of their own (numeric
 // user ids in one group; setpriv switches to them, no accounts need to

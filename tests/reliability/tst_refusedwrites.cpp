@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A refused write for each writer: the runtime's error, the file as it was, no
 // crash, and the writer usable once the obstacle is gone. The obstacles of the
 // first test refuse root too; the permission ones run the writer as an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // coursebook-admin doctor: a class folder ready for the lesson passes; each
 // fault a lab meets is one line naming its file, and the folder is not ready.
 #include "TempWorkDir.h"

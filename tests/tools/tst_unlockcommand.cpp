@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // coursebook-admin unlock: what copies left in a class folder is listed with
 // its holder, and --force removes it, so the next write goes through.
 #include "GoneProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The class folder of the tool's commands: the folder given, else the lab's
 // class folder from the system-wide settings, else the current directory. A
 // class folder that cannot be reached is refused with its likely cause and

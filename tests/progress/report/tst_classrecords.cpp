@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Accounts.h"
 #include "ClassFolder.h"
 #include "ClassRecords.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The road of a student in the real program, once in a folder on the local
 // disk and once in a folder on the classroom share, through each of the two
 // clients a lab mounts it with (smbnetfs, GVFS): register, log in, take a

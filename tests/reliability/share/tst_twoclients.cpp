@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two machines of a classroom on one share at once: one mounts it through
 // smbnetfs, the other through the desktop's GVFS, and every copy runs under a
 // host name of its own. Both clients replace a file by removing it first, so
