@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Accounts.h"
 
+#include "ClassStore.h"
 #include "CodePage.h"
+#include "FileLock.h"
 #include "FileRead.h"
 #include "FileWrite.h"
-#include "FileLock.h"
 #include "IniDocument.h"
 #include "IniProfile.h"
 #include "IntegerText.h"
@@ -83,11 +84,7 @@ Accounts::Refusal Accounts::checkPassword(const QByteArray &password)
 
 Accounts::Refusal Accounts::checkSpelling(const QString &name, const QString &password)
 {
-    if (!CodePage::canSpell(name))
-        return Refusal::ForeignLetters;
-    if (!CodePage::canSpell(password))
-        return Refusal::ForeignPasswordLetters;
-    return Refusal::None;
+    return ClassStore::spellingRefusal(name, password);
 }
 
 QByteArray Accounts::refusalText(Refusal refusal)

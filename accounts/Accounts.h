@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Refusal.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -16,20 +18,7 @@ public:
     static constexpr int TestCount = 12;
     using Scores = std::array<quint8, TestCount>;
 
-    enum class Refusal
-    {
-        None,
-        EmptyName,
-        UnstorableName, // "[" or "]" inside, or a blank at either end
-        ForeignLetters, // characters the code page has no byte for
-        AlreadyRegistered,
-        AdministratorName,
-        // Passwords that could be stored but never typed back at login.
-        MissingMarkerPassword, // reads back as a missing password
-        LongPassword,          // longer than a read returns
-        ForeignPasswordLetters,
-        UnstorablePassword, // a byte that scrambles to a line break or NUL
-    };
+    using Refusal = ::Refusal;
 
     struct Registration
     {

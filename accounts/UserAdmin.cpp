@@ -33,17 +33,12 @@ bool listed(const QList<QByteArray> &names, const QByteArray &name)
 
 UserAdmin::Result refused(Accounts::Refusal refusal)
 {
-    UserAdmin::Result r;
-    r.problem = UserAdmin::Problem::Refused;
-    r.refusal = refusal;
-    return r;
+    return UserChange::refused(refusal);
 }
 
 UserAdmin::Result problem(UserAdmin::Problem p)
 {
-    UserAdmin::Result r;
-    r.problem = p;
-    return r;
+    return UserChange::failed(p);
 }
 
 } // namespace

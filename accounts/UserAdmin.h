@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Accounts.h"
+#include "UserChange.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,23 +15,8 @@
 class UserAdmin
 {
 public:
-    enum class Problem
-    {
-        None,
-        NotRegistered, // no section of that name in users.ini
-        NothingKept,   // no section of that name in removed-users.ini
-        Refused,       // the name or password: see `refusal`
-    };
-
-    struct Result
-    {
-        Problem problem = Problem::None;
-        Accounts::Refusal refusal = Accounts::Refusal::None;
-        QByteArray name; // the user's name as stored: the header's spelling
-        int logLines = 0;
-        int answerLines = 0;
-        bool ok() const { return problem == Problem::None; }
-    };
+    using Problem = UserChange::Problem;
+    using Result = UserChange;
 
     // The Russian text for a failed result, Windows-1251.
     static QByteArray problemText(const Result &result, const QByteArray &typedName);
