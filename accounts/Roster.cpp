@@ -2,6 +2,7 @@
 #include "Roster.h"
 
 #include "Accounts.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 
 #include <QHash>
@@ -29,7 +30,8 @@ QString escaped(const QByteArray &text)
 
 } // namespace
 
-Roster::Reading Roster::read(const QByteArray &raw, const QByteArray &adminLogin)
+Roster::Reading Roster::read(const ClassStore &store, const QByteArray &raw,
+                             const QByteArray &adminLogin)
 {
     Reading reading;
     QHash<QByteArray, int> seen;
@@ -50,7 +52,9 @@ Roster::Reading Roster::read(const QByteArray &raw, const QByteArray &adminLogin
         Accounts::Refusal refusal = Accounts::checkSpelling(typedName, typedPassword);
         const QByteArray name = CodePage::fromUnicode(typedName);
         if (refusal == Accounts::Refusal::None)
-            refusal = Accounts::checkRegistration(name, adminLogin);
+            refusal = Accounts::checkName(name, adminLogin);
+        if (refusal == Accounts::Refusal::None && store.isRegistered(name))
+            refusal = Accounts::Refusal::AlreadyRegistered;
         Entry entry{number, name, CodePage::fromUnicode(typedPassword), typedPassword.isEmpty()};
         if (entry.generated)
             entry.password = generatePassword();

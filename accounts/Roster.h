@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class ClassStore;
+
 // A class roster: one student a line, a name and optionally a password
 // after ";" or a tab, in UTF-8 or Windows-1251. Blank lines are skipped and
 // blanks around the fields dropped. Every line is checked as a registration
@@ -33,9 +35,10 @@ public:
         QList<Refusal> refusals; // in line order
     };
 
-    // Reads and checks the roster against users.ini of the current
-    // directory; a missing password is generated.
-    static Reading read(const QByteArray &raw, const QByteArray &adminLogin);
+    // Reads and checks the roster against the store's registered users; a
+    // missing password is generated.
+    static Reading read(const ClassStore &store, const QByteArray &raw,
+                        const QByteArray &adminLogin);
 
     // Eight characters from small Latin letters and digits without the ones
     // that read alike on paper (l, 1, i, o, 0), so that a student types

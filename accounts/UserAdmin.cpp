@@ -43,23 +43,6 @@ UserAdmin::Result problem(UserAdmin::Problem p)
 
 } // namespace
 
-QByteArray UserAdmin::problemText(const Result &result, const QByteArray &typedName)
-{
-    switch (result.problem) {
-    case Problem::None:
-        break;
-    case Problem::NotRegistered:
-        return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не зарегистрирован.")
-                                         .arg(CodePage::toUnicode(typedName)));
-    case Problem::NothingKept:
-        return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не найден среди удалённых.")
-                                         .arg(CodePage::toUnicode(typedName)));
-    case Problem::Refused:
-        return Accounts::refusalText(result.refusal);
-    }
-    return QByteArray();
-}
-
 UserAdmin::Result UserAdmin::setPassword(const QByteArray &name, const QByteArray &password)
 {
     const Accounts::Refusal refusal = Accounts::checkPassword(password);

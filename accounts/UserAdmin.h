@@ -18,9 +18,6 @@ public:
     using Problem = UserChange::Problem;
     using Result = UserChange;
 
-    // The Russian text for a failed result, Windows-1251.
-    static QByteArray problemText(const Result &result, const QByteArray &typedName);
-
     static Result setPassword(const QByteArray &name, const QByteArray &password);
 
     // The new name is checked as a registration checks it, except that a

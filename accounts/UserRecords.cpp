@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UserRecords.h"
 
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "FileLock.h"
 #include "Paths.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-const QByteArray FieldSeparator = QByteArrayLiteral(" | ");
+const QByteArrayView FieldSeparator = ClassStore::FieldSeparator;
 
 // Where the user of a line ends: before the separator that has `after`
 // separators behind it; -1 when the line has too few.

@@ -45,7 +45,10 @@ class TForm1 : public QMainWindow
     Q_OBJECT
 
 public:
+    // The class kept in the course folder, the current directory.
     explicit TForm1(QWidget *parent = nullptr);
+    // The class kept in the given store.
+    explicit TForm1(std::unique_ptr<ClassStore> store, QWidget *parent = nullptr);
     ~TForm1() override;
 
     // The windows created after this one and shown from its menus.
@@ -168,6 +171,7 @@ private:
     // The focus to the first control of the panel in front.
     void focusFront();
 
+    std::unique_ptr<ClassStore> m_store;
     Session m_session;
     TestRun m_run;
     QByteArray m_chosenTest;   // the test entry chosen last

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassReport.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
+#include "FolderAccess.h"
 #include "IniDocument.h"
-#include "Paths.h"
 #include "UnlockTable.h"
-#include "UserList.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,7 +24,8 @@ int reachedTest(const ClassRecords::Grades &grades)
     int reached = 1;
     for (int k = 1; k < ClassReport::Tests; ++k) {
         const bool passed = grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade;
-        if (passed && UnlockTable::entries(Accounts::testKey(k)).contains(Accounts::testKey(k + 1)))
+        if (passed &&
+            UnlockTable::entries(ClassStore::testName(k)).contains(ClassStore::testName(k + 1)))
             reached = k + 1;
     }
     return reached;
@@ -126,20 +125,22 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
     return report;
 }
 
-ClassReport ClassReport::read()
+ClassReport ClassReport::read(const ClassStore &store)
 {
-    const ClassRecords records = ClassRecords::read();
+    const ClassRecords records = ClassRecords::read(store);
     QSet<QByteArray> known;
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
-    const TestLogReader log = TestLogReader::read(known);
-    ClassReport report = build(records, log, ItemAnalysis::read());
-    report.suspicious = SuspiciousRecords::read(records, log);
-    report.inputs = {Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
-                     Paths::resolve(AdminSettings::FileName)};
-    for (const QString &path : {report.logPath, report.items.path}) {
-        if (!path.isEmpty())
-            report.inputs.append(QDir::fromNativeSeparators(path));
+    const TestLogReader log = TestLogReader::read(store, known);
+    ClassReport report = build(records, log, ItemAnalysis::read(store));
+    report.suspicious = SuspiciousRecords::read(store, records, log);
+    if (const FolderAccess *folder = store.folderAccess()) {
+        report.inputs = folder->recordFiles();
+        report.inputs.append(folder->settingsFile());
+        for (const QString &path : {report.logPath, report.items.path}) {
+            if (!path.isEmpty())
+                report.inputs.append(QDir::fromNativeSeparators(path));
+        }
     }
     return report;
 }

@@ -75,13 +75,14 @@ public:
 
     static ClassReport build(const ClassRecords &records, const TestLogReader &log,
                              const ItemAnalysis &items = ItemAnalysis());
-    // The records and the log of the current directory.
-    static ClassReport read();
+    // The store's records and log.
+    static ClassReport read(const ClassStore &store);
 
     // Everything the report lists as not read.
     qsizetype problemCount() const;
 
-    // The files read() took the class from, whether or not they are there.
+    // The files read() took the class from, whether or not they are there,
+    // where the store keeps it in files.
     QStringList inputs;
     // Whether the path names one of them: an output written there would
     // replace the class's own file.

@@ -1,17 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ItemAnalysis.h"
 
-#include "AdminSettings.h"
-#include "FileRead.h"
-#include "IniSnapshot.h"
-#include "Paths.h"
-#include "RuntimeError.h"
-#include "Store.h"
-#include "TestFile.h"
-#include "TextFile.h"
+#include "ClassStore.h"
 #include "TextLines.h"
 
-#include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
@@ -237,47 +229,30 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
     return items;
 }
 
-void ItemAnalysis::nameQuestions(int test, const QByteArray &testFileBytes)
+void ItemAnalysis::nameQuestions(int test, const QByteArray &currentVersion,
+                                 const StoredTest &current)
 {
-    const QByteArray current = AnswerRecord::versionOf(testFileBytes);
-    std::optional<IniSnapshot> file;
     for (Version &version : versions) {
-        if (version.test != test || version.version != current)
+        if (version.test != test || version.version != currentVersion)
             continue;
-        if (!file)
-            file.emplace(testFileBytes);
         version.current = true;
         for (Question &q : version.questions)
-            q.text =
-                Store::crypt(file->read(QByteArray::number(q.number), "q", Store::MissingMarker));
+            q.text = current.question(q.number);
     }
 }
 
-ItemAnalysis ItemAnalysis::read()
+ItemAnalysis ItemAnalysis::read(const ClassStore &store)
 {
-    // Without the settings there is no log and so no record file; the log's
-    // reader says why.
-    AdminSettings settings;
-    try {
-        settings = AdminSettings::read();
-    } catch (const RuntimeError &) {
-        return ItemAnalysis();
-    }
-    if (settings.logName.isEmpty() || !AdminSettings::logNameStaysInside(settings.logName))
-        return ItemAnalysis();
-    const QString path = Paths::resolve(AnswerRecord::fileName(settings.logName));
+    // Without a log there is no answer record; the log's reader says why.
+    const ClassStore::Lines lines = store.answerLines();
     ItemAnalysis items;
-    if (!QFileInfo::exists(path)) {
-        items.path = Paths::display(path);
+    items.path = lines.shown;
+    if (lines.shown.isEmpty() || lines.missing)
         return items;
-    }
-    try {
-        items = parse(TextFile::read(path));
-    } catch (const RuntimeError &e) {
-        items.failure =
-            QStringLiteral("записи ответов %1: %2").arg(Paths::display(path), e.message());
-    }
-    items.path = Paths::display(path);
+    if (lines.failure.isEmpty())
+        items = parse(lines.text);
+    items.failure = lines.failure;
+    items.path = lines.shown;
 
     QList<int> tests;
     for (const Version &version : items.versions) {
@@ -285,11 +260,11 @@ ItemAnalysis ItemAnalysis::read()
             tests.append(version.test);
     }
     for (int test : tests) {
-        QByteArray data;
-        if (FileRead::read(
-                Paths::resolve(TestFile("test" + QByteArray::number(test)).relativeName()),
-                &data) == 0)
-            items.nameQuestions(test, data);
+        QByteArray version;
+        const std::shared_ptr<const StoredTest> current =
+            store.testAsItStands("test" + QByteArray::number(test), &version);
+        if (current)
+            items.nameQuestions(test, version, *current);
     }
     return items;
 }

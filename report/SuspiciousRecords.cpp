@@ -1,15 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SuspiciousRecords.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
-#include "Paths.h"
 #include "RuntimeError.h"
-#include "TextFile.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -28,62 +23,27 @@ int registered(int k)
     return k == 1 ? 1 : 0;
 }
 
-void scanIni(const QByteArray &ini, QList<SuspiciousRecords::Finding> *out)
+SuspiciousRecords::Kind kindOf(ClassStore::Finding::Kind kind)
 {
-    QHash<QByteArray, QByteArray> firstSpelling;
-    qsizetype lineNo = 0;
-    qsizetype nulLine = 0;
-    for (qsizetype start = 0; start < ini.size();) {
-        qsizetype end = start;
-        while (end < ini.size() && ini[end] != '\r' && ini[end] != '\n')
-            ++end;
-        ++lineNo;
-        const QByteArray line = ini.mid(start, end - start);
-        if (nulLine == 0 && line.contains('\0'))
-            nulLine = lineNo;
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.startsWith('[')) {
-            const qsizetype close = trimmed.indexOf(']');
-            const QByteArray name =
-                (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
-            if (close < 0)
-                out->append({SuspiciousRecords::Kind::OpenHeader, name, 0, lineNo,
-                             QStringLiteral("users.ini, строка %1: заголовок раздела «%2» без "
-                                            "«]» открывает раздел, который скрывает следующие")
-                                 .arg(lineNo)
-                                 .arg(shown(name))});
-            if (nulLine != 0)
-                out->append({SuspiciousRecords::Kind::NulByte, name, 0, lineNo,
-                             QStringLiteral("users.ini, строка %1: раздел «%2» стоит после "
-                                            "нулевого байта (строка %3)")
-                                 .arg(lineNo)
-                                 .arg(shown(name))
-                                 .arg(nulLine)});
-            const QByteArray folded = CodePage::fold(name);
-            const auto first = firstSpelling.constFind(folded);
-            if (first == firstSpelling.constEnd())
-                firstSpelling.insert(folded, name);
-            else
-                out->append({SuspiciousRecords::Kind::CaseTwin, name, 0, lineNo,
-                             QStringLiteral("users.ini, строка %1: раздел «%2» повторяет "
-                                            "раздел «%3» с точностью до регистра букв")
-                                 .arg(lineNo)
-                                 .arg(shown(name), shown(*first))});
-        }
-        if (end < ini.size() && ini[end] == '\r' && end + 1 < ini.size() && ini[end + 1] == '\n')
-            ++end;
-        start = end + 1;
+    switch (kind) {
+    case ClassStore::Finding::Kind::CaseTwin:
+        return SuspiciousRecords::Kind::CaseTwin;
+    case ClassStore::Finding::Kind::OpenHeader:
+        return SuspiciousRecords::Kind::OpenHeader;
+    case ClassStore::Finding::Kind::NulByte:
+        break;
     }
+    return SuspiciousRecords::Kind::NulByte;
 }
 
 } // namespace
 
-SuspiciousRecords SuspiciousRecords::find(const QByteArray &usersIni, const ClassRecords &records,
-                                          const TestLogReader &log, const QByteArray &adminLogin,
-                                          const QDate &today)
+SuspiciousRecords SuspiciousRecords::find(const ClassRecords &records, const TestLogReader &log,
+                                          const QByteArray &adminLogin, const QDate &today)
 {
     SuspiciousRecords result;
-    scanIni(usersIni, &result.findings);
+    for (const ClassStore::Finding &f : records.storeFindings)
+        result.findings.append({kindOf(f.kind), f.user, 0, f.line, f.text});
 
     if (log.failure.isEmpty()) {
         QSet<QPair<QByteArray, int>> ran;
@@ -159,24 +119,19 @@ SuspiciousRecords SuspiciousRecords::find(const QByteArray &usersIni, const Clas
     return result;
 }
 
-SuspiciousRecords SuspiciousRecords::read(const ClassRecords &records, const TestLogReader &log)
+SuspiciousRecords SuspiciousRecords::read(const ClassStore &store, const ClassRecords &records,
+                                          const TestLogReader &log)
 {
-    QByteArray ini;
-    try {
-        ini = TextFile::read(Paths::resolve(Accounts::UsersIni));
-    } catch (const RuntimeError &) {
-        // The report names the unread file already.
-    }
     QByteArray adminLogin;
     try {
-        adminLogin = AdminSettings::read().login;
+        adminLogin = store.settings().login;
     } catch (const RuntimeError &) {
+        // The report names the unread settings already.
     }
     // No log yet means no run at all, which every grade above registration's
     // contradicts; a log that is there but unreadable proves nothing.
-    const bool noLogYet = !log.failure.isEmpty() && !log.path.isEmpty() &&
-                          !QFileInfo::exists(QDir::fromNativeSeparators(log.path));
-    return find(ini, records, noLogYet ? TestLogReader() : log, adminLogin, QDate::currentDate());
+    const bool noLogYet = !log.failure.isEmpty() && log.missing;
+    return find(records, noLogYet ? TestLogReader() : log, adminLogin, QDate::currentDate());
 }
 
 QString SuspiciousRecords::aboutUser(const QByteArray &user) const

@@ -7,6 +7,7 @@
 #include "UserChange.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -41,6 +42,10 @@ public:
     static constexpr int TestCount = 12;
     static constexpr int RunTests = 10;
     using Scores = std::array<quint8, TestCount>;
+    // What separates the fields of a log line and of an answer record line.
+    static constexpr QByteArrayView FieldSeparator{" | "};
+    // The name of test k: "test1" … "test12".
+    static QByteArray testName(int k) { return "test" + QByteArray::number(k); }
 
     struct Registration
     {
@@ -217,7 +222,14 @@ public:
 
     // --- The settings
 
-    // Throws RuntimeError when they cannot be read.
+    // Reads the settings as they stand, and from then on keeps the log
+    // under the name they give: the program reads them once, at its start,
+    // and keeps them for the run, a save included. Before the first read the
+    // store keeps no log and every run's end is refused. Throws RuntimeError
+    // when they cannot be read, the kept log left as it was.
+    virtual ClassSettings readSettings() = 0;
+    // The settings as they stand, the kept log left as it is. Throws
+    // RuntimeError when they cannot be read.
     virtual ClassSettings settings() const = 0;
     // Replaces the settings whole, or changes nothing and throws.
     virtual void writeSettings(const ClassSettings &settings) = 0;

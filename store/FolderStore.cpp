@@ -180,26 +180,12 @@ FolderStore::FolderStore(const QString &folder)
 
 void FolderStore::enter() const
 {
-    // A folder removed under the running program is no longer named by the
-    // system; the names then go on resolving inside it and find nothing.
+    // A folder removed or renamed under the running program is not entered
+    // again: the names go on resolving where the program is, as they always
+    // have, and find nothing there or what the folder now holds.
     const QString current = QDir::currentPath();
-    if (current.isEmpty() || current == m_folder)
-        return;
-    if (!QDir::setCurrent(m_folder))
-        throw RuntimeError(
-            QStringLiteral("папка недоступна: %1").arg(QDir::toNativeSeparators(m_folder)));
-}
-
-QByteArray FolderStore::logName() const
-{
-    if (!m_logName) {
-        try {
-            settings();
-        } catch (const RuntimeError &) {
-            // Without the settings no log is named: every append says so.
-        }
-    }
-    return m_logName.value_or(QByteArray());
+    if (!current.isEmpty() && current != m_folder)
+        QDir::setCurrent(m_folder);
 }
 
 ClassStore::Registration FolderStore::registerUser(const QByteArray &name,
@@ -256,7 +242,7 @@ UserChange FolderStore::rename(const QByteArray &from, const QByteArray &to,
                                const QByteArray &adminLogin)
 {
     enter();
-    return UserAdmin::rename(from, to, adminLogin, logName());
+    return UserAdmin::rename(from, to, adminLogin, m_logName);
 }
 
 UserChange FolderStore::restore(const QByteArray &name, const QByteArray &adminLogin)
@@ -297,7 +283,7 @@ QByteArray FolderStore::refusalText(Refusal refusal) const
 QByteArray FolderStore::appendRun(const FinishedRun &run)
 {
     enter();
-    const QByteArray log = logName();
+    const QByteArray log = m_logName;
     AnswerRecord record;
     record.user = run.user;
     record.date = run.when.date();
@@ -316,7 +302,7 @@ QByteArray FolderStore::appendRun(const FinishedRun &run)
 QByteArray FolderStore::logText() const
 {
     enter();
-    const QByteArray name = logName();
+    const QByteArray name = m_logName;
     const QString path = Paths::resolve(name);
     // The name came from the settings at start-up and may differ from what
     // the settings panel shows now, so the message names the file. An empty
@@ -438,17 +424,18 @@ ClassStore::Lines FolderStore::answerLines() const
     return lines;
 }
 
+ClassSettings FolderStore::readSettings()
+{
+    const ClassSettings read = settings();
+    m_logName = read.logName;
+    return read;
+}
+
 ClassSettings FolderStore::settings() const
 {
     enter();
-    try {
-        const AdminSettings read = AdminSettings::read();
-        m_logName = read.logName;
-        return {read.login, read.password, read.logName};
-    } catch (...) {
-        m_logName = QByteArray();
-        throw;
-    }
+    const AdminSettings read = AdminSettings::read();
+    return {read.login, read.password, read.logName};
 }
 
 void FolderStore::writeSettings(const ClassSettings &settings)
@@ -472,7 +459,7 @@ QStringList FolderStore::archive(const std::function<void(const QList<RecordCopy
 {
     enter();
     // The settings must be readable: without them the log is not known.
-    settings();
+    readSettings();
     const QStringList paths = recordFiles();
     // users.ini before users, as every writer takes them; then the rest.
     std::vector<std::unique_ptr<FileLock>> locks;
@@ -547,7 +534,7 @@ QStringList FolderStore::recordFiles() const
     enter();
     QStringList paths{Paths::resolve(Accounts::UsersIni), Paths::resolve(UserList::FileName),
                       Paths::resolve(RemovedUsers::FileName)};
-    const QByteArray log = logName();
+    const QByteArray log = m_logName;
     if (!log.isEmpty()) {
         paths.append(Paths::resolve(log));
         paths.append(Paths::resolve(AnswerRecord::fileName(log)));
@@ -563,13 +550,13 @@ QString FolderStore::settingsFile() const
 
 QString FolderStore::logFile() const
 {
-    const QByteArray log = logName();
+    const QByteArray log = m_logName;
     return log.isEmpty() ? QString() : resolve(log);
 }
 
 QString FolderStore::answerFile() const
 {
-    const QByteArray log = logName();
+    const QByteArray log = m_logName;
     return log.isEmpty() ? QString() : resolve(AnswerRecord::fileName(log));
 }
 

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
 // The class kept in a course folder, as the Windows program keeps it:
 // users.ini (scrambled values) and the list file "users", removed-users.ini,
@@ -49,9 +48,7 @@ public:
     Lines logLines() const override;
     Lines answerLines() const override;
 
-    // The settings as read now; the log the store keeps from then on is the
-    // one they name, until they are read again (a save does not move it, as
-    // the program keeps the settings read at its start).
+    ClassSettings readSettings() override;
     ClassSettings settings() const override;
     void writeSettings(const ClassSettings &settings) override;
     QByteArray logNameRefusal(const QByteArray &logName) const override;
@@ -82,10 +79,7 @@ public:
 private:
     // Makes the folder current again when another store moved away from it.
     void enter() const;
-    // The log's name as the settings last read gave it; read now when they
-    // have not been, empty when they cannot be read.
-    QByteArray logName() const;
-
     QString m_folder;
-    mutable std::optional<QByteArray> m_logName;
+    // The log's name as readSettings() last gave it.
+    QByteArray m_logName;
 };

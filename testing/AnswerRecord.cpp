@@ -2,19 +2,21 @@
 #include "AnswerRecord.h"
 
 #include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
+#include "UserRecords.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
 
 namespace {
 
-const QByteArrayView Separator(" | ");
+const QByteArrayView Separator = ClassStore::FieldSeparator;
 constexpr int FieldCount = 7;
 
 bool isDigits(QByteArrayView text)
@@ -74,7 +76,7 @@ bool isLowerHex(QByteArrayView text)
 
 QByteArray AnswerRecord::line() const
 {
-    const QByteArray separator = " | ";
+    const QByteArray separator = ClassStore::FieldSeparator.toByteArray();
     return user + separator + date.toString(u"yyyy-MM-dd").toLatin1() + ' ' +
            time.toString(u"HH:mm:ss").toLatin1() + separator + testName + separator +
            QByteArray::number(grade) + separator + version + separator + chosen + separator +
@@ -147,12 +149,7 @@ AnswerRecord::Fault AnswerRecord::parse(QByteArrayView line, AnswerRecord &recor
 
 QByteArray AnswerRecord::fileName(const QByteArray &logName)
 {
-    const qsizetype component = std::max(logName.lastIndexOf('\\'), logName.lastIndexOf('/')) + 1;
-    const qsizetype dot = logName.lastIndexOf('.');
-    // A dot that begins the name starts no extension.
-    if (dot <= component)
-        return logName + "-answers";
-    return logName.first(dot) + "-answers" + logName.sliced(dot);
+    return UserRecords::answerRecordName(logName);
 }
 
 QByteArray AnswerRecord::versionOf(const QByteArray &testFileBytes)

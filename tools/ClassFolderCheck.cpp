@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassFolderCheck.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
-#include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
+#include "FolderAccess.h"
 #include "GroupShare.h"
 #include "LeftLocks.h"
-#include "Paths.h"
 #include "RuntimeError.h"
-#include "UserList.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -19,8 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int TestCount = 10;
 
 QString shown(const QString &path)
 {
@@ -49,8 +44,9 @@ bool isInside(const QString &folder, const QString &path)
 class Checker
 {
 public:
-    explicit Checker(const QString &folder)
-        : m_folder(QFileInfo(folder).absoluteFilePath()), m_shared(GroupShare::isShared(folder))
+    Checker(ClassStore &store, const FolderAccess &folder)
+        : m_store(store), m_access(folder), m_folder(QFileInfo(folder.folder()).absoluteFilePath()),
+          m_shared(GroupShare::isShared(folder.folder()))
     {
         struct stat info;
         if (::stat(QFile::encodeName(m_folder).constData(), &info) == 0)
@@ -123,8 +119,8 @@ private:
 
     void checkCourseFiles()
     {
-        const QString settingsPath = Paths::resolve(AdminSettings::FileName);
-        AdminSettings settings;
+        const QString settingsPath = m_access.settingsFile();
+        ClassSettings settings;
         bool settingsRead = false;
         if (!QFileInfo(settingsPath).isFile()) {
             add(QStringLiteral("«%1»: нет файла настроек администратора; без него в папке нет "
@@ -133,30 +129,31 @@ private:
         } else {
             checkRecord(settingsPath, false);
             try {
-                settings = AdminSettings::read();
+                settings = m_store.readSettings();
                 settingsRead = true;
             } catch (const RuntimeError &e) {
                 add(QStringLiteral("«%1»: не читается (%2).")
                         .arg(shown(settingsPath), e.message()));
             }
         }
-        const QString list = Paths::resolve(UserList::FileName);
+        const QStringList records = m_access.recordFiles();
+        const QString list = records.at(1);
         if (!QFileInfo::exists(list))
             add(QStringLiteral("«%1»: нет списка пользователей; программа при запуске сообщит об "
                                "ошибке. Создайте пустой файл.")
                     .arg(shown(list)));
         checkRecord(list, true);
-        checkRecord(Paths::resolve(Accounts::UsersIni), true);
+        checkRecord(records.at(0), true);
         if (settingsRead)
             checkLog(settings.logName);
-        for (int k = 1; k <= TestCount; ++k) {
-            const QByteArray name = "test" + QByteArray::number(k);
-            const QString test = Paths::resolve("data\\tests\\" + name + ".ini");
+        for (int k = 1; k <= ClassStore::RunTests; ++k) {
+            const QByteArray name = ClassStore::testName(k);
+            const QString test = m_access.testFile(name);
             if (QFileInfo::exists(test)) {
                 checkRecord(test, false);
                 continue;
             }
-            const QString source = Paths::resolve("sources\\" + name + ".txt");
+            const QString source = m_access.resolve("sources\\" + name + ".txt");
             add(QFileInfo::exists(source)
                     ? QStringLiteral("«%1»: тест не зашифрован; coursebook-admin convert %2 %3 "
                                      "--into data/tests")
@@ -169,10 +166,10 @@ private:
     {
         if (logName.isEmpty()) {
             add(QStringLiteral("«%1»: не задано имя журнала тестирования.")
-                    .arg(shown(Paths::resolve(AdminSettings::FileName))));
+                    .arg(shown(m_access.settingsFile())));
             return;
         }
-        const QString log = Paths::resolve(logName);
+        const QString log = m_access.logFile();
         if (!isInside(m_folder, log)) {
             add(QStringLiteral("«%1»: журнал тестирования вне папки класса; в нём окажутся "
                                "записи учеников с других путей, и учитель их не увидит.")
@@ -181,7 +178,7 @@ private:
         }
         checkWritableFolder(QFileInfo(log).absolutePath());
         checkRecord(log, true);
-        checkRecord(Paths::resolve(AnswerRecord::fileName(logName)), true);
+        checkRecord(m_access.answerFile(), true);
     }
 
     void checkLocks()
@@ -219,6 +216,8 @@ private:
                     .arg(storage.bytesAvailable() / 1024));
     }
 
+    ClassStore &m_store;
+    const FolderAccess &m_access;
     QString m_folder;
     bool m_shared = false;
     gid_t m_group = 0;
@@ -227,7 +226,7 @@ private:
 
 } // namespace
 
-ClassFolderCheck::Result ClassFolderCheck::run(const QString &folder)
+ClassFolderCheck::Result ClassFolderCheck::run(ClassStore &store, const FolderAccess &folder)
 {
-    return Checker(folder).run();
+    return Checker(store, folder).run();
 }

@@ -2,6 +2,7 @@
 #include "ReportCommand.h"
 
 #include "ClassReport.h"
+#include "ClassStore.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ItemCsv.h"
@@ -115,9 +116,9 @@ int ReportCommand::run(const QStringList &args)
                                           "сохраните отчёт в HTML (--html) и напечатайте его"));
 #endif
     const QString dir = arguments.value(DirOption);
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
 
-    const ClassReport report = ClassReport::read();
+    const ClassReport report = ClassReport::read(*store);
     refuseClassFiles({csv, html, pdf, itemsCsv}, report);
     const QDateTime made = QDateTime::currentDateTime();
     if (!csv.isEmpty())

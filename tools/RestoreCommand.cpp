@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RestoreCommand.h"
 
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
-#include "UserAdmin.h"
 #include "WorkingFolder.h"
 
 const char *const RestoreCommand::Synopsis = "restore NAME [--dir DIR]";
@@ -19,12 +19,12 @@ int RestoreCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
-    const QByteArray adminLogin = WorkingFolder::adminLogin();
-    const UserAdmin::Result result = UserAdmin::restore(name, adminLogin);
+    const QByteArray adminLogin = WorkingFolder::adminLogin(*store);
+    const UserChange result = store->restore(name, adminLogin);
     if (!result.ok()) {
-        Console::error(CodePage::toUnicode(UserAdmin::problemText(result, name)));
+        Console::error(CodePage::toUnicode(store->problemText(result, name)));
         return 1;
     }
     Console::out(

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassFolder.h"
 #include "ClassReport.h"
+#include "FolderStore.h"
 #include "ReportCsv.h"
 #include "Store.h"
 #include "SuspiciousRecords.h"
 #include "TempWorkDir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -87,7 +89,7 @@ void tst_SuspiciousRecords::findings()
     else if (alteration == QLatin1String("admin"))
         QVERIFY(dir.write("data/info/tumb.db", "BORIS|pw|journal.txt\r\n"));
 
-    const ClassReport report = ClassReport::read();
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
     const QList<SuspiciousRecords::Finding> &found = report.suspicious.findings;
     if (kind < 0) {
         QCOMPARE(found.size(), 0);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "FolderStore.h"
 #include "TempWorkDir.h"
 #include "TestLog.h"
 #include "TestLogReader.h"
 
+#include <QDir>
 #include <QTest>
 #include <memory>
 
@@ -135,7 +137,7 @@ void tst_TestLogReader::whatCannotBeOpenedIsReported()
     QVERIFY(dir.isCurrent());
     if (!settings.isEmpty())
         QVERIFY(dir.write("data/info/tumb.db", settings));
-    const TestLogReader log = TestLogReader::read();
+    const TestLogReader log = TestLogReader::read(FolderStore(QDir::currentPath()));
     QVERIFY2(log.failure.contains(says), qPrintable(log.failure));
     QVERIFY(log.runs.isEmpty());
     QCOMPARE(log.lines, 0);

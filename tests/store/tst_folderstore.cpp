@@ -446,11 +446,15 @@ void tst_FolderStore::settingsRoundTrip()
 
 void tst_FolderStore::logStaysAsTheSettingsWereRead()
 {
-    makeClass();
-    QCOMPARE(m_store->settings().logName, QByteArray("log.txt"));
-    m_store->writeSettings({"admin", "secret", "other.txt"});
     const ClassStore::FinishedRun run{
         "anna", QDateTime::currentDateTime(), "test1", 5, "0123abcd", "1", "1"};
+    // Before the settings are read there is no log to end a run in.
+    write(QStringLiteral("data/info/tumb.db"), "admin|secret|log.txt\r\n");
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, m_store->appendRun(run));
+    QCOMPARE(file("log-answers.txt"), QByteArray("<missing>"));
+    makeClass();
+    m_store->writeSettings({"admin", "secret", "other.txt"});
+    QCOMPARE(m_store->settings().logName, QByteArray("other.txt"));
     m_store->appendRun(run);
     QVERIFY(QFileInfo::exists(m_dir->filePath(QStringLiteral("log.txt"))));
     QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("other.txt"))));
