@@ -269,7 +269,7 @@ void TForm1::SpeedButton3Click()
 void TForm1::applyLogin(const Session::Login &login)
 {
     for (int k = 1; k <= 10; ++k)
-        enable(Accounts::testKey(k), true);
+        enable(ClassStore::testName(k), true);
     for (const QByteArray &name : login.locked)
         enable(name, false);
     applySwitch(PanelSwitch::Command::Login);

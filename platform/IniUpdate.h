@@ -38,6 +38,7 @@ public:
 private:
     QString m_path;
     FileLock m_lock;
-    QByteArray m_bytes;
+    // Before the bytes: their read sets it.
     bool m_existed = false;
+    QByteArray m_bytes;
 };

@@ -76,7 +76,9 @@ void tst_LogPanel::load(const QByteArray &logName)
     QVERIFY(settings.open(QIODevice::WriteOnly));
     settings.write("admin|secret|" + logName + "\r\n");
     settings.close();
-    m_view->load(FolderStore(QDir::currentPath()));
+    FolderStore store(QDir::currentPath());
+    store.readSettings();
+    m_view->load(store);
 }
 
 void tst_LogPanel::memoAsLaidOut()

@@ -119,6 +119,7 @@ void tst_FolderStore::write(const QString &name, const QByteArray &bytes) const
 void tst_FolderStore::makeClass()
 {
     write(QStringLiteral("data/info/tumb.db"), "admin|secret|log.txt\r\n");
+    QCOMPARE(m_store->readSettings().logName, QByteArray("log.txt"));
     QCOMPARE(m_store->registerUser("anna", "pw", "admin").refusal, Refusal::None);
     QCOMPARE(m_store->registerUser(cp(u"Борис"_qs), "pw2", "admin").refusal, Refusal::None);
 }
@@ -357,6 +358,7 @@ void tst_FolderStore::refusedLogTakesNoAnswers()
     // A log outside the folder takes nothing, the answers neither.
     write(QStringLiteral("data/info/tumb.db"), "admin|secret|../outside.txt\r\n");
     FolderStore again(m_dir->path());
+    again.readSettings();
     const QByteArray answers = file("log-answers.txt");
     QVERIFY_THROWS_EXCEPTION(RuntimeError, again.appendRun(run));
     QCOMPARE(file("log-answers.txt"), answers);

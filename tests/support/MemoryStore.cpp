@@ -172,9 +172,10 @@ UserChange MemoryStore::rename(const QByteArray &from, const QByteArray &to,
             break;
         }
     }
-    const QByteArray start = change.name + FieldSeparator.toByteArray();
+    const QByteArray sep = FieldSeparator.toByteArray();
     for (QByteArray &line : log) {
-        if (line.startsWith(start)) {
+        if (CodePage::equalsIgnoreCase(line.left(change.name.size()), change.name) &&
+            line.mid(change.name.size()).startsWith(sep)) {
             line = to + line.mid(change.name.size());
             ++change.logLines;
         }
