@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ServerAddress.h"
 
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QUrl>
 #include <QUrlQuery>
@@ -10,8 +11,8 @@ ServerAddress ServerAddress::parse(const QString &uri, QString *why)
     ServerAddress address;
     why->clear();
     const QUrl url(uri, QUrl::StrictMode);
-    if (!url.isValid() ||
-        (url.scheme() != QLatin1String("postgresql") && url.scheme() != QLatin1String("postgres"))) {
+    if (!url.isValid() || (url.scheme() != QLatin1String("postgresql") &&
+                           url.scheme() != QLatin1String("postgres"))) {
         *why = QStringLiteral("адрес сервера \"%1\" не начинается с postgresql:// или записан с "
                               "ошибкой")
                    .arg(uri);
@@ -44,6 +45,13 @@ ServerAddress ServerAddress::parse(const QString &uri, QString *why)
     return address;
 }
 
+QString ServerAddress::systemServer()
+{
+    const QSettings system(QSettings::SystemScope, QStringLiteral("coursebook"),
+                           QStringLiteral("coursebook"));
+    return system.value(QStringLiteral("Server")).toString().trimmed();
+}
+
 QString ServerAddress::display() const
 {
     QString text = QStringLiteral("postgresql://");
@@ -67,7 +75,8 @@ QString ServerAddress::option(const QString &keyword) const
 
 bool ServerAddress::verifiesServer() const
 {
-    return host.startsWith(u'/') || option(QStringLiteral("sslmode")) == QLatin1String("verify-full");
+    return host.startsWith(u'/') ||
+           option(QStringLiteral("sslmode")) == QLatin1String("verify-full");
 }
 
 QSqlDatabase ServerAddress::connection(const QString &connectionName) const

@@ -24,6 +24,9 @@ public:
     // Empty `why` when the text is such a URI; otherwise what is wrong, in
     // Russian.
     static ServerAddress parse(const QString &uri, QString *why);
+    // The lab's server from the system-wide settings that name the class
+    // folder (key Server), empty when none.
+    static QString systemServer();
 
     // The URI without the password, for messages and the status.
     QString display() const;

@@ -94,8 +94,8 @@ private slots:
                 .arg(AdminPassword)
                 .toUtf8());
         QCOMPARE(init.exitCode, 0);
-        m_adminToken = call("setup", "SELECT token FROM cb.login(?, ?)", {"admin", AdminPassword})
-                           .toString();
+        m_adminToken =
+            call("setup", "SELECT token FROM cb.login(?, ?)", {"admin", AdminPassword}).toString();
         QVERIFY(!m_adminToken.isEmpty());
         for (int test = 1; test <= 3; ++test)
             QCOMPARE(call("setup", "SELECT cb.admin_publish(?, ?::smallint, ?, ?, ?::jsonb)",
@@ -108,8 +108,8 @@ private slots:
         call("setup", "SELECT cb.register(?, ?)", {"Боб", BobPassword});
         m_aliceToken =
             call("setup", "SELECT token FROM cb.login(?, ?)", {"alice", AlicePassword}).toString();
-        m_bobToken = call("setup", "SELECT token FROM cb.login(?, ?)", {"БОБ", BobPassword})
-                         .toString();
+        m_bobToken =
+            call("setup", "SELECT token FROM cb.login(?, ?)", {"БОБ", BobPassword}).toString();
         m_bobRun = call("setup", "SELECT run FROM cb.start_run(?, 1::smallint)", {m_bobToken})
                        .toLongLong();
         call("setup", "SELECT cb.answer(?, ?, 1, 4::smallint)", {m_bobToken, m_bobRun});
@@ -126,8 +126,8 @@ private slots:
 
     void cleanupTestCase()
     {
-        for (const QString &name : {QStringLiteral("setup"), QStringLiteral("bob"),
-                                    QStringLiteral("attacker")}) {
+        for (const QString &name :
+             {QStringLiteral("setup"), QStringLiteral("bob"), QStringLiteral("attacker")}) {
             QSqlDatabase::database(name, false).close();
             QSqlDatabase::removeDatabase(name);
         }
@@ -247,8 +247,8 @@ private slots:
             // A refusal inside BEGIN leaves the session's transaction aborted.
             QSqlDatabase::database("attacker", false).close();
         } else {
-            const ToolRun run = ServerCluster::psql(ServerCluster::labUri(m_database),
-                                                    expand(script).toUtf8());
+            const ToolRun run =
+                ServerCluster::psql(ServerCluster::labUri(m_database), expand(script).toUtf8());
             failed = run.exitCode != 0;
             output = run.outText() + run.errText();
         }

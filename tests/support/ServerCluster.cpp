@@ -57,11 +57,11 @@ QString ServerCluster::newDatabase(QString *why)
                              .arg(QCoreApplication::applicationName().toLower())
                              .arg(QCoreApplication::applicationPid())
                              .arg(counter.fetchAndAddRelaxed(1));
-    const ToolRun run = ToolRun::run(fixture(), {QStringLiteral("newdb"), statePath(), name},
-                                     QString(), 60000);
+    const ToolRun run =
+        ToolRun::run(fixture(), {QStringLiteral("newdb"), statePath(), name}, QString(), 60000);
     if (run.exitCode != 0) {
-        *why = QStringLiteral("no database server: no database from the template: ") +
-               run.errText();
+        *why =
+            QStringLiteral("no database server: no database from the template: ") + run.errText();
         return QString();
     }
     return name;
