@@ -234,7 +234,7 @@ int status(const CommandArguments &arguments)
 } // namespace
 
 const char *const ServerCommand::Synopsis =
-    "server init|upgrade|status [--database NAME] [--superuser URI] [--server URI] ...";
+    "server init|upgrade|status ...";
 
 QString ServerCommand::summary()
 {
