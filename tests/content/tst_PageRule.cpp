@@ -22,8 +22,6 @@ private slots:
     void cleanup();
     void allows_data();
     void allows();
-    void addressNamesThePage_data();
-    void addressNamesThePage();
     void webAddresses_data();
     void webAddresses();
     void questionNamesTheAddress();
@@ -97,29 +95,6 @@ void tst_PageRule::allows()
     else if (url.startsWith(u"@out/"_s))
         url = QUrl::fromLocalFile(m_outside->filePath(url.mid(5))).toString();
     QCOMPARE(PageRule::allows(QUrl(url)), allowed);
-}
-
-void tst_PageRule::addressNamesThePage_data()
-{
-    QTest::addColumn<QString>("onDisk");
-    QTest::addColumn<QString>("asked");
-    QTest::newRow("plain") << u"data/prak/1.htm"_s << u"data/prak/1.htm"_s;
-    QTest::newRow("Cyrillic, comma, blanks") << u"data/info/Теория автоматов, языков.pdf"_s
-                                             << u"data/info/Теория автоматов, языков.pdf"_s;
-    QTest::newRow("hash, percent, question") << u"data/a#b%20?c.htm"_s << u"data/a#b%20?c.htm"_s;
-    QTest::newRow("other letter case") << u"Labs/SROP/Тема.htm"_s << u"labs/srop/ТЕМА.HTM"_s;
-}
-
-void tst_PageRule::addressNamesThePage()
-{
-    QFETCH(QString, onDisk);
-    QFETCH(QString, asked);
-    QVERIFY(m_dir->write(onDisk, "x"));
-    const QUrl url = PageRule::pageUrl(m_dir->filePath(asked));
-    QCOMPARE(url.scheme(), u"coursebook"_s);
-    QCOMPARE(url.host(), u"course"_s);
-    QVERIFY(url.path().startsWith(u"/"_s + asked.left(4)));
-    QCOMPARE(PageRule::localPath(QUrl::fromEncoded(url.toEncoded())), m_dir->filePath(onDisk));
 }
 
 void tst_PageRule::webAddresses_data()
