@@ -16,6 +16,7 @@
 #include "RestoreCommand.h"
 #include "RosterCommand.h"
 #include "RuntimeError.h"
+#include "ServerCommand.h"
 #include "ShowCommand.h"
 #include "UnlockCommand.h"
 #include "UsersCommand.h"
@@ -56,6 +57,8 @@ const Command Commands[] = {
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
     {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run},
+    {"server", ServerCommand::Synopsis, &ServerCommand::summary, &ServerCommand::run,
+     &ServerCommand::details},
 };
 
 const Command *findCommand(const QString &name)
