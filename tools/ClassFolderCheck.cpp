@@ -198,12 +198,13 @@ private:
         const QString data = QDir(m_folder).filePath(QStringLiteral("data"));
         struct stat folder;
         if (m_shared && ::stat(QFile::encodeName(m_folder).constData(), &folder) == 0 &&
-            (folder.st_mode & S_IWGRP) && !(folder.st_mode & S_ISVTX) &&
-            QFileInfo(data).isDir() && mountOf(data) == mountOf(m_folder))
+            (folder.st_mode & S_IWGRP) && !(folder.st_mode & S_ISVTX) && QFileInfo(data).isDir() &&
+            mountOf(data) == mountOf(m_folder))
             add(QStringLiteral("«%1»: ученики группы %2 могут переименовать папку и положить "
                                "на её место свою, с другими настройками и тестами; смонтируйте "
-                               "её на самой себе только для чтения: mount --bind %1 %1; mount -o "
-                               "remount,bind,ro %1.")
+                               "на её место копию преподавателя только для чтения: mount --bind "
+                               "КОПИЯ %1; mount -o remount,bind,ro %1 (coursebook(1), «Папка, "
+                               "общая для группы»).")
                     .arg(shown(data))
                     .arg(m_group));
         const QString sources = QDir(m_folder).filePath(QStringLiteral("sources"));
