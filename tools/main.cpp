@@ -7,9 +7,12 @@
 #include "DoctorCommand.h"
 #include "EngineLog.h"
 #include "ExportCommand.h"
+#include "GradeCommand.h"
 #include "ImportCommand.h"
+#include "IoError.h"
 #include "PasswdCommand.h"
 #include "RegisterCommand.h"
+#include "RegradeCommand.h"
 #include "RemoveCommand.h"
 #include "RenameCommand.h"
 #include "ReportCommand.h"
@@ -54,6 +57,8 @@ const Command Commands[] = {
     {"restore", RestoreCommand::Synopsis, &RestoreCommand::summary, &RestoreCommand::run},
     {"archive", ArchiveCommand::Synopsis, &ArchiveCommand::summary, &ArchiveCommand::run},
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
+    {"regrade", RegradeCommand::Synopsis, &RegradeCommand::summary, &RegradeCommand::run},
+    {"grade", GradeCommand::Synopsis, &GradeCommand::summary, &GradeCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
     {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run},
 };
@@ -162,7 +167,8 @@ int main(int argc, char *argv[])
                                 QLatin1String(Console::ProgramName),
                                 QLatin1String(command->synopsis)));
     } catch (const RuntimeError &e) {
-        Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name), e.message()));
+        Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name),
+                                                    IoError::russianFirst(e.message())));
     } catch (const std::exception &e) {
         Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name),
                                                     QString::fromUtf8(e.what())));
