@@ -114,7 +114,8 @@ Roster::Reading Roster::read(const QByteArray &raw, const QByteArray &adminLogin
         if (line.trimmed().isEmpty())
             continue;
         const QStringList fields = fieldsOf(line);
-        if (first && layout.isEmpty()) {
+        // A header line is skipped also where the columns were named.
+        if (first) {
             first = false;
             QList<Column> titled;
             bool named = false;
@@ -125,7 +126,8 @@ Roster::Reading Roster::read(const QByteArray &raw, const QByteArray &adminLogin
             }
             if (named) {
                 reading.header = true;
-                layout = titled;
+                if (layout.isEmpty())
+                    layout = titled;
                 continue;
             }
         }

@@ -9,13 +9,19 @@
 #include "WorkingFolder.h"
 
 const char *const RestoreCommand::Synopsis =
-    "restore NAME [--date WHEN] [--replace|--keep-best] [--dir DIR] | restore --list NAME";
+    "restore NAME [--date WHEN] [--replace|--keep-best] [--dir DIR]";
+const char *const RestoreCommand::ListSynopsis = "restore --list NAME [--dir DIR]";
 
 QString RestoreCommand::summary()
 {
     return QStringLiteral("вернуть удалённого пользователя с паролем и оценками из "
-                          "DIR/removed-users.ini; --list: все сохранённые удаления с датами и "
-                          "оценками, --date: какое из них");
+                          "DIR/removed-users.ini; из нескольких удалений --date выбирает одно; "
+                          "если имя зарегистрировано снова: --replace или --keep-best");
+}
+
+QString RestoreCommand::listSummary()
+{
+    return QStringLiteral("показать все сохранённые удаления имени с датами и оценками");
 }
 
 int RestoreCommand::run(const QStringList &args)

@@ -11,6 +11,8 @@ class RestoreCommand
 {
 public:
     static const char *const Synopsis;
+    static const char *const ListSynopsis;
     static QString summary();
+    static QString listSummary();
     static int run(const QStringList &args);
 };

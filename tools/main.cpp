@@ -55,6 +55,7 @@ const Command Commands[] = {
     {"rename", RenameCommand::Synopsis, &RenameCommand::summary, &RenameCommand::run},
     {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
     {"restore", RestoreCommand::Synopsis, &RestoreCommand::summary, &RestoreCommand::run},
+    {"restore", RestoreCommand::ListSynopsis, &RestoreCommand::listSummary, &RestoreCommand::run},
     {"archive", ArchiveCommand::Synopsis, &ArchiveCommand::summary, &ArchiveCommand::run},
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
     {"regrade", RegradeCommand::Synopsis, &RegradeCommand::summary, &RegradeCommand::run},
