@@ -19,6 +19,7 @@
 #include "RestoreCommand.h"
 #include "RosterCommand.h"
 #include "RuntimeError.h"
+#include "ServerCommand.h"
 #include "ShowCommand.h"
 #include "UnlockCommand.h"
 #include "UsersCommand.h"
@@ -62,6 +63,8 @@ const Command Commands[] = {
     {"grade", GradeCommand::Synopsis, &GradeCommand::summary, &GradeCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
     {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run},
+    {"server", ServerCommand::Synopsis, &ServerCommand::summary, &ServerCommand::run,
+     &ServerCommand::details},
 };
 
 const Command *findCommand(const QString &name)
