@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <array>
 
 class QComboBox;
@@ -26,11 +27,17 @@ public:
     QWidget *firstControl() const;
 
     // The value labels show the table's entries as unsigned decimal numbers.
-    void showScores(const std::array<quint8, 12> &scores);
+    // changes: the teacher's changes to these grades, listed below them.
+    void showScores(const std::array<quint8, 12> &scores, const QStringList &changes = {});
     void showUserName(const QByteArray &name);
 
     // The combo box's items are the user list; each keeps its stored bytes.
+    // A name too long for the box is cut at its end, and shown whole in its
+    // tool tip and to a screen reader.
     void setUsers(const QList<QByteArray> &names);
+    // The user picked anew after the list changed under the same person (a
+    // rename): the box and the name shown say the new name.
+    void showPicked(const QByteArray &name);
     // The combo box's current text as stored bytes: the picked name, or what
     // was typed.
     QByteArray currentUser() const;
@@ -46,6 +53,7 @@ public:
     QLabel *Label3;
     QLabel *Label4;
     QLabel *Label5;
+    QLabel *changesLabel;
     QComboBox *ComboBox1;
     QLabel *Label40;
     QLabel *Label41;

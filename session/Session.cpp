@@ -3,6 +3,7 @@
 
 #include "AnswerRecord.h"
 #include "CodePage.h"
+#include "GradeChange.h"
 #include "Grading.h"
 #include "Store.h"
 #include "TestLog.h"
@@ -62,6 +63,7 @@ Session::Login Session::logIn(const QString &name, const QString &password)
         return login;
     for (int k = 1; k <= 10; ++k)
         m_scores[k - 1] = Accounts::readGrade(m_userName, k);
+    m_changes = GradeChange::textsFor(m_userName);
     // Gated only once every grade has been read: a login that fails part way
     // locks nothing for the next one.
     for (int k = 1; k <= 10; ++k) {
@@ -115,8 +117,8 @@ UserAdmin::Result Session::renameUser(const QByteArray &from, const QString &to)
         r.refusal = Accounts::Refusal::ForeignLetters;
         return r;
     }
-    const UserAdmin::Result r = UserAdmin::rename(
-        from, CodePage::fromUnicode(to), m_adminSettings.login, m_adminSettings.logName);
+    const UserAdmin::Result r = UserAdmin::rename(from, CodePage::fromUnicode(to),
+                                                  m_adminSettings.login, m_adminSettings.logName);
     if (r.ok())
         setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
     return r;
@@ -126,6 +128,7 @@ void Session::pick(const QByteArray &name)
 {
     for (int k = 1; k <= Accounts::TestCount; ++k)
         m_scores[k - 1] = Accounts::readGrade(name, k);
+    m_changes = GradeChange::textsFor(name);
 }
 
 Session::RunEnd Session::finishRun(const TestRun &run)

@@ -68,6 +68,8 @@ void TestDoctorCommand::findings_data()
                                        << "users.ini";
     QTest::newRow("1 GB log") << "sparse"
                               << "log.txt";
+    QTest::newRow("teacher outside the class's group") << "outside"
+                                                       << ".";
 }
 
 void TestDoctorCommand::findings()
@@ -99,7 +101,7 @@ void TestDoctorCommand::findings()
                 ::mkfifo(QFile::encodeName(dir.filePath(u"users.ini"_s)).constData(), 0666) == 0);
     else if (fault == u"sparse")
         QVERIFY(QFile(dir.filePath(u"log.txt"_s)).resize(1LL << 30));
-    if (fault == u"group" || fault == u"rename") {
+    if (fault == u"group" || fault == u"rename" || fault == u"outside") {
         if (::geteuid() != 0)
             QSKIP("a record of another account in the class's group needs root");
         for (const QString &folder :
@@ -121,8 +123,15 @@ void TestDoctorCommand::findings()
         QVERIFY(::chmod(QFile::encodeName(d + u"/data/info/tumb.db"_s).constData(), 0644) == 0);
     }
 
-    const ToolRun run = ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {u"doctor"_s, u"--dir"_s, d},
-                                     QDir::rootPath(), 60000);
+    // The check run by an account of no group of the class's.
+    const QStringList outside{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                              QStringLiteral(COURSEBOOK_ADMIN)};
+    const ToolRun run =
+        fault == u"outside"
+            ? ToolRun::run(u"setpriv"_s, outside + QStringList{u"doctor"_s, u"--dir"_s, d},
+                           QDir::rootPath(), 60000)
+            : ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {u"doctor"_s, u"--dir"_s, d},
+                           QDir::rootPath(), 60000);
     QVERIFY2(run.err.isEmpty(), run.err.constData());
     const QStringList lines = run.outText().split(u'\n', Qt::SkipEmptyParts);
     if (named.isEmpty()) {
