@@ -7,6 +7,7 @@
 #include <QList>
 #include <array>
 
+class CourseStructure;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -24,6 +25,10 @@ public:
 
     // The control that takes the focus when the panel comes to the front.
     QWidget *firstControl() const;
+
+    // One row per test of the course, in its order, with its label; the rows
+    // of tests the course lacks are hidden.
+    void showTests(const CourseStructure &course);
 
     // The value labels show the table's entries as unsigned decimal numbers.
     void showScores(const std::array<quint8, 12> &scores);

@@ -4,6 +4,7 @@
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "CourseCommand.h"
 #include "DoctorCommand.h"
 #include "EngineLog.h"
 #include "ExportCommand.h"
@@ -56,6 +57,10 @@ const Command Commands[] = {
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
     {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run},
+    {"course", CourseCommand::CheckSynopsis, &CourseCommand::checkSummary, &CourseCommand::run},
+    {"course", CourseCommand::ShowSynopsis, &CourseCommand::showSummary, &CourseCommand::run},
+    {"course", CourseCommand::ImportSynopsis, &CourseCommand::importSummary, &CourseCommand::run},
+    {"course", CourseCommand::ExportSynopsis, &CourseCommand::exportSummary, &CourseCommand::run},
 };
 
 const Command *findCommand(const QString &name)
