@@ -122,9 +122,9 @@ void MainMenu::setOpen(QAction *action, const MenuTree::Entry &entry, bool open,
             const MenuTree::Entry *t = m_course.find(test);
             captions.append(u"«%1»"_s.arg(t ? t->caption : test));
         }
-        why = (captions.size() == 1 ? u"Откроется после теста %1"_s
-                                    : u"Откроется после тестов %1"_s)
-                  .arg(captions.join(u", "_s));
+        why =
+            (captions.size() == 1 ? u"Откроется после теста %1"_s : u"Откроется после тестов %1"_s)
+                .arg(captions.join(u", "_s));
     }
     action->setToolTip(open ? QString() : why);
     action->setStatusTip(why);

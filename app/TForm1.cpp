@@ -56,11 +56,12 @@ TForm1::TForm1(QWidget *parent)
     HandlerGuard::setCaption(CourseInfo::Title);
 
     // The operations a course's command entries name.
-    m_handlers = {{u"exit"_s, &TForm1::NeClick},         {u"login"_s, &TForm1::NaFormuAvtorizaziiClick},
-                  {u"back"_s, &TForm1::N17Click},        {u"about"_s, &TForm1::N26Click},
-                  {u"author"_s, &TForm1::N15Click},      {u"progress"_s, &TForm1::NiClick},
-                  {u"log"_s, &TForm1::N30Click},         {u"settings"_s, &TForm1::NtunClick},
-                  {u"edit-tests"_s, &TForm1::nredClick}, {u"class-report"_s, &TForm1::NclassClick}};
+    m_handlers = {
+        {u"exit"_s, &TForm1::NeClick},         {u"login"_s, &TForm1::NaFormuAvtorizaziiClick},
+        {u"back"_s, &TForm1::N17Click},        {u"about"_s, &TForm1::N26Click},
+        {u"author"_s, &TForm1::N15Click},      {u"progress"_s, &TForm1::NiClick},
+        {u"log"_s, &TForm1::N30Click},         {u"settings"_s, &TForm1::NtunClick},
+        {u"edit-tests"_s, &TForm1::nredClick}, {u"class-report"_s, &TForm1::NclassClick}};
 
     m_menu = new MainMenu(this, m_course);
     connect(m_menu, &MainMenu::chosen, this,

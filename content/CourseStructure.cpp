@@ -109,8 +109,8 @@ const QStringList RoleWords = {u"guest"_s, u"student"_s, u"admin"_s};
 
 const QStringList &CourseStructure::operations()
 {
-    static const QStringList list = {u"login"_s,    u"exit"_s,     u"back"_s,       u"about"_s,
-                                     u"author"_s,   u"progress"_s, u"log"_s,        u"settings"_s,
+    static const QStringList list = {u"login"_s,      u"exit"_s,        u"back"_s, u"about"_s,
+                                     u"author"_s,     u"progress"_s,    u"log"_s,  u"settings"_s,
                                      u"edit-tests"_s, u"class-report"_s};
     return list;
 }
@@ -280,8 +280,7 @@ void CourseStructure::parseEntry(const QString &line, int number)
     entry.name = words.at(1).text;
     static const QRegularExpression namePattern(u"^[A-Za-z0-9_]+$"_s);
     if (!namePattern.match(entry.name).hasMatch()) {
-        addFinding(number, true,
-                   u"имя «%1»: только латинские буквы, цифры и _"_s.arg(entry.name));
+        addFinding(number, true, u"имя «%1»: только латинские буквы, цифры и _"_s.arg(entry.name));
         return;
     }
     entry.caption = words.at(2).text;
@@ -291,8 +290,8 @@ void CourseStructure::parseEntry(const QString &line, int number)
         addFinding(number, false, u"знак & в надписи показывается как есть"_s);
 
     qsizetype next = 3;
-    const bool needsTarget =
-        entry.kind == Kind::Page || entry.kind == Kind::Presentation || entry.kind == Kind::Operation;
+    const bool needsTarget = entry.kind == Kind::Page || entry.kind == Kind::Presentation ||
+                             entry.kind == Kind::Operation;
     if (needsTarget) {
         if (words.size() <= 3) {
             addFinding(number, true, u"у пункта %1 нет цели"_s.arg(entry.name));
@@ -353,9 +352,9 @@ void CourseStructure::parseEntry(const QString &line, int number)
         break;
     case Kind::Test:
         if (testNumber(entry.name) == 0) {
-            addFinding(number, true,
-                       u"тест должен называться test1 … test%1, а не %2"_s.arg(MaxTests).arg(
-                           entry.name));
+            addFinding(
+                number, true,
+                u"тест должен называться test1 … test%1, а не %2"_s.arg(MaxTests).arg(entry.name));
             return;
         }
         entry.name = entry.name.toLower();
@@ -388,8 +387,8 @@ void CourseStructure::parseEntry(const QString &line, int number)
         Entry &group = m_entries[m_open.last().second];
         if (group.kind != Kind::Group) {
             addFinding(number, true,
-                       u"отступ под пунктом %1, который не группа (строка %2)"_s.arg(group.name).arg(
-                           group.line));
+                       u"отступ под пунктом %1, который не группа (строка %2)"_s.arg(group.name)
+                           .arg(group.line));
             return;
         }
         entry.parent = group.name;

@@ -48,11 +48,12 @@ public:
 
     QString read()
     {
-        while (m_xml.readNextStartElement()) {
-            if (m_xml.name() == u"manifest"_s)
-                manifest();
-            else
-                m_xml.skipCurrentElement();
+        // The document ends with its one root element; reading on would
+        // report the end of the text as premature.
+        if (m_xml.readNextStartElement()) {
+            if (m_xml.name() != u"manifest"_s)
+                return u"корневой элемент — <%1>, а не <manifest>"_s.arg(m_xml.name());
+            manifest();
         }
         if (m_xml.hasError())
             return u"строка %1: %2"_s.arg(m_xml.lineNumber()).arg(m_xml.errorString());
@@ -123,7 +124,7 @@ private:
         it.line = line();
         if (a.hasAttribute(u"parameters"_s))
             drop(u"параметры «%1» пункта %2 не перенесены"_s.arg(a.value(u"parameters"_s),
-                                                                it.identifier));
+                                                                 it.identifier));
         while (m_xml.readNextStartElement()) {
             if (m_xml.name() == u"title"_s)
                 it.title = m_xml.readElementText().simplified();
@@ -159,16 +160,14 @@ public:
     void organization(const Organization &org)
     {
         text += u"group %1 \"%2\" for=student,admin\n"_s.arg(
-            name(org.identifier, u"contents"_s), quoted(org.title.isEmpty() ? u"Содержание"_s : org.title));
+            name(org.identifier, u"contents"_s),
+            quoted(org.title.isEmpty() ? u"Содержание"_s : org.title));
         for (const Item &it : org.items)
             item(it, 1);
     }
 
 private:
-    static QString quoted(QString text)
-    {
-        return text.replace(u"\""_s, u"\"\""_s);
-    }
+    static QString quoted(QString text) { return text.replace(u"\""_s, u"\"\""_s); }
 
     QString name(const QString &identifier, const QString &fallback)
     {
@@ -190,26 +189,29 @@ private:
         const QString hidden = it.hidden ? u" hidden"_s : QString();
         if (!it.items.isEmpty()) {
             if (!it.resource.isEmpty())
-                m_dropped.append({it.line, false,
-                                  u"у пункта %1 есть и подпункты, и ресурс: ресурс не перенесён"_s
-                                      .arg(it.identifier)});
-            text += indent + u"group %1 \"%2\"%3\n"_s.arg(name(it.identifier, u"group"_s), caption,
-                                                          hidden);
+                m_dropped.append(
+                    {it.line, false,
+                     u"у пункта %1 есть и подпункты, и ресурс: ресурс не перенесён"_s.arg(
+                         it.identifier)});
+            text += indent +
+                    u"group %1 \"%2\"%3\n"_s.arg(name(it.identifier, u"group"_s), caption, hidden);
             for (const Item &child : it.items)
                 item(child, depth + 1);
             return;
         }
         const Resource resource = m_reader.resources.value(it.resource);
         QString path = resource.base + resource.href;
-        if (it.resource.isEmpty() || !m_reader.resources.contains(it.resource) || resource.href.isEmpty()) {
-            m_dropped.append({it.line, false,
-                              u"пункт %1 не перенесён: у него нет ресурса с файлом"_s.arg(it.identifier)});
+        if (it.resource.isEmpty() || !m_reader.resources.contains(it.resource) ||
+            resource.href.isEmpty()) {
+            m_dropped.append(
+                {it.line, false,
+                 u"пункт %1 не перенесён: у него нет ресурса с файлом"_s.arg(it.identifier)});
             return;
         }
         const qsizetype query = path.indexOf(u'?');
         if (query >= 0 || path.contains(u'#')) {
-            m_dropped.append({resource.line, false,
-                              u"параметры адреса «%1» не перенесены"_s.arg(path)});
+            m_dropped.append(
+                {resource.line, false, u"параметры адреса «%1» не перенесены"_s.arg(path)});
             path = path.left(query >= 0 ? query : path.indexOf(u'#'));
         }
         path.replace(u'/', u'\\');
@@ -251,9 +253,10 @@ ManifestImport::Result ManifestImport::convert(const QByteArray &manifest)
     }
     for (const Organization &org : reader.organizations) {
         if (&org != chosen)
-            result.dropped.append({org.line, false,
-                                   u"организация %1 не перенесена: курс строится по одной, %2"_s.arg(
-                                       org.identifier, chosen->identifier)});
+            result.dropped.append(
+                {org.line, false,
+                 u"организация %1 не перенесена: курс строится по одной, %2"_s.arg(
+                     org.identifier, chosen->identifier)});
     }
     Writer writer(reader, result.dropped);
     writer.organization(*chosen);

@@ -18,9 +18,9 @@ class ManifestImport
 public:
     struct Result
     {
-        QByteArray text;                        // the draft course.ini, UTF-8
+        QByteArray text;                         // the draft course.ini, UTF-8
         QList<CourseStructure::Finding> dropped; // what was not carried over
-        QString error;                          // the manifest could not be read at all
+        QString error;                           // the manifest could not be read at all
     };
 
     static Result convert(const QByteArray &manifest);

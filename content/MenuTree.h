@@ -34,16 +34,16 @@ public:
     {
         QString name;
         QString caption;
-        QString parent; // empty for the entries of the menu bar itself
+        QString parent;      // empty for the entries of the menu bar itself
         bool visible = true; // before log-in, the entry's own state (its group may hide it)
         Kind kind = Kind::Group;
         QString argument;
 
         // What the course text says beyond that.
-        QString target;         // as written: page, document or operation
-        int roles = 0;          // bit per Role written with for=; 0 takes the group's
-        bool hidden = false;    // never shown
-        QStringList after;      // tests that must all be passed first
+        QString target;      // as written: page, document or operation
+        int roles = 0;       // bit per Role written with for=; 0 takes the group's
+        bool hidden = false; // never shown
+        QStringList after;   // tests that must all be passed first
         bool hideDuringTest = false;
         bool noIcon = false;
         QString label; // a test's row caption in the progress view and the report

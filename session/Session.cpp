@@ -116,8 +116,8 @@ UserAdmin::Result Session::renameUser(const QByteArray &from, const QString &to)
         r.refusal = Accounts::Refusal::ForeignLetters;
         return r;
     }
-    const UserAdmin::Result r = UserAdmin::rename(
-        from, CodePage::fromUnicode(to), m_adminSettings.login, m_adminSettings.logName);
+    const UserAdmin::Result r = UserAdmin::rename(from, CodePage::fromUnicode(to),
+                                                  m_adminSettings.login, m_adminSettings.logName);
     if (r.ok())
         setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
     return r;

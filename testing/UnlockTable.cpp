@@ -22,14 +22,13 @@ QList<UnlockTable::State> UnlockTable::states(const QList<QByteArray> &passedTes
     QList<State> result;
     for (const MenuTree::Entry &entry : m_course.entries()) {
         if (!entry.after.isEmpty())
-            result.append({entry.name.toLower().toLatin1(),
-                           CourseStructure::opens(entry, passedTests)});
+            result.append(
+                {entry.name.toLower().toLatin1(), CourseStructure::opens(entry, passedTests)});
     }
     return result;
 }
 
-QStringList UnlockTable::missing(const MenuTree::Entry &entry,
-                                 const QList<QByteArray> &passedTests)
+QStringList UnlockTable::missing(const MenuTree::Entry &entry, const QList<QByteArray> &passedTests)
 {
     QStringList names;
     for (const QString &test : entry.after) {

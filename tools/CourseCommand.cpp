@@ -98,13 +98,12 @@ int show(const CommandArguments &arguments)
     const QString as = arguments.value(u"--as"_s, u"student"_s);
     if (as != u"student"_s && as != u"admin"_s)
         throw CommandArguments::UsageError(u"--as: student или admin, а не %1"_s.arg(as));
-    const MenuTree::Role role = as == u"admin"_s ? MenuTree::Role::Administrator
-                                                 : MenuTree::Role::Student;
+    const MenuTree::Role role =
+        as == u"admin"_s ? MenuTree::Role::Administrator : MenuTree::Role::Student;
     // A student's tests count as passed by the grades given; the
     // administrator's login locks nothing.
     QList<QByteArray> passed;
-    const QStringList grades =
-        arguments.value(u"--grades"_s).split(u',', Qt::SkipEmptyParts);
+    const QStringList grades = arguments.value(u"--grades"_s).split(u',', Qt::SkipEmptyParts);
     for (const MenuTree::Entry *test : course.tests()) {
         const int k = CourseStructure::testNumber(test->name);
         const int grade = grades.value(k - 1).trimmed().toInt();
@@ -115,7 +114,8 @@ int show(const CommandArguments &arguments)
         if (!course.shownTo(entry, role))
             continue;
         int depth = 0;
-        for (const MenuTree::Entry *up = course.find(entry.parent); up; up = course.find(up->parent))
+        for (const MenuTree::Entry *up = course.find(entry.parent); up;
+             up = course.find(up->parent))
             ++depth;
         QString line = QString(depth * 2, u' ') + entry.caption;
         const QStringList missing = UnlockTable::missing(entry, passed);
@@ -146,7 +146,8 @@ int import(const CommandArguments &arguments)
     writeNew(out, result.text);
     for (const CourseStructure::Finding &f : result.dropped)
         Console::out(u"%1:%2: %3"_s.arg(file.fileName()).arg(f.line).arg(f.text));
-    Console::out(u"Черновик записан в %1; не перенесено: %2."_s.arg(out).arg(result.dropped.size()));
+    Console::out(
+        u"Черновик записан в %1; не перенесено: %2."_s.arg(out).arg(result.dropped.size()));
     return 0;
 }
 
@@ -170,7 +171,8 @@ int CourseCommand::run(const QStringList &args)
     if (action == u"import"_s)
         return import(arguments);
     if (arguments.positional().size() != 1)
-        throw CommandArguments::UsageError(u"лишний аргумент %1"_s.arg(arguments.positional().at(1)));
+        throw CommandArguments::UsageError(
+            u"лишний аргумент %1"_s.arg(arguments.positional().at(1)));
     if (action == u"check"_s)
         return check(arguments);
     if (action == u"show"_s)

@@ -62,7 +62,8 @@ CourseFileCheck::Report CourseFileCheck::check(const QString &folder)
         return report;
     }
     if (file.size() > CourseStructure::MaxFileSize) {
-        report.findings.append({0, true, u"файл больше %1 байт"_s.arg(CourseStructure::MaxFileSize)});
+        report.findings.append(
+            {0, true, u"файл больше %1 байт"_s.arg(CourseStructure::MaxFileSize)});
         return report;
     }
     const CourseStructure course = CourseStructure::parse(file.readAll());
@@ -71,8 +72,9 @@ CourseFileCheck::Report CourseFileCheck::check(const QString &folder)
     report.tests = int(course.tests().size());
     if (QFileInfo(path).permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther))
         report.findings.append(
-            {0, false, u"группа или все могут изменить %1: студент мог бы открыть себе курс"_s.arg(
-                           QFileInfo(path).fileName())});
+            {0, false,
+             u"группа или все могут изменить %1: студент мог бы открыть себе курс"_s.arg(
+                 QFileInfo(path).fileName())});
 
     QHash<QString, const MenuTree::Entry *> locked;
     for (const MenuTree::Entry &entry : course.entries()) {

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -543,12 +544,12 @@ void tst_testrun_window::roadOfATest()
     QVERIFY(answerer.texts.isEmpty());
 }
 
-
 // A folder's own course: its menus, its unlocking, its progress rows.
 void tst_testrun_window::courseOfItsOwn()
 {
-    QVERIFY(QFile::copy(QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"),
-                        path(u"course.ini"_s)));
+    QVERIFY(
+        QFile::copy(QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"),
+                    path(u"course.ini"_s)));
     for (const QByteArray test : {"test1", "test2", "test3", "test4"})
         makeTest(test, TenLetters);
     TForm1 form;

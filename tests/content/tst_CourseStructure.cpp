@@ -28,8 +28,11 @@ QStringList dump(const CourseStructure &course)
     QStringList lines;
     QHash<QString, int> order;
     for (const MenuTree::Entry &e : course.entries()) {
-        QStringList columns = {e.name, e.caption, e.parent,
-                               QString::number(order[e.parent]++), QString::number(int(e.kind)),
+        QStringList columns = {e.name,
+                               e.caption,
+                               e.parent,
+                               QString::number(order[e.parent]++),
+                               QString::number(int(e.kind)),
                                e.argument};
         for (const Role role : {Role::Guest, Role::Student, Role::Administrator})
             columns.append(QString::number(int(e.visibleFor(role))));
@@ -79,7 +82,8 @@ void tst_CourseStructure::defaultIsTheCompiledTree()
 
 void tst_CourseStructure::roundTrip()
 {
-    for (const QByteArray &text : {CourseStructure::defaultText(), data(u"networks-course.ini"_s)}) {
+    for (const QByteArray &text :
+         {CourseStructure::defaultText(), data(u"networks-course.ini"_s)}) {
         const CourseStructure first = CourseStructure::parse(text);
         QVERIFY(first.findings().isEmpty());
         const CourseStructure second = CourseStructure::parse(first.text());
@@ -93,7 +97,8 @@ void tst_CourseStructure::roundTrip()
 void tst_CourseStructure::encodings_data()
 {
     QTest::addColumn<QByteArray>("raw");
-    const QString text = u"[menu]\r\ngroup g \"Тема «один» \"\"два\"\"\"\r\n  page p \"П\" a\\b.htm\r\n"_s;
+    const QString text =
+        u"[menu]\r\ngroup g \"Тема «один» \"\"два\"\"\"\r\n  page p \"П\" a\\b.htm\r\n"_s;
     QTest::newRow("UTF-8, CR LF") << text.toUtf8();
     QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     QTest::newRow("Windows-1251") << CodePage::fromUnicode(text);
@@ -140,8 +145,8 @@ void tst_CourseStructure::findings_data()
         << head + "  test test1 \"1\" after=test2\n  test test2 \"2\" after=test1\n"
         << 3 << u"сам себя"_s;
     QTest::newRow("empty group") << QByteArray("[menu]\ngroup g \"Г\"\n") << 2 << u"пуста"_s;
-    QTest::newRow("scripts value") << QByteArray("[course]\nscripts = maybe\n") << 2
-                                   << u"on или off"_s;
+    QTest::newRow("scripts value")
+        << QByteArray("[course]\nscripts = maybe\n") << 2 << u"on или off"_s;
 }
 
 void tst_CourseStructure::findings()
@@ -158,8 +163,9 @@ void tst_CourseStructure::findings()
 
 void tst_CourseStructure::courseKeys()
 {
-    const CourseStructure course = CourseStructure::parse(
-        "[course]\ntitle = \"Сети\"\nscripts = on\nstart = \\data\\s.htm\n[menu]\ncommand e \"В\" exit\n");
+    const CourseStructure course =
+        CourseStructure::parse("[course]\ntitle = \"Сети\"\nscripts = on\nstart = "
+                               "\\data\\s.htm\n[menu]\ncommand e \"В\" exit\n");
     QVERIFY(course.findings().isEmpty());
     QCOMPARE(course.title(), u"Сети"_s);
     QVERIFY(course.scriptsAllowed());

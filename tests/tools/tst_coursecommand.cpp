@@ -85,9 +85,9 @@ void TestCourseCommand::check()
     QCOMPARE(r.outText().contains(u"ошибка"_s), exitCode != 0);
 
     // The students' group could rewrite the file and open every topic.
-    QFile::setPermissions(dir.filePath(CourseStructure::FileName),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                              QFileDevice::WriteGroup);
+    QFile::setPermissions(dir.filePath(CourseStructure::FileName), QFileDevice::ReadOwner |
+                                                                       QFileDevice::WriteOwner |
+                                                                       QFileDevice::WriteGroup);
     QVERIFY(course(dir, {u"check"_s}).outText().contains(u"группа или все могут изменить"_s));
 }
 
@@ -125,11 +125,10 @@ void TestCourseCommand::importManifest()
     const ToolRun r = course(dir, {u"import"_s, u"imsmanifest.xml"_s});
     QCOMPARE(r.exitCode, 0);
     const QString out = r.outText();
-    for (const QString &line :
-         {u"imsmanifest.xml:18: параметры «?part=2» пункта TCPIP"_s,
-          u"imsmanifest.xml:20: <imsss:sequencing> не перенесено"_s,
-          u"imsmanifest.xml:32: организация ORG_SHORT"_s,
-          u"imsmanifest.xml:44: ресурс RES_WEB вне пакета"_s})
+    for (const QString &line : {u"imsmanifest.xml:18: параметры «?part=2» пункта TCPIP"_s,
+                                u"imsmanifest.xml:20: <imsss:sequencing> не перенесено"_s,
+                                u"imsmanifest.xml:32: организация ORG_SHORT"_s,
+                                u"imsmanifest.xml:44: ресурс RES_WEB вне пакета"_s})
         QVERIFY2(out.contains(line), qPrintable(out));
     const CourseStructure draft = CourseStructure::parse(dir.read(CourseStructure::FileName));
     QVERIFY(draft.findings().isEmpty());
