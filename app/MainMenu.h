@@ -36,8 +36,8 @@ public:
 
     // Every entry as the role sees it while no test runs.
     void showRole(MenuTree::Role role);
-    // The entries written during-test=hide go while a test runs and come back
-    // as the role sees them.
+    // The entries written during-test=hide go while a test runs and are shown
+    // again by the progress view's way back.
     void setTestRunning(bool running);
     // After a login: each entry that waits for tests opens when all of them
     // are among the passed ones and closes otherwise. After a run only opens
