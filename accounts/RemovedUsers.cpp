@@ -4,8 +4,12 @@
 #include "Accounts.h"
 #include "CodePage.h"
 #include "FolderBounds.h"
+#include "IniSnapshot.h"
+#include "IntegerText.h"
 #include "Paths.h"
+#include "RuntimeError.h"
 #include "SectionText.h"
+#include "Store.h"
 #include "TextFile.h"
 
 #include <QFileInfo>
@@ -37,9 +41,54 @@ void RemovedUsers::keep(const QByteArray &name, const QDateTime &when)
         path, SectionText::appended(start + comment, users.mid(span.begin, span.end - span.begin)));
 }
 
-QByteArray RemovedUsers::lastKept(const QByteArray &name)
+QList<int> RemovedUsers::gradesOf(const QByteArray &section)
+{
+    const IniSnapshot snapshot(section);
+    const QByteArray name = SectionText::all(section).value(0).name;
+    QList<int> grades;
+    for (int k = 1; k <= 10; ++k) {
+        const QByteArray stored =
+            Store::crypt(snapshot.read(name, Accounts::testKey(k), Store::MissingMarker));
+        int grade = 0;
+        try {
+            grade = stored == Store::missing() ? 0 : IntegerText::parse(stored) & 0xFF;
+        } catch (const RuntimeError &) {
+            grade = 0;
+        }
+        grades.append(grade);
+    }
+    return grades;
+}
+
+QList<RemovedUsers::Kept> RemovedUsers::allKept(const QByteArray &name)
 {
     const QByteArray kept = readIfThere(Paths::resolve(FileName));
-    const SectionText::Span span = SectionText::last(kept, name);
-    return span.found() ? kept.mid(span.begin, span.end - span.begin) : QByteArray();
+    const QByteArray prefix = "; " + CodePage::fromUnicode(QStringLiteral("удалён "));
+    QList<Kept> found;
+    qsizetype previousEnd = 0;
+    for (const SectionText::Span &span : SectionText::all(kept)) {
+        const qsizetype from = previousEnd;
+        previousEnd = span.end;
+        if (CodePage::fold(span.name) != CodePage::fold(name))
+            continue;
+        Kept k;
+        k.section = kept.mid(span.begin, span.end - span.begin);
+        k.grades = gradesOf(k.section);
+        // The comment keep() wrote stands between the previous section and
+        // this one.
+        for (const QByteArray &line : kept.mid(from, span.begin - from).split('\n')) {
+            if (line.startsWith(prefix))
+                k.removed =
+                    QDateTime::fromString(QString::fromLatin1(line.mid(prefix.size()).trimmed()),
+                                          QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        }
+        found.append(k);
+    }
+    return found;
+}
+
+QByteArray RemovedUsers::Kept::removedText() const
+{
+    return removed.isValid() ? removed.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1()
+                             : QByteArray("?");
 }

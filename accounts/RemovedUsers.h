@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 
 // "removed-users.ini" beside users.ini: every removed user's section as it
 // stood, each after a comment line with the date and time of its removal, so
@@ -18,7 +19,17 @@ public:
     // file cannot be appended to, so that the removal does not go ahead.
     static void keep(const QByteArray &name, const QDateTime &when = QDateTime::currentDateTime());
 
-    // The section last kept under the name, header to its last key line, or
-    // an empty array. A missing file keeps nothing.
-    static QByteArray lastKept(const QByteArray &name);
+    struct Kept
+    {
+        QDateTime removed;  // invalid where the comment line is missing or broken
+        QByteArray section; // header to its last key line
+        // The grades test1 … test10 as stored; 0 where none is.
+        QList<int> grades;
+        QByteArray removedText() const; // "YYYY-MM-DD HH:MM:SS", or "?"
+    };
+    // Every section kept under the name, in any letter case, oldest first. A
+    // missing file keeps nothing.
+    static QList<Kept> allKept(const QByteArray &name);
+    // The grades test1 … test10 of a section's bytes.
+    static QList<int> gradesOf(const QByteArray &section);
 };

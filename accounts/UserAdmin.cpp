@@ -61,6 +61,21 @@ QByteArray UserAdmin::problemText(const Result &result, const QByteArray &typedN
                                          .arg(CodePage::toUnicode(typedName)));
     case Problem::Refused:
         return Accounts::refusalText(result.refusal);
+    case Problem::ManyKept:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пользователь %1 удалялся несколько раз; выберите удаление по дате "
+                           "(--date), список: restore --list %1.")
+                .arg(CodePage::toUnicode(typedName)));
+    case Problem::NoSuchRemoval:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пользователь %1 не удалялся в это время; список: restore --list %1.")
+                .arg(CodePage::toUnicode(typedName)));
+    case Problem::RegisteredAgain:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пользователь %1 зарегистрирован снова. Заменить новую запись "
+                           "сохранённой (--replace) или оставить новую с лучшей из двух оценок "
+                           "каждого теста (--keep-best)?")
+                .arg(CodePage::toUnicode(typedName)));
     }
     return QByteArray();
 }
@@ -125,24 +140,53 @@ UserAdmin::Result UserAdmin::rename(const QByteArray &from, const QByteArray &to
     return r;
 }
 
-UserAdmin::Result UserAdmin::restore(const QByteArray &name, const QByteArray &adminLogin)
+UserAdmin::Result UserAdmin::restore(const QByteArray &name, const QByteArray &adminLogin,
+                                     const QByteArray &removed, Over over)
 {
     const QString ini = Store::writePath(Accounts::UsersIni);
     const FileLock iniLock(ini);
     const UserList::Lock listLock;
-    const QByteArray kept = RemovedUsers::lastKept(name);
-    if (kept.isEmpty())
+    const QList<RemovedUsers::Kept> all = RemovedUsers::allKept(name);
+    if (all.isEmpty())
         return problem(Problem::NothingKept);
+    QList<RemovedUsers::Kept> picked;
+    for (const RemovedUsers::Kept &k : all) {
+        if (k.removedText().startsWith(removed))
+            picked.append(k);
+    }
+    if (picked.isEmpty())
+        return problem(Problem::NoSuchRemoval);
+    if (picked.size() > 1)
+        return problem(Problem::ManyKept);
+    const QByteArray kept = picked[0].section;
     const QByteArray stored = SectionText::all(kept).value(0).name;
     const QByteArray users = readIfThere(ini);
-    if (SectionText::first(users, stored).found())
-        return refused(Accounts::Refusal::AlreadyRegistered);
-    if (!adminLogin.isEmpty() && stored == adminLogin)
+    if (!adminLogin.isEmpty() && CodePage::fold(stored) == CodePage::fold(adminLogin))
         return refused(Accounts::Refusal::AdministratorName);
+    const SectionText::Span again = SectionText::first(users, stored);
+    if (again.found() && over == Over::Ask)
+        return problem(Problem::RegisteredAgain);
 
     IniProfile::checkWritable(ini);
     UserList::checkWritable();
-    TextFile::replace(ini, SectionText::appended(users, kept));
+    if (again.found() && over == Over::KeepBest) {
+        const QList<int> now =
+            RemovedUsers::gradesOf(users.mid(again.begin, again.end - again.begin));
+        QList<IniProfile::Entry> better;
+        for (int k = 1; k <= picked[0].grades.size(); ++k) {
+            if (picked[0].grades[k - 1] > now.value(k - 1))
+                better.append({again.name, Accounts::testKey(k),
+                               QByteArray::number(picked[0].grades[k - 1])});
+        }
+        if (!better.isEmpty())
+            Store::writeMany(better, Accounts::UsersIni);
+    } else if (again.found()) {
+        // The account it replaces is kept in turn, so no grade is lost.
+        RemovedUsers::keep(again.name);
+        TextFile::replace(ini, users.first(again.begin) + kept + users.mid(again.end));
+    } else {
+        TextFile::replace(ini, SectionText::appended(users, kept));
+    }
     const QList<QByteArray> names = UserList::exists() ? UserList::load() : QList<QByteArray>();
     if (!listed(names, stored))
         UserList::add(stored);

@@ -17,9 +17,20 @@ public:
     enum class Problem
     {
         None,
-        NotRegistered, // no section of that name in users.ini
-        NothingKept,   // no section of that name in removed-users.ini
-        Refused,       // the name or password: see `refusal`
+        NotRegistered,   // no section of that name in users.ini
+        NothingKept,     // no section of that name in removed-users.ini
+        Refused,         // the name or password: see `refusal`
+        ManyKept,        // several removals kept under the name, none picked
+        NoSuchRemoval,   // none kept under the name at the date picked
+        RegisteredAgain, // registered again since, and no choice what to do
+    };
+
+    // What restore does where the name was registered again since.
+    enum class Over
+    {
+        Ask,      // refuse with RegisteredAgain
+        Replace,  // the kept section replaces the new one, which is kept in turn
+        KeepBest, // the new account stays, with the better grade of the two each test
     };
 
     struct Result
@@ -42,8 +53,12 @@ public:
     static Result rename(const QByteArray &from, const QByteArray &to, const QByteArray &adminLogin,
                          const QByteArray &logName);
 
-    // The section last removed under the name goes back to the end of
-    // users.ini byte for byte, and the name back into the list. Refused when
-    // the name is registered again or is the administrator's.
-    static Result restore(const QByteArray &name, const QByteArray &adminLogin);
+    // The section removed under the name goes back to the end of users.ini
+    // byte for byte, and the name back into the list. Where several were
+    // kept, `removed` picks one by the start of its removal's date and time
+    // ("2026-12-01" or "2026-12-01 10:15:00"); none is ever picked silently.
+    // Refused where the name is the administrator's, and where it is
+    // registered again unless `over` says what to do.
+    static Result restore(const QByteArray &name, const QByteArray &adminLogin,
+                          const QByteArray &removed = QByteArray(), Over over = Over::Ask);
 };

@@ -93,6 +93,7 @@ void PickedUserButtons::renameClick()
                              CodePage::toUnicode(UserAdmin::problemText(r, name)));
         return;
     }
+    m_progress.showPicked(CodePage::fromUnicode(to));
     QMessageBox::information(
         m_window, m_window->windowTitle(),
         QStringLiteral("Пользователь %1 переименован в %2; оценки и журнал остались за ним.")

@@ -304,7 +304,7 @@ void TForm1::ComboBox1Select()
 {
     // The labels change only after all twelve grades were read.
     m_session.pick(m_progress->currentUser());
-    m_progress->showScores(m_session.scores());
+    m_progress->showScores(m_session.scores(), m_session.changes());
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -361,7 +361,7 @@ void TForm1::NiClick()
 {
     applySwitch(PanelSwitch::Command::ProgressView);
     m_progress->showUserName(m_session.userName());
-    m_progress->showScores(m_session.scores());
+    m_progress->showScores(m_session.scores(), m_session.changes());
 }
 
 void TForm1::N30Click()

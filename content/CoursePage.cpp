@@ -2,6 +2,8 @@
 #include "CoursePage.h"
 
 #include "CourseRequestFilter.h"
+#include "CourseScheme.h"
+#include "DeadEndPort.h"
 #include "PageRule.h"
 
 #include <QCoreApplication>
@@ -30,9 +32,9 @@ QWebEngineProfile *newProfile()
     profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setSpellCheckEnabled(false);
-    // Peer connections and WebTransport reach the network without a request
-    // the filter sees; the engine's start flags stop them, and a page that
-    // runs where those flags came too late finds neither.
+    profile->installUrlSchemeHandler(PageRule::Scheme, new CourseScheme(profile));
+    // Where the engine's start flags came too late (another view made first),
+    // a page's main frames still find no peer connection nor WebTransport.
     QWebEngineScript script;
     script.setName(QStringLiteral("course-confinement"));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -57,9 +59,10 @@ CoursePage::CoursePage(QObject *parent) : QWebEnginePage(newProfile(), parent)
     profile()->setParent(this);
     m_filter = profile()->findChild<CourseRequestFilter *>();
     QWebEngineSettings *s = settings();
+    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     s->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     s->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     s->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -106,11 +109,26 @@ bool CoursePage::eventFilter(QObject *watched, QEvent *event)
     return QWebEnginePage::eventFilter(watched, event);
 }
 
+void CoursePage::setScripts(bool on)
+{
+    settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, on);
+}
+
 void CoursePage::prepareEngine()
 {
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    for (const char *flag : {"--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
-                             "--disable-blink-features=WebTransport", "--disable-quic"}) {
+    // Peer connections reach the network without a request the filter sees,
+    // in every frame and worker a script can make. UDP is off; what is left
+    // over TCP (a relay over TCP, a peer's TCP candidate) must go through a
+    // proxy, and the only one is a port of this process that refuses every
+    // connection, the loopback included. The engine itself never needs the
+    // network: pages come through the program's scheme.
+    const QByteArray proxy =
+        "--proxy-server=http://127.0.0.1:" + QByteArray::number(DeadEndPort::port());
+    for (const QByteArray &flag :
+         {QByteArray("--force-webrtc-ip-handling-policy=disable_non_proxied_udp"), proxy,
+          QByteArray("--proxy-bypass-list=<-loopback>"),
+          QByteArray("--disable-blink-features=WebTransport"), QByteArray("--disable-quic")}) {
         if (!flags.contains(flag))
             flags += QByteArray(flags.isEmpty() ? "" : " ") + flag;
     }

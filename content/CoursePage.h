@@ -9,9 +9,11 @@
 class CourseRequestFilter;
 
 // The page of the course-page view, in a profile of its own that keeps
-// nothing on disk and lets the view reach the course folder only
-// (PageRule). A page's script cannot take the view anywhere else; a web
-// address the user clicks goes to the desktop's browser after a question.
+// nothing on disk and lets the view reach the course folder only, through
+// the program's own scheme (PageRule, CourseScheme). Scripts in the pages
+// are off unless the course turns them on; a page's script cannot take the
+// view anywhere else; a web address the user clicks goes to the desktop's
+// browser after a question.
 class CoursePage : public QWebEnginePage
 {
     Q_OBJECT
@@ -21,8 +23,11 @@ public:
 
     // Settles what the engine reads once at its start, so it must come
     // before the first view of the run: no WebRTC traffic outside a proxy
-    // (there is none, so none at all), no WebTransport, no QUIC.
+    // that refuses everything, so none at all, no WebTransport, no QUIC.
     static void prepareEngine();
+
+    // Whether the pages' scripts run; off until a course asks for them.
+    void setScripts(bool on);
 
     CourseRequestFilter *filter() const { return m_filter; }
 

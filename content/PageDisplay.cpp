@@ -2,6 +2,7 @@
 #include "PageDisplay.h"
 
 #include "CoursePage.h"
+#include "PageRule.h"
 #include "Paths.h"
 #include "ProgramStart.h"
 
@@ -40,15 +41,21 @@ PageDisplay::PageDisplay(QWidget *coursePagePanel, std::function<void()> pagePan
     QWebEngineView *view = m_view;
     QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view,
                      [view](const QWebEngineLoadingInfo &info) {
+                         const QString path = PageRule::localPath(info.url());
                          if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
-                             info.url().isLocalFile())
-                             view->setHtml(failurePage(info.url().toLocalFile()), info.url());
+                             !path.isEmpty())
+                             view->setHtml(failurePage(path), info.url());
                      });
+}
+
+void PageDisplay::setScripts(bool on)
+{
+    static_cast<CoursePage *>(m_view->page())->setScripts(on);
 }
 
 QString PageDisplay::failurePage(const QString &localPath)
 {
-    const bool missing = !QFileInfo::exists(localPath);
+    const bool missing = !QFileInfo::exists(localPath) && !QFileInfo(localPath).isSymLink();
     const QString title =
         missing ? QStringLiteral("Страница не найдена") : QStringLiteral("Страница не открывается");
     const QString reason =
@@ -85,5 +92,5 @@ QString PageDisplay::fullPagePath(const QString &relativePath)
 
 QUrl PageDisplay::pageUrl(const QString &relativePath)
 {
-    return QUrl::fromLocalFile(fullPagePath(relativePath));
+    return PageRule::pageUrl(fullPagePath(relativePath));
 }

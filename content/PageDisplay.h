@@ -25,6 +25,9 @@ public:
 
     QWebEngineView *view() const { return m_view; }
 
+    // Whether the pages' scripts run: off unless the course asks for them.
+    void setScripts(bool on);
+
     // The panel rule, then LoadPage.
     void OpenPage(const QString &relativePath);
     // Sends the view to working directory + relative path; no panel changes.
@@ -35,6 +38,8 @@ public:
     // Working directory + relative path, joined as text at the moment of the
     // call, then found on disk without regard to letter case.
     static QString fullPagePath(const QString &relativePath);
+    // The address the view is sent to: that file under the program's own
+    // scheme, which reads it (CourseScheme).
     static QUrl pageUrl(const QString &relativePath);
 
     // The page shown in place of a local file that could not be loaded.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageRule.h"
 
-#include "FolderBounds.h"
+#include "Paths.h"
+
+#include <QDir>
 
 namespace {
 
@@ -11,11 +13,43 @@ const QLatin1String PdfViewerId("mhjfbmdgcfjbbpaeojofohoefgiehjai");
 
 } // namespace
 
+QUrl PageRule::pageUrl(const QString &localPath)
+{
+    const QString top = Paths::workingDirectory();
+    QString relative = QDir::cleanPath(localPath);
+    if (relative.startsWith(top))
+        relative = relative.mid(top.size());
+    if (!relative.startsWith(QLatin1Char('/')))
+        relative.prepend(QLatin1Char('/'));
+    QUrl url;
+    url.setScheme(QLatin1String(Scheme));
+    url.setHost(QLatin1String(Host));
+    url.setPath(relative, QUrl::DecodedMode);
+    return url;
+}
+
+QString PageRule::localPath(const QUrl &url)
+{
+    if (url.scheme().toLower() != QLatin1String(Scheme) || url.host() != QLatin1String(Host))
+        return QString();
+    QString name = url.path(QUrl::FullyDecoded);
+    if (name.isEmpty())
+        return QString();
+    name[0] = QLatin1Char('\\');
+    const QString path = QDir::cleanPath(Paths::resolve(name));
+    QString top = QDir::cleanPath(Paths::workingDirectory());
+    if (!top.endsWith(QLatin1Char('/')))
+        top += QLatin1Char('/');
+    return path.startsWith(top) && path.size() > top.size() ? path : QString();
+}
+
 bool PageRule::allows(const QUrl &url)
 {
     const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("file"))
-        return url.host().isEmpty() && FolderBounds::isInside(url.toLocalFile());
+    // The disk by the engine's own means is never read: a link swapped in
+    // after any look of ours would be followed.
+    if (scheme == QLatin1String(Scheme))
+        return !localPath(url).isEmpty();
     // Made by the page itself, or by the program (the page shown for a file
     // that cannot be loaded): nothing is fetched for them.
     if (scheme == QLatin1String("data") || scheme == QLatin1String("blob"))

@@ -41,4 +41,13 @@ public:
     // each step, so a folder swapped for a link after recordPath refuses the
     // write instead of following it. Elsewhere the folder is opened as named.
     static int openDirectory(const QString &dirPath);
+
+    // A descriptor for reading the regular file at path, a path in the
+    // folder (the caller closes it), or -1 with errno set. No step of the
+    // way may be a link, and none may lead outside the folder, decided by
+    // the system as it opens each step: a name swapped for a link at any
+    // moment refuses the open (ELOOP, EXDEV) instead of following it, and
+    // what is read from the descriptor is what was opened. A folder, a pipe
+    // or a device is refused too (EISDIR, ENXIO), without waiting on it.
+    static int openFile(const QString &path);
 };

@@ -26,4 +26,9 @@ public:
     // The system's reason for an error number, as its message catalogue
     // words it.
     static QString reason(int systemError);
+
+    // A message of the runtime's in Russian, the runtime's own words after it
+    // in brackets, for the administrator's terminal; any other message as it
+    // is. Only the first line is worded anew.
+    static QString russianFirst(const QString &message);
 };

@@ -59,6 +59,8 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     ComboBox1->setFont(Look::sansSerif(16, true));
     ComboBox1->setGeometry(395, 38, 206, 28);
     ComboBox1->view()->setStyleSheet(QStringLiteral("QAbstractItemView::item { height: 20px; }"));
+    // A full name keeps its start, which tells the student.
+    ComboBox1->view()->setTextElideMode(Qt::ElideRight);
     ComboBox1->setVisible(false);
     auto *enterIgnored = new EnterIgnored(ComboBox1);
     ComboBox1->installEventFilter(enterIgnored);
@@ -93,6 +95,14 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     Label4->setBuddy(ComboBox1);
     ComboBox1->lineEdit()->setAccessibleName(Label4->text());
     ComboBox1->view()->setAccessibleName(QStringLiteral("Список пользователей"));
+
+    // Below the rows, left of the back button.
+    changesLabel = Look::label(panel, QStringLiteral("changesLabel"), QString(), 44, 452,
+                               Look::sansSerif(10, false), Qt::white);
+    changesLabel->setGeometry(44, 452, 316, 90);
+    changesLabel->setWordWrap(true);
+    changesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    changesLabel->setVisible(false);
 
     // In the free space right of the rows, above the back button.
     rightAnswers = Look::label(panel, QStringLiteral("rightAnswers"), QString(), 392, 150, times19);
@@ -166,12 +176,19 @@ void ProgressPanel::hideReview()
         w->setVisible(false);
 }
 
-void ProgressPanel::showScores(const std::array<quint8, 12> &scores)
+void ProgressPanel::showScores(const std::array<quint8, 12> &scores, const QStringList &changes)
 {
     for (int k = 0; k < 12; ++k) {
         valueLabels[k]->setText(QString::number(scores[k]));
         valueLabels[k]->adjustSize();
     }
+    // No grade changed by hand or by a regrade goes unsaid.
+    changesLabel->setText(changes.isEmpty() ? QString()
+                                            : QStringLiteral("Изменения оценок:\n") +
+                                                  changes.join(QLatin1Char('\n')));
+    changesLabel->setToolTip(changesLabel->text());
+    changesLabel->setAccessibleName(changesLabel->text());
+    changesLabel->setVisible(!changes.isEmpty());
 }
 
 void ProgressPanel::showUserName(const QByteArray &name)
@@ -184,10 +201,25 @@ void ProgressPanel::setUsers(const QList<QByteArray> &names)
 {
     const QString typed = ComboBox1->currentText();
     ComboBox1->clear();
-    for (const QByteArray &name : names)
-        ComboBox1->addItem(CodePage::toUnicode(name), name);
+    for (const QByteArray &name : names) {
+        const QString shown = CodePage::toUnicode(name);
+        ComboBox1->addItem(shown, name);
+        ComboBox1->setItemData(ComboBox1->count() - 1, shown, Qt::ToolTipRole);
+        ComboBox1->setItemData(ComboBox1->count() - 1, shown, Qt::AccessibleTextRole);
+    }
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEditText(typed);
+    ComboBox1->setToolTip(typed);
+}
+
+void ProgressPanel::showPicked(const QByteArray &name)
+{
+    const int i = ComboBox1->findData(name);
+    if (i >= 0)
+        ComboBox1->setCurrentIndex(i);
+    ComboBox1->setEditText(CodePage::toUnicode(name));
+    ComboBox1->setToolTip(CodePage::toUnicode(name));
+    showUserName(name);
 }
 
 QByteArray ProgressPanel::currentUser() const

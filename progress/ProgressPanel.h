@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <array>
 
 class CourseStructure;
@@ -31,11 +32,17 @@ public:
     void showTests(const CourseStructure &course);
 
     // The value labels show the table's entries as unsigned decimal numbers.
-    void showScores(const std::array<quint8, 12> &scores);
+    // changes: the teacher's changes to these grades, listed below them.
+    void showScores(const std::array<quint8, 12> &scores, const QStringList &changes = {});
     void showUserName(const QByteArray &name);
 
     // The combo box's items are the user list; each keeps its stored bytes.
+    // A name too long for the box is cut at its end, and shown whole in its
+    // tool tip and to a screen reader.
     void setUsers(const QList<QByteArray> &names);
+    // The user picked anew after the list changed under the same person (a
+    // rename): the box and the name shown say the new name.
+    void showPicked(const QByteArray &name);
     // The combo box's current text as stored bytes: the picked name, or what
     // was typed.
     QByteArray currentUser() const;
@@ -51,6 +58,7 @@ public:
     QLabel *Label3;
     QLabel *Label4;
     QLabel *Label5;
+    QLabel *changesLabel;
     QComboBox *ComboBox1;
     QLabel *Label40;
     QLabel *Label41;

@@ -101,6 +101,7 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
             continue;
         }
         Row &row = report.rows[*found];
+        report.runList.append(run);
         ++row.runs[run.test - 1];
         ++row.totalRuns;
         row.lastDateText = run.dateText;
@@ -127,18 +128,21 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
     return report;
 }
 
-ClassReport ClassReport::read()
+ClassReport ClassReport::read(ItemAnalysis::Attempts attempts)
 {
     const ClassRecords records = ClassRecords::read();
     QSet<QByteArray> known;
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
     const TestLogReader log = TestLogReader::read(known);
-    ClassReport report = build(records, log, ItemAnalysis::read());
+    ClassReport report = build(records, log, ItemAnalysis::read(attempts));
     report.suspicious = SuspiciousRecords::read(records, log);
+    report.changes = GradeChange::read();
+    if (!report.changes.failure.isEmpty())
+        report.fileErrors.append(report.changes.failure);
     report.inputs = {Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
                      Paths::resolve(AdminSettings::FileName)};
-    for (const QString &path : {report.logPath, report.items.path}) {
+    for (const QString &path : {report.logPath, report.items.path, report.changes.path}) {
         if (!path.isEmpty())
             report.inputs.append(QDir::fromNativeSeparators(path));
     }
@@ -161,5 +165,5 @@ qsizetype ClassReport::problemCount() const
 {
     return fileErrors.size() + records.withoutRecord.size() + records.unlisted.size() +
            records.repeated.size() + records.badGrades.size() + gradesAboveFive.size() +
-           badLines.size() + strangers.size() + items.bad.size();
+           badLines.size() + strangers.size() + items.bad.size() + changes.badLines.size();
 }

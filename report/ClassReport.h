@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ClassRecords.h"
+#include "GradeChange.h"
 #include "ItemAnalysis.h"
 #include "SuspiciousRecords.h"
 #include "TestLogReader.h"
@@ -62,6 +63,7 @@ public:
     QList<Row> rows;          // in the order of the list file
     QList<TestSummary> tests; // the tests that anyone has taken or run
     QMap<QDate, int> runsPerDay;
+    QList<TestLogReader::Run> runList; // the listed users' runs, in log order
     qsizetype logLines = 0;
     int logRuns = 0;
     QString logPath;
@@ -72,11 +74,14 @@ public:
     QStringList fileErrors;
     ItemAnalysis items;
     SuspiciousRecords suspicious;
+    // The teacher's changes to the grades: regrades and grades set by hand.
+    GradeChange::File changes;
 
     static ClassReport build(const ClassRecords &records, const TestLogReader &log,
                              const ItemAnalysis &items = ItemAnalysis());
-    // The records and the log of the current directory.
-    static ClassReport read();
+    // The records and the log of the current directory; the analysis of
+    // questions of the attempts asked for.
+    static ClassReport read(ItemAnalysis::Attempts attempts = ItemAnalysis::Attempts::First);
 
     // Everything the report lists as not read.
     qsizetype problemCount() const;

@@ -2,6 +2,7 @@
 #include "ItemAnalysis.h"
 
 #include "AdminSettings.h"
+#include "CodePage.h"
 #include "FileRead.h"
 #include "IniSnapshot.h"
 #include "Paths.h"
@@ -13,6 +14,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -45,6 +47,7 @@ struct Run
     QByteArrayView text;
     QByteArrayView chosen;
     QByteArrayView right;
+    QByteArray user; // folded
 };
 
 struct Group
@@ -52,6 +55,7 @@ struct Group
     int test = 0;
     QByteArray version;
     QList<Run> runs;
+    QByteArray mendedKey;
 };
 
 // The value most runs share; of equals, the one met first.
@@ -70,7 +74,8 @@ template <typename T, typename Of> T commonest(const QList<Run> &runs, Of of)
     return best;
 }
 
-ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord> &bad)
+ItemAnalysis::Version analyse(const Group &group, ItemAnalysis::Attempts attempts,
+                              QList<ItemAnalysis::BadRecord> &bad)
 {
     // Records of one version come from one file, so all have its length and
     // its right answers; one that differs was damaged or made by hand.
@@ -84,15 +89,27 @@ ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord>
         else
             bad.append({run.line, ItemAnalysis::Fault::OtherLength, run.text.toByteArray()});
     }
-    const QByteArrayView key =
+    const QByteArrayView recorded =
         commonest<QByteArrayView>(sameLength, [](const Run &r) { return r.right; });
+    // The runs a regrade graded by a mended key are analysed by that key.
+    const bool mended = group.mendedKey.size() == n;
+    const QByteArrayView key = mended ? QByteArrayView(group.mendedKey) : recorded;
     QList<QByteArrayView> runs;
     runs.reserve(sameLength.size());
     qsizetype firstLine = 0;
+    QSet<QByteArray> users; // who has a run counted
+    int repeats = 0;
     for (const Run &run : sameLength) {
-        if (run.right != key) {
+        if (run.right != recorded) {
             bad.append({run.line, ItemAnalysis::Fault::OtherKey, run.text.toByteArray()});
             continue;
+        }
+        if (attempts == ItemAnalysis::Attempts::First) {
+            if (users.contains(run.user)) {
+                ++repeats;
+                continue;
+            }
+            users.insert(run.user);
         }
         if (runs.isEmpty())
             firstLine = run.line;
@@ -104,6 +121,8 @@ ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord>
     version.version = group.version;
     version.runs = int(runs.size());
     version.firstLine = firstLine;
+    version.mended = mended;
+    version.repeats = repeats;
 
     // Sums for Pearson's r of x (the question right or not) and y (the
     // run's right answers on the other questions), exact in whole numbers.
@@ -152,7 +171,7 @@ ItemAnalysis::Version analyse(const Group &group, QList<ItemAnalysis::BadRecord>
                     q.flags |= ItemAnalysis::KeyOutdrawn;
             }
         }
-        if (q.discrimination && *q.discrimination < 0)
+        if (q.discrimination && *q.discrimination < ItemAnalysis::NegativeBelow)
             q.flags |= ItemAnalysis::NegativeDiscrimination;
         if (q.runs >= ItemAnalysis::FewestRunsForEase) {
             // Compared exactly: 19 of 20 is 95 per cent.
@@ -201,11 +220,17 @@ QStringList ItemAnalysis::flagTexts(int flags)
     return texts;
 }
 
-ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
+ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes, Attempts attempts,
+                                 const QList<GradeChange> &changes)
 {
     ItemAnalysis items;
     QList<Group> groups;
     QHash<quint64, qsizetype> groupOf;
+    QHash<quint64, QByteArray> mendedKeys; // the last key a regrade gave each version
+    for (const GradeChange &c : changes) {
+        if (c.kind == GradeChange::Kind::Key)
+            mendedKeys.insert(groupKey(c.test, c.version), c.key);
+    }
     AnswerRecord::Fields record;
     items.lines = TextLines::forEach(bytes, [&](QByteArrayView line, qsizetype number) {
         const AnswerRecord::Fault fault = AnswerRecord::split(line, record);
@@ -217,13 +242,14 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes)
         auto found = groupOf.constFind(key);
         if (found == groupOf.constEnd()) {
             found = groupOf.insert(key, groups.size());
-            groups.append({record.test, record.version.toByteArray(), {}});
+            groups.append({record.test, record.version.toByteArray(), {}, mendedKeys.value(key)});
         }
-        groups[*found].runs.append({number, line, record.chosen, record.right});
+        groups[*found].runs.append(
+            {number, line, record.chosen, record.right, CodePage::fold(record.user.toByteArray())});
     });
 
     for (const Group &group : groups) {
-        Version version = analyse(group, items.bad);
+        Version version = analyse(group, attempts, items.bad);
         items.records += version.runs;
         if (version.runs > 0)
             items.versions.append(version);
@@ -242,18 +268,32 @@ void ItemAnalysis::nameQuestions(int test, const QByteArray &testFileBytes)
     const QByteArray current = AnswerRecord::versionOf(testFileBytes);
     std::optional<IniSnapshot> file;
     for (Version &version : versions) {
-        if (version.test != test || version.version != current)
+        if (version.test != test)
             continue;
         if (!file)
             file.emplace(testFileBytes);
-        version.current = true;
+        if (version.version == current) {
+            version.current = true;
+        } else {
+            // A version a regrade mended is the current questions only while
+            // the file still has the key it was given.
+            bool same = version.mended;
+            for (const Question &q : version.questions) {
+                same = same && q.key + '0' ==
+                                   AnswerRecord::rightDigit(Store::crypt(file->read(
+                                       QByteArray::number(q.number), "ap", Store::MissingMarker)));
+            }
+            version.mended = same && !version.questions.isEmpty();
+            if (!version.mended)
+                continue;
+        }
         for (Question &q : version.questions)
             q.text =
                 Store::crypt(file->read(QByteArray::number(q.number), "q", Store::MissingMarker));
     }
 }
 
-ItemAnalysis ItemAnalysis::read()
+ItemAnalysis ItemAnalysis::read(Attempts attempts)
 {
     // Without the settings there is no log and so no record file; the log's
     // reader says why.
@@ -272,7 +312,7 @@ ItemAnalysis ItemAnalysis::read()
         return items;
     }
     try {
-        items = parse(TextFile::read(path));
+        items = parse(TextFile::read(path), attempts, GradeChange::read().changes);
     } catch (const RuntimeError &e) {
         items.failure =
             QStringLiteral("записи ответов %1: %2").arg(Paths::display(path), e.message());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AnswerRecord.h"
+#include "GradeChange.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,6 +24,20 @@ public:
     static constexpr int FewestRunsForEase = 10;
     static constexpr int EasyFrom = 95; // per cent right, and more
     static constexpr int HardUpTo = 20; // per cent right, and less
+    // A discrimination is called negative below this, not at any value under
+    // zero: with a class's few dozen runs a true zero scatters by about
+    // ±0.1, and item analysis practice reads values from −0.05 to 0.05 as
+    // none at all.
+    static constexpr double NegativeBelow = -0.05;
+
+    // Which runs are counted: each student's first attempt at a version (so
+    // that a student who retook a test five times does not weigh five
+    // times), or every run.
+    enum class Attempts
+    {
+        First,
+        All,
+    };
 
     enum Flag
     {
@@ -56,7 +71,11 @@ public:
         int test = 0;
         QByteArray version;
         bool current = false; // the test file as it stands has this version
+        // Graded by the key a regrade gave it, which the test file as it
+        // stands has: the current questions with their key mended.
+        bool mended = false;
         int runs = 0;
+        int repeats = 0; // later attempts of the same students, not counted
         qsizetype firstLine = 0;
         QList<Question> questions;
     };
@@ -87,7 +106,10 @@ public:
     QList<Version> versions; // by test, then by first record
     QList<BadRecord> bad;    // by line
 
-    static ItemAnalysis parse(const QByteArray &bytes);
+    // changes: the record of the teacher's changes, whose keys a regrade gave
+    // to the versions it graded.
+    static ItemAnalysis parse(const QByteArray &bytes, Attempts attempts = Attempts::First,
+                              const QList<GradeChange> &changes = {});
 
     // Gives the versions of a test that match the current file's version
     // the question texts, from the file's bytes.
@@ -96,5 +118,5 @@ public:
     // The record file beside the log named by the settings file of the
     // current directory, and the test files as they stand. A missing record
     // file is no fault: no run has finished since records began.
-    static ItemAnalysis read();
+    static ItemAnalysis read(Attempts attempts = Attempts::First);
 };

@@ -51,8 +51,9 @@ QByteArray ReportCsv::write(const ClassReport &report)
 
     for (const ClassReport::Row &row : report.rows) {
         QStringList fields{CodePage::toUnicode(row.name)};
-        for (const std::optional<quint8> &grade : row.grades)
-            fields.append(grade ? QString::number(*grade) : QString());
+        // A test not taken is empty, not the 0 or the 1 registration stores.
+        for (int k = 1; k <= ClassReport::Tests; ++k)
+            fields.append(row.took(k) ? QString::number(*row.grades[k - 1]) : QString());
         for (int runs : row.runs)
             fields.append(QString::number(runs));
         if (row.lastDate.isValid())

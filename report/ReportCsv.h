@@ -11,8 +11,8 @@ class ClassReport;
 // between fields, CR LF after every row, a field quoted (its quotes doubled)
 // when it holds ";", a quote or a line end. A header row, then one row per
 // user in the order of the list file: the name, the grades test1 … test10
-// (empty where missing or not a number), the runs of each test in the log,
-// the date of the user's last log line (empty if none).
+// (empty where the test was not taken, or the grade is missing or no grade), the runs of each test
+// in the log, the date of the user's last log line (empty if none).
 class ReportCsv
 {
 public:

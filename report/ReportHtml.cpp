@@ -285,8 +285,15 @@ QString itemTable(const ItemAnalysis::Version &version)
     QString out = QStringLiteral("<h3>Тест №%1, версия %2%3 — попыток: %4</h3>")
                       .arg(version.test)
                       .arg(QString::fromLatin1(version.version),
-                           version.current ? QStringLiteral(" (файл теста сейчас)") : QString())
+                           version.current  ? QStringLiteral(" (файл теста сейчас)")
+                           : version.mended ? QStringLiteral(" (вопросы файла теста, ключ "
+                                                             "исправлен пересчётом)")
+                                            : QString())
                       .arg(version.runs);
+    if (version.repeats)
+        out += QStringLiteral("<p class=\"legend\">Повторных попыток тех же учеников не "
+                              "учтено: %1.</p>")
+                   .arg(version.repeats);
     out += QStringLiteral("<table class=\"items\" id=\"items-test%1-%2\"><thead><tr><th>№</th>"
                           "<th>Вопрос</th><th>Попыток</th><th>Решили, %</th>"
                           "<th>Различ. способность</th>")
@@ -297,7 +304,7 @@ QString itemTable(const ItemAnalysis::Version &version)
     out += QStringLiteral("<th>Выбор ответов</th><th>Замечания</th></tr></thead><tbody>");
     for (const ItemAnalysis::Question &q : version.questions) {
         out += QStringLiteral("<tr><td>%1</td>").arg(q.number);
-        if (version.current)
+        if (version.current || version.mended)
             out += QStringLiteral("<td class=\"text\">%1</td>").arg(esc(q.text));
         else
             out += QStringLiteral("<td class=\"other\">другая версия теста</td>");
@@ -480,6 +487,19 @@ QString suspiciousSection(const ClassReport &report)
     return out + QStringLiteral("</ul>");
 }
 
+QString changesSection(const ClassReport &report)
+{
+    QString out = QStringLiteral("<h2 id=\"changes\">Изменения оценок</h2>");
+    QString items;
+    for (const GradeChange &c : report.changes.changes) {
+        if (c.kind != GradeChange::Kind::Key)
+            items += QStringLiteral("<li>%1 — %2</li>").arg(esc(c.user), c.text().toHtmlEscaped());
+    }
+    if (items.isEmpty())
+        return out + QStringLiteral("<p class=\"ok\">Все оценки выставлены тестами.</p>");
+    return out + QStringLiteral("<ul class=\"problems\">") + items + QStringLiteral("</ul>");
+}
+
 QString problems(const ClassReport &report)
 {
     QString out = QStringLiteral("<h2 id=\"problems\">Что не удалось прочитать</h2>");
@@ -545,6 +565,12 @@ QString problems(const ClassReport &report)
           ItemAnalysis::Fault::BadVersion, ItemAnalysis::Fault::BadAnswers,
           ItemAnalysis::Fault::OtherLength, ItemAnalysis::Fault::OtherKey})
         out += badRecords(report, fault);
+    if (!report.changes.badLines.isEmpty())
+        out += QStringLiteral("<li><b>Нечитаемые строки изменений оценок %1: %2.</b> строки %3"
+                              "</li>")
+                   .arg(esc(report.changes.path))
+                   .arg(report.changes.badLines.size())
+                   .arg(lineRanges(report.changes.badLines));
     return out + QStringLiteral("</ul>");
 }
 
@@ -605,6 +631,7 @@ QByteArray ReportHtml::write(const ClassReport &report, const QDateTime &made)
     out += itemSection(report);
     out += dayChart(report);
     out += suspiciousSection(report);
+    out += changesSection(report);
     out += problems(report);
     out += QStringLiteral("</body></html>\n");
     return out.toUtf8();

@@ -4,6 +4,7 @@
 #include "AnswerRecord.h"
 #include "CodePage.h"
 #include "CourseStructure.h"
+#include "GradeChange.h"
 #include "Grading.h"
 #include "Store.h"
 #include "TestLog.h"
@@ -63,6 +64,7 @@ Session::Login Session::logIn(const QString &name, const QString &password)
         return login;
     for (int k = 1; k <= CourseStructure::MaxTests; ++k)
         m_scores[k - 1] = Accounts::readGrade(m_userName, k);
+    m_changes = GradeChange::textsFor(m_userName);
     // Gated only once every grade has been read: a login that fails part way
     // locks nothing for the next one.
     for (int k = 1; k <= CourseStructure::MaxTests; ++k) {
@@ -127,6 +129,7 @@ void Session::pick(const QByteArray &name)
 {
     for (int k = 1; k <= Accounts::TestCount; ++k)
         m_scores[k - 1] = Accounts::readGrade(name, k);
+    m_changes = GradeChange::textsFor(name);
 }
 
 Session::RunEnd Session::finishRun(const TestRun &run)

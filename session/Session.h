@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class TestRun;
@@ -91,6 +92,8 @@ public:
 
     const QByteArray &userName() const { return m_userName; }
     const Scores &scores() const { return m_scores; }
+    // The teacher's changes to the grades held, in Russian.
+    const QStringList &changes() const { return m_changes; }
     bool writesBack() const { return m_writeBack; }
     const AdminSettings &adminSettings() const { return m_adminSettings; }
     const QList<QByteArray> &userList() const { return m_userList; }
@@ -106,6 +109,7 @@ private:
 
     QByteArray m_userName;
     Scores m_scores{};
+    QStringList m_changes;
     bool m_writeBack = false;
     AdminSettings m_adminSettings;
     QList<QByteArray> m_userList;

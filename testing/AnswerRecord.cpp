@@ -37,7 +37,9 @@ int number(QByteArrayView digits)
 
 // "YYYY-MM-DD HH:MM:SS" and nothing else; a date or time that does not exist
 // is no record's.
-bool parseWhen(QByteArrayView text, QDate &date, QTime &time)
+} // namespace
+
+bool AnswerRecord::parseTime(QByteArrayView text, QDate &date, QTime &time)
 {
     if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
         text[13] != ':' || text[16] != ':')
@@ -52,6 +54,13 @@ bool parseWhen(QByteArrayView text, QDate &date, QTime &time)
     time = QTime(number(parts[3]), number(parts[4]), number(parts[5]));
     return date.isValid() && time.isValid();
 }
+
+QByteArray AnswerRecord::timeText(const QDate &date, const QTime &time)
+{
+    return date.toString(u"yyyy-MM-dd").toLatin1() + ' ' + time.toString(u"HH:mm:ss").toLatin1();
+}
+
+namespace {
 
 bool allWithin(QByteArrayView text, char low, char high)
 {
@@ -76,8 +85,7 @@ bool isLowerHex(QByteArrayView text)
 QByteArray AnswerRecord::line() const
 {
     const QByteArray separator = " | ";
-    return user + separator + date.toString(u"yyyy-MM-dd").toLatin1() + ' ' +
-           time.toString(u"HH:mm:ss").toLatin1() + separator + testName + separator +
+    return user + separator + timeText(date, time) + separator + testName + separator +
            QByteArray::number(grade) + separator + version + separator + chosen + separator +
            right + "\r\n";
 }
@@ -108,7 +116,7 @@ AnswerRecord::Fault AnswerRecord::split(QByteArrayView line, Fields &out)
     fields[0] = line.first(end);
     if (fields[0].isEmpty())
         return Fault::FieldCount;
-    if (!parseWhen(fields[1], out.date, out.time))
+    if (!parseTime(fields[1], out.date, out.time))
         return Fault::BadTime;
     out.test = testNumber(fields[2]);
     if (!out.test)
@@ -148,12 +156,17 @@ AnswerRecord::Fault AnswerRecord::parse(QByteArrayView line, AnswerRecord &recor
 
 QByteArray AnswerRecord::fileName(const QByteArray &logName)
 {
+    return besideLog(logName, "answers");
+}
+
+QByteArray AnswerRecord::besideLog(const QByteArray &logName, const QByteArray &word)
+{
     const qsizetype component = std::max(logName.lastIndexOf('\\'), logName.lastIndexOf('/')) + 1;
     const qsizetype dot = logName.lastIndexOf('.');
     // A dot that begins the name starts no extension.
     if (dot <= component)
-        return logName + "-answers";
-    return logName.first(dot) + "-answers" + logName.sliced(dot);
+        return logName + '-' + word;
+    return logName.first(dot) + '-' + word + logName.sliced(dot);
 }
 
 QByteArray AnswerRecord::versionOf(const QByteArray &testFileBytes)

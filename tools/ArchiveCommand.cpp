@@ -13,6 +13,7 @@
 #include "RemovedUsers.h"
 #include "ReportCsv.h"
 #include "ReportHtml.h"
+#include "ReportOds.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
 #include "UserList.h"
@@ -102,6 +103,8 @@ int ArchiveCommand::run(const QStringList &args)
     save(QDir(dest).filePath(QStringLiteral("report.html")),
          ReportHtml::write(report, QDateTime::currentDateTime()));
     save(QDir(dest).filePath(QStringLiteral("report.csv")), ReportCsv::write(report));
+    save(QDir(dest).filePath(QStringLiteral("report.ods")),
+         ReportOds::write(report, ReportOds::Final::Mean));
 
     for (const Record &r : records)
         TextFile::replace(FolderBounds::recordPath(r.path), QByteArray());

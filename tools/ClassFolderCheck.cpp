@@ -16,6 +16,8 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +73,8 @@ public:
                                "работают под одной учётной записью или права решает сервер "
                                "общей папки; права проверены для учётной записи %1.")
                     .arg(::geteuid());
+        if (m_shared)
+            checkAccountInGroup();
         checkWritableFolder(m_folder);
         checkCourseFiles();
         checkLocks();
@@ -81,6 +85,29 @@ public:
 
 private:
     void add(const QString &finding) { m_result.findings.append(finding); }
+
+    // The teacher's account writes the students' records too (registering,
+    // renaming, restoring); outside the class's group it cannot, and every
+    // such command would fail at its first write.
+    void checkAccountInGroup()
+    {
+        if (::geteuid() == 0 || ::getegid() == m_group)
+            return;
+        QList<gid_t> groups(std::max(0, ::getgroups(0, nullptr)));
+        if (::getgroups(int(groups.size()), groups.data()) >= 0 && groups.contains(m_group))
+            return;
+        const struct passwd *user = ::getpwuid(::geteuid());
+        const struct group *group = ::getgrgid(m_group);
+        const QString account =
+            user ? QString::fromLocal8Bit(user->pw_name) : QString::number(::geteuid());
+        const QString name =
+            group ? QString::fromLocal8Bit(group->gr_name) : QString::number(m_group);
+        add(QStringLiteral("«%1»: учётная запись %2, под которой запущена проверка, не состоит в "
+                           "группе класса %3: её команды не смогут записать записи учеников "
+                           "(users.ini, users, журнал). Добавьте её: usermod -aG %3 %2, затем "
+                           "войдите в систему заново.")
+                .arg(shown(m_folder), account, name));
+    }
 
     // A folder where students' copies make files and locks.
     void checkWritableFolder(const QString &folder)

@@ -7,6 +7,7 @@
 #include "ItemCsv.h"
 #include "ReportCsv.h"
 #include "ReportHtml.h"
+#include "ReportOds.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
 #include "WorkingFolder.h"
@@ -27,6 +28,9 @@ const QString HtmlOption = QStringLiteral("--html");
 const QString CsvOption = QStringLiteral("--csv");
 const QString PdfOption = QStringLiteral("--pdf");
 const QString ItemsCsvOption = QStringLiteral("--items-csv");
+const QString OdsOption = QStringLiteral("--ods");
+const QString FinalOption = QStringLiteral("--final");
+const QString AllAttemptsFlag = QStringLiteral("--all-attempts");
 
 // Output names are taken against the directory the tool was started in,
 // before --dir changes it.
@@ -76,13 +80,18 @@ void tellProblems(const ClassReport &report)
 } // namespace
 
 const char *const ReportCommand::Synopsis =
-    "report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE] [--items-csv FILE]";
+    "report [--dir DIR] [--html FILE] [--csv FILE] [--ods FILE [--final mean|lowest]] "
+    "[--pdf FILE] [--items-csv FILE] [--all-attempts]";
 
 QString ReportCommand::summary()
 {
     return QStringLiteral("отчёт по классу из оценок, журнала тестов и записей ответов DIR: "
                           "таблица HTML с графиками и анализом вопросов, CSV для электронных "
-                          "таблиц, PDF формата A4, CSV анализа вопросов");
+                          "таблиц, таблица OpenDocument (.ods: оценки с итоговой — среднее "
+                          "сданных тестов с округлением половины вверх или, --final lowest, "
+                          "низшая из них; попытки; анализ вопросов), PDF формата A4, CSV "
+                          "анализа вопросов (по первой попытке каждого ученика; "
+                          "--all-attempts: по всем)");
 }
 
 std::unique_ptr<QCoreApplication> ReportCommand::application(int &argc, char **argv)
@@ -101,14 +110,21 @@ std::unique_ptr<QCoreApplication> ReportCommand::application(int &argc, char **a
 int ReportCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(
-        args, {DirOption, HtmlOption, CsvOption, PdfOption, ItemsCsvOption}, {}, 0);
+        args, {DirOption, HtmlOption, CsvOption, PdfOption, ItemsCsvOption, OdsOption, FinalOption},
+        {AllAttemptsFlag}, 0);
     const QString html = outputPath(arguments, HtmlOption);
     const QString csv = outputPath(arguments, CsvOption);
     const QString pdf = outputPath(arguments, PdfOption);
     const QString itemsCsv = outputPath(arguments, ItemsCsvOption);
-    if (html.isEmpty() && csv.isEmpty() && pdf.isEmpty() && itemsCsv.isEmpty())
+    const QString ods = outputPath(arguments, OdsOption);
+    if (html.isEmpty() && csv.isEmpty() && pdf.isEmpty() && itemsCsv.isEmpty() && ods.isEmpty())
+        throw CommandArguments::UsageError(QStringLiteral(
+            "нужен хотя бы один из параметров --html, --csv, --ods, --pdf, --items-csv"));
+    const std::optional<ReportOds::Final> final =
+        ReportOds::finalNamed(arguments.value(FinalOption, QStringLiteral("mean")));
+    if (!final)
         throw CommandArguments::UsageError(
-            QStringLiteral("нужен хотя бы один из параметров --html, --csv, --pdf, --items-csv"));
+            QStringLiteral("--final: mean (среднее) или lowest (низшая оценка)"));
 #ifndef COURSEBOOK_REPORT_PDF
     if (!pdf.isEmpty())
         throw RuntimeError(QStringLiteral("PDF недоступен: эта сборка без HTML-движка; "
@@ -117,13 +133,17 @@ int ReportCommand::run(const QStringList &args)
     const QString dir = arguments.value(DirOption);
     WorkingFolder::enterClassFolder(dir);
 
-    const ClassReport report = ClassReport::read();
-    refuseClassFiles({csv, html, pdf, itemsCsv}, report);
+    const ClassReport report =
+        ClassReport::read(arguments.has(AllAttemptsFlag) ? ItemAnalysis::Attempts::All
+                                                         : ItemAnalysis::Attempts::First);
+    refuseClassFiles({csv, html, pdf, itemsCsv, ods}, report);
     const QDateTime made = QDateTime::currentDateTime();
     if (!csv.isEmpty())
         save(csv, ReportCsv::write(report));
     if (!itemsCsv.isEmpty())
         save(itemsCsv, ItemCsv::write(report.items));
+    if (!ods.isEmpty())
+        save(ods, ReportOds::write(report, *final, made));
     const QByteArray page =
         html.isEmpty() && pdf.isEmpty() ? QByteArray() : ReportHtml::write(report, made);
     if (!html.isEmpty())
@@ -139,7 +159,7 @@ int ReportCommand::run(const QStringList &args)
                      .arg(report.logLines)
                      .arg(report.logRuns)
                      .arg(report.items.records));
-    for (const QString &path : {csv, html, pdf, itemsCsv}) {
+    for (const QString &path : {csv, ods, html, pdf, itemsCsv}) {
         if (!path.isEmpty())
             Console::out(QStringLiteral("Записан файл: %1").arg(QDir::toNativeSeparators(path)));
     }

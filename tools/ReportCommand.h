@@ -6,7 +6,8 @@
 #include <QStringList>
 #include <memory>
 
-// report [--dir DIR] [--html FILE] [--csv FILE] [--pdf FILE] [--items-csv FILE]:
+// report [--dir DIR] [--html FILE] [--csv FILE] [--ods FILE [--final RULE]]
+// [--pdf FILE] [--items-csv FILE]:
 // the class at a glance from DIR's users, users.ini, settings file, test log
 // and answer records, written to the files named; DIR itself is only read.
 class ReportCommand

@@ -4,25 +4,62 @@
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
+#include "RemovedUsers.h"
 #include "UserAdmin.h"
 #include "WorkingFolder.h"
 
-const char *const RestoreCommand::Synopsis = "restore NAME [--dir DIR]";
+const char *const RestoreCommand::Synopsis =
+    "restore NAME [--date WHEN] [--replace|--keep-best] [--dir DIR]";
+const char *const RestoreCommand::ListSynopsis = "restore --list NAME [--dir DIR]";
 
 QString RestoreCommand::summary()
 {
     return QStringLiteral("вернуть удалённого пользователя с паролем и оценками из "
-                          "DIR/removed-users.ini (последнее удаление этого имени)");
+                          "DIR/removed-users.ini; из нескольких удалений --date выбирает одно; "
+                          "если имя зарегистрировано снова: --replace или --keep-best");
+}
+
+QString RestoreCommand::listSummary()
+{
+    return QStringLiteral("показать все сохранённые удаления имени с датами и оценками");
 }
 
 int RestoreCommand::run(const QStringList &args)
 {
-    const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
+    const CommandArguments arguments(
+        args, {QStringLiteral("--dir"), QStringLiteral("--date")},
+        {QStringLiteral("--list"), QStringLiteral("--replace"), QStringLiteral("--keep-best")}, 1);
     const QString dir = arguments.value(QStringLiteral("--dir"));
     WorkingFolder::enterClassFolder(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
+    if (arguments.has(QStringLiteral("--list"))) {
+        const QList<RemovedUsers::Kept> kept = RemovedUsers::allKept(name);
+        if (kept.isEmpty()) {
+            Console::error(CodePage::toUnicode(UserAdmin::problemText(
+                {UserAdmin::Problem::NothingKept, Accounts::Refusal::None, {}, 0, 0}, name)));
+            return 1;
+        }
+        for (const RemovedUsers::Kept &k : kept) {
+            QStringList grades;
+            for (int g : k.grades)
+                grades.append(g ? QString::number(g) : QStringLiteral("-"));
+            Console::out(QStringLiteral("удалён %1\tоценки %2")
+                             .arg(QString::fromLatin1(k.removedText()), grades.join(u' ')));
+        }
+        return 0;
+    }
+    if (arguments.has(QStringLiteral("--replace")) &&
+        arguments.has(QStringLiteral("--keep-best"))) {
+        Console::error(QStringLiteral("--replace и --keep-best вместе не применяются."));
+        return 1;
+    }
+    const UserAdmin::Over over =
+        arguments.has(QStringLiteral("--replace"))     ? UserAdmin::Over::Replace
+        : arguments.has(QStringLiteral("--keep-best")) ? UserAdmin::Over::KeepBest
+                                                       : UserAdmin::Over::Ask;
     const QByteArray adminLogin = WorkingFolder::adminLogin();
-    const UserAdmin::Result result = UserAdmin::restore(name, adminLogin);
+    const UserAdmin::Result result = UserAdmin::restore(
+        name, adminLogin, arguments.value(QStringLiteral("--date")).toLatin1(), over);
     if (!result.ok()) {
         Console::error(CodePage::toUnicode(UserAdmin::problemText(result, name)));
         return 1;

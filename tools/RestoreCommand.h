@@ -4,12 +4,15 @@
 #include <QString>
 #include <QStringList>
 
-// restore NAME [--dir DIR]: a removed user back with the grades the removal
-// kept in removed-users.ini.
+// restore NAME [--date WHEN] [--replace|--keep-best]: a removed user back with
+// the grades one removal kept in removed-users.ini, picked by its date where
+// there are several; restore --list NAME: every kept removal of the name.
 class RestoreCommand
 {
 public:
     static const char *const Synopsis;
+    static const char *const ListSynopsis;
     static QString summary();
+    static QString listSummary();
     static int run(const QStringList &args);
 };

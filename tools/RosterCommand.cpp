@@ -25,6 +25,8 @@ const QString RosterOption = QStringLiteral("--roster");
 const QString SheetOption = QStringLiteral("--sheet");
 const QString PdfOption = QStringLiteral("--pdf");
 const QString DirOption = QStringLiteral("--dir");
+const QString ColumnsOption = QStringLiteral("--columns");
+const QString PreviewFlag = QStringLiteral("--preview");
 
 QString absolute(const CommandArguments &arguments, const QString &option)
 {
@@ -57,14 +59,17 @@ void refuseClassFolder(const QString &output, const QString &classFolder)
 } // namespace
 
 const char *const RosterCommand::Synopsis =
-    "register --roster FILE --sheet HTML [--pdf PDF] [--dir DIR]";
+    "register --roster FILE --sheet HTML [--pdf PDF] [--columns LIST] [--preview] [--dir DIR]";
 
 QString RosterCommand::summary()
 {
     return QStringLiteral(
-        "зарегистрировать класс по списку FILE (строка: имя и, через «;» или табуляцию, пароль; "
-        "UTF-8 или Windows-1251); недостающие пароли создаются; лист с именами и паролями "
-        "записывается в HTML (и PDF) вне папки класса");
+        "зарегистрировать класс по списку FILE (выгрузка таблицы через «;» или табуляцию, "
+        "UTF-8 или Windows-1251; столбцы по строке заголовка: ФИО или Фамилия, Имя, Отчество, "
+        "Пароль, прочие пропускаются; без заголовка --columns ФИО,Пароль); пароль создаётся "
+        "каждому, у кого его нет; сначала показывается, кто будет зарегистрирован и кто нет "
+        "(--preview: только показать); лист с листком на каждого ученика записывается в HTML "
+        "(и PDF) вне папки класса");
 }
 
 bool RosterCommand::wanted(const QStringList &args)
@@ -96,12 +101,12 @@ std::unique_ptr<QCoreApplication> RosterCommand::application(int &argc, char **a
 
 int RosterCommand::run(const QStringList &args)
 {
-    const CommandArguments arguments(args, {RosterOption, SheetOption, PdfOption, DirOption}, {},
-                                     0);
+    const CommandArguments arguments(
+        args, {RosterOption, SheetOption, PdfOption, DirOption, ColumnsOption}, {PreviewFlag}, 0);
     const QString roster = absolute(arguments, RosterOption);
     const QString sheet = absolute(arguments, SheetOption);
     const QString pdf = absolute(arguments, PdfOption);
-    if (sheet.isEmpty())
+    if (sheet.isEmpty() && !arguments.has(PreviewFlag))
         throw CommandArguments::UsageError(
             QStringLiteral("нужен параметр --sheet: куда записать лист с паролями"));
 #ifndef COURSEBOOK_REPORT_PDF
@@ -117,13 +122,31 @@ int RosterCommand::run(const QStringList &args)
     }
 
     const QByteArray adminLogin = WorkingFolder::adminLogin();
-    const Roster::Reading reading = Roster::read(TextFile::read(roster), adminLogin);
+    const Roster::Reading reading =
+        Roster::read(TextFile::read(roster), adminLogin, arguments.value(ColumnsOption));
+    if (!reading.unnamedColumns.isEmpty()) {
+        Console::error(reading.unnamedColumns + QStringLiteral("; никто не зарегистрирован"));
+        return 1;
+    }
+    // What will be done, before anything is.
+    if (reading.header)
+        Console::out(QStringLiteral("Строка 1 — заголовок, столбцы взяты по его названиям."));
+    for (const Roster::Entry &e : reading.entries)
+        Console::out(QStringLiteral("строка %1: будет зарегистрирован %2 (%3)")
+                         .arg(e.line)
+                         .arg(CodePage::toUnicode(e.name),
+                              e.generated ? QStringLiteral("пароль будет создан")
+                                          : QStringLiteral("пароль из списка")));
     if (!reading.refusals.isEmpty()) {
         for (const Roster::Refusal &r : reading.refusals)
             Console::warning(QStringLiteral("строка %1: %2").arg(r.line).arg(r.text));
         Console::error(QStringLiteral("строк с ошибками: %1; никто не зарегистрирован")
                            .arg(reading.refusals.size()));
         return 1;
+    }
+    if (arguments.has(PreviewFlag)) {
+        Console::out(QStringLiteral("Ничего не записано (--preview)."));
+        return 0;
     }
     if (reading.entries.isEmpty()) {
         Console::error(QStringLiteral("в списке нет ни одного имени"));

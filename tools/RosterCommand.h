@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <memory>
 
-// register --roster FILE --sheet HTML [--pdf PDF] [--dir DIR]: a whole class
+// register --roster FILE --sheet HTML [--pdf PDF] [--columns LIST] [--preview]: a whole class
 // registered from a list, every line checked before anything is written, and
 // a printable sheet of names and initial passwords written where the teacher
 // says, never into the class folder.

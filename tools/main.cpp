@@ -8,15 +8,19 @@
 #include "DoctorCommand.h"
 #include "EngineLog.h"
 #include "ExportCommand.h"
+#include "GradeCommand.h"
 #include "ImportCommand.h"
+#include "IoError.h"
 #include "PasswdCommand.h"
 #include "RegisterCommand.h"
+#include "RegradeCommand.h"
 #include "RemoveCommand.h"
 #include "RenameCommand.h"
 #include "ReportCommand.h"
 #include "RestoreCommand.h"
 #include "RosterCommand.h"
 #include "RuntimeError.h"
+#include "ServerCommand.h"
 #include "ShowCommand.h"
 #include "UnlockCommand.h"
 #include "UsersCommand.h"
@@ -53,14 +57,19 @@ const Command Commands[] = {
     {"rename", RenameCommand::Synopsis, &RenameCommand::summary, &RenameCommand::run},
     {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
     {"restore", RestoreCommand::Synopsis, &RestoreCommand::summary, &RestoreCommand::run},
+    {"restore", RestoreCommand::ListSynopsis, &RestoreCommand::listSummary, &RestoreCommand::run},
     {"archive", ArchiveCommand::Synopsis, &ArchiveCommand::summary, &ArchiveCommand::run},
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
+    {"regrade", RegradeCommand::Synopsis, &RegradeCommand::summary, &RegradeCommand::run},
+    {"grade", GradeCommand::Synopsis, &GradeCommand::summary, &GradeCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
     {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run},
     {"course", CourseCommand::CheckSynopsis, &CourseCommand::checkSummary, &CourseCommand::run},
     {"course", CourseCommand::ShowSynopsis, &CourseCommand::showSummary, &CourseCommand::run},
     {"course", CourseCommand::ImportSynopsis, &CourseCommand::importSummary, &CourseCommand::run},
     {"course", CourseCommand::ExportSynopsis, &CourseCommand::exportSummary, &CourseCommand::run},
+    {"server", ServerCommand::Synopsis, &ServerCommand::summary, &ServerCommand::run,
+     &ServerCommand::details},
 };
 
 const Command *findCommand(const QString &name)
@@ -167,7 +176,8 @@ int main(int argc, char *argv[])
                                 QLatin1String(Console::ProgramName),
                                 QLatin1String(command->synopsis)));
     } catch (const RuntimeError &e) {
-        Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name), e.message()));
+        Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name),
+                                                    IoError::russianFirst(e.message())));
     } catch (const std::exception &e) {
         Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name),
                                                     QString::fromUtf8(e.what())));

@@ -2,6 +2,7 @@
 #include "Accounts.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
+#include "PageRule.h"
 #include "Store.h"
 #include "TForm1.h"
 #include "TForm3.h"
@@ -126,7 +127,7 @@ void tst_TForm1::windowLayout()
     QCOMPARE(form.webBrowser()->objectName(), u"WebBrowser1"_s);
     QCOMPARE(form.webBrowser()->parentWidget(), form.panel(PanelSwitch::Panel1));
     QCOMPARE(form.webBrowser()->geometry(), QRect(2, 2, 917, 733));
-    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), PageRule::pageUrl(path(u"data/help/sod.htm"_s)));
     QVERIFY(form.button2()->isHidden());
     QVERIFY(form.edit1()->isHidden());
 }
@@ -232,7 +233,7 @@ void tst_TForm1::settingsPanelStaysInFront()
     QCOMPARE(frontPanel(form), u"Panel7"_s);
     form.menuEntry(u"N13"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel7"_s);
-    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/prak/sillabus.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), PageRule::pageUrl(path(u"data/prak/sillabus.htm"_s)));
     form.menuEntry(u"N17"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
     QVERIFY(form.panel(PanelSwitch::Panel7)->isHidden());
@@ -272,7 +273,7 @@ void tst_TForm1::loginPanelComesBack()
     QVERIFY(!form.panel(PanelSwitch::Panel1)->isHidden());
     form.menuEntry(u"N27"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/help/sod.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), PageRule::pageUrl(path(u"data/help/sod.htm"_s)));
 }
 
 void tst_TForm1::testStartHidesContents()
@@ -308,11 +309,11 @@ void tst_TForm1::pageItemsOpenPages()
     // The folder on disk is spelt in another case than the page path.
     QVERIFY(work().write(u"data/LABS/7.htm"_s, "<html>7</html>"));
     form.menuEntry(u"N417"_s)->trigger();
-    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), PageRule::pageUrl(path(u"data/LABS/7.htm"_s)));
     // A presentation changes no panel and keeps the page.
     form.menuEntry(u"N40"_s)->trigger();
     QCOMPARE(frontPanel(form), u"Panel1"_s);
-    QCOMPARE(form.webBrowser()->url(), QUrl::fromLocalFile(path(u"data/LABS/7.htm"_s)));
+    QCOMPARE(form.webBrowser()->url(), PageRule::pageUrl(path(u"data/LABS/7.htm"_s)));
     QVERIFY(answerer.texts.isEmpty());
 }
 

@@ -399,7 +399,12 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
     form.menuEntry(u"Ni"_s)->trigger();
     QVERIFY(buttons->passwordButton->isVisible());
     QVERIFY(buttons->renameButton->isVisible());
+    // The teacher's changes to the picked user's grades are shown with them.
+    QVERIFY(work().write(u"log-changes.txt"_s, "2026-12-02 08:00:00 | grade | test2 | - | - | 4 "
+                                               "| 5 | - | oral | anna\r\n"));
     pickUser(form, u"anna"_s);
+    QVERIFY(form.progressPanel().changesLabel->text().endsWith(
+        u"тест 2: 4 → 5, выставлено вручную: oral, 2026-12-02 08:00:00"_s));
     const QByteArray grades = usersIni().mid(usersIni().indexOf("test1="), 40);
 
     QStringList typed{u"new-pw"_s, u"new-pw"_s, u"Анна"_s};
@@ -414,8 +419,16 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
     QCOMPARE(usersIni().mid(usersIni().indexOf("test1="), 40), grades);
     QCOMPARE(usersList(), anna + "\r\nboris\r\n");
     QCOMPARE(comboItems(form), QStringList({u"Анна"_s, u"boris"_s}));
-    QCOMPARE(answerer.icons, (QList<QMessageBox::Icon>{QMessageBox::Information,
-                                                       QMessageBox::Information}));
+    // The box and the label follow the rename; the list's names are whole in
+    // their tool tips and to a screen reader.
+    QComboBox *combo = form.progressPanel().ComboBox1;
+    QCOMPARE(combo->currentText(), u"Анна"_s);
+    QCOMPARE(form.progressPanel().Label5->text(), u"Анна"_s);
+    QCOMPARE(combo->itemData(0, Qt::ToolTipRole).toString(), u"Анна"_s);
+    QCOMPARE(combo->itemData(0, Qt::AccessibleTextRole).toString(), u"Анна"_s);
+    QCOMPARE(combo->view()->textElideMode(), Qt::ElideRight);
+    QCOMPARE(answerer.icons,
+             (QList<QMessageBox::Icon>{QMessageBox::Information, QMessageBox::Information}));
 
     // A name taken by another user is refused and changes nothing.
     pickUser(form, u"boris"_s);

@@ -11,7 +11,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// What the course-page view may reach, decided without a view.
+// What the course-page view may reach, decided without a view: the course
+// folder under the program's own scheme, never a file by the engine's means.
 class tst_PageRule : public QObject
 {
     Q_OBJECT
@@ -55,14 +56,17 @@ void tst_PageRule::allows_data()
     QTest::newRow("page") << "@in/data/help/sod.htm" << true;
     QTest::newRow("missing page") << "@in/data/video/99.htm" << true;
     QTest::newRow("folder listing inside") << "@in/data/" << true;
-    QTest::newRow("link inside") << "@in/help/sod.htm" << true;
     QTest::newRow("with query") << "@in/data/help/sod.htm?x=1#top" << true;
+    QTest::newRow("other host") << "coursebook://other/data/help/sod.htm" << false;
+    QTest::newRow("page as a file") << "@file/data/help/sod.htm" << false;
+    QTest::newRow("link inside as a file") << "@file/help/sod.htm" << false;
     QTest::newRow("file outside") << "@out/secret.txt" << false;
     QTest::newRow("system file") << "file:///etc/passwd" << false;
     QTest::newRow("folder listing outside") << "file:///" << false;
     QTest::newRow("dot dot") << "@in/data/../../x" << false;
     QTest::newRow("escaped dot dot") << "@in/data/%2E%2E/%2E%2E/x" << false;
-    QTest::newRow("link out") << "@in/out/secret.txt" << false;
+    QTest::newRow("escaped slash and dot dot") << "@in/data%2F..%2F..%2Fx" << false;
+    QTest::newRow("link out as a file") << "@file/out/secret.txt" << false;
     QTest::newRow("file with a host") << "file://server/share/x.htm" << false;
     QTest::newRow("http") << "http://127.0.0.1:8080/" << false;
     QTest::newRow("https") << "https://example.org/" << false;
@@ -85,7 +89,9 @@ void tst_PageRule::allows()
     QFETCH(QString, url);
     QFETCH(bool, allowed);
     if (url.startsWith(u"@in/"_s))
-        url = QUrl::fromLocalFile(m_dir->path()).toString() + u"/"_s + url.mid(4);
+        url = u"coursebook://course/"_s + url.mid(4);
+    else if (url.startsWith(u"@file/"_s))
+        url = QUrl::fromLocalFile(m_dir->path()).toString() + u"/"_s + url.mid(6);
     else if (url.startsWith(u"@out/"_s))
         url = QUrl::fromLocalFile(m_outside->filePath(url.mid(5))).toString();
     QCOMPARE(PageRule::allows(QUrl(url)), allowed);

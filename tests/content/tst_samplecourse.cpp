@@ -62,6 +62,8 @@ void tst_SampleCourse::everyPageExists()
         // Windows-1251 text that says so, with CR LF line ends.
         QVERIFY(html.contains("charset=windows-1251"));
         QCOMPARE(html.count("\r\n"), html.count('\n'));
+        // Shown with the pages' scripts off, as every course is by default.
+        QVERIFY(!html.toLower().contains("<script") && !html.toLower().contains("javascript:"));
     }
 }
 

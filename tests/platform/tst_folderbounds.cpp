@@ -5,6 +5,8 @@
 #include "FolderBounds.h"
 #include "IniProfile.h"
 #include "IniSnapshot.h"
+#include "LinkSwapper.h"
+#include "Paths.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
 #include "TextFile.h"
@@ -15,10 +17,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <thread>
+#include <cstring>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -165,6 +166,27 @@ void tst_FolderBounds::recordPath_data()
                                              << "read:users.ini"
                                              << ""
                                              << "за пределами папки курса";
+    // "page:": a course page opened for the view, where no link is followed.
+    QTest::newRow("page") << ""
+                          << ""
+                          << "page:data/Real.ini"
+                          << "data/real.ini"
+                          << "";
+    QTest::newRow("page through a link out") << "users.ini"
+                                             << "@out/.bashrc"
+                                             << "page:users.ini"
+                                             << ""
+                                             << "ELOOP";
+    QTest::newRow("page in a folder link inside") << "data/tests"
+                                                  << "data/info"
+                                                  << "page:data/tests/tumb.db"
+                                                  << ""
+                                                  << "ELOOP";
+    QTest::newRow("page that is a folder") << ""
+                                           << ""
+                                           << "page:data"
+                                           << ""
+                                           << "EISDIR";
     QTest::newRow("lock with dot dot out") << ""
                                            << ""
                                            << "lock:data/../../users.ini"
@@ -193,6 +215,18 @@ void tst_FolderBounds::recordPath()
         QDir(m_dir->filePath(link)).removeRecursively();
         QFile::remove(m_dir->filePath(link));
         QVERIFY(QFile::link(to, m_dir->filePath(link)));
+    }
+    if (record.startsWith(u"page:"_s)) {
+        // Found without regard to letter case, as the view's pages are.
+        const int fd = FolderBounds::openFile(Paths::resolve(record.mid(5)));
+        const int error = errno;
+        QByteArray data(64, 0);
+        data.truncate(fd >= 0 ? qMax<ssize_t>(0, ::read(fd, data.data(), data.size())) : 0);
+        if (fd >= 0)
+            ::close(fd);
+        QCOMPARE(fd >= 0 ? data : QByteArray(::strerrorname_np(error)),
+                 written.isEmpty() ? refusal.toLatin1() : m_dir->read(written));
+        return;
     }
     const bool lock = record.startsWith(u"lock:"_s);
     const bool read = record.startsWith(u"read:"_s);
@@ -285,58 +319,14 @@ void tst_FolderBounds::directoryOutsideTheFolderOpensAsNamed()
     QCOMPARE(FileWrite::replace(outside(u"report.html"_s), "<html>"), 0);
 }
 
-namespace {
-
-// Swaps a name between the real entry and a link out of the folder as fast
-// as the system allows, until told to stop.
-class Swapper
-{
-public:
-    Swapper(const QString &name, const QString &real, const QString &outside)
-        : m_name(QFile::encodeName(name)), m_real(QFile::encodeName(real)),
-          m_link(QFile::encodeName(name + u".link"_s)), m_outside(QFile::encodeName(outside)),
-          m_thread([this] { run(); })
-    {
-    }
-    ~Swapper()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    int swaps() const { return m_swaps; }
-
-private:
-    void run()
-    {
-        ::unlink(m_link.constData());
-        if (::symlink(m_outside.constData(), m_link.constData()) != 0)
-            return;
-        while (!m_stop) {
-            // The real entry goes aside, the link takes its name, then back.
-            if (::rename(m_name.constData(), m_real.constData()) == 0 &&
-                ::rename(m_link.constData(), m_name.constData()) == 0) {
-                ++m_swaps;
-                ::rename(m_name.constData(), m_link.constData());
-                ::rename(m_real.constData(), m_name.constData());
-            }
-        }
-    }
-
-    QByteArray m_name, m_real, m_link, m_outside;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_swaps{0};
-    std::thread m_thread;
-};
-
-} // namespace
-
 void tst_FolderBounds::swappedFileNeverCarriesAReplacementOut()
 {
     const QString users = m_dir->filePath(u"users.ini"_s);
     QVERIFY(m_dir->write(u"users.ini"_s, "[ivan]\r\n"));
     int written = 0;
     {
-        const Swapper swapper(users, m_dir->filePath(u"users.ini.real"_s), outside(u".bashrc"_s));
+        const LinkSwapper swapper(users, m_dir->filePath(u"users.ini.real"_s),
+                                  outside(u".bashrc"_s));
         const QDeadlineTimer deadline(1500);
         while (!deadline.hasExpired()) {
             try {
@@ -362,7 +352,7 @@ void tst_FolderBounds::swappedFolderNeverCarriesAWriteOut()
     int written = 0;
     int locked = 0;
     {
-        const Swapper swapper(info, m_dir->filePath(u"data/info.real"_s), m_outside->path());
+        const LinkSwapper swapper(info, m_dir->filePath(u"data/info.real"_s), m_outside->path());
         const QDeadlineTimer deadline(1500);
         while (!deadline.hasExpired()) {
             try {

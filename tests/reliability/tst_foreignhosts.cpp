@@ -6,6 +6,7 @@
 // disk and on the classroom share.
 #include "Accounts.h"
 #include "FileLock.h"
+#include "RealComponent.h"
 #include "ShareFolder.h"
 #include "Store.h"
 
@@ -105,7 +106,7 @@ void ForeignHostsTest::foreignLock()
     QString why;
     const QString base = ShareFolder::tempTemplate(&why);
     if (base.isEmpty())
-        QSKIP(qPrintable(why));
+        COURSEBOOK_COMPONENT_MISSING(why);
     if (m_unshare.isEmpty())
         QSKIP("copies under another host name need unshare --uts, which is missing or refused "
               "here (it needs root)");

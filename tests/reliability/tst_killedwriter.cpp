@@ -6,6 +6,7 @@
 #include "Accounts.h"
 #include "FileRead.h"
 #include "IniDocument.h"
+#include "RealComponent.h"
 #include "ShareFolder.h"
 #include "Store.h"
 
@@ -61,7 +62,7 @@ void KilledWriterTest::everyReturnedWriteSurvivesTheKill()
     QString why;
     const QString base = ShareFolder::tempTemplate(&why);
     if (base.isEmpty())
-        QSKIP(qPrintable(why));
+        COURSEBOOK_COMPONENT_MISSING(why);
     QTemporaryDir dir(base);
     QVERIFY(dir.isValid());
     const QString ini = dir.filePath(QStringLiteral("users.ini"));
@@ -151,7 +152,7 @@ void KilledWriterTest::emptyLockOfAKilledWriterIsTakenOver()
     QString why;
     const QString base = ShareFolder::tempTemplate(&why);
     if (base.isEmpty())
-        QSKIP(qPrintable(why));
+        COURSEBOOK_COMPONENT_MISSING(why);
     QTemporaryDir dir(base);
     QVERIFY(dir.isValid());
     const QString home = QDir::currentPath();

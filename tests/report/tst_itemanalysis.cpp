@@ -155,12 +155,12 @@ void tst_ItemAnalysis::figuresMatchTheClassQuestionByQuestion()
             chosen += c;
         }
         runs.append(chosen);
-        folder.recordAnswers("user" + QByteArray::number(run % 7), 3, version, chosen, recorded);
+        folder.recordAnswers("user" + QByteArray::number(run), 3, version, chosen, recorded);
     }
     // Runs of an older file of the test: counted apart, without texts.
     const QList<QByteArray> older{"1111", "2222", "1212"};
     for (const QByteArray &chosen : older)
-        folder.recordAnswers("anna", 3, "00ff00ff", chosen, "1234");
+        folder.recordAnswers("old" + chosen, 3, "00ff00ff", chosen, "1234");
 
     const ClassReport report = ClassReport::read();
     const ItemAnalysis &items = report.items;
@@ -254,6 +254,10 @@ void tst_ItemAnalysis::flags_data()
     QTest::newRow("negative") << repeat({"12", "21"}, 2) << QByteArray("11")
                               << int(ItemAnalysis::NegativeDiscrimination)
                               << QStringLiteral("-1.00");
+    // Near zero is no discrimination at all, not a negative one.
+    QTest::newRow("slightly negative is none")
+        << repeat({"11"}, 12) + repeat({"12", "21"}, 13) + repeat({"22"}, 12) << QByteArray("11")
+        << 0 << QStringLiteral("-0.04");
     QTest::newRow("a wrong answer drawn more")
         << QList<QByteArray>{"11", "21", "22", "31"} << QByteArray("11")
         << int(ItemAnalysis::KeyOutdrawn) << QStringLiteral("0.33");
@@ -270,8 +274,8 @@ void tst_ItemAnalysis::flags()
     QFETCH(QByteArray, key);
     QFETCH(QString, discrimination);
     QByteArray bytes;
-    for (const QByteArray &run : chosen)
-        bytes += recordLine("anna", 1, "12345678", run, key);
+    for (qsizetype i = 0; i < chosen.size(); ++i)
+        bytes += recordLine("student" + QByteArray::number(i), 1, "12345678", chosen[i], key);
     const ItemAnalysis items = ItemAnalysis::parse(bytes);
     QCOMPARE(items.versions.size(), 1);
     const ItemAnalysis::Question &q = items.versions[0].questions[0];
@@ -323,7 +327,9 @@ void tst_ItemAnalysis::unreadableRecordsAreListedNoneFatal()
     // Broken in the middle of good ones, the line ends mixed as an edited
     // file may have them.
     const QByteArray bytes = good + good + broken + "\n" + good.chopped(2) + "\r" + good;
-    const ItemAnalysis items = ItemAnalysis::parse(bytes);
+    const ItemAnalysis items = ItemAnalysis::parse(bytes, ItemAnalysis::Attempts::All);
+    // By default a student's first attempt alone counts.
+    QCOMPARE(ItemAnalysis::parse(bytes).versions.value(0).repeats, 3);
     QCOMPARE(items.lines, 5);
     QCOMPARE(items.bad.size(), 1);
     QCOMPARE(items.bad[0].line, 3);

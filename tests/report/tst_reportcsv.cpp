@@ -114,9 +114,13 @@ void tst_ReportCsv::everyFieldAsStored()
         QCOMPARE(row.size(), 23);
         QCOMPARE(row[0], CodePage::toUnicode(name));
         for (int k = 1; k <= ClassReport::Tests; ++k) {
+            // Empty where the test was not taken: no grade 1 … 5, or the 1
+            // registration stores for test1 without a run.
             QString expected;
             try {
-                expected = QString::number(Accounts::readGrade(name, k));
+                const int grade = Accounts::readGrade(name, k);
+                if (grade >= 1 && grade <= 5 && !(k == 1 && grade == 1 && !folder.runs(name, 1)))
+                    expected = QString::number(grade);
             } catch (const RuntimeError &) {
             }
             QCOMPARE(row[k], expected);

@@ -219,8 +219,10 @@ void tst_ReportHtml::itemTablesShowEachQuestion()
     ClassFolder folder;
     const QByteArray version = ClassFolder::writeTest(
         2, {"2 + 2?", CodePage::fromUnicode(QStringLiteral("Столица <b>"))}, "31");
-    for (const QByteArray chosen : {"31", "31", "21", "22"})
-        folder.recordAnswers("anna", 2, version, chosen, "31");
+    const QList<QByteArray> students{"anna", "boris", "vera", "gleb"};
+    for (int i = 0; i < 4; ++i)
+        folder.recordAnswers(students[i], 2, version, QList<QByteArray>{"31", "31", "21", "22"}[i],
+                             "31");
     folder.recordAnswers("anna", 2, "0000aaaa", "1", "1");
     const int bad =
         folder.appendRecordLine("anna | 2026-12-01 10:00:00 | test2 | 3 | 0000aaaa | 12 | 11");

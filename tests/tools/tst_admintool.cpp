@@ -116,8 +116,9 @@ private slots:
              {"convert SOURCE NAME [--into DIR] [--force]", "check SOURCE",
               "show FILE [--source [--cp1251]]", "users [--dir DIR]",
               "register NAME [PASSWORD] [--dir DIR]", "remove NAME [--dir DIR]",
-              "passwd NAME [--dir DIR]", "rename OLD NEW [--dir DIR]", "restore NAME [--dir DIR]",
-              "archive DEST [--dir DIR]"})
+              "passwd NAME [--dir DIR]", "rename OLD NEW [--dir DIR]", "restore --list NAME",
+              "archive DEST [--dir DIR]", "regrade testN [--dry-run] [--dir DIR]",
+              "grade NAME testN G --reason TEXT [--dir DIR]"})
             QVERIFY2(r.out.contains(synopsis), synopsis);
         QVERIFY(r.outText().contains(QStringLiteral("Команды:")));
         QCOMPARE(run({QStringLiteral("show"), QStringLiteral("--help")}).exitCode, 0);
@@ -297,28 +298,40 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("readOnly"); // a file made read-only first
         QTest::newRow("passwd of no one")
-            << QStringList{"passwd", "nobody"} << QStringLiteral("nobody не зарегистрирован");
-        QTest::newRow("rename of no one")
-            << QStringList{"rename", "nobody", "x"} << QStringLiteral("не зарегистрирован");
+            << QStringList{"passwd", "nobody"} << QStringLiteral("nobody не зарегистрирован")
+            << QString();
+        QTest::newRow("rename of no one") << QStringList{"rename", "nobody", "x"}
+                                          << QStringLiteral("не зарегистрирован") << QString();
         QTest::newRow("rename onto another user")
             << QStringList{"rename", "anna", QStringLiteral("БОРИС")}
-            << QStringLiteral("уже зарегистрирован");
+            << QStringLiteral("уже зарегистрирован") << QString();
         QTest::newRow("rename onto the administrator")
-            << QStringList{"rename", "anna", "admin"} << QStringLiteral("занято администратором");
+            << QStringList{"rename", "anna", "admin"} << QStringLiteral("занято администратором")
+            << QString();
         QTest::newRow("rename to a name the file cannot hold")
-            << QStringList{"rename", "anna", "a[1]"} << QStringLiteral("квадратные скобки");
+            << QStringList{"rename", "anna", "a[1]"} << QStringLiteral("квадратные скобки")
+            << QString();
         QTest::newRow("restore of a name never removed")
-            << QStringList{"restore", "anna"} << QStringLiteral("не найден среди удалённых");
+            << QStringList{"restore", "anna"} << QStringLiteral("не найден среди удалённых")
+            << QString();
         QTest::newRow("archive into a folder in use")
-            << QStringList{"archive", "data"} << QStringLiteral("не пуста");
+            << QStringList{"archive", "data"} << QStringLiteral("не пуста") << QString();
+        // The runtime's words come after the Russian ones.
+        QTest::newRow("register into a read-only users.ini")
+            << QStringList{"register", "vera", "pw"}
+            << QStringLiteral("register: Не удалось записать файл ") << QStringLiteral("users.ini");
     }
 
     void accountRefusals()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
+        QFETCH(QString, readOnly);
         makeClass();
+        if (!readOnly.isEmpty())
+            QVERIFY(QFile::setPermissions(path(readOnly), QFileDevice::ReadOwner));
         const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
         const Run r = run(args, QString(), "pw\n");
         QCOMPARE(r.exitCode, 1);
@@ -326,72 +339,128 @@ private slots:
         QCOMPARE(folderBytes(m_dir->path()), before);
     }
 
-    void restoreRefusesATakenName()
+    // A student removed, registered again and removed again: restore picks
+    // neither removal by itself, lists both, takes the one dated; over an
+    // account registered again it asks, then keeps the better grades.
+    void restorePicksTheRemoval()
     {
         makeClass();
         QCOMPARE(run({"remove", "anna"}).exitCode, 0);
+        const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toLatin1();
+        QVERIFY(m_dir->write("removed-users.ini",
+                             m_dir->read("removed-users.ini").replace(" " + today, " 2026-01-10")));
         QCOMPARE(run({"register", "Anna", "other"}).exitCode, 0);
+        QCOMPARE(run({"remove", "anna"}).exitCode, 0);
         const QByteArray ini = m_dir->read("users.ini");
-        const Run r = run({"restore", "anna"});
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.errText().contains(QStringLiteral("уже зарегистрирован")), r.err.constData());
+        const Run both = run({"restore", "anna"});
+        QCOMPARE(both.exitCode, 1);
+        QVERIFY2(both.errText().contains(QStringLiteral("несколько раз")), both.err.constData());
         QCOMPARE(m_dir->read("users.ini"), ini);
+        const QStringList listed = run({"restore", "--list", "anna"}).outText().split(u'\n');
+        QVERIFY2(listed.value(0).startsWith(QStringLiteral("удалён 2026-01-10 ")) &&
+                     listed.value(0).endsWith(QStringLiteral("оценки 2 3 4 5 1 2 3 4 5 1")) &&
+                     listed.value(1).startsWith(QStringLiteral("удалён ") + today),
+                 qPrintable(listed.join(u'\n')));
+        QCOMPARE(run({"restore", "anna", "--date", "2026-01-10"}).exitCode, 0);
+        QCOMPARE(Store::read("anna", "test3", "\\users.ini"), QByteArray("4"));
+
+        QCOMPARE(run({"remove", "anna"}).exitCode, 0);
+        QCOMPARE(run({"register", "anna", "new"}).exitCode, 0);
+        Store::write("anna", "test5", "4", "\\users.ini");
+        const Run asked = run({"restore", "anna", "--date", "2026-01-10"});
+        QCOMPARE(asked.exitCode, 1);
+        QVERIFY2(asked.errText().contains(QStringLiteral("--keep-best")), asked.err.constData());
+        QCOMPARE(run({"restore", "anna", "--date", "2026-01-10", "--keep-best"}).exitCode, 0);
+        QCOMPARE(Store::read("anna", "test3", "\\users.ini"), QByteArray("4"));
+        QCOMPARE(Store::read("anna", "test5", "\\users.ini"), QByteArray("4"));
+        QCOMPARE(Store::read("anna", "password", "\\users.ini"), QByteArray("new"));
     }
 
     void roster_data()
     {
         QTest::addColumn<QByteArray>("roster");
         QTest::addColumn<QStringList>("refusals"); // on standard error, in order
+        QTest::addColumn<QByteArray>("gleb");      // Глеб's password; empty: generated
         QTest::newRow("UTF-8, both separators, a blank line")
-            << QByteArray("Вера; vera-pw\n\nГлеб\tgleb-pw\r\nДина\n") << QStringList{};
+            << QByteArray("ФИО;Пароль\nВера; vera-pw\n\nГлеб\tgleb-pw\r\nДина\n") << QStringList{}
+            << QByteArray("gleb-pw");
         QTest::newRow("Windows-1251")
-            << cp1251(QStringLiteral("Вера;vera-pw\nГлеб;gleb-pw\nДина\n")) << QStringList{};
+            << cp1251(QStringLiteral("Имя;Пароль\nВера;vera-pw\nГлеб;gleb-pw\nДина\n"))
+            << QStringList{} << QByteArray("gleb-pw");
+        QTest::newRow("a spreadsheet's columns, a group between")
+            << QByteArray("№;ФИО;Группа;Пароль\n1;Вера;ИВТ-21;vera-pw\n2;Глеб;ИВТ-21;gleb-pw\n"
+                          "3;Дина;ИВТ-21;\n")
+            << QStringList{} << QByteArray("gleb-pw");
+        QTest::newRow("a group column is no password")
+            << QByteArray("ФИО;Группа\nВера;ИВТ-21\nГлеб;ИВТ-21\nДина;ИВТ-21\n") << QStringList{}
+            << QByteArray();
+        QTest::newRow("columns without a header")
+            << QByteArray("Вера;vera-pw\nГлеб;ИВТ-21\n")
+            << QStringList{QStringLiteral("coursebook-admin: в списке несколько столбцов, а "
+                                          "первая строка их не называет")}
+            << QByteArray();
         QTest::newRow("every refusal with its line")
-            << QByteArray("Вера\nanna\n[x]\nадмин\nвЕРА\nЖанна;??????\nadmin\n")
-            << QStringList{
-                   QStringLiteral("строка 2: Пользователь с таким именем уже зарегистрирован."),
-                   QStringLiteral("строка 3: Имя пользователя не может содержать"),
-                   QStringLiteral("строка 5: имя уже есть в строке 1."),
-                   QStringLiteral("строка 6: Пароль \"??????\" нельзя использовать"),
-                   QStringLiteral("строка 7: Это имя занято администратором.")};
+            << QByteArray("ФИО;Пароль\nВера\nanna\n[x]\nадмин\nвЕРА\nЖанна;??????\nadmin\n")
+            << QStringList{QStringLiteral(
+                               "строка 3: Пользователь с таким именем уже зарегистрирован."),
+                           QStringLiteral("строка 4: Имя пользователя не может содержать"),
+                           QStringLiteral("строка 6: имя уже есть в строке 2."),
+                           QStringLiteral("строка 7: Пароль \"??????\" нельзя использовать"),
+                           QStringLiteral("строка 8: Это имя занято администратором."),
+                           QStringLiteral("coursebook-admin: строк с ошибками: 5")}
+            << QByteArray();
     }
 
     void roster()
     {
         QFETCH(QByteArray, roster);
         QFETCH(QStringList, refusals);
+        QFETCH(QByteArray, gleb);
         makeClass();
         QVERIFY(m_dir->write("class.txt", roster));
         QTemporaryDir out;
         const QString sheet = QDir(out.path()).filePath("sheet.html");
         const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
+        const Run preview = run({"register", "--roster", "class.txt", "--preview"});
+        QCOMPARE(folderBytes(m_dir->path()), before);
         const Run r = run({"register", "--roster", "class.txt", "--sheet", sheet});
         if (!refusals.isEmpty()) {
             QCOMPARE(r.exitCode, 1);
             const QStringList lines = r.errText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            QCOMPARE(lines.size(), refusals.size() + 1);
+            QCOMPARE(lines.size(), refusals.size());
             for (qsizetype i = 0; i < refusals.size(); ++i)
                 QVERIFY2(lines[i].startsWith(refusals[i]), qPrintable(lines[i]));
             QCOMPARE(folderBytes(m_dir->path()), before);
             QVERIFY(!QFile::exists(sheet));
             return;
         }
+        QCOMPARE(preview.exitCode, 0);
+        QVERIFY2(preview.outText().contains(
+                     QStringLiteral("будет зарегистрирован Дина (пароль будет создан)")),
+                 preview.out.constData());
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(m_dir->read("users"), "anna\r\n" + cp1251(QStringLiteral("Борис\r\nВера\r\n"
                                                                           "Глеб\r\nДина\r\n")));
-        QCOMPARE(Store::read(cp1251(QStringLiteral("Глеб")), "password", "\\users.ini"),
-                 QByteArray("gleb-pw"));
+        const QByteArray glebNow =
+            Store::read(cp1251(QStringLiteral("Глеб")), "password", "\\users.ini");
         const QByteArray made =
             Store::read(cp1251(QStringLiteral("Дина")), "password", "\\users.ini");
         QCOMPARE(made.size(), 8);
         for (const char c : made)
             QVERIFY2(QByteArray("abcdefghjkmnpqrstuvwxyz23456789").contains(c), made.constData());
+        if (gleb.isEmpty())
+            QVERIFY(glebNow.size() == 8 && glebNow != made);
+        else
+            QCOMPARE(glebNow, gleb);
         QFile page(sheet);
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(page.readAll());
-        QVERIFY(html.contains(QStringLiteral("<td>Вера</td><td class=\"p\">vera-pw</td>")));
-        QVERIFY(html.contains(
-            QStringLiteral("<td>Дина</td><td class=\"p\">%1</td>").arg(QString::fromLatin1(made))));
+        QCOMPARE(html.count(QStringLiteral("<div class=\"slip\">")), 3);
+        for (const auto &[name, password] :
+             {std::pair{QStringLiteral("Глеб"), glebNow}, std::pair{QStringLiteral("Дина"), made}})
+            QVERIFY(html.contains(QStringLiteral("<b class=\"n\">%1</b></p><p>Пароль: <b "
+                                                 "class=\"p\">%2</b></p><p class=\"how\">Как войти")
+                                      .arg(name, QString::fromLatin1(password))));
     }
 
     void rosterSheetPrinted()
@@ -823,8 +892,8 @@ private slots:
         const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
 
         QTemporaryDir out;
-        QStringList args{"report", "--dir",  m_dir->path(), "--csv",    "r.csv",
-                         "--html", "r.html", "--items-csv", "items.csv"};
+        QStringList args{"report", "--dir", m_dir->path(), "--csv",       "r.csv",    "--html",
+                         "r.html", "--ods", "r.ods",       "--items-csv", "items.csv"};
 #ifdef COURSEBOOK_REPORT_PDF
         args << "--pdf"
              << "r.pdf";
@@ -839,10 +908,28 @@ private slots:
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().split('\n');
         QCOMPARE(rows.size(), 4);
-        QVERIFY2(rows[1].startsWith("anna;4;0;0;") && rows[1].endsWith(";01.12.2026;\r"),
+        // Untaken tests are empty, not the 0 or 1 registration stores.
+        QVERIFY2(rows[1].startsWith("anna;4;;;") && rows[1].endsWith(";01.12.2026;\r"),
                  rows[1].constData());
-        QVERIFY2(rows[2].startsWith("boris;1;0;") && rows[2].endsWith(";0;;\r"),
-                 rows[2].constData());
+        QVERIFY2(rows[2].startsWith("boris;;;") && rows[2].endsWith(";0;;\r"), rows[2].constData());
+        // The spreadsheet as a reader of the format sees it.
+        const Run ods =
+            ToolRun::run(QStringLiteral("/usr/bin/python3"),
+                         {QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/support/ods-cells.py"),
+                          QDir(out.path()).filePath("r.ods")},
+                         out.path(), 30000);
+        QCOMPARE(ods.err, QByteArray());
+        const QString empties = QStringLiteral(";:").repeated(9);
+        for (const QString &line :
+             {QStringLiteral("# Оценки\nstring:Ученик;string:Тест 1;"),
+              QStringLiteral("string:anna;float:4") + empties + QStringLiteral(";float:4\n"),
+              QStringLiteral("string:boris;:") + empties + QStringLiteral(";:\n"),
+              QStringLiteral("# Попытки\nstring:Ученик;string:Дата;string:Время;string:Тест;"
+                             "string:Оценка\nstring:anna;date:2026-12-01;time:PT10H00M00S;"
+                             "float:1;float:4\n# Анализ вопросов\n"),
+              QStringLiteral("float:1;string:0a1b2c3d;float:3;string:;float:1;float:0;:;float:0;"
+                             "float:0;float:0;float:1;float:0;string:C;")})
+            QVERIFY2(ods.outText().contains(line), qPrintable(line + u'\n' + ods.outText()));
         QFile items(QDir(out.path()).filePath("items.csv"));
         QVERIFY(items.open(QIODevice::ReadOnly));
         const QList<QByteArray> itemRows = items.readAll().split('\n');
@@ -864,6 +951,67 @@ private slots:
         QVERIFY2(refused.errText().contains(QStringLiteral("PDF недоступен")),
                  refused.err.constData());
 #endif
+    }
+
+    // A wrong key mended in the test: every recorded run graded again by the
+    // mended key, the stored grade changed where it is the last run's, each
+    // change in the record of changes that the report shows, beside the
+    // grades set by hand.
+    void regradeMendsAWrongKey()
+    {
+        QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|log.txt\r\n"));
+        QVERIFY(m_dir->write("source.txt", Good)); // keys B and D
+        QVERIFY(QDir(m_dir->path()).mkpath("data/tests"));
+        QCOMPARE(run({"convert", "source.txt", "test3", "--into", path("data/tests")}).exitCode, 0);
+        for (const char *name : {"anna", "boris", "vera"}) {
+            QCOMPARE(run({"register", name, "pw"}).exitCode, 0);
+            Store::write(name, "test3", name == QByteArrayView("boris") ? "4" : "3", "\\users.ini");
+        }
+        // Taken while the second key was E by mistake; vera's run had three
+        // questions and cannot be matched.
+        QVERIFY(m_dir->write("log-answers.txt",
+                             "anna | 2026-12-01 09:00:00 | test3 | 5 | 0a1b2c3d | 25 | 25\r\n"
+                             "anna | 2026-12-01 10:00:00 | test3 | 3 | 0a1b2c3d | 24 | 25\r\n"
+                             "boris | 2026-12-01 10:05:00 | test3 | 3 | 0a1b2c3d | 24 | 25\r\n"
+                             "vera | 2026-11-01 10:05:00 | test3 | 3 | 99999999 | 241 | 251\r\n"));
+        const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
+        const Run dry = run({"regrade", "test3", "--dry-run"});
+        QCOMPARE(dry.exitCode, 0);
+        QCOMPARE(folderBytes(m_dir->path()), before);
+        for (const QString &line :
+             {QStringLiteral("anna\tпопытка 2026-12-01 09:00:00\t5 → 3\t(оценка"),
+              QStringLiteral("anna\tпопытка 2026-12-01 10:00:00\t3 → 5\n"),
+              QStringLiteral("boris\tпопытка 2026-12-01 10:05:00\t3 → 5\t(оценка"),
+              QStringLiteral("пересчитано: 3, оценок изменилось: 3"),
+              QStringLiteral("другим числом вопросов: 1")})
+            QVERIFY2(dry.outText().contains(line), qPrintable(line + dry.outText()));
+
+        QCOMPARE(run({"regrade", "test3"}).exitCode, 0);
+        // boris's stored 4 is no run's grade, so it stays.
+        QCOMPARE(Store::read("anna", "test3", "\\users.ini"), QByteArray("5"));
+        QCOMPARE(Store::read("boris", "test3", "\\users.ini"), QByteArray("4"));
+        QCOMPARE(Store::read("vera", "test3", "\\users.ini"), QByteArray("3"));
+        QCOMPARE(m_dir->read("log-changes.txt").count("| regrade | test3 | 0a1b2c3d | 2026-12-01"),
+                 3);
+        QVERIFY(run({"regrade", "test3"}).outText().contains(QStringLiteral("изменилось: 0")));
+        QCOMPARE(run({"grade", "BORIS", "test3", "5", "--reason", QStringLiteral("устно | доп.")})
+                     .exitCode,
+                 0);
+        QCOMPARE(Store::read("boris", "test3", "\\users.ini"), QByteArray("5"));
+
+        QTemporaryDir out;
+        QCOMPARE(run({"report", "--dir", m_dir->path(), "--html", "r.html"}, out.path()).exitCode,
+                 0);
+        QFile html(QDir(out.path()).filePath("r.html"));
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString shown = QString::fromUtf8(html.readAll());
+        QVERIFY(shown.contains(QStringLiteral("anna — тест 3: 3 → 5, пересчёт по исправленному "
+                                              "ключу (попытка 2026-12-01 10:00:00)")));
+        // The mended runs are analysed as the current questions with their key.
+        QVERIFY(shown.contains(QStringLiteral("версия 0a1b2c3d (вопросы файла теста, ключ "
+                                              "исправлен пересчётом) — попыток: 2")));
+        QVERIFY(shown.contains(QStringLiteral("boris — тест 3: 4 → 5, выставлено вручную: "
+                                              "устно | доп.")));
     }
 
     void reportFailures_data()
@@ -980,7 +1128,8 @@ private slots:
              {QStringList{"users"}, QStringList{"report", "--csv", "r.csv"}}) {
             const Run r = run(args);
             QCOMPARE(r.exitCode, 0);
-            QVERIFY2(r.errText().contains(QStringLiteral("Сомнительные записи")), r.err.constData());
+            QVERIFY2(r.errText().contains(QStringLiteral("Сомнительные записи")),
+                     r.err.constData());
             QVERIFY2(r.errText().contains(QStringLiteral("оценка 5 за test4")), r.err.constData());
             QVERIFY2(r.errText().contains(QStringLiteral("логин администратора «anna»")),
                      r.err.constData());

@@ -60,6 +60,8 @@ void TestDoctorCommand::findings_data()
                                             << "../elsewhere.txt";
     QTest::newRow("record the group cannot write") << "group"
                                                    << "users.ini";
+    QTest::newRow("teacher outside the class's group") << "outside"
+                                                       << ".";
 }
 
 void TestDoctorCommand::findings()
@@ -84,7 +86,7 @@ void TestDoctorCommand::findings()
         QVERIFY(QFile::link(u"/etc"_s, dir.filePath(u"data/info/help"_s)));
     else if (fault == u"log outside")
         QVERIFY(dir.write(u"data/info/tumb.db"_s, "admin|secret|../elsewhere.txt\r\n"));
-    if (fault == u"group") {
+    if (fault == u"group" || fault == u"outside") {
         if (::geteuid() != 0)
             QSKIP("a record of another account in the class's group needs root");
         for (const QString &folder :
@@ -95,7 +97,8 @@ void TestDoctorCommand::findings()
         for (const QString &name : QDir(d).entryList(QDir::Files)) {
             const QByteArray file = QFile::encodeName(dir.filePath(name));
             QVERIFY(::chown(file.constData(), 4201, ClassGroup) == 0);
-            QVERIFY(::chmod(file.constData(), name == u"users.ini" ? 0644 : 0664) == 0);
+            QVERIFY(::chmod(file.constData(),
+                            name == u"users.ini" && fault == u"group" ? 0644 : 0664) == 0);
         }
         for (const QString &name : QDir(d + u"/data/tests"_s).entryList(QDir::Files))
             QVERIFY(::chmod(QFile::encodeName(d + u"/data/tests/"_s + name).constData(), 0644) ==
@@ -103,8 +106,15 @@ void TestDoctorCommand::findings()
         QVERIFY(::chmod(QFile::encodeName(d + u"/data/info/tumb.db"_s).constData(), 0644) == 0);
     }
 
-    const ToolRun run = ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {u"doctor"_s, u"--dir"_s, d},
-                                     QDir::rootPath(), 60000);
+    // The check run by an account of no group of the class's.
+    const QStringList outside{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                              QStringLiteral(COURSEBOOK_ADMIN)};
+    const ToolRun run =
+        fault == u"outside"
+            ? ToolRun::run(u"setpriv"_s, outside + QStringList{u"doctor"_s, u"--dir"_s, d},
+                           QDir::rootPath(), 60000)
+            : ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {u"doctor"_s, u"--dir"_s, d},
+                           QDir::rootPath(), 60000);
     QVERIFY2(run.err.isEmpty(), run.err.constData());
     const QStringList lines = run.outText().split(u'\n', Qt::SkipEmptyParts);
     if (named.isEmpty()) {

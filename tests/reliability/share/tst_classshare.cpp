@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Accounts.h"
 #include "CourseFolder.h"
+#include "RealComponent.h"
 #include "ShareFolder.h"
 #include "TempWorkDir.h"
 #include "ToolRun.h"
@@ -135,11 +136,11 @@ private slots:
         if (qEnvironmentVariableIsEmpty("COURSEBOOK_SHARE_STATE"))
             QSKIP("no classroom share: the test runs with the share fixture (ctest)");
         if (!ShareFolder::stateValue("skip").isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no classroom share: ") +
-                             ShareFolder::stateValue("skip")));
+            COURSEBOOK_COMPONENT_MISSING(QStringLiteral("no classroom share: ") +
+                                         ShareFolder::stateValue("skip"));
         if (ShareFolder::stateValue("gvfs_bus").isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no classroom share: no GVFS client: ") +
-                             ShareFolder::stateValue("gvfs-skip")));
+            COURSEBOOK_COMPONENT_MISSING(QStringLiteral("no classroom share: no GVFS client: ") +
+                                         ShareFolder::stateValue("gvfs-skip"));
         // The fixture's GVFS answers on its own D-Bus session; the volume
         // monitors of disks and phones stay out of it.
         qputenv("DBUS_SESSION_BUS_ADDRESS", ShareFolder::stateValue("gvfs_bus").toUtf8());
@@ -170,8 +171,8 @@ private slots:
     void toolAsksOnATerminal()
     {
         if (ShareFolder::stateValue("closed").isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no classroom share: ") +
-                             ShareFolder::stateValue("closed-skip")));
+            COURSEBOOK_COMPONENT_MISSING(QStringLiteral("no classroom share: ") +
+                                         ShareFolder::stateValue("closed-skip"));
         m_course = std::make_unique<QTemporaryDir>(ShareFolder::stateValue("closed_folder") +
                                                    QStringLiteral("/lab-XXXXXX"));
         QVERIFY(m_course->isValid());
@@ -236,8 +237,8 @@ private slots:
         QFETCH(QString, cause);
         QFETCH(int, login);
         if (share == QLatin1String("CLOSED") && ShareFolder::stateValue("closed").isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no classroom share: ") +
-                             ShareFolder::stateValue("closed-skip")));
+            COURSEBOOK_COMPONENT_MISSING(QStringLiteral("no classroom share: ") +
+                                         ShareFolder::stateValue("closed-skip"));
 
         // The course on the server: through the guest's client for the open
         // share, so that the guest may write it, on the server's disk for

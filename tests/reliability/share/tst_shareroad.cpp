@@ -9,6 +9,7 @@
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "ProgressPanel.h"
+#include "RealComponent.h"
 #include "ShareFolder.h"
 #include "TForm1.h"
 #include "TForm2.h"
@@ -158,7 +159,7 @@ void tst_shareroad::sameFilesAsOnTheLocalDisk()
     QString why;
     const QString shareTemplate = ShareFolder::tempTemplate(&why);
     if (shareTemplate.isEmpty())
-        QSKIP(qPrintable(why));
+        COURSEBOOK_COMPONENT_MISSING(why);
     if (!ShareFolder::requested())
         QSKIP("this test compares the share with the local disk; it runs with the share fixture");
     QTemporaryDir local;
@@ -166,7 +167,7 @@ void tst_shareroad::sameFilesAsOnTheLocalDisk()
     QVERIFY(local.isValid() && share.isValid());
     const QString onShare = gvfs ? ShareFolder::throughGvfs(share.path(), &why) : share.path();
     if (onShare.isEmpty())
-        QSKIP(qPrintable(why));
+        COURSEBOOK_COMPONENT_MISSING(why);
 
     QMap<QString, QByteArray> left[2];
     qint64 ms[2] = {0, 0};

@@ -7,6 +7,7 @@
 #include "Accounts.h"
 #include "FileLock.h"
 #include "FileWrite.h"
+#include "RealComponent.h"
 #include "ShareFolder.h"
 #include "Store.h"
 #include "UserList.h"
@@ -105,17 +106,18 @@ void tst_TwoClients::init()
     QString why;
     const QString base = ShareFolder::tempTemplate(&why);
     if (base.isEmpty())
-        QSKIP(qPrintable(why));
+        COURSEBOOK_COMPONENT_MISSING(why);
     if (!ShareFolder::requested())
         QSKIP("two machines need the share fixture");
     if (m_unshare.isEmpty())
-        QSKIP("copies under host names of their own need unshare --uts, which is missing or "
-              "refused here (it needs root)");
+        COURSEBOOK_COMPONENT_MISSING(
+            QStringLiteral("copies under host names of their own need unshare --uts, which is "
+                           "missing or refused here (it needs root)"));
     m_dir = std::make_unique<QTemporaryDir>(base);
     QVERIFY(m_dir->isValid());
     m_gvfs = ShareFolder::throughGvfs(m_dir->path(), &why);
     if (m_gvfs.isEmpty())
-        QSKIP(qPrintable(why));
+        COURSEBOOK_COMPONENT_MISSING(why);
     QVERIFY2(QFileInfo(m_gvfs).isDir(), qPrintable(m_gvfs));
 }
 

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Accounts.h"
+#include "ServerAddress.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+class QSqlQuery;
+
+// The class's server as the program and the tool reach it: the API's calls
+// over QtSql's PostgreSQL driver, on one connection of their own. The driver
+// neither reconnects nor tells a dead connection from a refused statement:
+// a call that fails without the server's answer is made again once on a new
+// connection, which the API makes safe (an answer repeated is accepted, a
+// finish repeated reads the same; a registration and a start whose replies
+// were lost are read back). A refusal throws Refused with the Russian text,
+// naming the server; anything else throws RuntimeError.
+class ServerClient
+{
+public:
+    class Refused;
+
+    struct Login
+    {
+        QString token;
+        bool administrator = false;
+        QString storedName;
+        Accounts::Scores grades{};
+    };
+
+    struct Question
+    {
+        int number = 0;
+        QString question;
+        QStringList answers; // five
+        int chosen = 0;      // the digit answered, 0 when none yet
+    };
+
+    struct Run
+    {
+        qint64 id = 0;
+        int test = 0;
+        int version = 0;
+        QList<Question> questions;
+    };
+
+    struct Result
+    {
+        int grade = 0;
+        int rightCount = 0;
+        int questionCount = 0;
+        Accounts::Scores grades{};
+    };
+
+    explicit ServerClient(const ServerAddress &address);
+    ~ServerClient();
+    ServerClient(const ServerClient &) = delete;
+    ServerClient &operator=(const ServerClient &) = delete;
+
+    const ServerAddress &address() const { return m_address; }
+
+    void registerUser(const QString &name, const QString &password);
+    Login login(const QString &name, const QString &password);
+    void logout(const QString &token);
+    Accounts::Scores grades(const QString &token);
+    Run startRun(const QString &token, int test);
+    std::optional<Run> openRun(const QString &token);
+    void answer(const QString &token, qint64 run, int number, int digit);
+    Result finishRun(const QString &token, qint64 run);
+
+    // A call of the API by its SQL, the values bound in order; the rows as
+    // the query holds them. For the administrator's calls.
+    QList<QVariantList> rows(const QString &sql, const QVariantList &values = {});
+
+    // The SQLSTATE of the server's refusal and its detail as the Russian
+    // text, naming the server.
+    QString refusalText(const QString &code, const QString &detail) const;
+
+private:
+    QList<QVariantList> call(const QString &sql, const QVariantList &values, bool repeat);
+    void open();
+
+    ServerAddress m_address;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+};
+
+class ServerClient::Refused : public std::exception
+{
+public:
+    Refused(QString code, QString message) : m_code(std::move(code)), m_message(std::move(message))
+    {
+        m_utf8 = m_message.toUtf8();
+    }
+    const QString &code() const noexcept { return m_code; }
+    const QString &message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_code;
+    QString m_message;
+    QByteArray m_utf8;
+};

@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "GradeChanges.h"
+
+#include "Accounts.h"
+#include "AdminSettings.h"
+#include "AnswerRecord.h"
+#include "CodePage.h"
+#include "FileLock.h"
+#include "Grading.h"
+#include "IniProfile.h"
+#include "Paths.h"
+#include "RuntimeError.h"
+#include "SectionText.h"
+#include "Store.h"
+#include "TestFile.h"
+#include "TextFile.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+struct RunKey
+{
+    QByteArray user;
+    QDate date;
+    QTime time;
+    bool operator==(const RunKey &o) const
+    {
+        return date == o.date && time == o.time && CodePage::fold(user) == CodePage::fold(o.user);
+    }
+};
+
+size_t qHash(const RunKey &k, size_t seed = 0)
+{
+    return ::qHash(CodePage::fold(k.user), seed) ^ ::qHash(k.date, seed) ^ ::qHash(k.time, seed);
+}
+
+QByteArray logName()
+{
+    const AdminSettings settings = AdminSettings::read();
+    if (settings.logName.isEmpty())
+        throw RuntimeError(QStringLiteral("в настройках не назван журнал тестирования"));
+    return settings.logName;
+}
+
+} // namespace
+
+int GradeChanges::gradeOf(QByteArrayView chosen, QByteArrayView key)
+{
+    int right = 0;
+    for (qsizetype i = 0; i < chosen.size() && i < key.size(); ++i)
+        right += key[i] != '0' && chosen[i] == key[i];
+    return Grading::grade(right, int(std::max<qsizetype>(chosen.size(), 1)));
+}
+
+GradeChanges::Plan GradeChanges::plan(int test, const QByteArray &key, const QByteArray &records,
+                                      const QList<GradeChange> &done,
+                                      const std::function<int(const QByteArray &)> &storedGrade)
+{
+    Plan plan;
+    plan.test = test;
+    plan.key = key;
+    QHash<RunKey, int> current; // a run's grade after the regrades so far
+    for (const GradeChange &c : done) {
+        if (c.kind == GradeChange::Kind::Regrade && c.test == test)
+            current.insert({c.user, c.runDate, c.runTime}, c.newGrade);
+    }
+    struct Run
+    {
+        AnswerRecord record;
+        qsizetype line = 0;
+    };
+    QList<Run> runs;
+    QHash<QByteArray, qsizetype> lastRun; // by folded user: the index of the last run
+    qsizetype number = 0;
+    for (QByteArray line : records.split('\n')) {
+        ++number;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        AnswerRecord record;
+        if (AnswerRecord::parse(line, record) != AnswerRecord::Fault::None) {
+            plan.badLines.append(number);
+            continue;
+        }
+        if (AnswerRecord::testNumber(record.testName) != test)
+            continue;
+        lastRun.insert(CodePage::fold(record.user), runs.size());
+        runs.append({record, number});
+    }
+    QList<QByteArray> versions;
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        const AnswerRecord &r = runs[i].record;
+        if (r.chosen.size() != key.size()) {
+            ++plan.otherCount;
+            continue;
+        }
+        ++plan.runs;
+        if (!versions.contains(r.version)) {
+            versions.append(r.version);
+            GradeChange k;
+            k.kind = GradeChange::Kind::Key;
+            k.test = test;
+            k.version = r.version;
+            k.key = key;
+            plan.keys.append(k);
+        }
+        const int before = current.value({r.user, r.date, r.time}, r.grade);
+        const int after = gradeOf(r.chosen, key);
+        if (after == before)
+            continue;
+        GradeChange c;
+        c.kind = GradeChange::Kind::Regrade;
+        c.test = test;
+        c.version = r.version;
+        c.runDate = r.date;
+        c.runTime = r.time;
+        c.oldGrade = before;
+        c.newGrade = after;
+        c.key = key;
+        c.user = r.user;
+        plan.regrades.append(c);
+        plan.stores.append(lastRun.value(CodePage::fold(r.user)) == i &&
+                           storedGrade(r.user) == before);
+    }
+    return plan;
+}
+
+GradeChanges::Plan GradeChanges::plan(int test)
+{
+    const QByteArray log = logName();
+    const TestFile file("test" + QByteArray::number(test));
+    QByteArray key;
+    for (int k = 1; k <= file.count(); ++k)
+        key += AnswerRecord::rightDigit(file.rightAnswer(k));
+    const QString records = Paths::resolve(AnswerRecord::fileName(log));
+    const GradeChange::File done = GradeChange::read();
+    if (!done.failure.isEmpty())
+        throw RuntimeError(done.failure);
+    return plan(test, key, QFileInfo::exists(records) ? TextFile::read(records) : QByteArray(),
+                done.changes, [test](const QByteArray &user) {
+                    return IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), user)
+                               ? int(Accounts::readGrade(user, test))
+                               : -1;
+                });
+}
+
+int GradeChanges::apply(const Plan &plan, const QDateTime &now)
+{
+    const QByteArray log = logName();
+    const QString ini = Store::writePath(Accounts::UsersIni);
+    const FileLock lock(ini);
+    QList<IniProfile::Entry> entries;
+    QByteArray lines;
+    for (GradeChange c : plan.keys) {
+        c.date = now.date();
+        c.time = now.time();
+        lines += c.line();
+    }
+    for (qsizetype i = 0; i < plan.regrades.size(); ++i) {
+        GradeChange c = plan.regrades[i];
+        c.date = now.date();
+        c.time = now.time();
+        lines += c.line();
+        // Checked again under the lock: a run since may have stored its own.
+        if (plan.stores[i] && IniProfile::hasSection(ini, c.user) &&
+            Accounts::readGrade(c.user, plan.test) == c.oldGrade)
+            entries.append({c.user, Accounts::testKey(plan.test), QByteArray::number(c.newGrade)});
+    }
+    if (!entries.isEmpty())
+        IniProfile::checkWritable(ini);
+    if (!lines.isEmpty())
+        GradeChange::append(log, lines);
+    if (!entries.isEmpty())
+        Store::writeMany(entries, Accounts::UsersIni);
+    return int(entries.size());
+}
+
+QByteArray GradeChanges::setGrade(const QByteArray &typed, int test, int grade,
+                                  const QByteArray &reason, const QDateTime &now)
+{
+    const QByteArray log = logName();
+    const QString ini = Store::writePath(Accounts::UsersIni);
+    const FileLock lock(ini);
+    const SectionText::Span span =
+        SectionText::first(QFileInfo::exists(ini) ? TextFile::read(ini) : QByteArray(), typed);
+    if (!span.found())
+        return QByteArray();
+    const QByteArray user = span.name;
+    IniProfile::checkWritable(ini);
+    GradeChange c;
+    c.kind = GradeChange::Kind::Override;
+    c.date = now.date();
+    c.time = now.time();
+    c.test = test;
+    c.oldGrade = Accounts::readGrade(user, test);
+    if (c.oldGrade > 5)
+        c.oldGrade = 0;
+    c.newGrade = grade;
+    c.reason = reason;
+    c.user = user;
+    GradeChange::append(log, c.line());
+    Store::writeMany({{user, Accounts::testKey(test), QByteArray::number(grade)}},
+                     Accounts::UsersIni);
+    return user;
+}

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The administrator's tool sets a class up on the server: the database, the
+// schema, the first administrator and the lab machines' Server= line, which
+// then reaches the server as the lab does.
+#include "ServerCluster.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_ServerCommand : public QObject
+{
+    Q_OBJECT
+
+private:
+    ToolRun tool(const QStringList &args, const QByteArray &input = QByteArray())
+    {
+        return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), args, QDir::tempPath(), 120000,
+                            input);
+    }
+
+private slots:
+    void initAndStatus()
+    {
+        const QString why = ServerCluster::unavailable();
+        if (!why.isEmpty())
+            CB_SERVER_REQUIRED(why);
+        QTemporaryDir dir;
+        const QString database =
+            QStringLiteral("cb_tool_%1").arg(QCoreApplication::applicationPid());
+        const QString lineFile = dir.filePath(QStringLiteral("lab-line"));
+        // The cluster's lab role already serves the other tests' classes:
+        // the new class takes its password from their line.
+        QFile old(lineFile);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(("Server=" + ServerCluster::labUri(QStringLiteral("other"))).toUtf8());
+        old.close();
+        const QStringList init{
+            QStringLiteral("server"),      QStringLiteral("init"),
+            QStringLiteral("--superuser"), ServerCluster::superuserUri(QStringLiteral("postgres")),
+            QStringLiteral("--database"),  database,
+            QStringLiteral("--host"),      QStringLiteral("127.0.0.1"),
+            QStringLiteral("--port"),      ServerCluster::value("port"),
+            QStringLiteral("--ca"),        ServerCluster::value("ca"),
+            QStringLiteral("--admin"),     QStringLiteral("учитель"),
+            QStringLiteral("--lab-line"),  lineFile};
+        const ToolRun made = tool(init, "пароль-учителя\n");
+        QVERIFY2(made.exitCode == 0, qPrintable(made.errText()));
+        QVERIFY2(made.outText().contains(QStringLiteral("hostssl %1 coursebook_lab").arg(database)),
+                 qPrintable(made.outText()));
+
+        QFile line(lineFile);
+        QVERIFY(line.open(QIODevice::ReadOnly));
+        const QString server = QString::fromUtf8(line.readAll()).trimmed().mid(7);
+        QVERIFY2(server.contains(QLatin1String("sslmode=verify-full")), qPrintable(server));
+        const ToolRun status = tool({QStringLiteral("server"), QStringLiteral("status"),
+                                     QStringLiteral("--server"), server});
+        QVERIFY2(status.exitCode == 0, qPrintable(status.errText()));
+        QVERIFY2(status.outText().contains(QStringLiteral("Версия схемы: 2")),
+                 qPrintable(status.outText()));
+
+        // The administrator set by init logs in through the API.
+        const ToolRun login = ServerCluster::psql(
+            server, "SELECT administrator FROM cb.login('учитель', 'пароль-учителя');");
+        QCOMPARE(login.outText().trimmed(), QStringLiteral("t"));
+
+        const QStringList upgrade{
+            QStringLiteral("server"),      QStringLiteral("upgrade"),
+            QStringLiteral("--superuser"), ServerCluster::superuserUri(QStringLiteral("postgres")),
+            QStringLiteral("--database"),  database};
+        const ToolRun same = tool(upgrade);
+        QVERIFY2(same.exitCode == 0, qPrintable(same.errText()));
+        QVERIFY2(same.outText().contains(QStringLiteral("уже версии 2")),
+                 qPrintable(same.outText()));
+        // A second init on the class refuses rather than start it anew.
+        const ToolRun again = tool(init, "другой\n");
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.errText().contains(QStringLiteral("уже есть класс")),
+                 qPrintable(again.errText()));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ServerCommand)
+#include "tst_servercommand.moc"

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ToolRun.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The private PostgreSQL cluster of the server fixture
+// (tests/server/server-fixture), named to a test by COURSEBOOK_SERVER_STATE,
+// the fixture's state file. A test that needs the server asks for the
+// CTest fixture "server" and that variable, and takes a database of its own.
+class ServerCluster
+{
+public:
+    // The state's value of the key; empty when there is none.
+    static QString value(const QByteArray &key);
+
+    // Why the cluster cannot be had, worded for QSKIP and beginning with
+    // "no database server: "; empty when it can.
+    static QString unavailable();
+
+    // A fresh database from the template with the class schema; empty with
+    // the reason in *why when it could not be made.
+    static QString newDatabase(QString *why);
+
+    // The lab role's URI for the database, with TLS that checks the
+    // server's certificate against the run's CA.
+    static QString labUri(const QString &database);
+    // The superuser's, through the unix socket.
+    static QString superuserUri(const QString &database);
+
+    // psql on the URI with the script on its standard input, stopping at
+    // the first error.
+    static ToolRun psql(const QString &uri, const QByteArray &script);
+
+    // The server's log as far as it is written.
+    static QByteArray log();
+};
+
+// Skips the test with the reason, or fails it where the suite must run
+// everything (CI=true).
+#define CB_SERVER_REQUIRED(why)                                                                    \
+    do {                                                                                           \
+        if (QStringList{"true", "1", "yes"}.contains(qEnvironmentVariable("CI")))                  \
+            QFAIL(qPrintable(why));                                                                \
+        QSKIP(qPrintable(why));                                                                    \
+    } while (false)
