@@ -26,7 +26,8 @@ int reachedTest(const ClassRecords::Grades &grades)
     int reached = 1;
     for (int k = 1; k < ClassReport::Tests; ++k) {
         const bool passed = grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade;
-        if (passed && UnlockTable::entries(Accounts::testKey(k)).contains(Accounts::testKey(k + 1)))
+        if (passed &&
+            UnlockTable::defaultEntries(Accounts::testKey(k)).contains(Accounts::testKey(k + 1)))
             reached = k + 1;
     }
     return reached;

@@ -3,6 +3,7 @@
 
 #include "AdminSettings.h"
 #include "CodePage.h"
+#include "CourseStructure.h"
 #include "LogDate.h"
 #include "Paths.h"
 #include "RuntimeError.h"
@@ -29,7 +30,7 @@ int testNumber(QByteArrayView field)
     }
     if (field[4] == '0')
         return 0;
-    return k >= 1 && k <= 10 ? k : 0;
+    return k >= 1 && k <= CourseStructure::MaxTests ? k : 0;
 }
 
 int gradeNumber(QByteArrayView field)

@@ -5,6 +5,7 @@
 #include "AdminSettings.h"
 #include "AnswerRecord.h"
 #include "CodePage.h"
+#include "CourseStructure.h"
 #include "FileRead.h"
 #include "GroupShare.h"
 #include "LeftLocks.h"
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr int TestCount = 10;
+constexpr int TestCount = CourseStructure::MaxTests;
 
 QString shown(const QString &path)
 {

@@ -5,6 +5,7 @@
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "CourseCommand.h"
 #include "DoctorCommand.h"
 #include "EngineLog.h"
 #include "ExportCommand.h"
@@ -41,8 +42,9 @@ struct Command
     // More than the summary for the command's own --help, or none.
     QString (*details)() = nullptr;
     // Whether a student may run it without the administrator's login: their
-    // own registration, a check of a source, the folder's check-up; and the
-    // results server's commands, whose authority is the server's own.
+    // own registration, a check of a source, the folder's check-up, the
+    // course file's commands (the file holds no record); and the results
+    // server's commands, whose authority is the server's own.
     bool forAnyone = false;
 };
 
@@ -71,6 +73,14 @@ const Command Commands[] = {
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
     {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run, nullptr,
      true},
+    {"course", CourseCommand::CheckSynopsis, &CourseCommand::checkSummary, &CourseCommand::run,
+     nullptr, true},
+    {"course", CourseCommand::ShowSynopsis, &CourseCommand::showSummary, &CourseCommand::run,
+     nullptr, true},
+    {"course", CourseCommand::ImportSynopsis, &CourseCommand::importSummary, &CourseCommand::run,
+     nullptr, true},
+    {"course", CourseCommand::ExportSynopsis, &CourseCommand::exportSummary, &CourseCommand::run,
+     nullptr, true},
     {"server", ServerCommand::Synopsis, &ServerCommand::summary, &ServerCommand::run,
      &ServerCommand::details, true},
 };
