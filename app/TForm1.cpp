@@ -90,6 +90,7 @@ void TForm1::buildPanels()
 
     m_display = std::make_unique<PageDisplay>(
         panel(PanelSwitch::Panel1), [this] { applySwitch(PanelSwitch::Command::PageRule); });
+    m_display->setScripts(m_course.scriptsAllowed());
     m_webBrowser1 = m_display->view();
     m_classReport = new ClassReportView(m_webBrowser1, panel(PanelSwitch::Panel1));
 
