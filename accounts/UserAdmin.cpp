@@ -120,6 +120,7 @@ UserAdmin::Result UserAdmin::rename(const QByteArray &from, const QByteArray &to
     QString refusedFile;
     if (!UserRecords::canRename(logName, &refusedFile))
         throw IoError::inOut(refusedFile, TextFile::diagnose(refusedFile, true));
+    UserRecords::checkReadable(logName);
 
     TextFile::replace(ini, SectionText::renamed(users, span, to));
     if (UserList::exists()) {

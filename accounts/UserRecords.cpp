@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "FileLock.h"
 #include "Paths.h"
+#include "RuntimeError.h"
 #include "TextFile.h"
 
 #include <QFileInfo>
@@ -89,6 +90,23 @@ UserRecords::Renaming UserRecords::rename(const QByteArray &logName, const QByte
     renameIn(logName, LogFieldsAfterUser, &result.logLines);
     renameIn(answerRecordName(logName), AnswerFieldsAfterUser, &result.answerLines);
     return result;
+}
+
+void UserRecords::checkReadable(const QByteArray &logName)
+{
+    if (logName.isEmpty())
+        return;
+    for (const QByteArray &name : {logName, answerRecordName(logName)}) {
+        const QString path = Paths::resolve(name);
+        if (!QFileInfo::exists(path))
+            continue;
+        try {
+            TextFile::read(path);
+        } catch (const RuntimeError &e) {
+            throw RuntimeError(QStringLiteral("«%1» не прочитан (%2); ничего не переименовано")
+                                   .arg(Paths::display(path), e.message()));
+        }
+    }
 }
 
 bool UserRecords::canRename(const QByteArray &logName, QString *refused)

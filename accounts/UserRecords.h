@@ -37,4 +37,8 @@ public:
 
     // Whether both files can be replaced where they exist.
     static bool canRename(const QByteArray &logName, QString *refused);
+    // Reads the log and the answer records beside it as rename would, so
+    // that a renaming they would stop part way stops before anything changes.
+    // Throws RuntimeError naming the file that cannot be read.
+    static void checkReadable(const QByteArray &logName);
 };

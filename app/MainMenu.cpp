@@ -29,18 +29,19 @@ QStyle::StandardPixmap pictureFor(const MenuTree::Entry &entry)
     case MenuTree::Kind::Operation:
         break;
     }
-    if (entry.name == u"N17"_s)
+    if (entry.argument == u"back"_s)
         return QStyle::SP_ArrowBack;
-    if (entry.name == u"N26"_s || entry.name == u"N15"_s)
+    if (entry.argument == u"about"_s || entry.argument == u"author"_s)
         return QStyle::SP_MessageBoxInformation;
-    if (entry.name == u"Ni"_s || entry.name == u"N30"_s)
+    if (entry.argument == u"progress"_s || entry.argument == u"log"_s)
         return QStyle::SP_FileDialogDetailedView;
     return QStyle::SP_ComputerIcon;
 }
 
 } // namespace
 
-MainMenu::MainMenu(QMainWindow *window) : QObject(window), m_bar(new QMenuBar(window))
+MainMenu::MainMenu(QMainWindow *window, const CourseStructure &course)
+    : QObject(window), m_course(course), m_bar(new QMenuBar(window))
 {
     m_bar->setObjectName(u"MainMenu1"_s);
     window->setMenuBar(m_bar);
@@ -50,7 +51,7 @@ MainMenu::MainMenu(QMainWindow *window) : QObject(window), m_bar(new QMenuBar(wi
 
 void MainMenu::addLevel(const QString &parent, QWidget *container)
 {
-    const QList<MenuTree::Entry> level = MenuTree::children(parent);
+    const QList<MenuTree::Entry> level = m_course.children(parent);
     QStringList captions;
     for (const MenuTree::Entry &entry : level)
         captions.append(entry.caption);
@@ -62,6 +63,8 @@ void MainMenu::addLevel(const QString &parent, QWidget *container)
         if (entry.kind == MenuTree::Kind::Group) {
             auto *menu = new QMenu(marked.at(i), container);
             menu->setObjectName(entry.name);
+            // A locked entry says which test opens it.
+            menu->setToolTipsVisible(true);
             action = menu->menuAction();
             m_groups.insert(entry.name.toLower(), menu);
             addLevel(entry.name, menu);
@@ -89,16 +92,64 @@ QMenu *MainMenu::group(const QString &name) const
     return m_groups.value(name.toLower());
 }
 
-void MainMenu::setVisible(std::initializer_list<const char *> names, bool visible)
+void MainMenu::showRole(MenuTree::Role role)
 {
-    for (const char *name : names)
-        entry(QString::fromLatin1(name))->setVisible(visible);
+    m_role = role;
+    for (const MenuTree::Entry &e : m_course.entries()) {
+        if (QAction *action = entry(e.name))
+            action->setVisible(e.visibleFor(role));
+    }
+}
+
+void MainMenu::setTestRunning(bool running)
+{
+    for (const MenuTree::Entry &e : m_course.entries()) {
+        if (!e.hideDuringTest)
+            continue;
+        if (QAction *action = entry(e.name))
+            action->setVisible(!running);
+    }
+}
+
+void MainMenu::setOpen(QAction *action, const MenuTree::Entry &entry, bool open,
+                       const QList<QByteArray> &passedTests)
+{
+    action->setEnabled(open);
+    QString why;
+    if (!open) {
+        QStringList captions;
+        for (const QString &test : UnlockTable::missing(entry, passedTests)) {
+            const MenuTree::Entry *t = m_course.find(test);
+            captions.append(u"«%1»"_s.arg(t ? t->caption : test));
+        }
+        why =
+            (captions.size() == 1 ? u"Откроется после теста %1"_s : u"Откроется после тестов %1"_s)
+                .arg(captions.join(u", "_s));
+    }
+    action->setToolTip(open ? QString() : why);
+    action->setStatusTip(why);
+    action->setWhatsThis(why);
+}
+
+void MainMenu::applyUnlocking(const QList<QByteArray> &passedTests, bool closeOthers)
+{
+    for (const MenuTree::Entry &e : m_course.entries()) {
+        if (e.after.isEmpty())
+            continue;
+        QAction *action = entry(e.name);
+        if (!action)
+            continue;
+        const bool open = CourseStructure::opens(e, passedTests);
+        if (open || closeOthers)
+            setOpen(action, e, open, passedTests);
+    }
 }
 
 void MainMenu::enableRow(const QByteArray &testName, bool flag)
 {
-    for (const QByteArray &name : UnlockTable::entries(testName)) {
+    const QList<QByteArray> passed = flag ? QList<QByteArray>{testName} : QList<QByteArray>{};
+    for (const QByteArray &name : UnlockTable(m_course).entries(testName)) {
         if (QAction *action = entry(QString::fromLatin1(name)))
-            action->setEnabled(flag);
+            setOpen(action, *m_course.find(QString::fromLatin1(name)), flag, passed);
     }
 }

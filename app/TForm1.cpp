@@ -7,8 +7,9 @@
 #include "CourseInfo.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
-#include "PickedUserButtons.h"
 #include "Look.h"
+#include "Paths.h"
+#include "PickedUserButtons.h"
 #include "ProgressPanel.h"
 #include "SettingsCheck.h"
 #include "SettingsPanel.h"
@@ -43,31 +44,26 @@ constexpr int OuterHeight = 815;
 constexpr int AssumedFrameWidth = 16;
 constexpr int AssumedFrameHeight = 39;
 
-const QString StartPage = u"\\data\\help\\sod.htm"_s;
-
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), m_course(CourseStructure::load(Paths::workingDirectory()))
 {
     setObjectName(u"Form1"_s);
-    setWindowTitle(CourseInfo::Title);
+    setWindowTitle(m_course.title().isEmpty() ? CourseInfo::Title : m_course.title());
     setFont(Look::sansSerif(11));
     Look::setBackground(this, Look::buttonFace());
     HandlerGuard::setCaption(CourseInfo::Title);
 
-    m_handlers = {{u"Ne"_s, &TForm1::NeClick},
-                  {u"NaFormuAvtorizazii"_s, &TForm1::NaFormuAvtorizaziiClick},
-                  {u"N17"_s, &TForm1::N17Click},
-                  {u"N26"_s, &TForm1::N26Click},
-                  {u"N27"_s, &TForm1::N27Click},
-                  {u"N15"_s, &TForm1::N15Click},
-                  {u"Ni"_s, &TForm1::NiClick},
-                  {u"N30"_s, &TForm1::N30Click},
-                  {u"Ntun"_s, &TForm1::NtunClick},
-                  {u"nred"_s, &TForm1::nredClick},
-                  {u"Nclass"_s, &TForm1::NclassClick}};
+    // The operations a course's command entries name.
+    m_handlers = {
+        {u"exit"_s, &TForm1::NeClick},         {u"login"_s, &TForm1::NaFormuAvtorizaziiClick},
+        {u"back"_s, &TForm1::N17Click},        {u"about"_s, &TForm1::N26Click},
+        {u"author"_s, &TForm1::N15Click},      {u"progress"_s, &TForm1::NiClick},
+        {u"log"_s, &TForm1::N30Click},         {u"settings"_s, &TForm1::NtunClick},
+        {u"edit-tests"_s, &TForm1::nredClick}, {u"class-report"_s, &TForm1::NclassClick}};
 
-    m_menu = new MainMenu(this);
+    m_menu = new MainMenu(this, m_course);
     connect(m_menu, &MainMenu::chosen, this,
             [this](const MenuTree::Entry &entry) { guarded([this, &entry] { runEntry(entry); }); });
     buildPanels();
@@ -94,6 +90,7 @@ void TForm1::buildPanels()
 
     m_display = std::make_unique<PageDisplay>(
         panel(PanelSwitch::Panel1), [this] { applySwitch(PanelSwitch::Command::PageRule); });
+    m_display->setScripts(m_course.scriptsAllowed());
     m_webBrowser1 = m_display->view();
     m_classReport = new ClassReportView(m_webBrowser1, panel(PanelSwitch::Panel1));
 
@@ -134,6 +131,7 @@ void TForm1::buildPanelControls()
     m_log = std::make_unique<LogPanel>(panel(PanelSwitch::Panel6));
 
     m_progress = std::make_unique<ProgressPanel>(panel(PanelSwitch::Panel2));
+    m_progress->showTests(m_course);
     new PickedUserButtons(this, m_session, *m_progress);
     connectButton(m_progress->SpeedButton4, &TForm1::SpeedButton4Click);
     // A pick from the list, not typing, chooses the user.
@@ -161,13 +159,13 @@ void TForm1::applySwitch(PanelSwitch::Command command)
     case PanelSwitch::Menus::ByRole:
         break;
     case PanelSwitch::Menus::HideContents:
-        m_menu->setVisible({"N0"}, false);
+        m_menu->showRole(MenuTree::Role::Guest);
         break;
     case PanelSwitch::Menus::HideContentsAndProgress:
-        m_menu->setVisible({"N0", "Ni"}, false);
+        m_menu->setTestRunning(true);
         break;
     case PanelSwitch::Menus::ShowContentsAndProgress:
-        m_menu->setVisible({"N0", "Ni"}, true);
+        m_menu->setTestRunning(false);
         break;
     }
 }
@@ -186,12 +184,11 @@ void TForm1::focusFront()
 
 void TForm1::runEntry(const MenuTree::Entry &entry)
 {
-    if (const auto handler = m_handlers.value(entry.name)) {
-        (this->*handler)();
-        return;
-    }
     // Each test entry names its test, as test1Click … test10Click do.
-    if (entry.kind == MenuTree::Kind::Test)
+    if (entry.kind == MenuTree::Kind::Operation) {
+        if (const auto handler = m_handlers.value(entry.argument))
+            (this->*handler)();
+    } else if (entry.kind == MenuTree::Kind::Test)
         startTest(entry.name.toLatin1());
     else if (entry.kind == MenuTree::Kind::Page)
         OpenPage(entry.argument);
@@ -201,7 +198,10 @@ void TForm1::runEntry(const MenuTree::Entry &entry)
 
 void TForm1::FormCreate()
 {
-    LoadPage(StartPage);
+    if (m_course.broken())
+        m_webBrowser1->setHtml(m_course.findingsPage());
+    else
+        LoadPage(m_course.startPage());
 }
 
 void TForm1::FormShow()
@@ -262,20 +262,17 @@ void TForm1::SpeedButton3Click()
 
 void TForm1::applyLogin(const Session::Login &login)
 {
-    for (int k = 1; k <= 10; ++k)
-        enable(Accounts::testKey(k), true);
-    for (const QByteArray &name : login.locked)
-        enable(name, false);
+    QList<QByteArray> passed;
+    for (const MenuTree::Entry *test : m_course.tests()) {
+        if (!login.locked.contains(test->name.toLatin1()))
+            passed.append(test->name.toLatin1());
+    }
+    m_menu->applyUnlocking(passed, true);
     applySwitch(PanelSwitch::Command::Login);
     const bool administrator = login.result == Session::LoginResult::Administrator;
-    if (administrator) {
-        m_menu->setVisible(
-            {"N0", "notch", "nred", "Nclass", "Ni", "Ntun", "nlab", "Nprak", "Nrk", "Nadm"}, true);
+    m_menu->showRole(administrator ? MenuTree::Role::Administrator : MenuTree::Role::Student);
+    if (administrator)
         m_progress->ComboBox1->setVisible(true);
-    } else {
-        m_menu->setVisible({"N0", "Ni", "nlab", "Nprak", "Nrk", "Nadm"}, true);
-    }
-    m_menu->setVisible({"NaFormuAvtorizazii"}, false);
 }
 
 void TForm1::SpeedButton2Click()
@@ -352,7 +349,7 @@ void TForm1::N26Click()
 
 void TForm1::N27Click()
 {
-    OpenPage(StartPage);
+    OpenPage(m_course.startPage());
 }
 
 void TForm1::N15Click()
@@ -437,7 +434,6 @@ void TForm1::RadioButton6DblClick()
     m_edit1->setText(CodePage::toUnicode(end.logLine));
     NiClick();
     m_progress->showReview(m_run.rightCount(), m_run.questionCount(), m_run.mistakes());
-    for (const QByteArray &name : end.passed)
-        enable(name, true);
+    m_menu->applyUnlocking(end.passed, false);
     writeScores();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "CourseStructure.h"
 #include "HandlerGuard.h"
 #include "MainMenu.h"
 #include "MenuTree.h"
@@ -72,6 +73,7 @@ public:
     QLineEdit *edit1() const { return m_edit1; }
 
     const Session &session() const { return m_session; }
+    const CourseStructure &course() const { return m_course; }
     const TestRun &run() const { return m_run; }
 
     // Sets the panels and menus of the command's row of the switching table.
@@ -80,9 +82,8 @@ public:
     // Scrambling of stored values, the store's own.
     static QByteArray crypt(const QByteArray &text) { return Store::crypt(text); }
 
-    // Enables or disables the menu entries that the test's passing makes
-    // available (the next lecture topic and the next test); only their
-    // enabled state changes.
+    // Enables or disables the menu entries that wait for the test; only
+    // their enabled state changes.
     void enable(const QByteArray &testName, bool flag) { m_menu->enableRow(testName, flag); }
 
     // The page operations on the HTML view of Panel1.
@@ -168,6 +169,7 @@ private:
     // The focus to the first control of the panel in front.
     void focusFront();
 
+    const CourseStructure m_course;
     Session m_session;
     TestRun m_run;
     QByteArray m_chosenTest;   // the test entry chosen last

@@ -224,11 +224,13 @@ qint64 ageOf(const struct stat &info)
 // The text and age of a file; false when it cannot be read.
 bool readFile(int dirFd, const QByteArray &name, QByteArray *text, qint64 *ageMs)
 {
-    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // A named pipe planted as the holder must not hang whoever looks in.
+    const int fd =
+        ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info;
-    bool ok = ::fstat(fd, &info) == 0;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     text->clear();
     char buffer[512];
     while (ok && text->size() < 4096) {

@@ -3,6 +3,7 @@
 
 #include "FileWrite.h"
 #include "FolderBounds.h"
+#include "Paths.h"
 #include "RuntimeError.h"
 
 #include <QDeadlineTimer>
@@ -26,7 +27,7 @@ namespace {
 int openRecord(const QString &path)
 {
     if (!FolderBounds::startsInside(path))
-        return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     QString real;
     try {
         real = FolderBounds::readPath(path);
@@ -39,27 +40,71 @@ int openRecord(const QString &path)
     if (dirFd < 0)
         return -1;
     const int fd = ::openat(dirFd, QFile::encodeName(info.fileName()).constData(),
-                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     const int error = errno;
     ::close(dirFd);
     errno = error == ELOOP ? EXDEV : error;
     return fd;
 }
 
-int readOnce(const QString &path, QByteArray *data)
+constexpr qint64 MB = 1024 * 1024;
+
+QString kindText(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return QStringLiteral("именованный канал");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("устройство");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("сокет");
+    return QStringLiteral("не обычный файл");
+}
+
+// The refusal of what stands at path, judged on the open descriptor, so
+// that nothing swapped in after the look is read instead; empty when it is
+// a plain file of a size a class can have, or a folder (named by the caller).
+QString judge(int fd, const QString &path, qint64 limit)
+{
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))
+        return QString();
+    if (!S_ISREG(info.st_mode))
+        return QStringLiteral("«%1» — не файл, а %2; такое на месте записи не читается.")
+            .arg(Paths::display(path), kindText(info.st_mode));
+    if (qint64(info.st_size) > limit)
+        return QStringLiteral("«%1» занимает %2, больше предела %3 для такого файла; "
+                              "такой файл не читается.")
+            .arg(Paths::display(path), FileRead::sizeText(info.st_size), FileRead::sizeText(limit));
+    return QString();
+}
+
+int readOnce(const QString &path, QByteArray *data, qint64 limit)
 {
     const int fd = openRecord(path);
     if (fd < 0)
         return errno;
+    if (const QString refused = judge(fd, path, limit); !refused.isEmpty()) {
+        ::close(fd);
+        throw RuntimeError(refused);
+    }
     struct stat info;
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(fd);
         return EISDIR;
     }
+    // A plain file reads whole without waiting for a writer.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     data->clear();
     char buffer[65536];
     int error = 0;
     for (;;) {
+        // A file that grows while it is read stops at the limit.
+        if (data->size() > limit) {
+            ::close(fd);
+            throw RuntimeError(QStringLiteral("«%1» занимает больше предела %2 для такого "
+                                              "файла; такой файл не читается.")
+                                   .arg(Paths::display(path), FileRead::sizeText(limit)));
+        }
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -93,6 +138,43 @@ void nap()
 }
 
 } // namespace
+
+qint64 FileRead::sizeLimit(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName().toLower();
+    if (name == QLatin1String("tumb.db"))
+        return 64 * 1024;
+    if (name == QLatin1String("course.ini"))
+        return MB;
+    if (name == QLatin1String("users"))
+        return 8 * MB;
+    // A test of a thousand questions takes some 2 MB.
+    if (name.endsWith(QLatin1String(".ini")) &&
+        QFileInfo(info.path()).fileName().toLower() == QLatin1String("tests"))
+        return 16 * MB;
+    // users.ini, the test log and its answer records, question sources.
+    return 64 * MB;
+}
+
+QString FileRead::sizeText(qint64 bytes)
+{
+    if (bytes >= MB)
+        return QStringLiteral("%1 МБ").arg(bytes / MB);
+    if (bytes >= 1024)
+        return QStringLiteral("%1 КБ").arg(bytes / 1024);
+    return QStringLiteral("%1 байт").arg(bytes);
+}
+
+QString FileRead::refusal(const QString &path)
+{
+    const int fd = openRecord(path);
+    if (fd < 0)
+        return QString();
+    const QString refused = judge(fd, path, sizeLimit(path));
+    ::close(fd);
+    return refused;
+}
 
 bool FileRead::isBrief(int error)
 {
@@ -129,8 +211,9 @@ int FileRead::read(const QString &path, QByteArray *data)
     // beside it has been renamed into its place; on a share a missing file
     // is looked for again for a moment before it counts as missing.
     std::optional<QDeadlineTimer> settling;
+    const qint64 limit = sizeLimit(path);
     for (;;) {
-        const int error = readOnce(path, data);
+        const int error = readOnce(path, data, limit);
         if (error == 0)
             return 0;
         if (isBrief(error)) {
@@ -144,7 +227,7 @@ int FileRead::read(const QString &path, QByteArray *data)
                     landing.setRemainingTime(LandingWaitMs);
                     givingUp.setRemainingTime(2 * LandingWaitMs);
                 }
-                if (landing.hasExpired() && !exists(name) && readOnce(sidePath, data) == 0)
+                if (landing.hasExpired() && !exists(name) && readOnce(sidePath, data, limit) == 0)
                     return 0;
                 settling.reset();
             } else {

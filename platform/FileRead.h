@@ -26,8 +26,21 @@ public:
     // 0 and the file's bytes, or the system's error number (ENOENT for a
     // file that is missing with nothing beside it). A path in the course
     // folder that a link leads out of it, or to nothing, is not read: EXDEV
-    // (FolderBounds::readPath says why).
+    // (FolderBounds::readPath says why). What a student can plant in a
+    // record's place and no write of the program makes, something that is no
+    // plain file (a named pipe would hang the reader) or a file far larger
+    // than any class's (a sparse one costs no quota), throws RuntimeError
+    // naming it, before a byte is read.
     static int read(const QString &path, QByteArray *data);
+
+    // The largest file of the path's kind that is read, in bytes: far above
+    // any real class, far below what would exhaust the memory.
+    static qint64 sizeLimit(const QString &path);
+    // Why read would refuse the file at path (its kind or its size), or
+    // nothing: a missing file or one that cannot be opened has its own words.
+    static QString refusal(const QString &path);
+    // A size as a person reads it: "512 МБ", "4 КБ", "17 байт".
+    static QString sizeText(qint64 bytes);
 
     // Whether the error is one that a share's client gives for a moment.
     static bool isBrief(int error);

@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -303,6 +304,71 @@ int FileWrite::remove(const QString &path, int waitMs)
     if (dirFd < 0)
         return errno == ENOENT ? 0 : errno;
     const int error = removeAt(dirFd, QFile::encodeName(QFileInfo(path).fileName()), waitMs);
+    ::close(dirFd);
+    return error;
+}
+
+namespace {
+
+// Deeper than any folder a copy leaves; a loop of folders ends here.
+constexpr int DeepestTree = 64;
+
+int removeTreeAt(int dirFd, const QByteArray &name, int depth)
+{
+    for (int tries = 0; tries < 8; ++tries) {
+        // A file or a link goes as itself.
+        if (::unlinkat(dirFd, name.constData(), 0) == 0 || errno == ENOENT)
+            return 0;
+        if (errno != EISDIR && errno != EPERM)
+            return errno;
+        if (depth >= DeepestTree)
+            return ELOOP;
+        const int fd =
+            ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            // Swapped for a link or a file since: removed as such next time.
+            if (errno == ELOOP || errno == ENOTDIR)
+                continue;
+            return errno == ENOENT ? 0 : errno;
+        }
+        DIR *dir = ::fdopendir(fd);
+        if (!dir) {
+            const int error = errno;
+            ::close(fd);
+            return error;
+        }
+        QList<QByteArray> entries;
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray entryName(entry->d_name);
+            if (entryName != "." && entryName != "..")
+                entries.append(entryName);
+        }
+        int error = 0;
+        for (const QByteArray &entry : entries) {
+            if (const int e = removeTreeAt(::dirfd(dir), entry, depth + 1); e != 0 && !error)
+                error = e;
+        }
+        ::closedir(dir);
+        if (error != 0)
+            return error;
+        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT)
+            return 0;
+        // A link put in the emptied folder's place: removed next time round.
+        if (errno != ENOTDIR)
+            return errno;
+    }
+    return EBUSY;
+}
+
+} // namespace
+
+int FileWrite::removeTree(const QString &path)
+{
+    const QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const int dirFd = FolderBounds::openDirectory(info.path());
+    if (dirFd < 0)
+        return errno == ENOENT ? 0 : errno;
+    const int error = removeTreeAt(dirFd, QFile::encodeName(info.fileName()), 0);
     ::close(dirFd);
     return error;
 }

@@ -58,6 +58,12 @@ public:
     // The same for the entry name of the open folder dirFd; a link there is
     // removed, not followed.
     static int removeAt(int dirFd, const QByteArray &name, int waitMs);
+    // Removes what stands at path, a folder with everything below it, going
+    // down through descriptors of the folders opened without following a
+    // link: a folder below swapped for a link, however late, loses the link
+    // and nothing the link leads to. The path's own folder is opened within
+    // the course folder's bounds. 0, or the first error met.
+    static int removeTree(const QString &path);
 
     // Writes all the data at the descriptor's position or at an offset.
     static int writeAll(int fd, const QByteArray &data, qint64 offset = -1);

@@ -94,9 +94,8 @@ void ClassReportView::show()
 
 void ClassReportView::save(const QString &path, Format format) const
 {
-    if (m_report.isClassFile(path))
-        throw RuntimeError(QStringLiteral("%1 — файл самого класса; отчёт не записан")
-                               .arg(QDir::toNativeSeparators(path)));
+    if (const QString refused = m_report.outputRefusal(path); !refused.isEmpty())
+        throw RuntimeError(refused);
     switch (format) {
     case Format::Html:
         TextFile::replace(path, m_html);

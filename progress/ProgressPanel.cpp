@@ -2,6 +2,7 @@
 #include "ProgressPanel.h"
 
 #include "CodePage.h"
+#include "CourseStructure.h"
 #include "Look.h"
 #include "SpeedButton.h"
 
@@ -71,7 +72,7 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     Label41 = Look::label(panel, QStringLiteral("Label41"), QStringLiteral("Оценка"), 200, 64,
                           small, Qt::white);
     for (int k = 1; k <= 12; ++k) {
-        const bool shown = k <= 10;
+        const bool shown = k <= CourseStructure::MaxTests;
         const int left = shown ? 44 : 652;
         const int top = shown ? 82 + 36 * (k - 1) : (k == 11 ? 370 : 390);
         testLabels[k - 1] = Look::label(panel, QStringLiteral("Label%1").arg(5 + k),
@@ -119,6 +120,26 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     QObject::connect(ComboBox1, &QComboBox::activated, mistakes, [this] { hideReview(); });
     QWidget::setTabOrder(ComboBox1, mistakes);
     QWidget::setTabOrder(mistakes, SpeedButton4);
+}
+
+void ProgressPanel::showTests(const CourseStructure &course)
+{
+    for (int k = 1; k <= CourseStructure::MaxTests; ++k) {
+        testLabels[k - 1]->setVisible(false);
+        valueLabels[k - 1]->setVisible(false);
+    }
+    int row = 0;
+    for (const MenuTree::Entry *test : course.tests()) {
+        const int k = CourseStructure::testNumber(test->name);
+        const int top = 82 + 36 * row++;
+        QLabel *label = testLabels[k - 1];
+        label->setText(test->label);
+        label->adjustSize();
+        label->move(label->x(), top);
+        valueLabels[k - 1]->move(valueLabels[k - 1]->x(), top);
+        label->setVisible(true);
+        valueLabels[k - 1]->setVisible(true);
+    }
 }
 
 QWidget *ProgressPanel::firstControl() const

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <array>
 
+class CourseStructure;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -25,6 +26,10 @@ public:
 
     // The control that takes the focus when the panel comes to the front.
     QWidget *firstControl() const;
+
+    // One row per test of the course, in its order, with its label; the rows
+    // of tests the course lacks are hidden.
+    void showTests(const CourseStructure &course);
 
     // The value labels show the table's entries as unsigned decimal numbers.
     // changes: the teacher's changes to these grades, listed below them.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "CourseStructure.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -14,7 +16,7 @@
 class ClassRecords
 {
 public:
-    static constexpr int Tests = 10;
+    static constexpr int Tests = CourseStructure::MaxTests;
     using Grades = std::array<std::optional<quint8>, Tests>;
 
     struct User

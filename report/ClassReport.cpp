@@ -26,7 +26,8 @@ int reachedTest(const ClassRecords::Grades &grades)
     int reached = 1;
     for (int k = 1; k < ClassReport::Tests; ++k) {
         const bool passed = grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade;
-        if (passed && UnlockTable::entries(Accounts::testKey(k)).contains(Accounts::testKey(k + 1)))
+        if (passed &&
+            UnlockTable::defaultEntries(Accounts::testKey(k)).contains(Accounts::testKey(k + 1)))
             reached = k + 1;
     }
     return reached;
@@ -158,6 +159,24 @@ bool ClassReport::isClassFile(const QString &path) const
             return true;
     }
     return false;
+}
+
+QString ClassReport::outputRefusal(const QString &path) const
+{
+    if (isClassFile(path))
+        return QStringLiteral("%1 — файл самого класса; отчёт не записан")
+            .arg(QDir::toNativeSeparators(path));
+    // The folder it would be made in, the nearest one that is there.
+    QFileInfo folder(QFileInfo(path).absolutePath());
+    while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath())
+        folder = QFileInfo(folder.absolutePath());
+    const QString target = folder.canonicalFilePath();
+    const QString classFolder = QDir::current().canonicalPath();
+    if (target == classFolder || target.startsWith(classFolder + QLatin1Char('/')))
+        return QStringLiteral("%1 лежит в папке класса, где отчёт с оценками прочтёт каждый "
+                              "ученик; сохраните его вне папки класса")
+            .arg(QDir::toNativeSeparators(path));
+    return QString();
 }
 
 qsizetype ClassReport::problemCount() const

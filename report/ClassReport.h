@@ -91,4 +91,8 @@ public:
     // Whether the path names one of them: an output written there would
     // replace the class's own file.
     bool isClassFile(const QString &path) const;
+    // Why the report is not written at path, or nothing: one of the class's
+    // files, or any place in the class folder (the current directory), where
+    // every student reads the grades.
+    QString outputRefusal(const QString &path) const;
 };

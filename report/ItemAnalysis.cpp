@@ -87,7 +87,7 @@ ItemAnalysis::Version analyse(const Group &group, ItemAnalysis::Attempts attempt
         if (run.chosen.size() == n)
             sameLength.append(run);
         else
-            bad.append({run.line, ItemAnalysis::Fault::OtherLength, run.text.toByteArray()});
+            bad.append({run.line, ItemAnalysis::Fault::OtherLength, TextLines::kept(run.text)});
     }
     const QByteArrayView recorded =
         commonest<QByteArrayView>(sameLength, [](const Run &r) { return r.right; });
@@ -101,7 +101,7 @@ ItemAnalysis::Version analyse(const Group &group, ItemAnalysis::Attempts attempt
     int repeats = 0;
     for (const Run &run : sameLength) {
         if (run.right != recorded) {
-            bad.append({run.line, ItemAnalysis::Fault::OtherKey, run.text.toByteArray()});
+            bad.append({run.line, ItemAnalysis::Fault::OtherKey, TextLines::kept(run.text)});
             continue;
         }
         if (attempts == ItemAnalysis::Attempts::First) {
@@ -221,7 +221,7 @@ QStringList ItemAnalysis::flagTexts(int flags)
 }
 
 ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes, Attempts attempts,
-                                 const QList<GradeChange> &changes)
+                                 const QList<GradeChange> &changes, const QuestionCounts &counts)
 {
     ItemAnalysis items;
     QList<Group> groups;
@@ -235,7 +235,12 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes, Attempts attempts,
     items.lines = TextLines::forEach(bytes, [&](QByteArrayView line, qsizetype number) {
         const AnswerRecord::Fault fault = AnswerRecord::split(line, record);
         if (fault != AnswerRecord::Fault::None) {
-            items.bad.append({number, faultOf(fault), line.toByteArray()});
+            items.bad.append({number, faultOf(fault), TextLines::kept(line)});
+            return;
+        }
+        const int count = counts[record.test - 1];
+        if (record.chosen.size() > (count > 0 ? qMin(count, MaxQuestions) : MaxQuestions)) {
+            items.bad.append({number, Fault::TooManyAnswers, TextLines::kept(line)});
             return;
         }
         const quint64 key = groupKey(record.test, record.version);
@@ -311,8 +316,16 @@ ItemAnalysis ItemAnalysis::read(Attempts attempts)
         items.path = Paths::display(path);
         return items;
     }
+    QuestionCounts counts{};
+    for (int k = 1; k <= int(counts.size()); ++k) {
+        try {
+            counts[k - 1] = TestFile("test" + QByteArray::number(k)).count();
+        } catch (const RuntimeError &) {
+            // A test file that cannot be read bounds its records by MaxQuestions.
+        }
+    }
     try {
-        items = parse(TextFile::read(path), attempts, GradeChange::read().changes);
+        items = parse(TextFile::read(path), attempts, GradeChange::read().changes, counts);
     } catch (const RuntimeError &e) {
         items.failure =
             QStringLiteral("записи ответов %1: %2").arg(Paths::display(path), e.message());

@@ -88,8 +88,9 @@ public:
         BadGrade,
         BadVersion,
         BadAnswers,
-        OtherLength, // more or fewer answers than the other records of its version
-        OtherKey,    // right answers other than those of the other records of its version
+        OtherLength,    // more or fewer answers than the other records of its version
+        OtherKey,       // right answers other than those of the other records of its version
+        TooManyAnswers, // more answers than the test has questions
     };
 
     struct BadRecord
@@ -106,10 +107,19 @@ public:
     QList<Version> versions; // by test, then by first record
     QList<BadRecord> bad;    // by line
 
+    // More questions than any test holds; a record with more answers is
+    // none of the program's, whatever its test file says.
+    static constexpr int MaxQuestions = 1000;
+    // The question count of each test file, where it can be read.
+    using QuestionCounts = std::array<int, 10>;
+
     // changes: the record of the teacher's changes, whose keys a regrade gave
-    // to the versions it graded.
+    // to the versions it graded. A record answers at most as many questions
+    // as its test has (counts, where known) and never more than MaxQuestions,
+    // so a record of megabytes of digits costs its line and no more.
     static ItemAnalysis parse(const QByteArray &bytes, Attempts attempts = Attempts::First,
-                              const QList<GradeChange> &changes = {});
+                              const QList<GradeChange> &changes = {},
+                              const QuestionCounts &counts = {});
 
     // Gives the versions of a test that match the current file's version
     // the question texts, from the file's bytes.

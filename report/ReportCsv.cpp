@@ -27,8 +27,15 @@ void ReportCsv::appendRow(QByteArray &out, const QStringList &fields)
     out += "\r\n";
 }
 
-QString ReportCsv::field(const QString &text)
+QString ReportCsv::field(const QString &rawText)
 {
+    // A name a student chose may start like a formula, which a spreadsheet
+    // would run when the teacher opens the table: a quote before it makes
+    // it text.
+    static const QString FormulaStarts = QStringLiteral("=+-@\t\r");
+    const QString text = !rawText.isEmpty() && FormulaStarts.contains(rawText.front())
+                             ? QLatin1Char('\'') + rawText
+                             : rawText;
     if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
         !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
         return text;

@@ -9,7 +9,9 @@ class ClassReport;
 
 // The class as a table for spreadsheets: UTF-8 with a byte-order mark, ";"
 // between fields, CR LF after every row, a field quoted (its quotes doubled)
-// when it holds ";", a quote or a line end. A header row, then one row per
+// when it holds ";", a quote or a line end, and a quote put before a field
+// a spreadsheet would take for a formula (one beginning with "=", "+", "-",
+// "@", a tab or CR). A header row, then one row per
 // user in the order of the list file: the name, the grades test1 … test10
 // (empty where the test was not taken, or the grade is missing or no grade), the runs of each test
 // in the log, the date of the user's last log line (empty if none).

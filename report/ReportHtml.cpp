@@ -373,6 +373,8 @@ QString itemFaultTitle(ItemAnalysis::Fault fault)
     case ItemAnalysis::Fault::OtherKey:
         return QStringLiteral("Записи ответов с верными ответами не как в других записях той "
                               "же версии");
+    case ItemAnalysis::Fault::TooManyAnswers:
+        return QStringLiteral("Записи ответов, в которых ответов больше, чем вопросов в тесте");
     }
     return QString();
 }
@@ -484,6 +486,8 @@ QString suspiciousSection(const ClassReport &report)
     out += QStringLiteral("<ul class=\"problems\">");
     for (const SuspiciousRecords::Finding &f : report.suspicious.findings)
         out += QStringLiteral("<li>%1</li>").arg(f.text.toHtmlEscaped());
+    for (const QString &rest : report.suspicious.unlistedTexts())
+        out += QStringLiteral("<li>%1</li>").arg(rest.toHtmlEscaped());
     return out + QStringLiteral("</ul>");
 }
 
@@ -563,7 +567,8 @@ QString problems(const ClassReport &report)
          {ItemAnalysis::Fault::FieldCount, ItemAnalysis::Fault::BadTime,
           ItemAnalysis::Fault::UnknownTest, ItemAnalysis::Fault::BadGrade,
           ItemAnalysis::Fault::BadVersion, ItemAnalysis::Fault::BadAnswers,
-          ItemAnalysis::Fault::OtherLength, ItemAnalysis::Fault::OtherKey})
+          ItemAnalysis::Fault::OtherLength, ItemAnalysis::Fault::OtherKey,
+          ItemAnalysis::Fault::TooManyAnswers})
         out += badRecords(report, fault);
     if (!report.changes.badLines.isEmpty())
         out += QStringLiteral("<li><b>Нечитаемые строки изменений оценок %1: %2.</b> строки %3"

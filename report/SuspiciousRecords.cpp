@@ -3,15 +3,19 @@
 
 #include "Accounts.h"
 #include "AdminSettings.h"
+#include "AnswerRecord.h"
 #include "CodePage.h"
 #include "Paths.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
+#include "TextLines.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 
 const QString SuspiciousRecords::Title = QStringLiteral("Сомнительные записи");
 
@@ -28,9 +32,26 @@ int registered(int k)
     return k == 1 ? 1 : 0;
 }
 
-void scanIni(const QByteArray &ini, QList<SuspiciousRecords::Finding> *out)
+QByteArray keyName(const QByteArray &trimmedLine)
 {
-    QHash<QByteArray, QByteArray> firstSpelling;
+    if (trimmedLine.isEmpty() || trimmedLine.startsWith(';'))
+        return QByteArray();
+    const qsizetype equals = trimmedLine.indexOf('=');
+    return equals <= 0 ? QByteArray() : trimmedLine.left(equals).trimmed();
+}
+
+void scanIni(const QByteArray &ini, SuspiciousRecords *out)
+{
+    using Kind = SuspiciousRecords::Kind;
+    struct First
+    {
+        QByteArray name;
+        qsizetype line = 0;
+    };
+    QHash<QByteArray, First> firstSection;
+    QHash<QByteArray, qsizetype> keysHere; // the open section's keys, folded
+    QByteArray sectionHere;
+    bool counted = false; // whether the open section is the one the reads take
     qsizetype lineNo = 0;
     qsizetype nulLine = 0;
     for (qsizetype start = 0; start < ini.size();) {
@@ -45,30 +66,56 @@ void scanIni(const QByteArray &ini, QList<SuspiciousRecords::Finding> *out)
         if (trimmed.startsWith('[')) {
             const qsizetype close = trimmed.indexOf(']');
             const QByteArray name =
-                (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+                TextLines::kept((close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed());
             if (close < 0)
-                out->append({SuspiciousRecords::Kind::OpenHeader, name, 0, lineNo,
-                             QStringLiteral("users.ini, строка %1: заголовок раздела «%2» без "
-                                            "«]» открывает раздел, который скрывает следующие")
-                                 .arg(lineNo)
-                                 .arg(shown(name))});
+                out->add({Kind::OpenHeader, name, 0, lineNo,
+                          QStringLiteral("users.ini, строка %1: заголовок раздела «%2» без "
+                                         "«]» открывает раздел, который скрывает следующие")
+                              .arg(lineNo)
+                              .arg(shown(name))});
             if (nulLine != 0)
-                out->append({SuspiciousRecords::Kind::NulByte, name, 0, lineNo,
-                             QStringLiteral("users.ini, строка %1: раздел «%2» стоит после "
-                                            "нулевого байта (строка %3)")
-                                 .arg(lineNo)
-                                 .arg(shown(name))
-                                 .arg(nulLine)});
+                out->add({Kind::NulByte, name, 0, lineNo,
+                          QStringLiteral("users.ini, строка %1: раздел «%2» стоит после "
+                                         "нулевого байта (строка %3)")
+                              .arg(lineNo)
+                              .arg(shown(name))
+                              .arg(nulLine)});
             const QByteArray folded = CodePage::fold(name);
-            const auto first = firstSpelling.constFind(folded);
-            if (first == firstSpelling.constEnd())
-                firstSpelling.insert(folded, name);
+            const auto first = firstSection.constFind(folded);
+            keysHere.clear();
+            sectionHere = name;
+            counted = first == firstSection.constEnd();
+            if (counted)
+                firstSection.insert(folded, {name, lineNo});
+            else if (first->name == name)
+                out->add({Kind::DuplicateSection, name, 0, lineNo,
+                          QStringLiteral("users.ini, строка %1: раздел «%2» второй раз (первый "
+                                         "в строке %3); программа читает только первый")
+                              .arg(lineNo)
+                              .arg(shown(name))
+                              .arg(first->line)});
             else
-                out->append({SuspiciousRecords::Kind::CaseTwin, name, 0, lineNo,
-                             QStringLiteral("users.ini, строка %1: раздел «%2» повторяет "
-                                            "раздел «%3» с точностью до регистра букв")
-                                 .arg(lineNo)
-                                 .arg(shown(name), shown(*first))});
+                out->add({Kind::CaseTwin, name, 0, lineNo,
+                          QStringLiteral("users.ini, строка %1: раздел «%2» повторяет "
+                                         "раздел «%3» с точностью до регистра букв")
+                              .arg(lineNo)
+                              .arg(shown(name), shown(first->name))});
+        } else if (counted) {
+            const QByteArray key = keyName(trimmed);
+            if (!key.isEmpty()) {
+                const QByteArray folded = CodePage::fold(key);
+                const auto first = keysHere.constFind(folded);
+                if (first == keysHere.constEnd())
+                    keysHere.insert(folded, lineNo);
+                else
+                    out->add({Kind::DuplicateKey, sectionHere, 0, lineNo,
+                              QStringLiteral("users.ini, строка %1: ключ «%2» второй раз в "
+                                             "разделе «%3» (первый в строке %4); программа "
+                                             "берёт первый")
+                                  .arg(lineNo)
+                                  .arg(shown(TextLines::kept(key)), shown(sectionHere))
+                                  .arg(*first)});
+            }
         }
         if (end < ini.size() && ini[end] == '\r' && end + 1 < ini.size() && ini[end + 1] == '\n')
             ++end;
@@ -76,63 +123,166 @@ void scanIni(const QByteArray &ini, QList<SuspiciousRecords::Finding> *out)
     }
 }
 
+QByteArray runKey(QByteArrayView user, int test, int grade, const QDate &date, const QTime &time)
+{
+    return CodePage::fold(user.trimmed().toByteArray()) + '\x1f' + QByteArray::number(test) +
+           '\x1f' + QByteArray::number(grade) + '\x1f' + date.toString(Qt::ISODate).toLatin1() +
+           ' ' + time.toString(QStringLiteral("HH:mm:ss")).toLatin1();
+}
+
+// The runs the answer records hold, and the moment of the earliest.
+struct Recorded
+{
+    QSet<QByteArray> runs;
+    QDateTime began;
+};
+
+Recorded recordedRuns(const QByteArray &answerRecords)
+{
+    Recorded recorded;
+    AnswerRecord::Fields fields;
+    TextLines::forEach(answerRecords, [&](QByteArrayView line, qsizetype) {
+        if (AnswerRecord::split(line, fields) != AnswerRecord::Fault::None)
+            return;
+        recorded.runs.insert(
+            runKey(fields.user, fields.test, fields.grade, fields.date, fields.time));
+        const QDateTime at(fields.date, fields.time);
+        if (!recorded.began.isValid() || at < recorded.began)
+            recorded.began = at;
+    });
+    return recorded;
+}
+
+QString gradesText(unsigned mask)
+{
+    QStringList grades;
+    for (int g = 1; g <= 5; ++g) {
+        if (mask & (1u << g))
+            grades.append(QString::number(g));
+    }
+    return grades.join(QStringLiteral(", "));
+}
+
 } // namespace
+
+void SuspiciousRecords::add(Finding finding)
+{
+    qsizetype listed = MaxPerKind;
+    if (unlisted[int(finding.kind)] == 0)
+        listed = std::count_if(findings.begin(), findings.end(),
+                               [&](const Finding &f) { return f.kind == finding.kind; });
+    if (listed < MaxPerKind)
+        findings.append(std::move(finding));
+    else
+        ++unlisted[int(finding.kind)];
+}
+
+QStringList SuspiciousRecords::unlistedTexts() const
+{
+    QStringList texts;
+    for (int kind = 0; kind < KindCount; ++kind) {
+        if (unlisted[kind] == 0)
+            continue;
+        const auto first = std::find_if(findings.begin(), findings.end(),
+                                        [kind](const Finding &f) { return int(f.kind) == kind; });
+        texts.append(QStringLiteral("… и ещё %1 таких же, как «%2»")
+                         .arg(unlisted[kind])
+                         .arg(first == findings.end() ? QString() : first->text));
+    }
+    return texts;
+}
 
 SuspiciousRecords SuspiciousRecords::find(const QByteArray &usersIni, const ClassRecords &records,
                                           const TestLogReader &log, const QByteArray &adminLogin,
-                                          const QDate &today)
+                                          const QDate &today, const QByteArray &answerRecords)
 {
     SuspiciousRecords result;
-    scanIni(usersIni, &result.findings);
+    scanIni(usersIni, &result);
 
-    if (log.failure.isEmpty()) {
-        QSet<QPair<QByteArray, int>> ran;
+    // A log named and there that cannot be read: the checks against it are
+    // not done, and say so. Without settings or a log name there is no log.
+    if (!log.failure.isEmpty() && !log.path.isEmpty()) {
+        result.add({Kind::LogUnread, QByteArray(), 0, 0,
+                    QStringLiteral("%1 — оценки с журналом не сверены").arg(log.failure)});
+    } else if (log.failure.isEmpty()) {
+        // The grades each user's runs of each test gave, one bit a grade.
+        QHash<QPair<QByteArray, int>, unsigned> ran;
         for (const TestLogReader::Run &run : log.runs)
-            ran.insert({CodePage::fold(run.user.trimmed()), run.test});
+            ran[{CodePage::fold(run.user.trimmed()), run.test}] |= 1u << run.grade;
         for (const ClassRecords::User &user : records.users) {
             for (int k = 1; k <= ClassRecords::Tests; ++k) {
                 const auto &grade = user.grades[k - 1];
-                if (!grade || *grade <= registered(k) ||
-                    ran.contains({CodePage::fold(user.name.trimmed()), k}))
+                if (!grade || *grade <= registered(k))
                     continue;
-                result.findings.append(
-                    {Kind::GradeWithoutRun, user.name, k, 0,
-                     QStringLiteral("%1: оценка %2 за test%3, но в журнале нет ни одного "
-                                    "законченного теста test%3 этого пользователя")
-                         .arg(shown(user.name))
-                         .arg(*grade)
-                         .arg(k)});
+                const unsigned logged = ran.value({CodePage::fold(user.name.trimmed()), k});
+                if (logged == 0)
+                    result.add(
+                        {Kind::GradeWithoutRun, user.name, k, 0,
+                         QStringLiteral("%1: оценка %2 за test%3, но в журнале нет ни одного "
+                                        "законченного теста test%3 этого пользователя")
+                             .arg(shown(user.name))
+                             .arg(*grade)
+                             .arg(k)});
+                else if (*grade > 5 || !(logged & (1u << *grade)))
+                    result.add({Kind::GradeNotLogged, user.name, k, 0,
+                                QStringLiteral("%1: оценка %2 за test%3, но в журнале у этого "
+                                               "пользователя за test%3 только оценки %4")
+                                    .arg(shown(user.name))
+                                    .arg(*grade)
+                                    .arg(k)
+                                    .arg(gradesText(logged))});
             }
         }
+        const Recorded recorded = recordedRuns(answerRecords);
         // The latest moment of the lines above; a line whose time cannot be
         // read is judged by its date alone.
         QDate previous;
         QTime previousTime;
         for (const TestLogReader::Run &run : log.runs) {
+            if (!run.date.isValid() || !run.time.isValid())
+                result.add(
+                    {Kind::ImpossibleTime, run.user, run.test, run.line,
+                     QStringLiteral("журнал, строка %1 (%2): %3 «%4» не бывает")
+                         .arg(run.line)
+                         .arg(shown(run.user),
+                              run.date.isValid() ? QStringLiteral("время") : QStringLiteral("дата"),
+                              shown(run.date.isValid() ? run.timeText : run.dateText))});
             if (!run.date.isValid())
                 continue;
+            if (recorded.began.isValid() && run.time.isValid() &&
+                QDateTime(run.date, run.time) >= recorded.began &&
+                !recorded.runs.contains(runKey(run.user, run.test, run.grade, run.date, run.time)))
+                result.add(
+                    {Kind::RunWithoutRecord, run.user, run.test, run.line,
+                     QStringLiteral("журнал, строка %1 (%2): тест test%3 с оценкой %4, "
+                                    "но записи его ответов нет, хотя записи ведутся с "
+                                    "%5")
+                         .arg(run.line)
+                         .arg(shown(run.user))
+                         .arg(run.test)
+                         .arg(run.grade)
+                         .arg(recorded.began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")))});
             const bool earlierDay = previous.isValid() && run.date < previous;
             const bool earlierTime = run.date == previous && run.time.isValid() &&
                                      previousTime.isValid() && run.time < previousTime;
             if (run.date > today)
-                result.findings.append({Kind::FutureLine, run.user, run.test, run.line,
-                                        QStringLiteral("журнал, строка %1 (%2): дата %3 ещё "
-                                                       "не наступила")
-                                            .arg(run.line)
-                                            .arg(shown(run.user), shown(run.dateText))});
+                result.add({Kind::FutureLine, run.user, run.test, run.line,
+                            QStringLiteral("журнал, строка %1 (%2): дата %3 ещё "
+                                           "не наступила")
+                                .arg(run.line)
+                                .arg(shown(run.user), shown(run.dateText))});
             else if (earlierDay)
-                result.findings.append({Kind::OutOfOrder, run.user, run.test, run.line,
-                                        QStringLiteral("журнал, строка %1 (%2): дата %3 "
-                                                       "раньше даты строки выше")
-                                            .arg(run.line)
-                                            .arg(shown(run.user), shown(run.dateText))});
+                result.add({Kind::OutOfOrder, run.user, run.test, run.line,
+                            QStringLiteral("журнал, строка %1 (%2): дата %3 "
+                                           "раньше даты строки выше")
+                                .arg(run.line)
+                                .arg(shown(run.user), shown(run.dateText))});
             else if (earlierTime)
-                result.findings.append(
-                    {Kind::OutOfOrder, run.user, run.test, run.line,
-                     QStringLiteral("журнал, строка %1 (%2): время %3 %4 "
-                                    "раньше времени строки выше")
-                         .arg(run.line)
-                         .arg(shown(run.user), shown(run.dateText), shown(run.timeText))});
+                result.add({Kind::OutOfOrder, run.user, run.test, run.line,
+                            QStringLiteral("журнал, строка %1 (%2): время %3 %4 "
+                                           "раньше времени строки выше")
+                                .arg(run.line)
+                                .arg(shown(run.user), shown(run.dateText), shown(run.timeText))});
             if (!previous.isValid() || run.date > previous) {
                 previous = run.date;
                 previousTime = run.time;
@@ -147,11 +297,10 @@ SuspiciousRecords SuspiciousRecords::find(const QByteArray &usersIni, const Clas
         const QByteArray folded = CodePage::fold(adminLogin);
         for (const ClassRecords::User &user : records.users) {
             if (user.hasRecord && CodePage::fold(user.name.trimmed()) == folded) {
-                result.findings.append(
-                    {Kind::AdminIsUser, user.name, 0, 0,
-                     QStringLiteral("логин администратора «%1» в файле настроек — имя "
-                                    "зарегистрированного пользователя «%2»")
-                         .arg(shown(adminLogin), shown(user.name))});
+                result.add({Kind::AdminIsUser, user.name, 0, 0,
+                            QStringLiteral("логин администратора «%1» в файле настроек — имя "
+                                           "зарегистрированного пользователя «%2»")
+                                .arg(shown(adminLogin), shown(user.name))});
                 break;
             }
         }
@@ -168,15 +317,31 @@ SuspiciousRecords SuspiciousRecords::read(const ClassRecords &records, const Tes
         // The report names the unread file already.
     }
     QByteArray adminLogin;
+    QByteArray settingsLogName;
     try {
-        adminLogin = AdminSettings::read().login;
+        const AdminSettings settings = AdminSettings::read();
+        adminLogin = settings.login;
+        if (AdminSettings::logNameStaysInside(settings.logName))
+            settingsLogName = settings.logName;
     } catch (const RuntimeError &) {
     }
     // No log yet means no run at all, which every grade above registration's
     // contradicts; a log that is there but unreadable proves nothing.
     const bool noLogYet = !log.failure.isEmpty() && !log.path.isEmpty() &&
-                          !QFileInfo::exists(QDir::fromNativeSeparators(log.path));
-    return find(ini, records, noLogYet ? TestLogReader() : log, adminLogin, QDate::currentDate());
+                          !QFileInfo::exists(QDir::fromNativeSeparators(log.path)) &&
+                          !QFileInfo(QDir::fromNativeSeparators(log.path)).isSymLink();
+    QByteArray answers;
+    if (log.failure.isEmpty() && !settingsLogName.isEmpty()) {
+        try {
+            const QString path = Paths::resolve(AnswerRecord::fileName(settingsLogName));
+            if (QFileInfo::exists(path))
+                answers = TextFile::read(path);
+        } catch (const RuntimeError &) {
+            // The item analysis names the unread record file.
+        }
+    }
+    return find(ini, records, noLogYet ? TestLogReader() : log, adminLogin, QDate::currentDate(),
+                answers);
 }
 
 QString SuspiciousRecords::aboutUser(const QByteArray &user) const

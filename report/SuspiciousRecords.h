@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <array>
 
 // Records that do not add up, as a student who edits the class's files by
 // hand leaves them: a grade no run gave, a section that another shadows or
@@ -18,14 +20,23 @@ class SuspiciousRecords
 public:
     enum class Kind
     {
-        GradeWithoutRun, // above what registration writes, no finished run in the log
-        CaseTwin,        // a second section whose name differs only in letter case
-        OpenHeader,      // a header line without "]"
-        NulByte,         // a NUL byte before a section
-        FutureLine,      // a log line dated after today
-        OutOfOrder,      // a log line dated, or timed the same day, before the line above it
-        AdminIsUser,     // the administrator login is a registered user
+        GradeWithoutRun,  // above what registration writes, no finished run in the log
+        CaseTwin,         // a second section whose name differs only in letter case
+        OpenHeader,       // a header line without "]"
+        NulByte,          // a NUL byte before a section
+        FutureLine,       // a log line dated after today
+        OutOfOrder,       // a log line dated, or timed the same day, before the line above it
+        AdminIsUser,      // the administrator login is a registered user
+        GradeNotLogged,   // runs logged, but none with the stored grade
+        RunWithoutRecord, // a run logged after records began, without its answer record
+        DuplicateKey,     // a key a second time in one section; the first counts
+        DuplicateSection, // a section a second time under the same name; the first counts
+        ImpossibleTime,   // a log line's time or date that no clock shows
+        LogUnread,        // the log is there but cannot be read: its checks are not done
     };
+    static constexpr int KindCount = int(Kind::LogUnread) + 1;
+    // Findings of one kind listed; the rest are counted.
+    static constexpr int MaxPerKind = 20;
 
     struct Finding
     {
@@ -37,14 +48,23 @@ public:
     };
 
     QList<Finding> findings;
+    std::array<qsizetype, KindCount> unlisted{}; // findings of each kind beyond MaxPerKind
+
+    // Lists the finding, or counts it when its kind has MaxPerKind listed.
+    void add(Finding finding);
+    // "… и ещё N" lines for the kinds with findings beyond those listed.
+    QStringList unlistedTexts() const;
 
     static const QString Title; // "Сомнительные записи"
 
     // usersIni is the bytes of users.ini; adminLogin the first field of the
     // settings line (empty when unread); today the date the log is judged by.
+    // answerRecords: the bytes of the answer records beside the log; the
+    // runs logged from the first record on must each have theirs.
     static SuspiciousRecords find(const QByteArray &usersIni, const ClassRecords &records,
                                   const TestLogReader &log, const QByteArray &adminLogin,
-                                  const QDate &today);
+                                  const QDate &today,
+                                  const QByteArray &answerRecords = QByteArray());
     // The files of the current directory.
     static SuspiciousRecords read(const ClassRecords &records, const TestLogReader &log);
 

@@ -3,6 +3,7 @@
 
 #include "AdminSettings.h"
 #include "CodePage.h"
+#include "CourseStructure.h"
 #include "LogDate.h"
 #include "Paths.h"
 #include "RuntimeError.h"
@@ -29,7 +30,7 @@ int testNumber(QByteArrayView field)
     }
     if (field[4] == '0')
         return 0;
-    return k >= 1 && k <= 10 ? k : 0;
+    return k >= 1 && k <= CourseStructure::MaxTests ? k : 0;
 }
 
 int gradeNumber(QByteArrayView field)
@@ -72,17 +73,17 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
             taken = knownUsers.contains(CodePage::fold(user));
         }
         if (!taken) {
-            log.bad.append({number, Fault::FieldCount, line.toByteArray()});
+            log.bad.append({number, Fault::FieldCount, TextLines::kept(line)});
             return;
         }
         const int test = testNumber(fields[n - 2]);
         if (!test) {
-            log.bad.append({number, Fault::UnknownTest, line.toByteArray()});
+            log.bad.append({number, Fault::UnknownTest, TextLines::kept(line)});
             return;
         }
         const int grade = gradeNumber(fields[n - 1]);
         if (!grade) {
-            log.bad.append({number, Fault::BadGrade, line.toByteArray()});
+            log.bad.append({number, Fault::BadGrade, TextLines::kept(line)});
             return;
         }
         Run run;
@@ -98,7 +99,7 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
         run.test = test;
         run.grade = grade;
         if (!run.date.isValid())
-            log.bad.append({number, Fault::BadDate, line.toByteArray()});
+            log.bad.append({number, Fault::BadDate, TextLines::kept(line)});
         log.runs.append(run);
     });
     return log;

@@ -11,6 +11,14 @@
 class TextLines
 {
 public:
+    // How much of a line the report keeps to show: a line of megabytes that
+    // a student planted is named by its number and its start.
+    static constexpr qsizetype KeptBytes = 240;
+    static QByteArray kept(QByteArrayView line)
+    {
+        return line.first(qMin(line.size(), KeptBytes)).toByteArray();
+    }
+
     // Calls take(line, number) with numbers from 1; returns the number of lines.
     template <typename Take> static qsizetype forEach(const QByteArray &bytes, Take take)
     {

@@ -3,6 +3,7 @@
 
 #include "AnswerRecord.h"
 #include "CodePage.h"
+#include "CourseStructure.h"
 #include "GradeChange.h"
 #include "Grading.h"
 #include "Store.h"
@@ -61,12 +62,12 @@ Session::Login Session::logIn(const QString &name, const QString &password)
     }
     if (!Accounts::passwordMatches(m_userName, typed))
         return login;
-    for (int k = 1; k <= 10; ++k)
+    for (int k = 1; k <= CourseStructure::MaxTests; ++k)
         m_scores[k - 1] = Accounts::readGrade(m_userName, k);
     m_changes = GradeChange::textsFor(m_userName);
     // Gated only once every grade has been read: a login that fails part way
     // locks nothing for the next one.
-    for (int k = 1; k <= 10; ++k) {
+    for (int k = 1; k <= CourseStructure::MaxTests; ++k) {
         if (m_scores[k - 1] < Grading::PassGrade)
             login.locked.append(Accounts::testKey(k));
     }

@@ -3,6 +3,7 @@
 
 #include "AdminSettings.h"
 #include "CodePage.h"
+#include "CourseStructure.h"
 #include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
@@ -97,7 +98,7 @@ int AnswerRecord::testNumber(QByteArrayView name)
     if (!isDigits(digits) || digits[0] == '0')
         return 0;
     const int k = number(digits);
-    return k >= 1 && k <= 10 ? k : 0;
+    return k >= 1 && k <= CourseStructure::MaxTests ? k : 0;
 }
 
 AnswerRecord::Fault AnswerRecord::split(QByteArrayView line, Fields &out)

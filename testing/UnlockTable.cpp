@@ -1,36 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UnlockTable.h"
 
-namespace {
-
-// Each row: the test, then a list whose first element is the list's length.
-struct Row
+QList<QByteArray> UnlockTable::entries(const QByteArray &testName) const
 {
-    const char *test;
-    QList<QByteArray> list;
-};
-
-const QList<Row> &rows()
-{
-    static const QList<Row> table{
-        {"test1", {"3", "n2", "test2"}},   {"test2", {"3", "n3", "test3"}},
-        {"test3", {"3", "n33", "test4"}},  {"test4", {"3", "n34", "test5"}},
-        {"test5", {"3", "n39", "test6"}},  {"test6", {"3", "n312", "test7"}},
-        {"test7", {"3", "n313", "test8"}}, {"test8", {"3", "n81", "test9"}},
-        {"test9", {"3", "n4", "test10"}},
-    };
-    return table;
+    QList<QByteArray> names;
+    const QString test = QString::fromLatin1(testName);
+    for (const MenuTree::Entry &entry : m_course.entries()) {
+        if (entry.after.contains(test))
+            names.append(entry.name.toLower().toLatin1());
+    }
+    return names;
 }
 
-} // namespace
-
-QList<QByteArray> UnlockTable::entries(const QByteArray &testName)
+QList<QByteArray> UnlockTable::defaultEntries(const QByteArray &testName)
 {
-    for (const Row &row : rows()) {
-        if (testName == row.test) {
-            const int length = row.list.first().toInt();
-            return row.list.mid(1, length - 1);
-        }
+    return UnlockTable(CourseStructure::defaultCourse()).entries(testName);
+}
+
+QList<UnlockTable::State> UnlockTable::states(const QList<QByteArray> &passedTests) const
+{
+    QList<State> result;
+    for (const MenuTree::Entry &entry : m_course.entries()) {
+        if (!entry.after.isEmpty())
+            result.append(
+                {entry.name.toLower().toLatin1(), CourseStructure::opens(entry, passedTests)});
     }
-    return {};
+    return result;
+}
+
+QStringList UnlockTable::missing(const MenuTree::Entry &entry, const QList<QByteArray> &passedTests)
+{
+    QStringList names;
+    for (const QString &test : entry.after) {
+        if (!passedTests.contains(test.toLatin1()))
+            names.append(test);
+    }
+    return names;
 }

@@ -5,6 +5,8 @@
 #include "AdminSettings.h"
 #include "AnswerRecord.h"
 #include "CodePage.h"
+#include "CourseStructure.h"
+#include "FileRead.h"
 #include "GroupShare.h"
 #include "LeftLocks.h"
 #include "Paths.h"
@@ -15,6 +17,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -22,7 +25,7 @@
 
 namespace {
 
-constexpr int TestCount = 10;
+constexpr int TestCount = CourseStructure::MaxTests;
 
 QString shown(const QString &path)
 {
@@ -46,6 +49,16 @@ bool isInside(const QString &folder, const QString &path)
         target = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
     }
     return !target.isEmpty() && (target == root || target.startsWith(root + QLatin1Char('/')));
+}
+
+// The mount a path lies on, 0 where the system cannot tell.
+quint64 mountOf(const QString &path)
+{
+    struct statx info;
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_MNT_ID, &info) != 0 ||
+        !(info.stx_mask & STATX_MNT_ID))
+        return 0;
+    return info.stx_mnt_id;
 }
 
 class Checker
@@ -72,9 +85,14 @@ public:
                                "работают под одной учётной записью или права решает сервер "
                                "общей папки; права проверены для учётной записи %1.")
                     .arg(::geteuid());
+        m_result.note += QStringLiteral(" Пароль администратора в %1 и ответы тестов в "
+                                        "data/tests читает каждый, кто читает папку класса; "
+                                        "их закрывает только сервер результатов.")
+                             .arg(shown(AdminSettings::FileName));
         if (m_shared)
             checkAccountInGroup();
         checkWritableFolder(m_folder);
+        checkDataFolder();
         checkCourseFiles();
         checkLocks();
         checkLinks();
@@ -127,6 +145,10 @@ private:
         struct stat info;
         if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
             return;
+        if (const QString refused = FileRead::refusal(path); !refused.isEmpty()) {
+            add(refused);
+            return;
+        }
         if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
             add(QStringLiteral("«%1»: на месте файла не файл.").arg(shown(path)));
             return;
@@ -153,18 +175,21 @@ private:
         const QString settingsPath = Paths::resolve(AdminSettings::FileName);
         AdminSettings settings;
         bool settingsRead = false;
-        if (!QFileInfo(settingsPath).isFile()) {
+        if (!QFileInfo::exists(settingsPath)) {
             add(QStringLiteral("«%1»: нет файла настроек администратора; без него в папке нет "
                                "курса.")
                     .arg(shown(settingsPath)));
         } else {
             checkRecord(settingsPath, false);
-            try {
-                settings = AdminSettings::read();
-                settingsRead = true;
-            } catch (const RuntimeError &e) {
-                add(QStringLiteral("«%1»: не читается (%2).")
-                        .arg(shown(settingsPath), e.message()));
+            // A file refused at once is named above, and not read.
+            if (FileRead::refusal(settingsPath).isEmpty()) {
+                try {
+                    settings = AdminSettings::read();
+                    settingsRead = true;
+                } catch (const RuntimeError &e) {
+                    add(QStringLiteral("«%1»: не читается (%2).")
+                            .arg(shown(settingsPath), e.message()));
+                }
             }
         }
         const QString list = Paths::resolve(UserList::FileName);
@@ -190,6 +215,31 @@ private:
                           .arg(shown(test), shown(source), QString::fromLatin1(name))
                     : QStringLiteral("«%1»: нет файла теста.").arg(shown(test)));
         }
+    }
+
+    // Students who can rename data/ can put a course of their own in its
+    // place, with its own settings, tests and start page: the class folder
+    // must not let them (data/ a mount point, which no rename moves, or a
+    // sticky class folder), and the answer keys' sources must not lie in it.
+    void checkDataFolder()
+    {
+        const QString data = QDir(m_folder).filePath(QStringLiteral("data"));
+        struct stat folder;
+        if (m_shared && ::stat(QFile::encodeName(m_folder).constData(), &folder) == 0 &&
+            (folder.st_mode & S_IWGRP) && !(folder.st_mode & S_ISVTX) && QFileInfo(data).isDir() &&
+            mountOf(data) == mountOf(m_folder))
+            add(QStringLiteral("«%1»: ученики группы %2 могут переименовать папку и положить "
+                               "на её место свою, с другими настройками и тестами; смонтируйте "
+                               "на её место копию преподавателя только для чтения: mount --bind "
+                               "КОПИЯ %1; mount -o remount,bind,ro %1 (coursebook(1), «Папка, "
+                               "общая для группы»).")
+                    .arg(shown(data))
+                    .arg(m_group));
+        const QString sources = QDir(m_folder).filePath(QStringLiteral("sources"));
+        if (!QDir(sources).isEmpty(QDir::Files | QDir::Hidden | QDir::System))
+            add(QStringLiteral("«%1»: исходные тексты тестов с ответами лежат в папке класса, "
+                               "где их читает каждый ученик; храните их вне её.")
+                    .arg(shown(sources)));
     }
 
     void checkLog(const QByteArray &logName)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConvertCommand.h"
 
+#include "AdminLogin.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "Paths.h"
@@ -10,6 +11,7 @@
 #include "TextFile.h"
 #include "WorkingFolder.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 const char *const ConvertCommand::Synopsis = "convert SOURCE NAME [--into DIR] [--force]";
@@ -43,6 +45,32 @@ QString ConvertCommand::details()
         "  Конец теста");
 }
 
+namespace {
+
+// A folder of tests that a link leads to may be anyone's: a test is written
+// only where its folder is, as the records are.
+void refuseLink(const QString &into)
+{
+    const QString base = QDir::currentPath();
+    QString path = QDir::cleanPath(QFileInfo(into).absoluteFilePath());
+    // Only the steps below the current folder (all of them for a relative
+    // name) are the class's; above it the system's own links are fine.
+    while (path.size() > base.size() && path.startsWith(base)) {
+        const QFileInfo step(path);
+        if (step.isSymLink())
+            throw RuntimeError(QStringLiteral("«%1» — ссылка на «%2»; тест туда не записывается")
+                                   .arg(QDir::toNativeSeparators(path),
+                                        QDir::toNativeSeparators(step.symLinkTarget())));
+        path = step.path();
+    }
+    if (!QDir::isRelativePath(into) && QFileInfo(QDir::cleanPath(into)).isSymLink())
+        throw RuntimeError(QStringLiteral("«%1» — ссылка на «%2»; тест туда не записывается")
+                               .arg(QDir::toNativeSeparators(into),
+                                    QDir::toNativeSeparators(QFileInfo(into).symLinkTarget())));
+}
+
+} // namespace
+
 int ConvertCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--into")}, {QStringLiteral("--force")},
@@ -50,8 +78,12 @@ int ConvertCommand::run(const QStringList &args)
     const QString source = QFileInfo(arguments.positional().at(0)).absoluteFilePath();
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(1));
     const QString into = arguments.value(QStringLiteral("--into"));
-    if (!into.isEmpty())
+    if (!into.isEmpty()) {
+        refuseLink(into);
         WorkingFolder::enter(into);
+    } else {
+        AdminLogin::check();
+    }
 
     const QByteArray output = TestConverter::outputName(name);
     const QByteArray raw = TextFile::read(source);

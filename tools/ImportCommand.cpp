@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ImportCommand.h"
 
+#include "AdminLogin.h"
 #include "BankFindings.h"
 #include "BankFormat.h"
 #include "BankText.h"
@@ -23,6 +24,7 @@ QString ImportCommand::summary()
 int ImportCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--out")}, {}, 2);
+    AdminLogin::check();
     const BankFormat::Format format = BankFindings::formatArgument(arguments.positional().at(0));
 
     const QFileInfo input(arguments.positional().at(1));

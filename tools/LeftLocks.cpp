@@ -50,8 +50,9 @@ QString LeftLocks::clear(const QString &path)
     int error = 0;
     if (entry.isDir() && !entry.isSymLink()) {
         error = FileLock::clear(path);
-        if (error != 0 && QDir(path).removeRecursively())
-            error = 0;
+        // What is left in it goes whatever it is, with no link followed.
+        if (error != 0)
+            error = FileWrite::removeTree(path);
     } else {
         error = FileWrite::remove(path, 0);
     }

@@ -2,6 +2,7 @@
 #include "RegisterCommand.h"
 
 #include "Accounts.h"
+#include "AdminLogin.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -20,8 +21,11 @@ QString RegisterCommand::summary()
 
 int RegisterCommand::run(const QStringList &args)
 {
-    if (RosterCommand::wanted(args))
+    // A class registered from a list is the administrator's work.
+    if (RosterCommand::wanted(args)) {
+        AdminLogin::require(QStringLiteral("register"));
         return RosterCommand::run(args);
+    }
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1, 2);
     const QString dir = arguments.value(QStringLiteral("--dir"));
     WorkingFolder::enterClassFolder(dir);

@@ -54,9 +54,10 @@ void save(const QString &path, const QByteArray &bytes)
 void refuseClassFiles(const QStringList &outputs, const ClassReport &report)
 {
     for (const QString &output : outputs) {
-        if (report.isClassFile(output))
-            throw RuntimeError(QStringLiteral("%1 — файл самого класса; отчёт не записан")
-                                   .arg(QDir::toNativeSeparators(output)));
+        if (output.isEmpty())
+            continue;
+        if (const QString refused = report.outputRefusal(output); !refused.isEmpty())
+            throw RuntimeError(refused);
     }
 }
 
@@ -68,6 +69,8 @@ void tellProblems(const ClassReport &report)
         Console::warning(SuspiciousRecords::Title + QLatin1Char(':'));
         for (const SuspiciousRecords::Finding &f : report.suspicious.findings)
             Console::warning(f.text);
+        for (const QString &rest : report.suspicious.unlistedTexts())
+            Console::warning(rest);
     }
     const qsizetype count = report.problemCount() - report.fileErrors.size();
     if (count > 0)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WorkingFolder.h"
 
+#include "AdminLogin.h"
 #include "AdminSettings.h"
 #include "CodePage.h"
 #include "Console.h"
@@ -15,6 +16,7 @@ void WorkingFolder::enter(const QString &folder)
     if (!QDir(folder).exists() || !QDir::setCurrent(folder))
         throw RuntimeError(
             QStringLiteral("папка недоступна: %1").arg(QDir::toNativeSeparators(folder)));
+    AdminLogin::check();
 }
 
 QByteArray WorkingFolder::storedName(const QString &name)
@@ -28,8 +30,10 @@ QByteArray WorkingFolder::storedName(const QString &name)
 void WorkingFolder::enterClassFolder(const QString &given)
 {
     const QString folder = given.isEmpty() ? CourseFolder::systemClassFolder() : given;
-    if (folder.isEmpty())
+    if (folder.isEmpty()) {
+        AdminLogin::check();
         return;
+    }
     // A folder given may be a new class folder without its course yet; the
     // lab's class folder must hold one, as the program requires.
     const bool needCourse = given.isEmpty();
@@ -54,6 +58,7 @@ void WorkingFolder::enterClassFolder(const QString &given)
     if (!QDir::setCurrent(reach.local))
         throw Unreachable(
             QStringLiteral("папка недоступна: %1").arg(QDir::toNativeSeparators(reach.local)));
+    AdminLogin::check();
 }
 
 QByteArray WorkingFolder::adminLogin()

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AdminLogin.h"
 #include "ArchiveCommand.h"
 #include "CheckCommand.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
+#include "CourseCommand.h"
 #include "DoctorCommand.h"
 #include "EngineLog.h"
 #include "ExportCommand.h"
@@ -39,19 +41,26 @@ struct Command
     int (*run)(const QStringList &args);
     // More than the summary for the command's own --help, or none.
     QString (*details)() = nullptr;
+    // Whether a student may run it without the administrator's login: their
+    // own registration, a check of a source, the folder's check-up, the
+    // course file's commands (the file holds no record); and the results
+    // server's commands, whose authority is the server's own.
+    bool forAnyone = false;
 };
 
 // A new command is one more row here.
 const Command Commands[] = {
     {"convert", ConvertCommand::Synopsis, &ConvertCommand::summary, &ConvertCommand::run,
      &ConvertCommand::details},
-    {"check", CheckCommand::Synopsis, &CheckCommand::summary, &CheckCommand::run},
+    {"check", CheckCommand::Synopsis, &CheckCommand::summary, &CheckCommand::run, nullptr, true},
     {"show", ShowCommand::Synopsis, &ShowCommand::summary, &ShowCommand::run},
     {"import", ImportCommand::Synopsis, &ImportCommand::summary, &ImportCommand::run},
     {"export", ExportCommand::Synopsis, &ExportCommand::summary, &ExportCommand::run},
     {"users", UsersCommand::Synopsis, &UsersCommand::summary, &UsersCommand::run},
-    {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run},
-    {"register", RosterCommand::Synopsis, &RosterCommand::summary, &RegisterCommand::run},
+    {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run,
+     nullptr, true},
+    {"register", RosterCommand::Synopsis, &RosterCommand::summary, &RegisterCommand::run, nullptr,
+     true},
     {"passwd", PasswdCommand::Synopsis, &PasswdCommand::summary, &PasswdCommand::run},
     {"rename", RenameCommand::Synopsis, &RenameCommand::summary, &RenameCommand::run},
     {"remove", RemoveCommand::Synopsis, &RemoveCommand::summary, &RemoveCommand::run},
@@ -62,9 +71,18 @@ const Command Commands[] = {
     {"regrade", RegradeCommand::Synopsis, &RegradeCommand::summary, &RegradeCommand::run},
     {"grade", GradeCommand::Synopsis, &GradeCommand::summary, &GradeCommand::run},
     {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
-    {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run},
+    {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run, nullptr,
+     true},
+    {"course", CourseCommand::CheckSynopsis, &CourseCommand::checkSummary, &CourseCommand::run,
+     nullptr, true},
+    {"course", CourseCommand::ShowSynopsis, &CourseCommand::showSummary, &CourseCommand::run,
+     nullptr, true},
+    {"course", CourseCommand::ImportSynopsis, &CourseCommand::importSummary, &CourseCommand::run,
+     nullptr, true},
+    {"course", CourseCommand::ExportSynopsis, &CourseCommand::exportSummary, &CourseCommand::run,
+     nullptr, true},
     {"server", ServerCommand::Synopsis, &ServerCommand::summary, &ServerCommand::run,
-     &ServerCommand::details},
+     &ServerCommand::details, true},
 };
 
 const Command *findCommand(const QString &name)
@@ -95,6 +113,10 @@ void printHelp()
                      .arg(QLatin1String(Console::ProgramName)));
     Console::out(QStringLiteral("  -v, --version"));
     Console::out(QStringLiteral("      показать версию"));
+    Console::out(QStringLiteral("  --admin-login FILE"));
+    Console::out(QStringLiteral("      имя и пароль администратора, по строке, из файла, который "
+                                "читает только владелец; без него команды, кроме register своего "
+                                "имени, check и doctor, спрашивают их с терминала"));
     Console::out(QString());
     Console::out(QStringLiteral("Код выхода: 0 при успехе, 1 при ошибке, 2 когда папка класса "
                                 "недоступна."));
@@ -116,7 +138,9 @@ int main(int argc, char *argv[])
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({help, version});
+    const QCommandLineOption adminLogin(QStringList{QStringLiteral("admin-login")}, QString(),
+                                        QStringLiteral("FILE"));
+    parser.addOptions({help, version, adminLogin});
     if (!parser.parse(QCoreApplication::arguments())) {
         Console::error(QStringLiteral("неизвестный параметр %1; список команд: %2 --help")
                            .arg(QStringLiteral("--") + parser.unknownOptionNames().value(0),
@@ -161,6 +185,11 @@ int main(int argc, char *argv[])
     }
 
     try {
+        if (parser.isSet(adminLogin))
+            AdminLogin::setFile(parser.value(adminLogin));
+        AdminLogin::takeOption(&args);
+        if (!command->forAnyone)
+            AdminLogin::require(name);
         return command->run(args);
     } catch (const WorkingFolder::Unreachable &e) {
         Console::error(QStringLiteral("%1: %2").arg(QLatin1String(command->name), e.message()));

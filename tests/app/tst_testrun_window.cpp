@@ -23,11 +23,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -165,6 +168,8 @@ private slots:
     void countTurnsInvalidDuringRun();
     void logView();
     void roadOfATest();
+    void courseOfItsOwn();
+    void brokenCourseFile();
 };
 
 void tst_testrun_window::init()
@@ -537,6 +542,59 @@ void tst_testrun_window::roadOfATest()
     QCOMPARE(shownLog.count(u'\n'), 0);
     saveShot(form.grab(), u"log_view"_s);
     QVERIFY(answerer.texts.isEmpty());
+}
+
+// A folder's own course: its menus, its unlocking, its progress rows.
+void tst_testrun_window::courseOfItsOwn()
+{
+    QVERIFY(
+        QFile::copy(QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"),
+                    path(u"course.ini"_s)));
+    for (const QByteArray test : {"test1", "test2", "test3", "test4"})
+        makeTest(test, TenLetters);
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    QCOMPARE(form.windowTitle(), u"Основы компьютерных сетей"_s);
+    QVERIFY(!form.menuEntry(u"N0"_s));
+    registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
+    QVERIFY(entryVisible(form, "contents") && !entryVisible(form, "settings"));
+    QCOMPARE(form.progressPanel().testLabels[3]->text(), u"Итоговый тест"_s);
+    QVERIFY(form.progressPanel().testLabels[4]->isHidden());
+    QCOMPARE(form.menuEntry(u"test4"_s)->toolTip(),
+             u"Откроется после тестов «Тест по теме 1», «Тест по теме 2», «Тест по теме 3»"_s);
+    for (int k = 1; k <= 3; ++k) {
+        const QByteArray next = QByteArray::number(k + 1);
+        if (k < 3)
+            QVERIFY(!entryEnabled(form, "t" + next) && !entryEnabled(form, "test" + next));
+        QVERIFY(!entryEnabled(form, "test4"));
+        form.menuEntry(u"test%1"_s.arg(k))->trigger();
+        QVERIFY(!entryVisible(form, "contents") && !entryVisible(form, "progress"));
+        answerAll(form, TenLetters, 4);
+        QTest::mouseClick(form.progressPanel().SpeedButton4, Qt::LeftButton);
+        QVERIFY(entryVisible(form, "contents") && entryVisible(form, "progress"));
+        if (k < 3)
+            QVERIFY(entryEnabled(form, "t" + next) && entryEnabled(form, "test" + next));
+    }
+    QVERIFY(entryEnabled(form, "test4"));
+}
+
+// A broken file shows no other course: the help and the exit, and the
+// findings in the page view once the administrator is in.
+void tst_testrun_window::brokenCourseFile()
+{
+    QVERIFY(work().write(u"course.ini"_s, "[menu]\ngroup g \"G\"\n  page p \"P\" ..\\x.htm\n"));
+    TForm1 form;
+    QVERIFY(show(form));
+    QStringList top;
+    for (QAction *action : form.mainMenu()->actions())
+        top.append(action->text().remove(u'&'));
+    QCOMPARE(top, QStringList({u"Помощь"_s, u"Выход"_s}));
+    loginAsAdministrator(form, u"secret"_s);
+    QTRY_VERIFY(form.webBrowser()->title().contains(u"course.ini"_s));
+    QString text;
+    form.webBrowser()->page()->toPlainText([&text](const QString &t) { text = t; });
+    QTRY_VERIFY(text.contains(u"строка 3: ошибка"_s));
 }
 
 QTEST_MAIN(tst_testrun_window)

@@ -14,9 +14,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 class BadInputTest : public QObject
 {
@@ -35,6 +37,8 @@ private slots:
     void questionSource();
     void grade_data();
     void grade();
+    void notAFile_data();
+    void notAFile();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -219,8 +223,8 @@ void BadInputTest::settingsFile_data()
     binary.replace(100, 1, "|").replace(200, 1, "|").replace(300, 1, "|").replace(400, 2, "\r\n");
     QTest::newRow("binary") << binary << binary.mid(0, 100) << binary.mid(101, 99)
                             << binary.mid(201, 99);
-    const QByteArray big(TenMegabytes, 'a');
-    QTest::newRow("10 MB") << "admin|" + big + "|log.txt\r\n"
+    const QByteArray big(60 * 1024, 'a');
+    QTest::newRow("60 KB") << "admin|" + big + "|log.txt\r\n"
                            << QByteArray("admin") << big << QByteArray("log.txt");
 }
 
@@ -313,6 +317,59 @@ void BadInputTest::grade()
     QFETCH(int, shown);
     Store::write("ivan", "test3", stored, Accounts::UsersIni);
     QCOMPARE(int(Accounts::readGrade("ivan", 3)), shown);
+}
+
+void BadInputTest::notAFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("size"); // -1: a named pipe; else a sparse file of that size
+    QTest::addColumn<QString>("read");
+    const qint64 MB = 1024 * 1024;
+    QTest::newRow("pipe as the list, at start") << "users" << -1LL << "list";
+    QTest::newRow("pipe as users.ini, log-in") << "users.ini" << -1LL << "login";
+    QTest::newRow("pipe as users.ini, registration") << "users.ini" << -1LL << "register";
+    QTest::newRow("512 MB users.ini, log-in") << "users.ini" << 512 * MB << "login";
+    QTest::newRow("2 GB users.ini, registration") << "users.ini" << 2048 * MB << "register";
+    QTest::newRow("100 MB list") << "users" << 100 * MB << "list";
+    QTest::newRow("pipe as the settings") << "data/info/tumb.db" << -1LL << "settings";
+    QTest::newRow("1 MB settings") << "data/info/tumb.db" << MB << "settings";
+    QTest::newRow("pipe as a test") << "data/tests/test1.ini" << -1LL << "test";
+    QTest::newRow("100 MB test") << "data/tests/test1.ini" << 100 * MB << "test";
+}
+
+void BadInputTest::notAFile()
+{
+    QFETCH(QString, file);
+    QFETCH(qint64, size);
+    QFETCH(QString, read);
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    if (file != QLatin1String("users"))
+        QVERIFY(put(QStringLiteral("users"), "ivan\r\n"));
+    if (size < 0) {
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0666), 0);
+    } else {
+        QFile sparse(file);
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(size));
+    }
+    QString refusal;
+    TIMED(
+        read,
+        try {
+            if (read == QLatin1String("list"))
+                UserList::load();
+            else if (read == QLatin1String("login"))
+                Accounts::passwordMatches("ivan", "pw");
+            else if (read == QLatin1String("register"))
+                Accounts::registerUser("newcomer", "pw");
+            else if (read == QLatin1String("settings"))
+                AdminSettings::read();
+            else
+                TestFile("test1").count();
+        } catch (const RuntimeError &e) { refusal = e.message(); });
+    QVERIFY2(refusal.contains(QFileInfo(file).fileName()), qPrintable(refusal));
+    QVERIFY2(refusal.contains(size < 0 ? QStringLiteral("именованный канал")
+                                       : QStringLiteral("%1 МБ").arg(size / (1024 * 1024))),
+             qPrintable(refusal));
 }
 
 QTEST_GUILESS_MAIN(BadInputTest)

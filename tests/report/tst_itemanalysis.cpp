@@ -6,7 +6,9 @@
 #include "ItemCsv.h"
 #include "TempWorkDir.h"
 
+#include "TextLines.h"
 #include <QRandomGenerator>
+
 #include <QTest>
 #include <cmath>
 #include <memory>
@@ -317,6 +319,10 @@ void tst_ItemAnalysis::unreadableRecordsAreListedNoneFatal_data()
         << QByteArray("anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | 112 | 112")
         << Fault::OtherKey;
     QTest::newRow("binary") << QByteArray("\x00\xff | |\x1a", 7) << Fault::FieldCount;
+    const QByteArray megabyte(600000, '1');
+    QTest::newRow("a megabyte of answers")
+        << "anna | 2026-12-01 10:00:00 | test1 | 3 | 12345678 | " + megabyte + " | " + megabyte
+        << Fault::TooManyAnswers;
 }
 
 void tst_ItemAnalysis::unreadableRecordsAreListedNoneFatal()
@@ -334,7 +340,7 @@ void tst_ItemAnalysis::unreadableRecordsAreListedNoneFatal()
     QCOMPARE(items.bad.size(), 1);
     QCOMPARE(items.bad[0].line, 3);
     QCOMPARE(items.bad[0].fault, fault);
-    QCOMPARE(items.bad[0].text, broken);
+    QCOMPARE(items.bad[0].text, broken.left(TextLines::KeptBytes));
     QCOMPARE(items.records, 4);
     QCOMPARE(items.versions.size(), 1);
     QCOMPARE(items.versions[0].questions.size(), 3);

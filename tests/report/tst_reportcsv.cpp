@@ -151,6 +151,13 @@ void tst_ReportCsv::fieldsQuotedWhereNeeded_data()
     QTest::newRow("quote") << QStringLiteral("a\"b") << QStringLiteral("\"a\"\"b\"");
     QTest::newRow("line end") << QStringLiteral("a\r\nb") << QStringLiteral("\"a\r\nb\"");
     QTest::newRow("comma stays") << QStringLiteral("a,b") << QStringLiteral("a,b");
+    QTest::newRow("formula") << QStringLiteral("=HYPERLINK(\"http://x\";\"a\")")
+                             << QStringLiteral("\"'=HYPERLINK(\"\"http://x\"\";\"\"a\"\")\"");
+    for (const char *start : {"+1", "-1", "@SUM(A1)", "\tx", "\rx"})
+        QTest::newRow(start) << QString::fromLatin1(start)
+                             << (start[0] == '\r' ? QStringLiteral("\"'%1\"")
+                                                  : QStringLiteral("'%1"))
+                                    .arg(QString::fromLatin1(start));
 }
 
 void tst_ReportCsv::fieldsQuotedWhereNeeded()

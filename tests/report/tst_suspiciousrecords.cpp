@@ -6,8 +6,12 @@
 #include "SuspiciousRecords.h"
 #include "TempWorkDir.h"
 
+#include "TestLog.h"
+
+#include <QDir>
 #include <QFile>
 #include <QTest>
+#include <sys/stat.h>
 
 using Kind = SuspiciousRecords::Kind;
 
@@ -20,6 +24,7 @@ class tst_SuspiciousRecords : public QObject
 private slots:
     void findings_data();
     void findings();
+    void everyLineOutOfOrder();
 };
 
 namespace {
@@ -54,6 +59,18 @@ void tst_SuspiciousRecords::findings_data()
         << "time" << int(Kind::OutOfOrder) << QByteArray("boris");
     QTest::newRow("administrator is a student")
         << "admin" << int(Kind::AdminIsUser) << QByteArray("boris");
+    QTest::newRow("grade the log never gave")
+        << "above" << int(Kind::GradeNotLogged) << QByteArray("boris");
+    QTest::newRow("run without its answer record")
+        << "unrecorded" << int(Kind::RunWithoutRecord) << QByteArray("anna");
+    QTest::newRow("second password key")
+        << "password" << int(Kind::DuplicateKey) << QByteArray("boris");
+    QTest::newRow("section twice")
+        << "section" << int(Kind::DuplicateSection) << QByteArray("boris");
+    QTest::newRow("time no clock shows")
+        << "25:99:99" << int(Kind::ImpossibleTime) << QByteArray("anna");
+    QTest::newRow("log replaced by a folder") << "folder" << int(Kind::LogUnread) << QByteArray();
+    QTest::newRow("log replaced by a named pipe") << "pipe" << int(Kind::LogUnread) << QByteArray();
 }
 
 void tst_SuspiciousRecords::findings()
@@ -86,6 +103,25 @@ void tst_SuspiciousRecords::findings()
         folder.finishRun("boris", 2, 3, QDateTime(now.date(), QTime(0, 0)));
     else if (alteration == QLatin1String("admin"))
         QVERIFY(dir.write("data/info/tumb.db", "BORIS|pw|journal.txt\r\n"));
+    else if (alteration == QLatin1String("above"))
+        Store::write("boris", "test2", "5", "\\users.ini");
+    else if (alteration == QLatin1String("unrecorded")) {
+        // Records began with boris's run; anna's line appended after has none.
+        folder.appendRecordLine("boris | " + now.toString(u"yyyy-MM-dd HH:mm:ss").toLatin1() +
+                                " | test2 | 3 | 12345678 | 1 | 1");
+        folder.finishRun("anna", 1, 4, now.addSecs(1));
+    } else if (alteration == QLatin1String("password"))
+        appendBytes(dir.filePath("users.ini"), "password=" + Store::encode("forged") + "\r\n");
+    else if (alteration == QLatin1String("section"))
+        appendBytes(dir.filePath("users.ini"), "[boris]\r\ntest1=x\r\n");
+    else if (alteration == QLatin1String("25:99:99"))
+        folder.appendLine("anna | 25:99:99 | " +
+                          TestLog::line("", now, "", 1).split('|')[2].trimmed() + " | test1 | 4");
+    else if (alteration == QLatin1String("folder") || alteration == QLatin1String("pipe")) {
+        QVERIFY(QFile::remove(dir.filePath("journal.txt")));
+        QVERIFY(alteration == QLatin1String("folder") ? QDir().mkdir(dir.filePath("journal.txt"))
+                                                      : ::mkfifo("journal.txt", 0666) == 0);
+    }
 
     const ClassReport report = ClassReport::read();
     const QList<SuspiciousRecords::Finding> &found = report.suspicious.findings;
@@ -103,6 +139,23 @@ void tst_SuspiciousRecords::findings()
     QVERIFY(csv.section(QLatin1String("\r\n"), 0, 0).endsWith(SuspiciousRecords::Title));
     if (user == "anna" || user == "boris" || user == "ANNA" || user == "BORIS")
         QVERIFY2(csv.contains(found.first().text), qPrintable(csv));
+}
+
+void tst_SuspiciousRecords::everyLineOutOfOrder()
+{
+    QByteArray log;
+    for (int i = 0; i < 100000; ++i)
+        log += "anna | 10:00:00 | " +
+               QDate(2026, 12, 1).addDays(-i % 300).toString(u"dd.MM.yyyy").toLatin1() +
+               " | test1 | 4\r\n";
+    const TestLogReader lines = TestLogReader::parse(log);
+    const SuspiciousRecords found = SuspiciousRecords::find(QByteArray(), ClassRecords(), lines,
+                                                            QByteArray(), QDate(2026, 12, 1));
+    QCOMPARE(found.findings.size(), SuspiciousRecords::MaxPerKind);
+    const qsizetype rest = found.unlisted[int(Kind::OutOfOrder)];
+    QVERIFY(rest > 90000);
+    QCOMPARE(found.unlistedTexts().size(), 1);
+    QVERIFY(found.unlistedTexts().first().contains(QString::number(rest)));
 }
 
 QTEST_GUILESS_MAIN(tst_SuspiciousRecords)

@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 
 using Fault = TestLogReader::Fault;
 Q_DECLARE_METATYPE(Fault)
@@ -125,6 +126,11 @@ void tst_TestLogReader::whatCannotBeOpenedIsReported_data()
                                  << QStringLiteral("«/etc/passwd» лежит за пределами папки курса");
     QTest::newRow("log above") << QByteArray("admin|secret|..\\log.txt\r\n")
                                << QStringLiteral("«..\\log.txt» лежит за пределами папки курса");
+    // Planted in the log's place: read at once or not at all.
+    QTest::newRow("log a named pipe")
+        << QByteArray("admin|secret|pipe.txt\r\n") << QStringLiteral("именованный канал");
+    QTest::newRow("3 GB log") << QByteArray("admin|secret|sparse.txt\r\n")
+                              << QStringLiteral("sparse.txt» занимает 3072 МБ");
 }
 
 void tst_TestLogReader::whatCannotBeOpenedIsReported()
@@ -135,6 +141,11 @@ void tst_TestLogReader::whatCannotBeOpenedIsReported()
     QVERIFY(dir.isCurrent());
     if (!settings.isEmpty())
         QVERIFY(dir.write("data/info/tumb.db", settings));
+    if (settings.contains("pipe.txt"))
+        QCOMPARE(::mkfifo("pipe.txt", 0666), 0);
+    QFile sparse(QStringLiteral("sparse.txt"));
+    if (settings.contains("sparse.txt"))
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(3LL << 30));
     const TestLogReader log = TestLogReader::read();
     QVERIFY2(log.failure.contains(says), qPrintable(log.failure));
     QVERIFY(log.runs.isEmpty());

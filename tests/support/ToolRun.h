@@ -16,7 +16,13 @@ struct ToolRun
     QString outText() const { return QString::fromUtf8(out); }
     QString errText() const { return QString::fromUtf8(err); }
 
+    // As the administrator of the class folder the command works in, whose
+    // login its settings hold (given with --admin-login before the command).
     static ToolRun run(const QString &program, const QStringList &args,
                        const QString &workingDirectory, int timeoutMs,
                        const QByteArray &input = QByteArray());
+    // As anybody, with no login given.
+    static ToolRun runUnlogged(const QString &program, const QStringList &args,
+                               const QString &workingDirectory, int timeoutMs,
+                               const QByteArray &input = QByteArray());
 };

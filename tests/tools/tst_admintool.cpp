@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -318,6 +319,14 @@ private slots:
             << QString();
         QTest::newRow("archive into a folder in use")
             << QStringList{"archive", "data"} << QStringLiteral("не пуста") << QString();
+        // Everything or nothing: the log's lines cannot be renamed, so
+        // nothing is.
+        QTest::newRow("rename with the log a named pipe")
+            << QStringList{"rename", "anna", "anya"} << QStringLiteral("именованный канал")
+            << QString();
+        QTest::newRow("convert into a link")
+            << QStringList{"convert", "source.txt", "test1", "--into", "tests"}
+            << QStringLiteral("ссылка на") << QString();
         // The runtime's words come after the Russian ones.
         QTest::newRow("register into a read-only users.ini")
             << QStringList{"register", "vera", "pw"}
@@ -330,10 +339,16 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, readOnly);
         makeClass();
+        const QTemporaryDir elsewhere;
+        if (QTest::currentDataTag() == QLatin1String("rename with the log a named pipe"))
+            QVERIFY(QFile::remove("log.txt") && ::mkfifo("log.txt", 0666) == 0);
+        if (QTest::currentDataTag() == QLatin1String("convert into a link"))
+            QVERIFY(m_dir->write("source.txt", Good) && QFile::link(elsewhere.path(), "tests"));
         if (!readOnly.isEmpty())
             QVERIFY(QFile::setPermissions(path(readOnly), QFileDevice::ReadOwner));
         const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
         const Run r = run(args, QString(), "pw\n");
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.errText().contains(message), r.err.constData());
         QCOMPARE(folderBytes(m_dir->path()), before);
@@ -1020,8 +1035,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no output")
             << QStringList{"report"} << QStringLiteral("нужен хотя бы один из параметров");
-        QTest::newRow("output folder missing") << QStringList{"report", "--csv", "no/such/r.csv"}
-                                               << QStringLiteral("не удалось записать");
+        QTest::newRow("output folder missing")
+            << QStringList{"report", "--csv", "/nonexistent/such/r.csv"}
+            << QStringLiteral("не удалось записать");
+        QTest::newRow("output in the class folder")
+            << QStringList{"report", "--html", "data/r.html"}
+            << QStringLiteral("прочтёт каждый ученик");
         QTest::newRow("output over the class's list")
             << QStringList{"report", "--csv", "users"} << QStringLiteral("файл самого класса");
         QTest::newRow("items over the answer records")
@@ -1109,9 +1128,12 @@ private slots:
         // report says so and shows none of its lines.
         QVERIFY(m_dir->write("users", "anna\r\n"));
         QVERIFY(m_dir->write("data/info/tumb.db", "admin|secret|/etc/passwd\r\n"));
-        const Run r = run({"report", "--html", "r.html"});
+        const QTemporaryDir out;
+        const Run r = run({"report", "--dir", m_dir->path(), "--html", "r.html"}, out.path());
         QCOMPARE(r.exitCode, 0);
-        const QString html = QString::fromUtf8(m_dir->read("r.html"));
+        QFile page(out.filePath("r.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
         QVERIFY(html.contains(QStringLiteral("«/etc/passwd» лежит за пределами папки курса")));
         QVERIFY(!html.contains(QStringLiteral("root:")));
     }
@@ -1124,8 +1146,9 @@ private slots:
         QCOMPARE(run({"register", "anna", "pw"}).exitCode, 0);
         QVERIFY(m_dir->write("data/info/tumb.db", "anna|secret|log.txt\r\n"));
         Store::write("anna", "test4", "5", "\\users.ini");
+        const QTemporaryDir out;
         for (const QStringList &args :
-             {QStringList{"users"}, QStringList{"report", "--csv", "r.csv"}}) {
+             {QStringList{"users"}, QStringList{"report", "--csv", out.filePath("r.csv")}}) {
             const Run r = run(args);
             QCOMPARE(r.exitCode, 0);
             QVERIFY2(r.errText().contains(QStringLiteral("Сомнительные записи")),
@@ -1134,8 +1157,75 @@ private slots:
             QVERIFY2(r.errText().contains(QStringLiteral("логин администратора «anna»")),
                      r.err.constData());
         }
-        const QString csv = QString::fromUtf8(m_dir->read("r.csv"));
+        QFile table(out.filePath("r.csv"));
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QString csv = QString::fromUtf8(table.readAll());
         QVERIFY2(csv.contains(QStringLiteral("оценка 5 за test4")), qPrintable(csv));
+    }
+
+    // What changes another user's records, the tests or the settings, or
+    // shows grades, passwords, answer keys or the log, waits for the
+    // administrator's login; a student's own registration and a check of a
+    // source do not.
+    void administratorsLogin_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("login"); // the login file's text; empty: none given
+        QTest::addColumn<QString>("refusal");  // empty: the command runs
+        const QByteArray none;
+        const QString needed = QStringLiteral("выполняется только после входа администратора");
+        for (const char *command :
+             {"passwd anna", "rename anna anya", "remove anna", "restore anna", "archive stolen",
+              "report --csv r.csv", "users", "unlock --force", "show data/tests/test1.ini",
+              "export gift data/tests/test1.ini", "import aiken source.txt",
+              "convert source.txt test1 --into data/tests",
+              "register --roster roster.txt --sheet sheet.html"}) {
+            const QStringList args = QString::fromLatin1(command).split(u' ');
+            QTest::newRow(command)
+                << args << none << QStringLiteral("команда %1 %2").arg(args.first(), needed);
+        }
+        QTest::newRow("wrong password")
+            << QStringList{"passwd", "anna"} << QByteArray("admin\nguess\n")
+            << QStringLiteral("неверный логин или пароль администратора");
+        QTest::newRow("login file others read")
+            << QStringList{"users"} << QByteArray("admin\nsecret\n+r")
+            << QStringLiteral("chmod 600");
+        QTest::newRow("own registration")
+            << QStringList{"register", "vera", "pw"} << none << QString();
+        QTest::newRow("check of a source")
+            << QStringList{"check", "source.txt"} << none << QString();
+        QTest::newRow("the right login")
+            << QStringList{"passwd", "anna"} << QByteArray("admin\nsecret\n") << QString();
+    }
+
+    void administratorsLogin()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, login);
+        QFETCH(QString, refusal);
+        makeClass();
+        QVERIFY(m_dir->write("data/tests/test1.ini", "[inf]\r\nvsego=0\r\n"));
+        QVERIFY(m_dir->write("source.txt", Good));
+        QVERIFY(m_dir->write("roster.txt", "vera\r\n"));
+        const QMap<QString, QByteArray> before = folderBytes(m_dir->path());
+        QStringList given = args;
+        const QTemporaryDir keep;
+        if (!login.isEmpty()) {
+            const bool shared = login.endsWith("+r");
+            QFile file(keep.filePath("login"));
+            QVERIFY(file.open(QIODevice::WriteOnly) &&
+                    file.write(login.chopped(shared ? 2 : 0)) > 0);
+            QVERIFY(file.setPermissions(
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                (shared ? QFileDevice::ReadOther : QFileDevice::Permissions())));
+            given = QStringList{"--admin-login", file.fileName()} + args;
+        }
+        const Run r = ToolRun::runUnlogged(QStringLiteral(COURSEBOOK_ADMIN), given, m_dir->path(),
+                                           30000, "new1\n");
+        QCOMPARE(r.exitCode, refusal.isEmpty() ? 0 : 1);
+        QVERIFY2(refusal.isEmpty() || r.errText().contains(refusal), r.err.constData());
+        if (!refusal.isEmpty())
+            QCOMPARE(folderBytes(m_dir->path()), before);
     }
 };
 

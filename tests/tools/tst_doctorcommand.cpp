@@ -60,6 +60,14 @@ void TestDoctorCommand::findings_data()
                                             << "../elsewhere.txt";
     QTest::newRow("record the group cannot write") << "group"
                                                    << "users.ini";
+    QTest::newRow("data/ the group can rename") << "rename"
+                                                << "data";
+    QTest::newRow("answer keys in the folder") << "sources"
+                                               << "sources";
+    QTest::newRow("pipe as users.ini") << "pipe"
+                                       << "users.ini";
+    QTest::newRow("1 GB log") << "sparse"
+                              << "log.txt";
     QTest::newRow("teacher outside the class's group") << "outside"
                                                        << ".";
 }
@@ -86,13 +94,22 @@ void TestDoctorCommand::findings()
         QVERIFY(QFile::link(u"/etc"_s, dir.filePath(u"data/info/help"_s)));
     else if (fault == u"log outside")
         QVERIFY(dir.write(u"data/info/tumb.db"_s, "admin|secret|../elsewhere.txt\r\n"));
-    if (fault == u"group" || fault == u"outside") {
+    else if (fault == u"sources")
+        QVERIFY(dir.write(u"sources/test1.txt"_s, "Q\r\nA) a*\r\n"));
+    else if (fault == u"pipe")
+        QVERIFY(QFile::remove(dir.filePath(u"users.ini"_s)) &&
+                ::mkfifo(QFile::encodeName(dir.filePath(u"users.ini"_s)).constData(), 0666) == 0);
+    else if (fault == u"sparse")
+        QVERIFY(QFile(dir.filePath(u"log.txt"_s)).resize(1LL << 30));
+    if (fault == u"group" || fault == u"rename" || fault == u"outside") {
         if (::geteuid() != 0)
             QSKIP("a record of another account in the class's group needs root");
         for (const QString &folder :
              {d, d + u"/data"_s, d + u"/data/info"_s, d + u"/data/tests"_s}) {
             QVERIFY(::chown(QFile::encodeName(folder).constData(), 0, ClassGroup) == 0);
-            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 02775) == 0);
+            // The class folder sticky, so that data/ stays the teacher's.
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(),
+                            folder == d && fault == u"group" ? 03775 : 02775) == 0);
         }
         for (const QString &name : QDir(d).entryList(QDir::Files)) {
             const QByteArray file = QFile::encodeName(dir.filePath(name));
@@ -111,8 +128,8 @@ void TestDoctorCommand::findings()
                               QStringLiteral(COURSEBOOK_ADMIN)};
     const ToolRun run =
         fault == u"outside"
-            ? ToolRun::run(u"setpriv"_s, outside + QStringList{u"doctor"_s, u"--dir"_s, d},
-                           QDir::rootPath(), 60000)
+            ? ToolRun::runUnlogged(u"setpriv"_s, outside + QStringList{u"doctor"_s, u"--dir"_s, d},
+                                   QDir::rootPath(), 60000)
             : ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {u"doctor"_s, u"--dir"_s, d},
                            QDir::rootPath(), 60000);
     QVERIFY2(run.err.isEmpty(), run.err.constData());

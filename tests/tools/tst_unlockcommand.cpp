@@ -8,7 +8,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,6 +23,7 @@ class TestUnlockCommand : public QObject
 
 private slots:
     void listsThenClears();
+    void forceFollowsNoLink();
 
 private:
     ToolRun run(const QStringList &args)
@@ -38,7 +44,8 @@ void TestUnlockCommand::listsThenClears()
     QVERIFY(dir.write(u"users.ini.lock/holder"_s,
                       gone + "\ncoursebook\n" + QSysInfo::machineHostName().toUtf8() + "\n1f\n"));
     QVERIFY(dir.write(u"users.ini.lock/stray.txt"_s, "x"));
-    QVERIFY(dir.write(u"log.txt.lock/holder"_s, "4711\ncoursebook\nclassroom-pc-7\n2e\n"));
+    // A holder that steers a terminal is shown escaped.
+    QVERIFY(dir.write(u"log.txt.lock/holder"_s, "4711\ncoursebook\nclassroom-pc-7\x1b[2J\n2e\n"));
     QVERIFY(dir.write(u"data/tests/test1.ini.new"_s, "[inf]\r\n"));
     QVERIFY(dir.write(u"users.new/left.txt"_s, "y"));
     const QStringList left{u"data/tests/test1.ini.new"_s, u"log.txt.lock"_s, u"users.ini.lock"_s,
@@ -52,9 +59,10 @@ void TestUnlockCommand::listsThenClears()
     for (int i = 0; i < left.size(); ++i)
         QVERIFY2(lines[i].startsWith(QDir::toNativeSeparators(dir.filePath(left[i])) + u": "_s),
                  qPrintable(lines[i]));
-    QVERIFY2(
-        lines[1].contains(u"программа coursebook на компьютере classroom-pc-7, процесс 4711"_s),
-        qPrintable(lines[1]));
+    QVERIFY2(lines[1].contains(
+                 u"программа coursebook на компьютере classroom-pc-7\\x1b[2J, процесс 4711"_s) &&
+                 !listed.out.contains('\x1b'),
+             qPrintable(lines[1]));
     QVERIFY2(lines[2].contains(u"процесс завершён"_s), qPrintable(lines[2]));
     for (const QString &name : left)
         QVERIFY(QFileInfo::exists(dir.filePath(name)));
@@ -83,6 +91,36 @@ void TestUnlockCommand::listsThenClears()
     const ToolRun after = run({u"unlock"_s, u"--dir"_s, d});
     QCOMPARE(after.exitCode, 0);
     QVERIFY2(after.outText().contains(u"нет блокировок"_s), after.out.constData());
+}
+
+// A student swaps each subfolder of a folder left in a side file's place
+// for a link to someone else's folder, back and forth, while it is removed.
+void TestUnlockCommand::forceFollowsNoLink()
+{
+    TempWorkDir dir;
+    QTemporaryDir outside;
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(QFile(outside.filePath(u"keep%1"_s.arg(i))).open(QIODevice::WriteOnly));
+    for (int f = 0; f < 50 * 20; ++f)
+        QVERIFY(dir.write(u"users.ini.new/d%1/f%2"_s.arg(f / 20).arg(f % 20), "x"));
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        for (int i = 0; !stop; i = (i + 1) % 50) {
+            const QByteArray sub = QFile::encodeName(dir.filePath(u"users.ini.new/d%1"_s.arg(i)));
+            const QByteArray held = QFile::encodeName(dir.filePath(u"held%1"_s.arg(i)));
+            if (std::rename(sub.constData(), held.constData()) != 0)
+                continue;
+            if (::symlink(QFile::encodeName(outside.path()).constData(), sub.constData()) == 0) {
+                ::usleep(200);
+                ::unlink(sub.constData());
+            }
+            std::rename(held.constData(), sub.constData());
+        }
+    });
+    run({u"unlock"_s, u"--dir"_s, dir.path(), u"--force"_s});
+    stop = true;
+    swapper.join();
+    QCOMPARE(QDir(outside.path()).entryList(QDir::Files).size(), 5);
 }
 
 QTEST_GUILESS_MAIN(TestUnlockCommand)
