@@ -169,6 +169,13 @@ QString ServerClient::refusalText(const QString &code, const QString &detail) co
     case 23:
         cause = QStringLiteral("ответы даны не на все вопросы.");
         break;
+    case 24:
+        cause = QStringLiteral("оценки не приняты: нужно двенадцать чисел от 0 до 255.");
+        break;
+    case 25:
+        cause = QStringLiteral("записи класса изменились, пока их копировали в архив; ничего не "
+                               "удалено, повторите архивирование.");
+        break;
     default:
         cause = QStringLiteral("отказ %1.").arg(code);
         break;
