@@ -176,6 +176,13 @@ QString ServerClient::refusalText(const QString &code, const QString &detail) co
         cause = QStringLiteral("записи класса изменились, пока их копировали в архив; ничего не "
                                "удалено, повторите архивирование.");
         break;
+    case 26:
+        cause = QStringLiteral("класс на сервере не пуст; записи папки переносятся только в "
+                               "новый класс.");
+        break;
+    case 27:
+        cause = QStringLiteral("запись не принята: %1; ничего не перенесено.").arg(detail);
+        break;
     default:
         cause = QStringLiteral("отказ %1.").arg(code);
         break;

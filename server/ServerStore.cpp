@@ -2,6 +2,7 @@
 #include "ServerStore.h"
 
 #include "AnswerRecord.h"
+#include "ClassTransfer.h"
 #include "CodePage.h"
 #include "IniDocument.h"
 #include "RuntimeError.h"
@@ -11,7 +12,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
 #include <iterator>
@@ -413,6 +413,9 @@ QByteArray ServerStore::logBytes() const
             log += row.at(4).toByteArray();
             continue;
         }
+        // A line brought in without its end must not run into the next.
+        if (!log.isEmpty() && !log.endsWith('\n') && !log.endsWith('\r'))
+            log += "\r\n";
         log += TestLog::line(bytes(row.at(0)),
                              QDateTime::fromSecsSinceEpoch(row.at(1).toLongLong()).toLocalTime(),
                              testName(row.at(2).toInt()), row.at(3).toInt());
@@ -655,28 +658,20 @@ std::shared_ptr<const StoredTest> ServerStore::testAsItStands(const QByteArray &
 int ServerStore::publish(const QByteArray &testName, const QByteArray &file)
 {
     const int number = testNumber(testName);
-    const PublishedTest test(testName, file);
-    int count = 0;
-    try {
-        count = test.count();
-    } catch (const RuntimeError &) {
-        count = 0;
-    }
-    if (number < 1 || count < 1)
+    const QJsonArray questions = ClassTransfer::questions(testName, file);
+    if (number < 1 || questions.isEmpty())
         throw RuntimeError(m_client.refusalText(QStringLiteral("CB022"), QString()));
-    QJsonArray questions;
-    for (int k = 1; k <= count; ++k) {
-        QJsonArray answers;
-        for (int i = 1; i <= 5; ++i)
-            answers.append(text(test.answer(k, i)));
-        questions.append(QJsonObject{
-            {QStringLiteral("question"), text(test.question(k))},
-            {QStringLiteral("answers"), answers},
-            {QStringLiteral("key"), AnswerRecord::rightDigit(test.rightAnswer(k)) - '0'}});
-    }
     const QList<QVariantList> rows =
         admin(QStringLiteral("SELECT cb.admin_publish(?, ?::smallint, ?, ?, ?::jsonb)"),
               {number, file, QString::fromLatin1(AnswerRecord::versionOf(file)),
                QString::fromUtf8(QJsonDocument(questions).toJson(QJsonDocument::Compact))});
     return rows.isEmpty() ? 0 : rows.at(0).at(0).toInt();
+}
+
+std::optional<QByteArray> ServerStore::publishedFile(const QByteArray &testName) const
+{
+    const std::optional<Published> p = published(testName);
+    if (!p || !p->published)
+        return std::nullopt;
+    return p->file;
 }

@@ -94,6 +94,8 @@ public:
     // keep their version. Returns the version; throws RuntimeError when the
     // test cannot be run (no questions) or the server refuses it.
     int publish(const QByteArray &testName, const QByteArray &file);
+    // The test file as last published; nothing when it never was.
+    std::optional<QByteArray> publishedFile(const QByteArray &testName) const;
 
     // The refusal a server's code stands for, or None.
     static Refusal refusalOf(const QString &code);
