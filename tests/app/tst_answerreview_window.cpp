@@ -311,6 +311,7 @@ void tst_answerreview_window::administratorRegradesFromTheReport()
         (form.webBrowser()->page()->toPlainText([text](const QString &t) { *text = t; }),
          text->contains(u"тест 1: 3 → 5, пересчёт по исправленному ключу"_s)),
         10000);
+    saveShot(&form, u"class_report_regraded"_s);
 }
 
 QTEST_MAIN(tst_answerreview_window)
