@@ -10,12 +10,14 @@
 
 class QToolButton;
 class QWebEngineView;
+class ReportRegrade;
 class QWidget;
 
 // The class report inside the program: the page of the working folder's
-// report in the HTML view, and a button over the view that saves it where
-// the administrator chooses. Nothing is written into the class folder to
-// show it.
+// report in the HTML view, a button over the view that saves it where the
+// administrator chooses, and one that grades a test again by its mended key
+// (ReportRegrade), after which the report is read anew. Nothing is written
+// into the class folder to show it.
 class ClassReportView : public QObject
 {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
         Csv,      // the class table
         ItemsCsv, // the analysis of questions
         Pdf,
+        Ods, // the spreadsheet, the final grade the mean of the tests taken
     };
 
     ClassReportView(QWebEngineView *view, QWidget *coursePagePanel);
@@ -45,12 +48,14 @@ public:
     void askAndSave();
 
     QToolButton *saveButton() const { return m_save; }
+    ReportRegrade &regrade() const { return *m_regrade; }
     // The address the view shows the report under.
     QUrl shownUrl() const { return m_shown; }
 
 private:
     QWebEngineView *m_view;
     QToolButton *m_save;
+    ReportRegrade *m_regrade;
     ClassReport m_report;
     QByteArray m_html;
     QUrl m_shown;

@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "CourseStructure.h"
 #include "GradeChange.h"
+#include "GradeChanges.h"
 #include "Grading.h"
 #include "Store.h"
 #include "TestLog.h"
@@ -123,6 +124,26 @@ UserAdmin::Result Session::renameUser(const QByteArray &from, const QString &to)
     if (r.ok())
         setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
     return r;
+}
+
+QList<RemovedUsers::Kept> Session::keptRemovals(const QByteArray &name) const
+{
+    return RemovedUsers::allKept(name);
+}
+
+UserAdmin::Result Session::restoreUser(const QByteArray &name, const QByteArray &removed,
+                                       UserAdmin::Over over)
+{
+    const UserAdmin::Result r = UserAdmin::restore(name, m_adminSettings.login, removed, over);
+    if (r.ok())
+        setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
+    return r;
+}
+
+QByteArray Session::setGrade(const QByteArray &name, int test, int grade, const QString &reason)
+{
+    return GradeChanges::setGrade(name, test, grade, CodePage::fromUnicode(reason.trimmed()),
+                                  QDateTime::currentDateTime());
 }
 
 void Session::pick(const QByteArray &name)

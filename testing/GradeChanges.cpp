@@ -131,7 +131,10 @@ GradeChanges::Plan GradeChanges::plan(int test, const QByteArray &key, const QBy
 GradeChanges::Plan GradeChanges::plan(int test)
 {
     const QByteArray log = logName();
-    const TestFile file("test" + QByteArray::number(test));
+    const QByteArray testName = "test" + QByteArray::number(test);
+    if (const QString fault = TestFile::fault(testName); !fault.isEmpty())
+        throw RuntimeError(QStringLiteral("тест %1 не пересчитан: %2").arg(test).arg(fault));
+    const TestFile file(testName);
     QByteArray key;
     for (int k = 1; k <= file.count(); ++k)
         key += AnswerRecord::rightDigit(file.rightAnswer(k));
@@ -145,6 +148,27 @@ GradeChanges::Plan GradeChanges::plan(int test)
                                ? int(Accounts::readGrade(user, test))
                                : -1;
                 });
+}
+
+bool GradeChanges::sameChanges(const Plan &a, const Plan &b)
+{
+    const auto lines = [](const QList<GradeChange> &changes) {
+        QByteArray all;
+        for (const GradeChange &c : changes)
+            all += c.line();
+        return all;
+    };
+    return a.test == b.test && a.stores == b.stores && lines(a.regrades) == lines(b.regrades) &&
+           lines(a.keys) == lines(b.keys);
+}
+
+QString GradeChanges::overrideRefusal(int grade, const QString &reason)
+{
+    if (grade < 1 || grade > 5)
+        return QStringLiteral("Оценка %1 неверна: нужна цифра от 1 до 5.").arg(grade);
+    if (reason.trimmed().isEmpty() || !CodePage::canSpell(reason))
+        return QStringLiteral("Нужна причина (русскими или латинскими буквами).");
+    return QString();
 }
 
 int GradeChanges::apply(const Plan &plan, const QDateTime &now)

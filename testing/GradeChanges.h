@@ -42,8 +42,13 @@ public:
                      const std::function<int(const QByteArray &user)> &storedGrade);
 
     // The same for the class folder of the current directory: the test file's
-    // key, the records and the changes beside the log, users.ini.
+    // key, the records and the changes beside the log, users.ini. A test
+    // without its file or count is refused with RuntimeError, nothing read.
     static Plan plan(int test);
+
+    // Whether two plans would record and store the same: a plan shown to the
+    // teacher is applied only while the records still give it.
+    static bool sameChanges(const Plan &a, const Plan &b);
 
     // Records the plan's changes with the time now and stores the grades it
     // marks; returns how many grades were stored. Throws as the files do.
@@ -54,6 +59,10 @@ public:
     // is not registered. Throws as the files do.
     static QByteArray setGrade(const QByteArray &user, int test, int grade,
                                const QByteArray &reason, const QDateTime &now);
+
+    // Why a grade set by hand is refused, in Russian; empty when it is not:
+    // a grade 1 … 5 and a reason the record can spell.
+    static QString overrideRefusal(int grade, const QString &reason);
 
     // The grade of the recorded answers by the key.
     static int gradeOf(QByteArrayView chosen, QByteArrayView key);
