@@ -468,12 +468,13 @@ ClassStore::UsersInput ServerStore::usersInput() const
     return input;
 }
 
-ClassStore::Lines ServerStore::logLines() const
+// A record's lines for the report, which never throws: a failure is its text.
+template <typename Read> ClassStore::Lines linesOf(const QString &shown, Read read)
 {
-    Lines lines;
-    lines.shown = QStringLiteral("журнал тестов на %1").arg(shown());
+    ClassStore::Lines lines;
+    lines.shown = shown;
     try {
-        lines.text = logBytes();
+        lines.text = read();
         lines.missing = lines.text.isEmpty();
     } catch (const RuntimeError &e) {
         lines.failure = e.message();
@@ -481,17 +482,16 @@ ClassStore::Lines ServerStore::logLines() const
     return lines;
 }
 
+ClassStore::Lines ServerStore::logLines() const
+{
+    return linesOf(QStringLiteral("журнал тестов на %1").arg(shown()),
+                   [this] { return logBytes(); });
+}
+
 ClassStore::Lines ServerStore::answerLines() const
 {
-    Lines lines;
-    lines.shown = QStringLiteral("записи ответов на %1").arg(shown());
-    try {
-        lines.text = answerBytes();
-        lines.missing = lines.text.isEmpty();
-    } catch (const RuntimeError &e) {
-        lines.failure = e.message();
-    }
-    return lines;
+    return linesOf(QStringLiteral("записи ответов на %1").arg(shown()),
+                   [this] { return answerBytes(); });
 }
 
 ClassSettings ServerStore::readSettings()
