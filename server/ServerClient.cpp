@@ -86,9 +86,8 @@ void ServerClient::open()
 {
     m_db.close();
     if (!m_db.open())
-        throw RuntimeError(
-            QStringLiteral("Сервер %1 недоступен: %2")
-                .arg(m_address.display(), m_db.lastError().databaseText().trimmed()));
+        throw Lost(QStringLiteral("Сервер %1 недоступен: %2")
+                       .arg(m_address.display(), m_db.lastError().databaseText().trimmed()));
 }
 
 QString ServerClient::refusalText(const QString &code, const QString &detail) const
@@ -216,13 +215,14 @@ QList<QVariantList> ServerClient::call(const QString &sql, const QVariantList &v
         const QSqlError error = query.lastError();
         const QString code = error.nativeErrorCode();
         if (code.startsWith(QLatin1String("CB")))
-            throw Refused(code, refusalText(code, detailOf(error.databaseText())));
+            throw Refused(code, refusalText(code, detailOf(error.databaseText())),
+                          detailOf(error.databaseText()));
         if (connectionLost(error)) {
             m_db.close();
             if (repeat && attempt == 0)
                 continue;
-            throw RuntimeError(QStringLiteral("Сервер %1: связь потеряна: %2")
-                                   .arg(m_address.display(), error.databaseText().trimmed()));
+            throw Lost(QStringLiteral("Сервер %1: связь потеряна: %2")
+                           .arg(m_address.display(), error.databaseText().trimmed()));
         }
         throw RuntimeError(QStringLiteral("Сервер %1: %2")
                                .arg(m_address.display(), error.databaseText().trimmed()));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Accounts.h"
+#include "RuntimeError.h"
 #include "ServerAddress.h"
 
 #include <QByteArray>
@@ -23,11 +24,13 @@ class QSqlQuery;
 // connection, which the API makes safe (an answer repeated is accepted, a
 // finish repeated reads the same; a registration and a start whose replies
 // were lost are read back). A refusal throws Refused with the Russian text,
-// naming the server; anything else throws RuntimeError.
+// naming the server; the server out of reach throws Lost; anything else
+// throws RuntimeError.
 class ServerClient
 {
 public:
     class Refused;
+    class Lost;
 
     struct Login
     {
@@ -97,16 +100,29 @@ private:
 class ServerClient::Refused : public std::exception
 {
 public:
-    Refused(QString code, QString message) : m_code(std::move(code)), m_message(std::move(message))
+    Refused(QString code, QString message, QString detail = QString())
+        : m_code(std::move(code)), m_message(std::move(message)), m_detail(std::move(detail))
     {
         m_utf8 = m_message.toUtf8();
     }
     const QString &code() const noexcept { return m_code; }
     const QString &message() const noexcept { return m_message; }
+    // The refusal's value as the server gives it (the attempts allowed, the
+    // seconds of the pause left), empty when it has none.
+    const QString &detail() const noexcept { return m_detail; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
 private:
     QString m_code;
     QString m_message;
+    QString m_detail;
     QByteArray m_utf8;
+};
+
+// The server could not be reached, or the connection went with the call's
+// answer, even after the call was made again: the call may be tried later.
+class ServerClient::Lost : public RuntimeError
+{
+public:
+    using RuntimeError::RuntimeError;
 };

@@ -1,0 +1,283 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A student's test run on a real server through the run's own thread: the
+// grade from the server, the connection killed or the server away mid-run
+// with no answer lost, a run left open taken up at the next log-in, the
+// attempt limit and the pause refused with when the test can be taken
+// again, and nothing the lab machine receives holding a key.
+#include "ServerCluster.h"
+#include "ServerRun.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The keys are 2, 1, 3: the answers 2, 1, 5 are two of three right.
+const char *const Questions =
+    "[{\"question\":\"2+2\",\"answers\":[\"3\",\"4\",\"5\",\"6\",\"7\"],\"key\":2},"
+    "{\"question\":\"3+3\",\"answers\":[\"6\",\"4\",\"5\",\"3\",\"7\"],\"key\":1},"
+    "{\"question\":\"1+1\",\"answers\":[\"3\",\"4\",\"2\",\"6\",\"7\"],\"key\":3}]";
+
+} // namespace
+
+class tst_ServerRun : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_database;
+    QString m_why;
+    ServerAddress m_address;
+    QString m_adminToken;
+    int m_users = 0;
+
+    QByteArray superuser(const QString &database, const QByteArray &script)
+    {
+        const ToolRun run = ServerCluster::psql(ServerCluster::superuserUri(database), script);
+        if (run.exitCode != 0)
+            qWarning("%s", qPrintable(run.errText()));
+        return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
+    }
+
+    void allowConnections(bool allowed)
+    {
+        QCOMPARE(superuser(QStringLiteral("postgres"), "ALTER DATABASE \"" + m_database.toUtf8() +
+                                                           "\" ALLOW_CONNECTIONS " +
+                                                           (allowed ? "true" : "false") + ";"),
+                 QByteArray());
+    }
+
+    void dropConnections()
+    {
+        // From another database: this one may be closed to new connections.
+        QVERIFY(superuser(QStringLiteral("postgres"),
+                          "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                          "datname = '" +
+                              m_database.toUtf8() + "' AND usename = 'coursebook_lab';")
+                    .toInt() > 0);
+    }
+
+    // A new student's session: the token of the log-in.
+    QString student()
+    {
+        ServerClient client(m_address);
+        const QString name = QStringLiteral("Студент%1").arg(++m_users);
+        client.registerUser(name, QStringLiteral("пароль"));
+        return client.login(name, QStringLiteral("пароль")).token;
+    }
+
+    void setLimits(const QVariant &attempts, const QVariant &pause)
+    {
+        ServerClient admin(m_address);
+        admin.rows("SELECT cb.admin_set_limits(?, 1::smallint, ?::integer, ?::integer)",
+                   {m_adminToken, attempts, pause});
+    }
+
+    static void answerAll(ServerRun &run, const QList<int> &digits)
+    {
+        for (int digit : digits)
+            run.answer(digit);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_database = ServerCluster::newDatabase(&m_why);
+        if (m_database.isEmpty())
+            return;
+        QString why;
+        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        QVERIFY(why.isEmpty());
+        QCOMPARE(superuser(m_database, "SELECT cb_private.init_settings('admin', 'a', 'log.txt');"),
+                 QByteArray());
+        ServerClient admin(m_address);
+        m_adminToken = admin.login("admin", "a").token;
+        admin.rows("SELECT cb.admin_publish(?, 1::smallint, ?, 'feedbeef', ?::jsonb)",
+                   {m_adminToken, QByteArray("test"), QString::fromLatin1(Questions)});
+    }
+
+    void init()
+    {
+        if (m_database.isEmpty())
+            CB_SERVER_REQUIRED(m_why);
+        setLimits(QVariant(), QVariant());
+    }
+
+    void cleanup()
+    {
+        if (!m_database.isEmpty())
+            allowConnections(true);
+    }
+
+    void graded_data()
+    {
+        QTest::addColumn<QString>("trouble");
+        QTest::newRow("none") << QString();
+        // The connection made again at once: the student sees nothing.
+        QTest::newRow("connection killed") << QStringLiteral("killed");
+        // The server out of reach for a while: told, answered on, sent later.
+        QTest::newRow("server away") << QStringLiteral("away");
+    }
+
+    void graded()
+    {
+        QFETCH(QString, trouble);
+        ServerRun run(m_address, student());
+        QSignalSpy started(&run, &RunSource::started);
+        QSignalSpy finished(&run, &RunSource::finished);
+        QSignalSpy lost(&run, &RunSource::connectionLost);
+        QSignalSpy back(&run, &RunSource::connectionBack);
+        run.start("test1");
+        QVERIFY(started.wait());
+        QCOMPARE(run.question().number, 1);
+        QCOMPARE(run.question().count, 3);
+        QCOMPARE(run.question().answers[1], QByteArray("4"));
+        run.answer(2);
+        QTRY_COMPARE(run.unsentCount(), 0);
+        if (trouble == QLatin1String("away"))
+            allowConnections(false);
+        if (!trouble.isEmpty())
+            dropConnections();
+        answerAll(run, {1, 5});
+        if (trouble == QLatin1String("away")) {
+            QVERIFY(lost.wait());
+            QVERIFY(lost.at(0).at(0).toString().contains(m_address.display()));
+            QVERIFY(!run.isOver());
+            QCOMPARE(run.unsentCount(), 2);
+            allowConnections(true);
+            QVERIFY(back.wait(10000));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QCOMPARE(lost.size(), trouble == QLatin1String("away") ? 1 : 0);
+        // 2 of 3 is 66.7 per cent.
+        QCOMPARE(run.grade(), 4);
+        QCOMPARE(run.rightCount(), 2);
+        QCOMPARE(run.grades()[0], quint8(4));
+        QCOMPARE(superuser(m_database, "SELECT string_agg(a.digit::text, '' ORDER BY a.number) "
+                                       "FROM cb_private.answers a JOIN cb_private.runs r ON "
+                                       "r.id = a.run_id JOIN cb_private.users u ON "
+                                       "u.id = r.user_id WHERE u.name = 'Студент" +
+                                           QByteArray::number(m_users) + "';"),
+                 QByteArray("215"));
+    }
+
+    void resumedAfterKill()
+    {
+        const QString token = student();
+        {
+            ServerRun first(m_address, token);
+            QSignalSpy started(&first, &RunSource::started);
+            first.start("test1");
+            QVERIFY(started.wait());
+            answerAll(first, {2, 4});
+            QTRY_COMPARE(first.unsentCount(), 0);
+        }
+        ServerClient client(m_address);
+        const QString name = QStringLiteral("Студент%1").arg(m_users);
+        ServerRun again(m_address, client.login(name, QStringLiteral("пароль")).token);
+        QSignalSpy found(&again, &ServerRun::openRunFound);
+        QSignalSpy started(&again, &RunSource::started);
+        QSignalSpy finished(&again, &RunSource::finished);
+        again.lookForOpenRun();
+        QVERIFY(found.wait());
+        QCOMPARE(found.at(0).at(0).toByteArray(), QByteArray("test1"));
+        QCOMPARE(found.at(0).at(1).toInt(), 3);
+        again.resume();
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(again.question().number, 3);
+        QCOMPARE(again.question().text, QByteArray("1+1"));
+        again.answer(3);
+        QVERIFY(finished.wait());
+        QCOMPARE(again.rightCount(), 2);
+        QCOMPARE(again.grade(), 4);
+    }
+
+    void refusedStart_data()
+    {
+        QTest::addColumn<QVariant>("attempts");
+        QTest::addColumn<QVariant>("pause");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("attempt limit") << QVariant(1) << QVariant()
+                                       << QStringLiteral("попыток этого теста больше нет "
+                                                         "(разрешено 1). Пройти тест снова "
+                                                         "можно, только если преподаватель");
+        QTest::newRow("pause") << QVariant() << QVariant(7200)
+                               << QStringLiteral("Тест можно будет пройти снова в ");
+    }
+
+    void refusedStart()
+    {
+        QFETCH(QVariant, attempts);
+        QFETCH(QVariant, pause);
+        QFETCH(QString, says);
+        ServerRun run(m_address, student());
+        QSignalSpy started(&run, &RunSource::started);
+        QSignalSpy finished(&run, &RunSource::finished);
+        QSignalSpy refused(&run, &RunSource::refused);
+        run.start("test1");
+        QVERIFY(started.wait());
+        answerAll(run, {1, 1, 1});
+        QVERIFY(finished.wait());
+        setLimits(attempts, pause);
+        run.start("test1");
+        QVERIFY(refused.wait());
+        const QString text = refused.at(0).at(0).toString();
+        QVERIFY2(text.startsWith(QStringLiteral("Сервер %1: ").arg(m_address.display())),
+                 qPrintable(text));
+        QVERIFY2(text.contains(says), qPrintable(text));
+        if (pause.isValid()) {
+            const QString at = QDateTime::currentDateTime().addSecs(7200).toString("HH:mm");
+            QVERIFY2(text.contains(at) || QTime::currentTime().hour() >= 22, qPrintable(text));
+        }
+        QVERIFY(run.isOver());
+    }
+
+    // What a run hands the lab machine are the questions, their answers and
+    // the student's own digits: no key, no hash, no other user's data.
+    void nothingReceivedHoldsAKey()
+    {
+        ServerClient client(m_address);
+        const QString token = student();
+        QSqlDatabase db = m_address.connection(QStringLiteral("probe"));
+        QVERIFY(db.open());
+        for (const char *sql :
+             {"SELECT * FROM cb.start_run(?, 1::smallint)", "SELECT * FROM cb.open_run(?)"}) {
+            QSqlQuery query(db);
+            QVERIFY(query.prepare(QString::fromLatin1(sql)));
+            query.addBindValue(token);
+            QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i)
+                columns << query.record().fieldName(i);
+            QCOMPARE(columns, QStringList({"run", "test", "version", "question_count", "number",
+                                           "question", "answers", "chosen"}));
+            int rows = 0;
+            while (query.next()) {
+                ++rows;
+                QVERIFY(query.value(QStringLiteral("chosen")).isNull());
+                QVERIFY(!query.value(QStringLiteral("answers")).toString().contains("key"));
+            }
+            QCOMPARE(rows, 3);
+        }
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("probe"));
+        // Nor can the lab's role read them past the API.
+        QSqlDatabase lab = m_address.connection(QStringLiteral("probe2"));
+        QVERIFY(lab.open());
+        {
+            QSqlQuery query(lab);
+            QVERIFY(!query.exec(QStringLiteral("SELECT key FROM cb_private.questions")));
+        }
+        lab.close();
+        lab = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("probe2"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ServerRun)
+#include "tst_serverrun.moc"
