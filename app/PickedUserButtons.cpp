@@ -69,10 +69,10 @@ void PickedUserButtons::passwordClick()
                               QStringLiteral("Проверьте пароль!"));
         return;
     }
-    const UserAdmin::Result r = m_session.resetPassword(name, password);
+    const UserChange r = m_session.resetPassword(name, password);
     if (!r.ok()) {
         QMessageBox::warning(m_window, m_window->windowTitle(),
-                             CodePage::toUnicode(UserAdmin::problemText(r, name)));
+                             CodePage::toUnicode(m_session.problemText(r, name)));
         return;
     }
     QMessageBox::information(m_window, m_window->windowTitle(),
@@ -87,10 +87,10 @@ void PickedUserButtons::renameClick()
     const QString to = ask(QStringLiteral("Новое имя пользователя %1:").arg(shown), shown, false);
     if (to.isEmpty() || to == shown)
         return;
-    const UserAdmin::Result r = m_session.renameUser(name, to);
+    const UserChange r = m_session.renameUser(name, to);
     if (!r.ok()) {
         QMessageBox::warning(m_window, m_window->windowTitle(),
-                             CodePage::toUnicode(UserAdmin::problemText(r, name)));
+                             CodePage::toUnicode(m_session.problemText(r, name)));
         return;
     }
     m_progress.showPicked(CodePage::fromUnicode(to));

@@ -80,9 +80,9 @@ ClassReportView::ClassReportView(QWebEngineView *view, QWidget *coursePagePanel)
     });
 }
 
-void ClassReportView::show()
+void ClassReportView::show(const ClassStore &store)
 {
-    m_report = ClassReport::read();
+    m_report = ClassReport::read(store);
     m_html = ReportHtml::write(m_report, QDateTime::currentDateTime());
     m_shown = InMemoryUrl;
     m_view->setHtml(m_html.size() < InMemoryLimit ? QString::fromUtf8(m_html)

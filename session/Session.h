@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Accounts.h"
-#include "AdminSettings.h"
-#include "UserAdmin.h"
+#include "ClassSettings.h"
+#include "ClassStore.h"
+#include "UserChange.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,15 +16,16 @@ class TestRun;
 
 // The state of one program run and its rules: who is logged in, the score
 // table, whether it is written back at the end, the administrator settings
-// and the user list. It reads and writes the course folder's files and never
-// opens a window: foreseen outcomes come back as results, unforeseen failures
-// as RuntimeError, and what the window must redraw as signals.
+// and the user list. It reads and writes the class's records through its
+// store and never opens a window: foreseen outcomes come back as results,
+// unforeseen failures as RuntimeError, and what the window must redraw as
+// signals.
 class Session : public QObject
 {
     Q_OBJECT
 
 public:
-    using Scores = Accounts::Scores;
+    using Scores = ClassStore::Scores;
 
     enum class LoginResult
     {
@@ -57,7 +58,16 @@ public:
         QList<QByteArray> passed;
     };
 
-    explicit Session(QObject *parent = nullptr);
+    // What the settings panel's save came to.
+    enum class SettingsSave
+    {
+        Saved,
+        Refused,      // not saved: see settingsText()
+        NeedsConfirm, // saved only once confirmed: ask settingsText()
+    };
+
+    // The store outlives the session.
+    explicit Session(ClassStore &store, QObject *parent = nullptr);
 
     // The show step's loads, in order: the user list (none yet on a first
     // run), the write-back flag cleared, the administrator settings. A
@@ -65,7 +75,7 @@ public:
     void start();
 
     // Takes the name as the logged-in user name whether or not it succeeds.
-    Accounts::Refusal registerUser(const QString &name, const QString &password);
+    Refusal registerUser(const QString &name, const QString &password);
     Login logIn(const QString &name, const QString &password);
     // False when the name has no such password: nothing is removed.
     bool removeUser(const QString &name, const QString &password);
@@ -76,8 +86,8 @@ public:
     // The administrator's changes to a registered user; the grades stay. A
     // rename takes the test log's and the answer record's lines along and
     // reloads the user list.
-    UserAdmin::Result resetPassword(const QByteArray &name, const QString &password);
-    UserAdmin::Result renameUser(const QByteArray &from, const QString &to);
+    UserChange resetPassword(const QByteArray &name, const QString &password);
+    UserChange renameUser(const QByteArray &from, const QString &to);
     // The administrator's pick: the user's twelve grades replace the table.
     // Entries read before a failing one keep their new values.
     void pick(const QByteArray &name);
@@ -90,12 +100,28 @@ public:
     // The table into the user's record, after a student's login only.
     WriteBack writeBack();
 
+    // The administrator's edited settings checked and stored, unless they
+    // are refused or, when not confirmed, need the administrator's yes. The
+    // settings in memory stay as read at start-up until the next start.
+    SettingsSave saveSettings(const ClassSettings &edited, bool confirmed);
+    // The refusal or the question of the last save, Windows-1251.
+    const QByteArray &settingsText() const { return m_settingsText; }
+
+    // The Russian text of a refusal or of a failed change to a user.
+    QByteArray refusalText(Refusal refusal) const { return m_store.refusalText(refusal); }
+    QByteArray problemText(const UserChange &change, const QByteArray &typedName) const
+    {
+        return m_store.problemText(change, typedName);
+    }
+
+    ClassStore &store() const { return m_store; }
+
     const QByteArray &userName() const { return m_userName; }
     const Scores &scores() const { return m_scores; }
     // The teacher's changes to the grades held, in Russian.
     const QStringList &changes() const { return m_changes; }
     bool writesBack() const { return m_writeBack; }
-    const AdminSettings &adminSettings() const { return m_adminSettings; }
+    const ClassSettings &adminSettings() const { return m_adminSettings; }
     const QList<QByteArray> &userList() const { return m_userList; }
 
 signals:
@@ -107,10 +133,12 @@ signals:
 private:
     void setUsers(const QList<QByteArray> &users);
 
+    ClassStore &m_store;
     QByteArray m_userName;
     Scores m_scores{};
     QStringList m_changes;
     bool m_writeBack = false;
-    AdminSettings m_adminSettings;
+    ClassSettings m_adminSettings;
+    QByteArray m_settingsText;
     QList<QByteArray> m_userList;
 };

@@ -29,6 +29,13 @@ TestFile TestFile::readWhole(const QByteArray &relativeName)
     return file;
 }
 
+TestFile TestFile::ofBytes(const QByteArray &relativeName, const QByteArray &bytes)
+{
+    TestFile file(RelativeName{relativeName});
+    file.m_whole = std::make_shared<const IniSnapshot>(bytes);
+    return file;
+}
+
 QByteArray TestFile::startRefusal(const QByteArray &testName)
 {
     const TestFile file(testName);

@@ -24,6 +24,8 @@ public:
     // what a read of that one value would give. The tool reads whole tests
     // this way; a test run keeps to one read per value.
     static TestFile readWhole(const QByteArray &relativeName);
+    // The same from the file's bytes as read once.
+    static TestFile ofBytes(const QByteArray &relativeName, const QByteArray &bytes);
 
     // Why a run of the test cannot begin, worded for the box that says so;
     // empty when it can. Without its file every question would be the
