@@ -24,8 +24,8 @@ int reachedTest(const ClassRecords::Grades &grades)
     int reached = 1;
     for (int k = 1; k < ClassReport::Tests; ++k) {
         const bool passed = grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade;
-        if (passed &&
-            UnlockTable::defaultEntries(ClassStore::testName(k)).contains(ClassStore::testName(k + 1)))
+        if (passed && UnlockTable::defaultEntries(ClassStore::testName(k))
+                          .contains(ClassStore::testName(k + 1)))
             reached = k + 1;
     }
     return reached;
@@ -142,7 +142,7 @@ ClassReport ClassReport::read(const ClassStore &store, ItemAnalysis::Attempts at
         report.inputs = folder->recordFiles();
         report.inputs.append(folder->settingsFile());
         for (const QString &path : {report.logPath, report.items.path, report.changes.path}) {
-            if (!path.isEmpty())
+            if (!path.isEmpty() && !report.inputs.contains(QDir::fromNativeSeparators(path)))
                 report.inputs.append(QDir::fromNativeSeparators(path));
         }
     }
