@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Accounts.h"
 
+#include "ClassStore.h"
 #include "CodePage.h"
-#include "FileRead.h"
-#include "FileWrite.h"
 #include "FileLock.h"
 #include "IniDocument.h"
 #include "IniProfile.h"
+#include "IniUpdate.h"
 #include "IntegerText.h"
 #include "IoError.h"
 #include "Paths.h"
@@ -16,7 +16,6 @@
 #include "UserList.h"
 
 #include <algorithm>
-#include <cerrno>
 
 const QByteArray Accounts::UsersIni = QByteArrayLiteral("\\users.ini");
 
@@ -36,15 +35,9 @@ bool hasControl(const QByteArray &text)
 // way, and a registration would write a file holding the new user alone: it
 // is refused, the list left as it is, until the file is back. A new file
 // that a replacement left beside it is the file.
-void refuseLostRecords(const QString &ini)
+void refuseLostRecords(const QString &ini, const IniUpdate &users)
 {
-    if (FileWrite::recover(ini) != 0)
-        throw IoError::unableToWrite(ini);
-    QByteArray data;
-    const int error = FileRead::read(ini, &data);
-    if (error == 0)
-        return;
-    if (error != ENOENT || (UserList::exists() && !UserList::load().isEmpty()))
+    if (!users.existed() && UserList::exists() && !UserList::load().isEmpty())
         throw IoError::unableToWrite(ini);
 }
 
@@ -52,10 +45,20 @@ void refuseLostRecords(const QString &ini)
 
 QByteArray Accounts::testKey(int k)
 {
-    return "test" + QByteArray::number(k);
+    return ClassStore::testName(k);
 }
 
 Accounts::Refusal Accounts::checkRegistration(const QByteArray &name, const QByteArray &adminLogin)
+{
+    const Refusal refusal = checkName(name, adminLogin);
+    if (refusal != Refusal::None)
+        return refusal;
+    if (IniProfile::hasSection(Paths::resolve(UsersIni), name))
+        return Refusal::AlreadyRegistered;
+    return Refusal::None;
+}
+
+Accounts::Refusal Accounts::checkName(const QByteArray &name, const QByteArray &adminLogin)
 {
     if (name.isEmpty())
         return Refusal::EmptyName;
@@ -65,8 +68,6 @@ Accounts::Refusal Accounts::checkRegistration(const QByteArray &name, const QByt
         return Refusal::UnstorableName;
     if (!adminLogin.isEmpty() && name == adminLogin)
         return Refusal::AdministratorName;
-    if (IniProfile::hasSection(Paths::resolve(UsersIni), name))
-        return Refusal::AlreadyRegistered;
     return Refusal::None;
 }
 
@@ -83,11 +84,7 @@ Accounts::Refusal Accounts::checkPassword(const QByteArray &password)
 
 Accounts::Refusal Accounts::checkSpelling(const QString &name, const QString &password)
 {
-    if (!CodePage::canSpell(name))
-        return Refusal::ForeignLetters;
-    if (!CodePage::canSpell(password))
-        return Refusal::ForeignPasswordLetters;
-    return Refusal::None;
+    return ClassStore::spellingRefusal(name, password);
 }
 
 QByteArray Accounts::refusalText(Refusal refusal)
@@ -140,21 +137,26 @@ Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByt
     if (result.refusal != Refusal::None)
         return result;
     const QString ini = Store::writePath(UsersIni);
-    const FileLock iniLock(ini);
+    // users.ini is read once under its lock: the check and the write go by
+    // those bytes, and no other copy can change them meanwhile.
+    IniUpdate users(ini);
     const UserList::Lock listLock;
-    refuseLostRecords(ini);
+    refuseLostRecords(ini, users);
     // Checked again under the locks: another copy may have registered the
     // name since the window's check.
-    result.refusal = checkRegistration(name, adminLogin);
+    result.refusal = checkName(name, adminLogin);
+    if (result.refusal == Refusal::None && IniDocument::containsSection(users.bytes(), name))
+        result.refusal = Refusal::AlreadyRegistered;
     if (result.refusal != Refusal::None)
         return result;
     IniProfile::checkWritable(ini);
     UserList::checkWritable();
 
-    QList<IniProfile::Entry> entries{{name, "password", password}, {name, testKey(1), "1"}};
+    QList<IniProfile::Entry> entries{{name, "password", Store::encode(password)},
+                                     {name, testKey(1), Store::encode("1")}};
     for (int k = 2; k <= TestCount; ++k)
-        entries.append({name, testKey(k), "0"});
-    Store::writeMany(entries, UsersIni);
+        entries.append({name, testKey(k), Store::encode("0")});
+    users.write(entries);
     try {
         result.list = UserList::add(name);
     } catch (...) {
@@ -166,16 +168,6 @@ Accounts::Registration Accounts::registerUser(const QByteArray &name, const QByt
         throw;
     }
     return result;
-}
-
-Accounts::Registration Accounts::registerTyped(const QString &name, const QString &password,
-                                               const QByteArray &adminLogin)
-{
-    Registration result;
-    result.refusal = checkSpelling(name, password);
-    if (result.refusal != Refusal::None)
-        return result;
-    return registerUser(CodePage::fromUnicode(name), CodePage::fromUnicode(password), adminLogin);
 }
 
 std::optional<QByteArray> Accounts::storedPassword(const QByteArray &name)

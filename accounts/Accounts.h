@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Refusal.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -16,20 +18,7 @@ public:
     static constexpr int TestCount = 12;
     using Scores = std::array<quint8, TestCount>;
 
-    enum class Refusal
-    {
-        None,
-        EmptyName,
-        UnstorableName, // "[" or "]" inside, or a blank at either end
-        ForeignLetters, // characters the code page has no byte for
-        AlreadyRegistered,
-        AdministratorName,
-        // Passwords that could be stored but never typed back at login.
-        MissingMarkerPassword, // reads back as a missing password
-        LongPassword,          // longer than a read returns
-        ForeignPasswordLetters,
-        UnstorablePassword, // a byte that scrambles to a line break or NUL
-    };
+    using Refusal = ::Refusal;
 
     struct Registration
     {
@@ -43,6 +32,8 @@ public:
     // student, and writing over an existing section would reset that user's
     // password and grades.
     static Refusal checkRegistration(const QByteArray &name, const QByteArray &adminLogin);
+    // The same without looking at users.ini: what the name itself allows.
+    static Refusal checkName(const QByteArray &name, const QByteArray &adminLogin);
     static Refusal checkPassword(const QByteArray &password);
     // For text typed into a window: the refusal of letters that the code page
     // cannot spell, which would be stored as other letters.
@@ -60,12 +51,6 @@ public:
     // a section that cannot log in nor a name that cannot be registered.
     static Registration registerUser(const QByteArray &name, const QByteArray &password,
                                      const QByteArray &adminLogin = QByteArray());
-    // The registration of a name and a password as a person typed them, in
-    // the login panel or on the tool's command line: letters the code page
-    // cannot spell are refused before anything else is looked at.
-    static Registration registerTyped(const QString &name, const QString &password,
-                                      const QByteArray &adminLogin);
-
     // The stored password, or nothing when the name has none.
     static std::optional<QByteArray> storedPassword(const QByteArray &name);
     static bool passwordMatches(const QByteArray &name, const QByteArray &password);

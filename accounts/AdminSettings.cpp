@@ -4,9 +4,10 @@
 #include "CodePage.h"
 #include "FolderBounds.h"
 #include "Paths.h"
+#include "SettingsFileName.h"
 #include "TextFile.h"
 
-const QByteArray AdminSettings::FileName = QByteArrayLiteral("data\\info\\tumb.db");
+const QByteArray AdminSettings::FileName(SettingsFileName);
 
 AdminSettings AdminSettings::parse(const QByteArray &line)
 {

@@ -2,6 +2,7 @@
 #include "Roster.h"
 
 #include "Accounts.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 
 #include <QHash>
@@ -85,8 +86,8 @@ QStringList fieldsOf(const QString &line)
 
 } // namespace
 
-Roster::Reading Roster::read(const QByteArray &raw, const QByteArray &adminLogin,
-                             const QString &columns)
+Roster::Reading Roster::read(const ClassStore &store, const QByteArray &raw,
+                             const QByteArray &adminLogin, const QString &columns)
 {
     Reading reading;
     QHash<QByteArray, int> seen;
@@ -154,7 +155,9 @@ Roster::Reading Roster::read(const QByteArray &raw, const QByteArray &adminLogin
         Accounts::Refusal refusal = Accounts::checkSpelling(typedName, typedPassword);
         const QByteArray name = CodePage::fromUnicode(typedName);
         if (refusal == Accounts::Refusal::None)
-            refusal = Accounts::checkRegistration(name, adminLogin);
+            refusal = Accounts::checkName(name, adminLogin);
+        if (refusal == Accounts::Refusal::None && store.isRegistered(name))
+            refusal = Accounts::Refusal::AlreadyRegistered;
         Entry entry{number, name, CodePage::fromUnicode(typedPassword), typedPassword.isEmpty()};
         if (entry.generated)
             entry.password = generatePassword();

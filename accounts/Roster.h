@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+class ClassStore;
+
 // A class roster as a spreadsheet exports it: one student a line, the fields
 // apart by ";" or a tab, in UTF-8 or Windows-1251. The first line is a header
 // where it names a column by a title a roster uses ("ФИО", "Фамилия", "Имя",
@@ -54,11 +56,11 @@ public:
     // The column a title names; nullopt for no title a roster uses.
     static std::optional<Column> columnTitled(const QString &title);
 
-    // Reads and checks the roster against users.ini of the current
-    // directory; a missing password is generated. columns, where not empty,
-    // names the columns of a roster without a header ("ФИО;Пароль").
-    static Reading read(const QByteArray &raw, const QByteArray &adminLogin,
-                        const QString &columns = QString());
+    // Reads and checks the roster against the store's registered users; a
+    // missing password is generated. columns, where not empty, names the
+    // columns of a roster without a header ("ФИО;Пароль").
+    static Reading read(const ClassStore &store, const QByteArray &raw,
+                        const QByteArray &adminLogin, const QString &columns = QString());
 
     // Eight characters from small Latin letters and digits without the ones
     // that read alike on paper (l, 1, i, o, 0), so that a student types

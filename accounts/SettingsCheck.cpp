@@ -1,20 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SettingsCheck.h"
 
-#include "Accounts.h"
+#include "ClassStore.h"
 #include "CodePage.h"
-#include "IniProfile.h"
-#include "Paths.h"
 
-SettingsCheck::Verdict SettingsCheck::check(const AdminSettings &edited)
+SettingsCheck::Verdict SettingsCheck::check(const ClassStore &store, const ClassSettings &edited)
 {
     if (edited.login.isEmpty())
         return Verdict::EmptyLogin;
     if (edited.logName.isEmpty())
         return Verdict::EmptyLogName;
-    if (!AdminSettings::logNameStaysInside(edited.logName))
+    if (!store.logNameRefusal(edited.logName).isEmpty())
         return Verdict::LogNameOutside;
-    if (IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), edited.login))
+    if (store.isRegistered(edited.login))
         return Verdict::LoginIsUser;
     return Verdict::Fine;
 }
@@ -25,7 +23,8 @@ bool SettingsCheck::refuses(Verdict verdict)
            verdict == Verdict::LogNameOutside;
 }
 
-QByteArray SettingsCheck::text(Verdict verdict, const AdminSettings &edited)
+QByteArray SettingsCheck::text(const ClassStore &store, Verdict verdict,
+                               const ClassSettings &edited)
 {
     switch (verdict) {
     case Verdict::Fine:
@@ -37,7 +36,7 @@ QByteArray SettingsCheck::text(Verdict verdict, const AdminSettings &edited)
     case Verdict::EmptyLogName:
         return CodePage::fromUnicode(QStringLiteral("Введите имя файла протокола тестирования."));
     case Verdict::LogNameOutside:
-        return AdminSettings::logNameOutsideText(edited.logName);
+        return store.logNameRefusal(edited.logName);
     case Verdict::LoginIsUser:
         return CodePage::fromUnicode(QStringLiteral("Пользователь с именем \"")) + edited.login +
                CodePage::fromUnicode(QStringLiteral(

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "AdminSettings.h"
+#include "ClassSettings.h"
+
+class ClassStore;
 
 #include <QByteArray>
 
@@ -22,10 +24,11 @@ public:
         LoginIsUser,    // saved only once confirmed
     };
 
-    // Looks the login up among the sections of users.ini, in any letter case.
-    static Verdict check(const AdminSettings &edited);
+    // Looks the login up among the store's registered users, in any letter
+    // case, and asks the store whether it can keep its log under the name.
+    static Verdict check(const ClassStore &store, const ClassSettings &edited);
     // Whether the verdict keeps the settings from being saved at all.
     static bool refuses(Verdict verdict);
     // The Russian text the panel shows: the refusal, or the question to confirm.
-    static QByteArray text(Verdict verdict, const AdminSettings &edited);
+    static QByteArray text(const ClassStore &store, Verdict verdict, const ClassSettings &edited);
 };

@@ -73,7 +73,7 @@ QWidget *SettingsPanel::firstControl() const
     return Edit3;
 }
 
-void SettingsPanel::showSettings(const AdminSettings &settings)
+void SettingsPanel::showSettings(const ClassSettings &settings)
 {
     Edit3->setText(CodePage::toUnicode(settings.login));
     Edit4->setText(CodePage::toUnicode(settings.password));
@@ -81,9 +81,9 @@ void SettingsPanel::showSettings(const AdminSettings &settings)
     Edit6->setText(CodePage::toUnicode(settings.logName));
 }
 
-AdminSettings SettingsPanel::edited() const
+ClassSettings SettingsPanel::edited() const
 {
-    AdminSettings settings;
+    ClassSettings settings;
     settings.login = CodePage::fromUnicode(Edit3->text());
     settings.password = CodePage::fromUnicode(Edit5->text());
     settings.logName = CodePage::fromUnicode(Edit6->text());

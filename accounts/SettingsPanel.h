@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "AdminSettings.h"
+#include "ClassSettings.h"
 
 #include <QString>
 
@@ -19,9 +19,9 @@ public:
     explicit SettingsPanel(QFrame *panel, const QString &courseTitle);
 
     // The login, the password in both password edits, the log name.
-    void showSettings(const AdminSettings &settings);
+    void showSettings(const ClassSettings &settings);
     // The settings as edited; the password is the confirmation's.
-    AdminSettings edited() const;
+    ClassSettings edited() const;
 
     // The control that takes the focus when the panel comes to the front.
     QWidget *firstControl() const;

@@ -33,52 +33,15 @@ bool listed(const QList<QByteArray> &names, const QByteArray &name)
 
 UserAdmin::Result refused(Accounts::Refusal refusal)
 {
-    UserAdmin::Result r;
-    r.problem = UserAdmin::Problem::Refused;
-    r.refusal = refusal;
-    return r;
+    return UserChange::refused(refusal);
 }
 
 UserAdmin::Result problem(UserAdmin::Problem p)
 {
-    UserAdmin::Result r;
-    r.problem = p;
-    return r;
+    return UserChange::failed(p);
 }
 
 } // namespace
-
-QByteArray UserAdmin::problemText(const Result &result, const QByteArray &typedName)
-{
-    switch (result.problem) {
-    case Problem::None:
-        break;
-    case Problem::NotRegistered:
-        return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не зарегистрирован.")
-                                         .arg(CodePage::toUnicode(typedName)));
-    case Problem::NothingKept:
-        return CodePage::fromUnicode(QStringLiteral("Пользователь %1 не найден среди удалённых.")
-                                         .arg(CodePage::toUnicode(typedName)));
-    case Problem::Refused:
-        return Accounts::refusalText(result.refusal);
-    case Problem::ManyKept:
-        return CodePage::fromUnicode(
-            QStringLiteral("Пользователь %1 удалялся несколько раз; выберите удаление по дате "
-                           "(--date), список: restore --list %1.")
-                .arg(CodePage::toUnicode(typedName)));
-    case Problem::NoSuchRemoval:
-        return CodePage::fromUnicode(
-            QStringLiteral("Пользователь %1 не удалялся в это время; список: restore --list %1.")
-                .arg(CodePage::toUnicode(typedName)));
-    case Problem::RegisteredAgain:
-        return CodePage::fromUnicode(
-            QStringLiteral("Пользователь %1 зарегистрирован снова. Заменить новую запись "
-                           "сохранённой (--replace) или оставить новую с лучшей из двух оценок "
-                           "каждого теста (--keep-best)?")
-                .arg(CodePage::toUnicode(typedName)));
-    }
-    return QByteArray();
-}
 
 UserAdmin::Result UserAdmin::setPassword(const QByteArray &name, const QByteArray &password)
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Accounts.h"
+#include "UserChange.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,37 +15,9 @@
 class UserAdmin
 {
 public:
-    enum class Problem
-    {
-        None,
-        NotRegistered,   // no section of that name in users.ini
-        NothingKept,     // no section of that name in removed-users.ini
-        Refused,         // the name or password: see `refusal`
-        ManyKept,        // several removals kept under the name, none picked
-        NoSuchRemoval,   // none kept under the name at the date picked
-        RegisteredAgain, // registered again since, and no choice what to do
-    };
-
-    // What restore does where the name was registered again since.
-    enum class Over
-    {
-        Ask,      // refuse with RegisteredAgain
-        Replace,  // the kept section replaces the new one, which is kept in turn
-        KeepBest, // the new account stays, with the better grade of the two each test
-    };
-
-    struct Result
-    {
-        Problem problem = Problem::None;
-        Accounts::Refusal refusal = Accounts::Refusal::None;
-        QByteArray name; // the user's name as stored: the header's spelling
-        int logLines = 0;
-        int answerLines = 0;
-        bool ok() const { return problem == Problem::None; }
-    };
-
-    // The Russian text for a failed result, Windows-1251.
-    static QByteArray problemText(const Result &result, const QByteArray &typedName);
+    using Problem = UserChange::Problem;
+    using Result = UserChange;
+    using Over = UserChange::Over;
 
     static Result setPassword(const QByteArray &name, const QByteArray &password);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UserRecords.h"
 
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "FileLock.h"
 #include "Paths.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-const QByteArray FieldSeparator = QByteArrayLiteral(" | ");
+const QByteArrayView FieldSeparator = ClassStore::FieldSeparator;
 
 // Where the user of a line ends: before the separator that has `after`
 // separators behind it; -1 when the line has too few.
@@ -32,11 +33,17 @@ qsizetype userEnd(const QByteArray &line, int after)
 
 QByteArray UserRecords::answerRecordName(const QByteArray &logName)
 {
-    const qsizetype slash = std::max(logName.lastIndexOf('\\'), logName.lastIndexOf('/'));
+    return besideLog(logName, "answers");
+}
+
+QByteArray UserRecords::besideLog(const QByteArray &logName, const QByteArray &word)
+{
+    const qsizetype component = std::max(logName.lastIndexOf('\\'), logName.lastIndexOf('/')) + 1;
     const qsizetype dot = logName.lastIndexOf('.');
-    if (dot > slash + 1)
-        return logName.left(dot) + "-answers" + logName.mid(dot);
-    return logName + "-answers";
+    // A dot that begins the name starts no extension.
+    if (dot <= component)
+        return logName + '-' + word;
+    return logName.first(dot) + '-' + word + logName.sliced(dot);
 }
 
 QByteArray UserRecords::renamed(const QByteArray &text, const QByteArray &from,

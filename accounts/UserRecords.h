@@ -17,6 +17,10 @@ public:
 
     // "testlog.txt" gives "testlog-answers.txt", "log" gives "log-answers".
     static QByteArray answerRecordName(const QByteArray &logName);
+    // A record file beside the log, named as the program stores names:
+    // "-" + word before the last extension of the last component, or at the
+    // end of a name without one.
+    static QByteArray besideLog(const QByteArray &logName, const QByteArray &word);
 
     // The text with the user of every line whose user equals `from` without
     // regard to letter case replaced by `to`; line ends and every other byte

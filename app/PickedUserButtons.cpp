@@ -25,13 +25,13 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &text, i
     return b;
 }
 
-QString keptText(const RemovedUsers::Kept &kept)
+QString keptText(const ClassStore::Removal &kept)
 {
     QStringList grades;
     for (int g : kept.grades)
         grades.append(g ? QString::number(g) : QStringLiteral("-"));
     return QStringLiteral("удалён %1, оценки %2")
-        .arg(QString::fromLatin1(kept.removedText()), grades.join(u' '));
+        .arg(QString::fromLatin1(kept.whenText()), grades.join(u' '));
 }
 
 } // namespace
@@ -95,10 +95,10 @@ void PickedUserButtons::passwordClick()
                               QStringLiteral("Проверьте пароль!"));
         return;
     }
-    const UserAdmin::Result r = m_session.resetPassword(name, password);
+    const UserChange r = m_session.resetPassword(name, password);
     if (!r.ok()) {
         QMessageBox::warning(m_window, m_window->windowTitle(),
-                             CodePage::toUnicode(UserAdmin::problemText(r, name)));
+                             CodePage::toUnicode(m_session.problemText(r, name)));
         return;
     }
     QMessageBox::information(m_window, m_window->windowTitle(),
@@ -113,10 +113,10 @@ void PickedUserButtons::renameClick()
     const QString to = ask(QStringLiteral("Новое имя пользователя %1:").arg(shown), shown, false);
     if (to.isEmpty() || to == shown)
         return;
-    const UserAdmin::Result r = m_session.renameUser(name, to);
+    const UserChange r = m_session.renameUser(name, to);
     if (!r.ok()) {
         QMessageBox::warning(m_window, m_window->windowTitle(),
-                             CodePage::toUnicode(UserAdmin::problemText(r, name)));
+                             CodePage::toUnicode(m_session.problemText(r, name)));
         return;
     }
     m_progress.showPicked(CodePage::fromUnicode(to));
@@ -180,16 +180,16 @@ void PickedUserButtons::restoreClick()
         return;
     const QByteArray name = CodePage::fromUnicode(typed);
     const QString caption = m_window->windowTitle();
-    const QList<RemovedUsers::Kept> kept = m_session.keptRemovals(name);
-    UserAdmin::Result r;
+    const QList<ClassStore::Removal> kept = m_session.keptRemovals(name);
+    UserChange r;
     if (kept.isEmpty()) {
-        r.problem = UserAdmin::Problem::NothingKept;
+        r.problem = UserChange::Problem::NothingKept;
         QMessageBox::warning(m_window, caption,
-                             CodePage::toUnicode(UserAdmin::problemText(r, name)));
+                             CodePage::toUnicode(m_session.problemText(r, name)));
         return;
     }
     // Never the newest silently: one removal is confirmed, of several one is picked.
-    QByteArray removed = kept[0].removedText();
+    QByteArray removed = kept[0].whenText();
     if (kept.size() == 1) {
         if (QMessageBox::question(
                 m_window, caption,
@@ -198,7 +198,7 @@ void PickedUserButtons::restoreClick()
             return;
     } else {
         QStringList items;
-        for (const RemovedUsers::Kept &k : kept)
+        for (const ClassStore::Removal &k : kept)
             items.append(keptText(k));
         const int picked =
             choose(QStringLiteral("Пользователь %1 удалялся несколько раз. Какое удаление "
@@ -207,10 +207,10 @@ void PickedUserButtons::restoreClick()
                    items);
         if (picked < 0)
             return;
-        removed = kept[picked].removedText();
+        removed = kept[picked].whenText();
     }
-    r = m_session.restoreUser(name, removed, UserAdmin::Over::Ask);
-    if (r.problem == UserAdmin::Problem::RegisteredAgain) {
+    r = m_session.restoreUser(name, removed, UserChange::Over::Ask);
+    if (r.problem == UserChange::Problem::RegisteredAgain) {
         QMessageBox box(QMessageBox::Question, caption,
                         QStringLiteral("Пользователь %1 зарегистрирован снова. Заменить новую "
                                        "запись сохранённой (новая останется среди удалённых) "
@@ -225,12 +225,12 @@ void PickedUserButtons::restoreClick()
         if (answer != QMessageBox::Yes && answer != QMessageBox::No)
             return;
         r = m_session.restoreUser(name, removed,
-                                  answer == QMessageBox::Yes ? UserAdmin::Over::Replace
-                                                             : UserAdmin::Over::KeepBest);
+                                  answer == QMessageBox::Yes ? UserChange::Over::Replace
+                                                             : UserChange::Over::KeepBest);
     }
     if (!r.ok()) {
         QMessageBox::warning(m_window, caption,
-                             CodePage::toUnicode(UserAdmin::problemText(r, name)));
+                             CodePage::toUnicode(m_session.problemText(r, name)));
         return;
     }
     QMessageBox::information(

@@ -5,13 +5,13 @@
 #include "ClassReportView.h"
 #include "CodePage.h"
 #include "CourseInfo.h"
+#include "FolderStore.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
 #include "Look.h"
 #include "Paths.h"
 #include "PickedUserButtons.h"
 #include "ProgressPanel.h"
-#include "SettingsCheck.h"
 #include "SettingsPanel.h"
 #include "TForm5.h"
 #include "TOKRightDlg.h"
@@ -24,6 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -46,8 +47,13 @@ constexpr int AssumedFrameHeight = 39;
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), m_course(CourseStructure::load(Paths::workingDirectory()))
+TForm1::TForm1(QWidget *parent) : TForm1(std::make_unique<FolderStore>(QDir::currentPath()), parent)
+{
+}
+
+TForm1::TForm1(std::unique_ptr<ClassStore> store, QWidget *parent)
+    : QMainWindow(parent), m_course(CourseStructure::load(Paths::workingDirectory())),
+      m_store(std::move(store)), m_session(*m_store)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(m_course.title().isEmpty() ? CourseInfo::Title : m_course.title());
@@ -232,11 +238,11 @@ void TForm1::writeScores()
 
 void TForm1::SpeedButton1Click()
 {
-    const Accounts::Refusal refusal =
+    const Refusal refusal =
         m_session.registerUser(m_login->Edit2->text(), m_login->MaskEdit1->text());
-    if (refusal != Accounts::Refusal::None) {
+    if (refusal != Refusal::None) {
         QMessageBox::warning(this, windowTitle(),
-                             CodePage::toUnicode(Accounts::refusalText(refusal)));
+                             CodePage::toUnicode(m_session.refusalText(refusal)));
         return;
     }
     QMessageBox::information(this, windowTitle(),
@@ -286,19 +292,15 @@ void TForm1::SpeedButton7Click()
         QMessageBox::critical(this, windowTitle(), u"Проверьте пароль!"_s);
         return;
     }
-    const AdminSettings edited = m_settings->edited();
-    const SettingsCheck::Verdict verdict = SettingsCheck::check(edited);
-    const QString text = CodePage::toUnicode(SettingsCheck::text(verdict, edited));
-    if (SettingsCheck::refuses(verdict)) {
+    const ClassSettings edited = m_settings->edited();
+    Session::SettingsSave save = m_session.saveSettings(edited, false);
+    const QString text = CodePage::toUnicode(m_session.settingsText());
+    if (save == Session::SettingsSave::Refused)
         QMessageBox::warning(this, windowTitle(), text);
-        return;
-    }
-    if (verdict == SettingsCheck::Verdict::LoginIsUser &&
-        QMessageBox::question(this, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes)
-        return;
-    // The settings in memory stay as read at start-up until the next start.
-    edited.write();
+    else if (save == Session::SettingsSave::NeedsConfirm &&
+             QMessageBox::question(this, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                                   QMessageBox::No) == QMessageBox::Yes)
+        m_session.saveSettings(edited, true);
 }
 
 void TForm1::ComboBox1Select()
@@ -368,7 +370,7 @@ void TForm1::NiClick()
 void TForm1::N30Click()
 {
     applySwitch(PanelSwitch::Command::TestLog);
-    m_log->load(m_session.adminSettings().logName);
+    m_log->load(*m_store);
 }
 
 void TForm1::nredClick()
@@ -382,7 +384,7 @@ void TForm1::nredClick()
 void TForm1::NclassClick()
 {
     applySwitch(PanelSwitch::Command::PageRule);
-    m_classReport->show();
+    m_classReport->show(*m_store);
 }
 
 void TForm1::startTest(const QByteArray &name)
@@ -394,7 +396,7 @@ void TForm1::startTest(const QByteArray &name)
 
 void TForm1::Button2Click()
 {
-    if (const QByteArray refusal = m_run.start(m_chosenTest); !refusal.isEmpty()) {
+    if (const QByteArray refusal = m_run.start(*m_store, m_chosenTest); !refusal.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), CodePage::toUnicode(refusal));
         return;
     }

@@ -46,7 +46,10 @@ class TForm1 : public QMainWindow
     Q_OBJECT
 
 public:
+    // The class kept in the course folder, the current directory.
     explicit TForm1(QWidget *parent = nullptr);
+    // The class kept in the given store.
+    explicit TForm1(std::unique_ptr<ClassStore> store, QWidget *parent = nullptr);
     ~TForm1() override;
 
     // The windows created after this one and shown from its menus.
@@ -170,6 +173,7 @@ private:
     void focusFront();
 
     const CourseStructure m_course;
+    std::unique_ptr<ClassStore> m_store;
     Session m_session;
     TestRun m_run;
     QByteArray m_chosenTest;   // the test entry chosen last

@@ -8,6 +8,7 @@
 #include "AdminSettings.h"
 #include "AnswerRecord.h"
 #include "ClassReport.h"
+#include "FolderStore.h"
 #include "ItemCsv.h"
 #include "ReportCsv.h"
 #include "ReportHtml.h"
@@ -170,6 +171,7 @@ int main()
         return 1;
     writeClass();
     const TestFiles tests = writeTests();
+    const FolderStore store(dir.path());
     std::printf("class of %d users, %d tests of %d questions; median of %d runs\n", Users, Tests,
                 Questions, Runs);
     std::printf("%10s %10s %10s %11s %10s %10s %10s %10s %12s %10s\n", "log lines", "records",
@@ -184,13 +186,13 @@ int main()
             // The answers' share of the reading, on their own.
             QElapsedTimer t;
             t.start();
-            const ItemAnalysis alone = ItemAnalysis::read();
+            const ItemAnalysis alone = ItemAnalysis::read(store);
             answers.push_back(ms(t));
 
             QElapsedTimer all;
             all.start();
             t.restart();
-            const ClassReport report = ClassReport::read();
+            const ClassReport report = ClassReport::read(store);
             read.push_back(ms(t));
             t.restart();
             const QByteArray table = ReportCsv::write(report);

@@ -133,16 +133,16 @@ int renameLanding(const QByteArray &from, const QByteArray &to)
     }
 }
 
-int appendByReplacing(const QString &path, const QByteArray &data)
+} // namespace
+
+int FileWrite::appendByReplacing(const QString &path, const QByteArray &data)
 {
     QByteArray old;
     const int error = FileRead::read(path, &old);
     if (error != 0 && error != ENOENT)
         return error;
-    return FileWrite::replace(path, old + data);
+    return replace(path, old + data);
 }
-
-} // namespace
 
 QString FileWrite::refusalReason(const QString &path, int error)
 {

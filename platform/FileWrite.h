@@ -51,6 +51,10 @@ public:
     // through replace(). Two writers must not append at once: the caller
     // holds the file's lock.
     static int append(const QString &path, const QByteArray &data);
+    // The append as a replacement of the file with its bytes and the data
+    // after them, for a file that cannot be written in place; a missing file
+    // is made. The caller holds the file's lock.
+    static int appendByReplacing(const QString &path, const QByteArray &data);
 
     // Removes the file, waiting up to waitMs while it is held open and out a
     // client's brief input/output errors; a missing file counts as removed.

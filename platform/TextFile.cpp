@@ -24,14 +24,6 @@ RuntimeError withReason(const RuntimeError &error, const QString &reason)
     return reason.isEmpty() ? error : RuntimeError(error.message() + QLatin1Char('\n') + reason);
 }
 
-int appendByReplacing(const QString &path, const QByteArray &data)
-{
-    QByteArray old;
-    if (const int error = FileRead::read(path, &old); error != 0)
-        return error == EIO ? EIO : EACCES;
-    return FileWrite::replace(path, old + data);
-}
-
 } // namespace
 
 bool TextFile::isReadOnly(const QString &path)
@@ -126,7 +118,7 @@ void TextFile::append(const QString &path, const QByteArray &data)
     // through a replacement, which the folder allows, and then writable by
     // the class again.
     if (error == EACCES && lock)
-        error = appendByReplacing(path, data);
+        error = FileWrite::appendByReplacing(path, data);
     if (error != 0)
         throw IoError::inOut(path, isFull(error) ? error : diagnose(path, true));
 }

@@ -81,7 +81,7 @@ ClassReportView::ClassReportView(QWebEngineView *view, QWidget *coursePagePanel)
     QToolButton *regrade = m_regrade->button();
     regrade->move(m_save->x() - regrade->width() - 8, 8);
     connect(m_save, &QToolButton::clicked, this, &ClassReportView::askAndSave);
-    connect(m_regrade, &ReportRegrade::regraded, this, &ClassReportView::show);
+    connect(m_regrade, &ReportRegrade::regraded, this, [this] { show(m_regrade->store()); });
     connect(m_view, &QWebEngineView::urlChanged, this, [this, regrade](const QUrl &url) {
         if (url.adjusted(QUrl::RemoveFragment) != m_shown) {
             m_save->setVisible(false);
@@ -90,9 +90,9 @@ ClassReportView::ClassReportView(QWebEngineView *view, QWidget *coursePagePanel)
     });
 }
 
-void ClassReportView::show()
+void ClassReportView::show(ClassStore &store)
 {
-    m_report = ClassReport::read();
+    m_report = ClassReport::read(store);
     m_html = ReportHtml::write(m_report, QDateTime::currentDateTime());
     m_shown = InMemoryUrl;
     m_view->setHtml(m_html.size() < InMemoryLimit ? QString::fromUtf8(m_html)
@@ -103,7 +103,7 @@ void ClassReportView::show()
         if (t.test <= 10)
             tests.append(t.test);
     }
-    m_regrade->setTests(tests);
+    m_regrade->setClass(store, tests);
     for (QToolButton *b : {m_save, m_regrade->button()}) {
         b->setVisible(true);
         b->raise();

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 class QToolButton;
+class ClassStore;
 class QWebEngineView;
 class ReportRegrade;
 class QWidget;
@@ -34,10 +35,10 @@ public:
 
     ClassReportView(QWebEngineView *view, QWidget *coursePagePanel);
 
-    // Reads the class anew and shows its page in the view, or, for a page
-    // larger than the view takes in memory, a note to save it. The save
+    // Reads the store's class anew and shows its page in the view, or, for a
+    // page larger than the view takes in memory, a note to save it. The save
     // button is there until the view goes to another page.
-    void show();
+    void show(ClassStore &store);
 
     // Writes the report last shown. Throws RuntimeError where it cannot,
     // and refuses a file of the class itself.

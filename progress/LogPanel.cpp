@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LogPanel.h"
 
-#include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
-#include "IoError.h"
 #include "Look.h"
-#include "Paths.h"
-#include "TextFile.h"
 
 #include <QFrame>
 #include <QPlainTextEdit>
-#include <cerrno>
 
 LogPanel::LogPanel(QFrame *panel6) : Panel6(panel6)
 {
@@ -29,24 +25,9 @@ LogPanel::LogPanel(QFrame *panel6) : Panel6(panel6)
     Memo2->setAccessibleName(QStringLiteral("Отчет по проведению тестов"));
 }
 
-void LogPanel::load(const QByteArray &logName)
+void LogPanel::load(const ClassStore &store)
 {
-    const QString path = Paths::resolve(logName);
-    // The name came from the settings file at start-up and may differ from
-    // what the settings panel shows now, so the message names the file. An
-    // empty name would name the working directory itself; it stands for no
-    // file at all.
-    if (logName.isEmpty())
-        throw IoError::cannotOpen(path, IoError::reason(ENOENT));
-    if (!AdminSettings::logNameStaysInside(logName))
-        throw RuntimeError(CodePage::toUnicode(AdminSettings::logNameOutsideText(logName)));
-    QByteArray text;
-    try {
-        text = TextFile::read(path);
-    } catch (const RuntimeError &) {
-        throw IoError::cannotOpen(path, IoError::reason(TextFile::diagnose(path, false)));
-    }
-    Memo2->setPlainText(linesOf(text));
+    Memo2->setPlainText(linesOf(store.logText()));
 }
 
 QString LogPanel::linesOf(const QByteArray &text)

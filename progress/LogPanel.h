@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+
+class ClassStore;
 #include <QString>
 
 class QFrame;
@@ -15,11 +17,10 @@ class LogPanel
 public:
     explicit LogPanel(QFrame *panel6);
 
-    // Replaces the memo's lines with those of the test log file, named as the
-    // administrator settings store it (Windows-1251, resolved against the
-    // working directory). A file that is missing or cannot be read throws the
-    // runtime's input/output error and the memo keeps its text.
-    void load(const QByteArray &logName);
+    // Replaces the memo's lines with those of the store's test log. A log
+    // that is missing or cannot be read throws, naming it, and the memo keeps
+    // its text.
+    void load(const ClassStore &store);
 
     // The file's Windows-1251 text as the memo's lines: CR LF, a lone LF and a
     // lone CR each end a line; a line end at the very end adds no empty line.

@@ -41,7 +41,7 @@ QWidget *ReportRegrade::window() const
 void ReportRegrade::click()
 {
     const QString caption = window()->windowTitle();
-    if (m_tests.isEmpty()) {
+    if (!m_store || m_tests.isEmpty()) {
         QMessageBox::information(window(), caption,
                                  QStringLiteral("Ни один тест ещё не пройден: пересчитывать "
                                                 "нечего."));
@@ -56,7 +56,7 @@ void ReportRegrade::click()
         return;
     const int test = m_tests[picked];
     try {
-        const GradeChanges::Plan plan = GradeChanges::plan(test);
+        const GradeChanges::Plan plan = GradeChanges::plan(*m_store, test);
         if (!plan.runs) {
             QMessageBox::information(
                 window(), caption,
@@ -66,7 +66,7 @@ void ReportRegrade::click()
         if (!confirm(plan))
             return;
         // A run finished while the preview was open would go unseen.
-        const GradeChanges::Plan now = GradeChanges::plan(test);
+        const GradeChanges::Plan now = GradeChanges::plan(*m_store, test);
         if (!GradeChanges::sameChanges(plan, now)) {
             QMessageBox::warning(window(), caption,
                                  QStringLiteral("Записи теста %1 изменились, пока показывался "
@@ -75,7 +75,7 @@ void ReportRegrade::click()
                                      .arg(test));
             return;
         }
-        const int stored = GradeChanges::apply(now, QDateTime::currentDateTime());
+        const int stored = GradeChanges::apply(*m_store, now, QDateTime::currentDateTime());
         QMessageBox::information(window(), caption,
                                  QStringLiteral("Тест %1 пересчитан: оценок изменилось %2, "
                                                 "сохранено %3. Изменения записаны в журнал "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ClassStore.h"
 #include "GradeChanges.h"
 
 #include <QList>
@@ -25,8 +26,14 @@ public:
     explicit ReportRegrade(QWidget *panel);
 
     QToolButton *button() const { return m_button; }
-    // The tests offered, 1 … 10, in order.
-    void setTests(const QList<int> &tests) { m_tests = tests; }
+    // The class the report was read from and the tests offered, 1 … 10, in
+    // order; the button is shown only after this.
+    void setClass(ClassStore &store, const QList<int> &tests)
+    {
+        m_store = &store;
+        m_tests = tests;
+    }
+    ClassStore &store() const { return *m_store; }
 
     // Asks for one of the items; -1 is a cancel. A dialog unless replaced.
     std::function<int(const QString &prompt, const QStringList &items)> choose;
@@ -42,5 +49,6 @@ private:
     QWidget *window() const;
 
     QToolButton *m_button;
+    ClassStore *m_store = nullptr;
     QList<int> m_tests;
 };

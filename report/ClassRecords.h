@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CourseStructure.h"
+#include "ClassStore.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,8 +10,8 @@
 #include <array>
 #include <optional>
 
-// What the class's files hold about each user: the list file "users" in its
-// order and the grades test1 … test10 from users.ini, read the way the
+// What the class's records hold about each user: the user list in its order
+// and the grades test1 … test10 of each user's record, read the way the
 // progress view reads them. Nothing is written; whatever cannot be read is
 // kept so the report can say so.
 class ClassRecords
@@ -37,16 +38,17 @@ public:
     };
 
     QList<User> users;
-    QList<QByteArray> withoutRecord; // listed, but no section in users.ini
-    QList<QByteArray> unlisted;      // sections of users.ini the list lacks
+    QList<QByteArray> withoutRecord; // listed, but without a record
+    QList<QByteArray> unlisted;      // records the list lacks
     QList<QByteArray> repeated;      // names the list holds a second time
     QList<BadGrade> badGrades;
-    QStringList fileErrors; // files that could not be read, in the runtime's words
+    QStringList fileErrors; // records that could not be read, in the store's words
+    // What the store found about its own records.
+    QList<ClassStore::Finding> storeFindings;
 
-    // The files of the current directory. Missing files are reported, not
-    // thrown.
-    static ClassRecords read();
+    // The store's records. What cannot be read is reported, not thrown.
+    static ClassRecords read(const ClassStore &store);
 
-    // From the bytes of the list file and of users.ini.
-    static ClassRecords parse(const QByteArray &list, const QByteArray &usersIni);
+    // From the records as the store gives them.
+    static ClassRecords build(const ClassStore::UsersInput &input);
 };

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassReport.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
+#include "FolderAccess.h"
 #include "IniDocument.h"
-#include "Paths.h"
 #include "UnlockTable.h"
-#include "UserList.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,8 +24,8 @@ int reachedTest(const ClassRecords::Grades &grades)
     int reached = 1;
     for (int k = 1; k < ClassReport::Tests; ++k) {
         const bool passed = grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade;
-        if (passed &&
-            UnlockTable::defaultEntries(Accounts::testKey(k)).contains(Accounts::testKey(k + 1)))
+        if (passed && UnlockTable::defaultEntries(ClassStore::testName(k))
+                          .contains(ClassStore::testName(k + 1)))
             reached = k + 1;
     }
     return reached;
@@ -128,23 +126,25 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
     return report;
 }
 
-ClassReport ClassReport::read(ItemAnalysis::Attempts attempts)
+ClassReport ClassReport::read(const ClassStore &store, ItemAnalysis::Attempts attempts)
 {
-    const ClassRecords records = ClassRecords::read();
+    const ClassRecords records = ClassRecords::read(store);
     QSet<QByteArray> known;
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
-    const TestLogReader log = TestLogReader::read(known);
-    ClassReport report = build(records, log, ItemAnalysis::read(attempts));
-    report.suspicious = SuspiciousRecords::read(records, log);
-    report.changes = GradeChange::read();
+    const TestLogReader log = TestLogReader::read(store, known);
+    ClassReport report = build(records, log, ItemAnalysis::read(store, attempts));
+    report.suspicious = SuspiciousRecords::read(store, records, log);
+    report.changes = GradeChange::read(store);
     if (!report.changes.failure.isEmpty())
         report.fileErrors.append(report.changes.failure);
-    report.inputs = {Paths::resolve(UserList::FileName), Paths::resolve(Accounts::UsersIni),
-                     Paths::resolve(AdminSettings::FileName)};
-    for (const QString &path : {report.logPath, report.items.path, report.changes.path}) {
-        if (!path.isEmpty())
-            report.inputs.append(QDir::fromNativeSeparators(path));
+    if (const FolderAccess *folder = store.folderAccess()) {
+        report.inputs = folder->recordFiles();
+        report.inputs.append(folder->settingsFile());
+        for (const QString &path : {report.logPath, report.items.path, report.changes.path}) {
+            if (!path.isEmpty() && !report.inputs.contains(QDir::fromNativeSeparators(path)))
+                report.inputs.append(QDir::fromNativeSeparators(path));
+        }
     }
     return report;
 }

@@ -79,14 +79,16 @@ public:
 
     static ClassReport build(const ClassRecords &records, const TestLogReader &log,
                              const ItemAnalysis &items = ItemAnalysis());
-    // The records and the log of the current directory; the analysis of
-    // questions of the attempts asked for.
-    static ClassReport read(ItemAnalysis::Attempts attempts = ItemAnalysis::Attempts::First);
+    // The store's records and log; the analysis of questions of the
+    // attempts asked for.
+    static ClassReport read(const ClassStore &store,
+                            ItemAnalysis::Attempts attempts = ItemAnalysis::Attempts::First);
 
     // Everything the report lists as not read.
     qsizetype problemCount() const;
 
-    // The files read() took the class from, whether or not they are there.
+    // The files read() took the class from, whether or not they are there,
+    // where the store keeps it in files.
     QStringList inputs;
     // Whether the path names one of them: an output written there would
     // replace the class's own file.

@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ItemAnalysis.h"
 
-#include "AdminSettings.h"
+#include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
-#include "FileRead.h"
-#include "IniSnapshot.h"
-#include "Paths.h"
 #include "RuntimeError.h"
-#include "Store.h"
-#include "TestFile.h"
-#include "TextFile.h"
 #include "TextLines.h"
 
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -268,69 +262,50 @@ ItemAnalysis ItemAnalysis::parse(const QByteArray &bytes, Attempts attempts,
     return items;
 }
 
-void ItemAnalysis::nameQuestions(int test, const QByteArray &testFileBytes)
+void ItemAnalysis::nameQuestions(int test, const QByteArray &currentVersion,
+                                 const StoredTest &current)
 {
-    const QByteArray current = AnswerRecord::versionOf(testFileBytes);
-    std::optional<IniSnapshot> file;
     for (Version &version : versions) {
         if (version.test != test)
             continue;
-        if (!file)
-            file.emplace(testFileBytes);
-        if (version.version == current) {
+        if (version.version == currentVersion) {
             version.current = true;
         } else {
             // A version a regrade mended is the current questions only while
-            // the file still has the key it was given.
+            // the test still has the key it was given.
             bool same = version.mended;
-            for (const Question &q : version.questions) {
-                same = same && q.key + '0' ==
-                                   AnswerRecord::rightDigit(Store::crypt(file->read(
-                                       QByteArray::number(q.number), "ap", Store::MissingMarker)));
-            }
+            for (const Question &q : version.questions)
+                same = same && q.key + '0' == AnswerRecord::rightDigit(current.rightAnswer(q.number));
             version.mended = same && !version.questions.isEmpty();
             if (!version.mended)
                 continue;
         }
         for (Question &q : version.questions)
-            q.text =
-                Store::crypt(file->read(QByteArray::number(q.number), "q", Store::MissingMarker));
+            q.text = current.question(q.number);
     }
 }
 
-ItemAnalysis ItemAnalysis::read(Attempts attempts)
+ItemAnalysis ItemAnalysis::read(const ClassStore &store, Attempts attempts)
 {
-    // Without the settings there is no log and so no record file; the log's
-    // reader says why.
-    AdminSettings settings;
-    try {
-        settings = AdminSettings::read();
-    } catch (const RuntimeError &) {
-        return ItemAnalysis();
-    }
-    if (settings.logName.isEmpty() || !AdminSettings::logNameStaysInside(settings.logName))
-        return ItemAnalysis();
-    const QString path = Paths::resolve(AnswerRecord::fileName(settings.logName));
+    // Without a log there is no answer record; the log's reader says why.
+    const ClassStore::Lines lines = store.answerLines();
     ItemAnalysis items;
-    if (!QFileInfo::exists(path)) {
-        items.path = Paths::display(path);
+    items.path = lines.shown;
+    if (lines.shown.isEmpty() || lines.missing)
         return items;
-    }
     QuestionCounts counts{};
     for (int k = 1; k <= int(counts.size()); ++k) {
         try {
-            counts[k - 1] = TestFile("test" + QByteArray::number(k)).count();
+            counts[k - 1] = store.test(ClassStore::testName(k))->count();
         } catch (const RuntimeError &) {
-            // A test file that cannot be read bounds its records by MaxQuestions.
+            // A test that cannot be read bounds its records by MaxQuestions.
         }
     }
-    try {
-        items = parse(TextFile::read(path), attempts, GradeChange::read().changes, counts);
-    } catch (const RuntimeError &e) {
-        items.failure =
-            QStringLiteral("записи ответов %1: %2").arg(Paths::display(path), e.message());
-    }
-    items.path = Paths::display(path);
+    if (lines.failure.isEmpty())
+        items = parse(lines.text, attempts, GradeChange::parseAll(store.changeLines().text).changes,
+                      counts);
+    items.failure = lines.failure;
+    items.path = lines.shown;
 
     QList<int> tests;
     for (const Version &version : items.versions) {
@@ -338,11 +313,11 @@ ItemAnalysis ItemAnalysis::read(Attempts attempts)
             tests.append(version.test);
     }
     for (int test : tests) {
-        QByteArray data;
-        if (FileRead::read(
-                Paths::resolve(TestFile("test" + QByteArray::number(test)).relativeName()),
-                &data) == 0)
-            items.nameQuestions(test, data);
+        QByteArray version;
+        const std::shared_ptr<const StoredTest> current =
+            store.testAsItStands("test" + QByteArray::number(test), &version);
+        if (current)
+            items.nameQuestions(test, version, *current);
     }
     return items;
 }

@@ -11,6 +11,9 @@
 #include <array>
 #include <optional>
 
+class ClassStore;
+class StoredTest;
+
 // How each question of each test did, from the answer records beside the
 // test log: for every test and every version of its file that has records,
 // per question the runs, the share answered right, how well it separates
@@ -121,12 +124,12 @@ public:
                               const QList<GradeChange> &changes = {},
                               const QuestionCounts &counts = {});
 
-    // Gives the versions of a test that match the current file's version
-    // the question texts, from the file's bytes.
-    void nameQuestions(int test, const QByteArray &testFileBytes);
+    // Gives the versions of a test that match the version of the test as it
+    // stands the question texts it holds now.
+    void nameQuestions(int test, const QByteArray &currentVersion, const StoredTest &current);
 
-    // The record file beside the log named by the settings file of the
-    // current directory, and the test files as they stand. A missing record
-    // file is no fault: no run has finished since records began.
-    static ItemAnalysis read(Attempts attempts = Attempts::First);
+    // The store's answer record, and its tests as they stand; the analysis
+    // of questions of the attempts asked for. A missing record is no fault:
+    // no run has finished since records began.
+    static ItemAnalysis read(const ClassStore &store, Attempts attempts = Attempts::First);
 };

@@ -1,18 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SuspiciousRecords.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
 #include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
-#include "Paths.h"
 #include "RuntimeError.h"
-#include "TextFile.h"
 #include "TextLines.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -32,95 +27,21 @@ int registered(int k)
     return k == 1 ? 1 : 0;
 }
 
-QByteArray keyName(const QByteArray &trimmedLine)
+SuspiciousRecords::Kind kindOf(ClassStore::Finding::Kind kind)
 {
-    if (trimmedLine.isEmpty() || trimmedLine.startsWith(';'))
-        return QByteArray();
-    const qsizetype equals = trimmedLine.indexOf('=');
-    return equals <= 0 ? QByteArray() : trimmedLine.left(equals).trimmed();
-}
-
-void scanIni(const QByteArray &ini, SuspiciousRecords *out)
-{
-    using Kind = SuspiciousRecords::Kind;
-    struct First
-    {
-        QByteArray name;
-        qsizetype line = 0;
-    };
-    QHash<QByteArray, First> firstSection;
-    QHash<QByteArray, qsizetype> keysHere; // the open section's keys, folded
-    QByteArray sectionHere;
-    bool counted = false; // whether the open section is the one the reads take
-    qsizetype lineNo = 0;
-    qsizetype nulLine = 0;
-    for (qsizetype start = 0; start < ini.size();) {
-        qsizetype end = start;
-        while (end < ini.size() && ini[end] != '\r' && ini[end] != '\n')
-            ++end;
-        ++lineNo;
-        const QByteArray line = ini.mid(start, end - start);
-        if (nulLine == 0 && line.contains('\0'))
-            nulLine = lineNo;
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.startsWith('[')) {
-            const qsizetype close = trimmed.indexOf(']');
-            const QByteArray name =
-                TextLines::kept((close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed());
-            if (close < 0)
-                out->add({Kind::OpenHeader, name, 0, lineNo,
-                          QStringLiteral("users.ini, строка %1: заголовок раздела «%2» без "
-                                         "«]» открывает раздел, который скрывает следующие")
-                              .arg(lineNo)
-                              .arg(shown(name))});
-            if (nulLine != 0)
-                out->add({Kind::NulByte, name, 0, lineNo,
-                          QStringLiteral("users.ini, строка %1: раздел «%2» стоит после "
-                                         "нулевого байта (строка %3)")
-                              .arg(lineNo)
-                              .arg(shown(name))
-                              .arg(nulLine)});
-            const QByteArray folded = CodePage::fold(name);
-            const auto first = firstSection.constFind(folded);
-            keysHere.clear();
-            sectionHere = name;
-            counted = first == firstSection.constEnd();
-            if (counted)
-                firstSection.insert(folded, {name, lineNo});
-            else if (first->name == name)
-                out->add({Kind::DuplicateSection, name, 0, lineNo,
-                          QStringLiteral("users.ini, строка %1: раздел «%2» второй раз (первый "
-                                         "в строке %3); программа читает только первый")
-                              .arg(lineNo)
-                              .arg(shown(name))
-                              .arg(first->line)});
-            else
-                out->add({Kind::CaseTwin, name, 0, lineNo,
-                          QStringLiteral("users.ini, строка %1: раздел «%2» повторяет "
-                                         "раздел «%3» с точностью до регистра букв")
-                              .arg(lineNo)
-                              .arg(shown(name), shown(first->name))});
-        } else if (counted) {
-            const QByteArray key = keyName(trimmed);
-            if (!key.isEmpty()) {
-                const QByteArray folded = CodePage::fold(key);
-                const auto first = keysHere.constFind(folded);
-                if (first == keysHere.constEnd())
-                    keysHere.insert(folded, lineNo);
-                else
-                    out->add({Kind::DuplicateKey, sectionHere, 0, lineNo,
-                              QStringLiteral("users.ini, строка %1: ключ «%2» второй раз в "
-                                             "разделе «%3» (первый в строке %4); программа "
-                                             "берёт первый")
-                                  .arg(lineNo)
-                                  .arg(shown(TextLines::kept(key)), shown(sectionHere))
-                                  .arg(*first)});
-            }
-        }
-        if (end < ini.size() && ini[end] == '\r' && end + 1 < ini.size() && ini[end + 1] == '\n')
-            ++end;
-        start = end + 1;
+    switch (kind) {
+    case ClassStore::Finding::Kind::CaseTwin:
+        return SuspiciousRecords::Kind::CaseTwin;
+    case ClassStore::Finding::Kind::OpenHeader:
+        return SuspiciousRecords::Kind::OpenHeader;
+    case ClassStore::Finding::Kind::DuplicateSection:
+        return SuspiciousRecords::Kind::DuplicateSection;
+    case ClassStore::Finding::Kind::DuplicateKey:
+        return SuspiciousRecords::Kind::DuplicateKey;
+    case ClassStore::Finding::Kind::NulByte:
+        break;
     }
+    return SuspiciousRecords::Kind::NulByte;
 }
 
 QByteArray runKey(QByteArrayView user, int test, int grade, const QDate &date, const QTime &time)
@@ -192,12 +113,13 @@ QStringList SuspiciousRecords::unlistedTexts() const
     return texts;
 }
 
-SuspiciousRecords SuspiciousRecords::find(const QByteArray &usersIni, const ClassRecords &records,
-                                          const TestLogReader &log, const QByteArray &adminLogin,
-                                          const QDate &today, const QByteArray &answerRecords)
+SuspiciousRecords SuspiciousRecords::find(const ClassRecords &records, const TestLogReader &log,
+                                          const QByteArray &adminLogin, const QDate &today,
+                                          const QByteArray &answerRecords)
 {
     SuspiciousRecords result;
-    scanIni(usersIni, &result);
+    for (const ClassStore::Finding &f : records.storeFindings)
+        result.add({kindOf(f.kind), TextLines::kept(f.user), 0, f.line, f.text});
 
     // A log named and there that cannot be read: the checks against it are
     // not done, and say so. Without settings or a log name there is no log.
@@ -308,39 +230,27 @@ SuspiciousRecords SuspiciousRecords::find(const QByteArray &usersIni, const Clas
     return result;
 }
 
-SuspiciousRecords SuspiciousRecords::read(const ClassRecords &records, const TestLogReader &log)
+SuspiciousRecords SuspiciousRecords::read(const ClassStore &store, const ClassRecords &records,
+                                          const TestLogReader &log)
 {
-    QByteArray ini;
-    try {
-        ini = TextFile::read(Paths::resolve(Accounts::UsersIni));
-    } catch (const RuntimeError &) {
-        // The report names the unread file already.
-    }
     QByteArray adminLogin;
     QByteArray settingsLogName;
     try {
-        const AdminSettings settings = AdminSettings::read();
-        adminLogin = settings.login;
-        if (AdminSettings::logNameStaysInside(settings.logName))
-            settingsLogName = settings.logName;
+        adminLogin = store.settings().login;
     } catch (const RuntimeError &) {
+        // The report names the unread settings already.
     }
     // No log yet means no run at all, which every grade above registration's
     // contradicts; a log that is there but unreadable proves nothing.
-    const bool noLogYet = !log.failure.isEmpty() && !log.path.isEmpty() &&
-                          !QFileInfo::exists(QDir::fromNativeSeparators(log.path)) &&
-                          !QFileInfo(QDir::fromNativeSeparators(log.path)).isSymLink();
+    const bool noLogYet = !log.failure.isEmpty() && log.missing;
     QByteArray answers;
-    if (log.failure.isEmpty() && !settingsLogName.isEmpty()) {
-        try {
-            const QString path = Paths::resolve(AnswerRecord::fileName(settingsLogName));
-            if (QFileInfo::exists(path))
-                answers = TextFile::read(path);
-        } catch (const RuntimeError &) {
-            // The item analysis names the unread record file.
-        }
+    if (log.failure.isEmpty()) {
+        // An unread answer record is named by the item analysis.
+        const ClassStore::Lines lines = store.answerLines();
+        if (lines.failure.isEmpty())
+            answers = lines.text;
     }
-    return find(ini, records, noLogYet ? TestLogReader() : log, adminLogin, QDate::currentDate(),
+    return find(records, noLogYet ? TestLogReader() : log, adminLogin, QDate::currentDate(),
                 answers);
 }
 

@@ -57,16 +57,16 @@ public:
 
     static const QString Title; // "Сомнительные записи"
 
-    // usersIni is the bytes of users.ini; adminLogin the first field of the
-    // settings line (empty when unread); today the date the log is judged by.
-    // answerRecords: the bytes of the answer records beside the log; the
-    // runs logged from the first record on must each have theirs.
-    static SuspiciousRecords find(const QByteArray &usersIni, const ClassRecords &records,
-                                  const TestLogReader &log, const QByteArray &adminLogin,
-                                  const QDate &today,
+    // The store's own findings about its records come first; adminLogin is
+    // the administrator's login (empty when unread); today the date the log
+    // is judged by. answerRecords: the answer record's text; the runs logged
+    // from its first record on must each have theirs.
+    static SuspiciousRecords find(const ClassRecords &records, const TestLogReader &log,
+                                  const QByteArray &adminLogin, const QDate &today,
                                   const QByteArray &answerRecords = QByteArray());
-    // The files of the current directory.
-    static SuspiciousRecords read(const ClassRecords &records, const TestLogReader &log);
+    // With the store's settings and answer record, judged today.
+    static SuspiciousRecords read(const ClassStore &store, const ClassRecords &records,
+                                  const TestLogReader &log);
 
     // The findings about one user, joined for a table cell.
     QString aboutUser(const QByteArray &user) const;

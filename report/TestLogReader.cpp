@@ -1,37 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestLogReader.h"
 
-#include "AdminSettings.h"
+#include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CourseStructure.h"
 #include "LogDate.h"
-#include "Paths.h"
-#include "RuntimeError.h"
-#include "TextFile.h"
 #include "TextLines.h"
 
 #include <QHash>
 
 namespace {
 
-const QByteArrayView Separator(" | ");
-
-// test1 … test10 in any letter case: the number, or 0.
-int testNumber(QByteArrayView field)
-{
-    if (field.size() < 5 || field.size() > 6 ||
-        CodePage::fold(field.first(4).toByteArray()) != "test")
-        return 0;
-    int k = 0;
-    for (char c : field.sliced(4)) {
-        if (c < '0' || c > '9')
-            return 0;
-        k = k * 10 + (c - '0');
-    }
-    if (field[4] == '0')
-        return 0;
-    return k >= 1 && k <= CourseStructure::MaxTests ? k : 0;
-}
+const QByteArrayView Separator = ClassStore::FieldSeparator;
 
 int gradeNumber(QByteArrayView field)
 {
@@ -76,7 +57,7 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
             log.bad.append({number, Fault::FieldCount, TextLines::kept(line)});
             return;
         }
-        const int test = testNumber(fields[n - 2]);
+        const int test = AnswerRecord::testNumber(fields[n - 2]);
         if (!test) {
             log.bad.append({number, Fault::UnknownTest, TextLines::kept(line)});
             return;
@@ -105,40 +86,14 @@ TestLogReader TestLogReader::parse(const QByteArray &bytes, const QSet<QByteArra
     return log;
 }
 
-TestLogReader TestLogReader::read(const QSet<QByteArray> &knownUsers)
+TestLogReader TestLogReader::read(const ClassStore &store, const QSet<QByteArray> &knownUsers)
 {
-    const QString settingsPath = Paths::resolve(AdminSettings::FileName);
-    AdminSettings settings;
-    try {
-        settings = AdminSettings::read();
-    } catch (const RuntimeError &e) {
-        TestLogReader log;
-        log.failure =
-            QStringLiteral("файл настроек %1: %2").arg(Paths::display(settingsPath), e.message());
-        return log;
-    }
-    if (settings.logName.isEmpty()) {
-        TestLogReader log;
-        log.failure = QStringLiteral("в файле настроек %1 не указано имя журнала тестов")
-                          .arg(Paths::display(settingsPath));
-        return log;
-    }
-    const QString path = Paths::resolve(settings.logName);
-    if (!AdminSettings::logNameStaysInside(settings.logName)) {
-        TestLogReader log;
-        log.failure = CodePage::toUnicode(AdminSettings::logNameOutsideText(settings.logName));
-        return log;
-    }
-    QByteArray bytes;
-    try {
-        bytes = TextFile::read(path);
-    } catch (const RuntimeError &e) {
-        TestLogReader log;
-        log.path = Paths::display(path);
-        log.failure = QStringLiteral("журнал тестов %1: %2").arg(log.path, e.message());
-        return log;
-    }
-    TestLogReader log = parse(bytes, knownUsers);
-    log.path = Paths::display(path);
+    const ClassStore::Lines lines = store.logLines();
+    TestLogReader log;
+    if (lines.failure.isEmpty())
+        log = parse(lines.text, knownUsers);
+    log.path = lines.shown;
+    log.failure = lines.failure;
+    log.missing = lines.missing;
     return log;
 }

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+class ClassStore;
+
 // The test log as the test run writes it: user " | " time " | " date " | "
 // test " | " grade, one finished run a line, in the order of the runs. Lines
 // it cannot take are kept with their numbers (counted from 1).
@@ -40,16 +42,17 @@ public:
         QByteArray text;
     };
 
-    QString path;    // the log file as shown in messages; empty when none is named
-    QString failure; // why the settings or the log could not be read
+    QString path;         // the log as shown in messages; empty when none is named
+    QString failure;      // why the settings or the log could not be read
+    bool missing = false; // named, but not there: no run has finished yet
     qsizetype lines = 0;
     QList<Run> runs; // dated or not, in file order
     QList<BadLine> bad;
 
-    // The log named by the third field of data\info\tumb.db in the current
-    // directory. A missing settings file or log is reported, not thrown.
-    // knownUsers: folded names a name holding " | " may be (see parse).
-    static TestLogReader read(const QSet<QByteArray> &knownUsers = {});
+    // The store's log. Settings or a log that cannot be read are reported,
+    // not thrown. knownUsers: folded names a name holding " | " may be (see
+    // parse).
+    static TestLogReader read(const ClassStore &store, const QSet<QByteArray> &knownUsers = {});
 
     // Lines end with CR LF, LF or CR; the line end after the last line does
     // not make an empty line. A line of more than five fields is taken when

@@ -182,6 +182,12 @@ QString ServerClient::refusalText(const QString &code, const QString &detail) co
     case 27:
         cause = QStringLiteral("запись не принята: %1; ничего не перенесено.").arg(detail);
         break;
+    case 28:
+        cause = QStringLiteral("пользователь с этим именем зарегистрирован снова.");
+        break;
+    case 29:
+        cause = QStringLiteral("изменение оценок не принято (%1).").arg(detail);
+        break;
     default:
         cause = QStringLiteral("отказ %1.").arg(code);
         break;

@@ -4,6 +4,7 @@
 #include "AnswerRecord.h"
 #include "ClassTransfer.h"
 #include "CodePage.h"
+#include "GradeChange.h"
 #include "IniDocument.h"
 #include "RuntimeError.h"
 #include "Store.h"
@@ -12,6 +13,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <iterator>
@@ -301,18 +303,61 @@ UserChange ServerStore::rename(const QByteArray &from, const QByteArray &to, con
     return change;
 }
 
-UserChange ServerStore::restore(const QByteArray &name, const QByteArray &)
+QList<std::pair<qint64, ClassStore::Removal>> ServerStore::removalRows(const QByteArray &name) const
 {
-    if (m_adminToken.isEmpty())
-        admin(QString());
+    QList<std::pair<qint64, Removal>> found;
+    for (const QVariantList &row :
+         admin(QStringLiteral("SELECT removal, extract(epoch FROM removed)::bigint, "
+                              "array_to_string(grades, ',') FROM cb.admin_removals(?, ?)"),
+               {text(name)})) {
+        Removal removal;
+        removal.when = QDateTime::fromSecsSinceEpoch(row.at(1).toLongLong()).toLocalTime();
+        const QList<QByteArray> grades = gradeTexts(row.at(2));
+        for (int k = 1; k <= RunTests; ++k)
+            removal.grades.append(grades.value(k - 1).toInt());
+        found.append({row.at(0).toLongLong(), removal});
+    }
+    return found;
+}
+
+QList<ClassStore::Removal> ServerStore::removals(const QByteArray &name) const
+{
+    QList<Removal> found;
+    for (const auto &row : removalRows(name))
+        found.append(row.second);
+    return found;
+}
+
+UserChange ServerStore::restore(const QByteArray &name, const QByteArray &,
+                                const QByteArray &removed, UserChange::Over over)
+{
+    const QList<std::pair<qint64, Removal>> kept = removalRows(name);
+    if (kept.isEmpty())
+        return UserChange::failed(UserChange::Problem::NothingKept);
+    QList<qint64> picked;
+    for (const auto &row : kept) {
+        if (row.second.whenText().startsWith(removed))
+            picked.append(row.first);
+    }
+    if (picked.isEmpty())
+        return UserChange::failed(UserChange::Problem::NoSuchRemoval);
+    if (picked.size() > 1)
+        return UserChange::failed(UserChange::Problem::ManyKept);
+    const QString mode = over == UserChange::Over::Ask       ? QStringLiteral("ask")
+                         : over == UserChange::Over::Replace ? QStringLiteral("replace")
+                                                             : QStringLiteral("best");
     UserChange change;
     try {
-        const QList<QVariantList> rows = m_client.rows(
-            QStringLiteral("SELECT cb.admin_restore(?, ?)"), {m_adminToken, text(name)});
+        const QList<QVariantList> rows =
+            m_client.rows(QStringLiteral("SELECT cb.admin_restore_removal(?, ?, ?)"),
+                          {m_adminToken, picked[0], mode});
         change.name = rows.isEmpty() ? name : bytes(rows.at(0).at(0));
     } catch (const ServerClient::Refused &refused) {
+        // Restored by another administrator meanwhile.
         if (refused.code() == QLatin1String("CB020"))
-            return UserChange::failed(UserChange::Problem::NothingKept);
+            return UserChange::failed(UserChange::Problem::NoSuchRemoval);
+        if (refused.code() == QLatin1String("CB028"))
+            return UserChange::failed(UserChange::Problem::RegisteredAgain);
         const Refusal refusal = refusalOf(refused.code());
         if (refusal == Refusal::None)
             fail(refused);
@@ -494,6 +539,43 @@ ClassStore::Lines ServerStore::answerLines() const
                    [this] { return answerBytes(); });
 }
 
+QByteArray ServerStore::changeBytes() const
+{
+    QByteArray record;
+    for (const QVariantList &row : admin(QStringLiteral("SELECT cb.admin_change_lines(?)")))
+        record += bytes(row.at(0)) + "\r\n";
+    return record;
+}
+
+ClassStore::Lines ServerStore::changeLines() const
+{
+    return linesOf(QStringLiteral("изменения оценок на %1").arg(shown()),
+                   [this] { return changeBytes(); });
+}
+
+int ServerStore::recordGradeChanges(const QByteArray &lines, const QList<GradeWrite> &writes)
+{
+    QJsonArray lineList;
+    for (QByteArray line : lines.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lineList.append(text(line));
+    }
+    QJsonArray writeList;
+    for (const GradeWrite &w : writes) {
+        writeList.append(QJsonObject{{QStringLiteral("user"), text(w.user)},
+                                     {QStringLiteral("test"), w.test},
+                                     {QStringLiteral("expected"), w.expected},
+                                     {QStringLiteral("grade"), w.grade}});
+    }
+    const QList<QVariantList> rows =
+        admin(QStringLiteral("SELECT cb.admin_record_grade_changes(?, ?::jsonb, ?::jsonb)"),
+              {QString::fromUtf8(QJsonDocument(lineList).toJson(QJsonDocument::Compact)),
+               QString::fromUtf8(QJsonDocument(writeList).toJson(QJsonDocument::Compact))});
+    return rows.isEmpty() ? 0 : rows.at(0).at(0).toInt();
+}
+
 ClassSettings ServerStore::readSettings()
 {
     const ClassSettings read = settings();
@@ -588,6 +670,8 @@ ServerStore::recordCopies(const QHash<QByteArray, QByteArray> &passwords) const
         };
         copies.append({leaf(logName), logBytes()});
         copies.append({leaf(AnswerRecord::fileName(logName)), answerBytes()});
+        if (const QByteArray changes = changeBytes(); !changes.isEmpty())
+            copies.append({leaf(GradeChange::fileName(logName)), changes});
     }
     return copies;
 }
@@ -630,6 +714,11 @@ QByteArray ServerStore::startRefusal(const QByteArray &testName) const
     if (p && p->published)
         return QByteArray();
     return CodePage::fromUnicode(m_client.refusalText(QStringLiteral("CB013"), QString()));
+}
+
+QString ServerStore::testFault(const QByteArray &testName) const
+{
+    return CodePage::toUnicode(startRefusal(testName));
 }
 
 std::unique_ptr<StoredTest> ServerStore::test(const QByteArray &testName) const

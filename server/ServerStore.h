@@ -53,7 +53,9 @@ public:
     UserChange setPassword(const QByteArray &name, const QByteArray &password) override;
     UserChange rename(const QByteArray &from, const QByteArray &to,
                       const QByteArray &adminLogin) override;
-    UserChange restore(const QByteArray &name, const QByteArray &adminLogin) override;
+    UserChange restore(const QByteArray &name, const QByteArray &adminLogin,
+                       const QByteArray &removed, UserChange::Over over) override;
+    QList<Removal> removals(const QByteArray &name) const override;
     bool isRegistered(const QByteArray &name) const override;
     QList<QByteArray> users() const override;
     QList<StoredUser> userRecords() const override;
@@ -66,6 +68,8 @@ public:
     UsersInput usersInput() const override;
     Lines logLines() const override;
     Lines answerLines() const override;
+    Lines changeLines() const override;
+    int recordGradeChanges(const QByteArray &lines, const QList<GradeWrite> &writes) override;
 
     // The password is never read back: the settings read give it empty, and
     // a write with an empty password keeps the one the server has.
@@ -77,6 +81,7 @@ public:
     QStringList archive(const std::function<void(const QList<RecordCopy> &)> &keep) override;
 
     QByteArray startRefusal(const QByteArray &testName) const override;
+    QString testFault(const QByteArray &testName) const override;
     std::unique_ptr<StoredTest> test(const QByteArray &testName) const override;
     QByteArray testVersion(const QByteArray &testName) const override;
     std::shared_ptr<const StoredTest> testAsItStands(const QByteArray &testName,
@@ -119,6 +124,10 @@ private:
     std::optional<Published> published(const QByteArray &testName) const;
     QByteArray logBytes() const;
     QByteArray answerBytes() const;
+    QByteArray changeBytes() const;
+    // The removals kept under the name: the server's number of each, and
+    // the removal as the interface gives it.
+    QList<std::pair<qint64, Removal>> removalRows(const QByteArray &name) const;
 
     mutable ServerClient m_client;
     mutable QString m_adminToken;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CourseFolder.h"
 
-#include "AdminSettings.h"
 #include "CodePage.h"
 #include "IoError.h"
 #include "Paths.h"
+#include "SettingsFileName.h"
 #include "ShareAddress.h"
 
 #include <QDir>
@@ -82,7 +82,7 @@ QString CourseFolder::problem(const QString &path, bool needCourse)
     if (needCourse && !holdsCourse(path))
         return QStringLiteral("в ней нет учебного курса (не найден файл %1); возможно, общая "
                               "папка не подключена и на её месте видна пустая папка")
-            .arg(CodePage::toUnicode(AdminSettings::FileName));
+            .arg(QString::fromLatin1(SettingsFileName));
     return QString();
 }
 
@@ -116,7 +116,7 @@ bool CourseFolder::holdsCourse(const QString &folder)
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return false;
     const QString settings = Paths::resolve(QDir(folder).absolutePath() + QLatin1Char('/') +
-                                            CodePage::toUnicode(AdminSettings::FileName));
+                                            QString::fromLatin1(SettingsFileName));
     return QFileInfo(settings).isFile();
 }
 
@@ -152,7 +152,7 @@ CourseFolder::Choice CourseFolder::enter(const QString &argument)
     }
     if (!holdsCourse(folder)) {
         refused.refusal = QStringLiteral("В папке «%1» нет учебного курса: не найден файл %2.")
-                              .arg(shown(folder), CodePage::toUnicode(AdminSettings::FileName));
+                              .arg(shown(folder), QString::fromLatin1(SettingsFileName));
         return refused;
     }
     // An address is remembered as given: the local path GVFS gives holds

@@ -1,20 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Session.h"
 
-#include "AnswerRecord.h"
 #include "CodePage.h"
 #include "CourseStructure.h"
 #include "GradeChange.h"
 #include "GradeChanges.h"
 #include "Grading.h"
-#include "Store.h"
-#include "TestLog.h"
+#include "SettingsCheck.h"
 #include "TestRun.h"
-#include "UserList.h"
 
 #include <QDateTime>
 
-Session::Session(QObject *parent) : QObject(parent) {}
+Session::Session(ClassStore &store, QObject *parent) : QObject(parent), m_store(store) {}
 
 void Session::setUsers(const QList<QByteArray> &users)
 {
@@ -24,27 +21,29 @@ void Session::setUsers(const QList<QByteArray> &users)
 
 void Session::start()
 {
-    // A first run has no list file yet; the first registration creates it.
-    setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
+    // A first run has no list yet; the first registration makes it.
+    setUsers(m_store.users());
     m_writeBack = false;
     emit awaitingLogin();
-    m_adminSettings = AdminSettings::read();
+    m_adminSettings = m_store.readSettings();
     emit settingsRead();
 }
 
-Accounts::Refusal Session::registerUser(const QString &name, const QString &password)
+Refusal Session::registerUser(const QString &name, const QString &password)
 {
     m_userName = CodePage::fromUnicode(name);
-    Accounts::Registration registration;
+    ClassStore::Registration registration;
     try {
-        registration = Accounts::registerTyped(name, password, m_adminSettings.login);
+        registration = m_store.registerTyped(name, password, m_adminSettings.login);
     } catch (...) {
-        // Another copy may have changed the list meanwhile.
-        if (UserList::exists())
-            setUsers(UserList::load());
+        // Another copy may have changed the list meanwhile; a list not there
+        // yet leaves the shown one as it is.
+        const QList<QByteArray> users = m_store.users();
+        if (!users.isEmpty())
+            setUsers(users);
         throw;
     }
-    if (registration.refusal == Accounts::Refusal::None)
+    if (registration.refusal == Refusal::None)
         setUsers(registration.list);
     return registration.refusal;
 }
@@ -61,16 +60,16 @@ Session::Login Session::logIn(const QString &name, const QString &password)
             typed == m_adminSettings.password ? LoginResult::Administrator : LoginResult::Ignored;
         return login;
     }
-    if (!Accounts::passwordMatches(m_userName, typed))
+    if (!m_store.passwordMatches(m_userName, typed))
         return login;
     for (int k = 1; k <= CourseStructure::MaxTests; ++k)
-        m_scores[k - 1] = Accounts::readGrade(m_userName, k);
-    m_changes = GradeChange::textsFor(m_userName);
+        m_scores[k - 1] = m_store.grade(m_userName, k);
+    m_changes = GradeChange::textsFor(m_store, m_userName);
     // Gated only once every grade has been read: a login that fails part way
     // locks nothing for the next one.
     for (int k = 1; k <= CourseStructure::MaxTests; ++k) {
         if (m_scores[k - 1] < Grading::PassGrade)
-            login.locked.append(Accounts::testKey(k));
+            login.locked.append(ClassStore::testName(k));
     }
     m_writeBack = true;
     login.result = LoginResult::Student;
@@ -80,77 +79,65 @@ Session::Login Session::logIn(const QString &name, const QString &password)
 bool Session::removeUser(const QString &name, const QString &password)
 {
     const QByteArray stored = CodePage::fromUnicode(name);
-    if (!Accounts::passwordMatches(stored, CodePage::fromUnicode(password)))
+    if (!m_store.passwordMatches(stored, CodePage::fromUnicode(password)))
         return false;
-    setUsers(Accounts::removeUser(stored));
+    setUsers(m_store.removeUser(stored));
     return true;
 }
 
 std::optional<int> Session::gradeCount(const QString &name, const QString &password) const
 {
     const QByteArray stored = CodePage::fromUnicode(name);
-    if (!Accounts::passwordMatches(stored, CodePage::fromUnicode(password)))
+    if (!m_store.passwordMatches(stored, CodePage::fromUnicode(password)))
         return std::nullopt;
     int count = 0;
-    for (int k = 1; k <= Accounts::TestCount; ++k) {
-        const QByteArray grade = Store::read(stored, Accounts::testKey(k), Accounts::UsersIni);
-        if (grade != "0" && grade != Store::missing())
+    for (int k = 1; k <= ClassStore::TestCount; ++k) {
+        const QByteArray grade = m_store.gradeText(stored, k);
+        if (grade != "0" && grade != m_store.missing())
             ++count;
     }
     return count;
 }
 
-UserAdmin::Result Session::resetPassword(const QByteArray &name, const QString &password)
+UserChange Session::resetPassword(const QByteArray &name, const QString &password)
 {
-    if (!CodePage::canSpell(password)) {
-        UserAdmin::Result r;
-        r.problem = UserAdmin::Problem::Refused;
-        r.refusal = Accounts::Refusal::ForeignPasswordLetters;
-        return r;
-    }
-    return UserAdmin::setPassword(name, CodePage::fromUnicode(password));
+    return m_store.setTypedPassword(name, password);
 }
 
-UserAdmin::Result Session::renameUser(const QByteArray &from, const QString &to)
+UserChange Session::renameUser(const QByteArray &from, const QString &to)
 {
-    if (!CodePage::canSpell(to)) {
-        UserAdmin::Result r;
-        r.problem = UserAdmin::Problem::Refused;
-        r.refusal = Accounts::Refusal::ForeignLetters;
-        return r;
-    }
-    const UserAdmin::Result r = UserAdmin::rename(from, CodePage::fromUnicode(to),
-                                                  m_adminSettings.login, m_adminSettings.logName);
+    const UserChange r = m_store.renameTyped(from, to, m_adminSettings.login);
     if (r.ok())
-        setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
+        setUsers(m_store.users());
     return r;
 }
 
-QList<RemovedUsers::Kept> Session::keptRemovals(const QByteArray &name) const
+QList<ClassStore::Removal> Session::keptRemovals(const QByteArray &name) const
 {
-    return RemovedUsers::allKept(name);
+    return m_store.removals(name);
 }
 
-UserAdmin::Result Session::restoreUser(const QByteArray &name, const QByteArray &removed,
-                                       UserAdmin::Over over)
+UserChange Session::restoreUser(const QByteArray &name, const QByteArray &removed,
+                                UserChange::Over over)
 {
-    const UserAdmin::Result r = UserAdmin::restore(name, m_adminSettings.login, removed, over);
+    const UserChange r = m_store.restore(name, m_adminSettings.login, removed, over);
     if (r.ok())
-        setUsers(UserList::exists() ? UserList::load() : QList<QByteArray>());
+        setUsers(m_store.users());
     return r;
 }
 
 QByteArray Session::setGrade(const QByteArray &name, int test, int grade, const QString &reason)
 {
-    return GradeChanges::setGrade(name, test, grade, CodePage::fromUnicode(reason.trimmed()),
+    return GradeChanges::setGrade(m_store, name, test, grade,
+                                  CodePage::fromUnicode(reason.trimmed()),
                                   QDateTime::currentDateTime());
 }
 
 void Session::pick(const QByteArray &name)
 {
-    for (int k = 1; k <= Accounts::TestCount; ++k)
-        m_scores[k - 1] = Accounts::readGrade(name, k);
-    m_changes = GradeChange::textsFor(name);
+    for (int k = 1; k <= ClassStore::TestCount; ++k)
+        m_scores[k - 1] = m_store.grade(name, k);
+    m_changes = GradeChange::textsFor(m_store, name);
 }
 
 Session::RunEnd Session::finishRun(const TestRun &run)
@@ -158,17 +145,12 @@ Session::RunEnd Session::finishRun(const TestRun &run)
     RunEnd end;
     end.grade = run.grade();
     const int k = run.testNumber();
-    if (k >= 1 && k <= Accounts::TestCount)
+    if (k >= 1 && k <= ClassStore::TestCount)
         m_scores[k - 1] = quint8(end.grade);
-    const QDateTime now = QDateTime::currentDateTime();
-    // The answers go first: a log line always has its record, and a refused
-    // record stops the end as a refused log line does.
-    AnswerRecord::append(m_adminSettings.logName, run.record(m_userName, now).line());
-    end.logLine = TestLog::line(m_userName, now, run.testName(), end.grade);
-    TestLog::append(m_adminSettings.logName, end.logLine);
-    for (int j = 1; j <= Accounts::TestCount; ++j) {
+    end.logLine = m_store.appendRun(run.finished(m_userName, QDateTime::currentDateTime()));
+    for (int j = 1; j <= ClassStore::TestCount; ++j) {
         if (m_scores[j - 1] >= Grading::PassGrade)
-            end.passed.append(Accounts::testKey(j));
+            end.passed.append(ClassStore::testName(j));
     }
     return end;
 }
@@ -179,6 +161,17 @@ Session::WriteBack Session::writeBack()
     // grades are stored.
     if (!m_writeBack)
         return WriteBack::NotNeeded;
-    return Accounts::writeScores(m_userName, m_scores) ? WriteBack::Written
-                                                       : WriteBack::UserRemoved;
+    return m_store.writeScores(m_userName, m_scores) ? WriteBack::Written : WriteBack::UserRemoved;
+}
+
+Session::SettingsSave Session::saveSettings(const ClassSettings &edited, bool confirmed)
+{
+    const SettingsCheck::Verdict verdict = SettingsCheck::check(m_store, edited);
+    m_settingsText = SettingsCheck::text(m_store, verdict, edited);
+    if (SettingsCheck::refuses(verdict))
+        return SettingsSave::Refused;
+    if (verdict == SettingsCheck::Verdict::LoginIsUser && !confirmed)
+        return SettingsSave::NeedsConfirm;
+    m_store.writeSettings(edited);
+    return SettingsSave::Saved;
 }

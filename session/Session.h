@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Accounts.h"
-#include "AdminSettings.h"
-#include "RemovedUsers.h"
-#include "UserAdmin.h"
+#include "ClassSettings.h"
+#include "ClassStore.h"
+#include "UserChange.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,15 +16,16 @@ class TestRun;
 
 // The state of one program run and its rules: who is logged in, the score
 // table, whether it is written back at the end, the administrator settings
-// and the user list. It reads and writes the course folder's files and never
-// opens a window: foreseen outcomes come back as results, unforeseen failures
-// as RuntimeError, and what the window must redraw as signals.
+// and the user list. It reads and writes the class's records through its
+// store and never opens a window: foreseen outcomes come back as results,
+// unforeseen failures as RuntimeError, and what the window must redraw as
+// signals.
 class Session : public QObject
 {
     Q_OBJECT
 
 public:
-    using Scores = Accounts::Scores;
+    using Scores = ClassStore::Scores;
 
     enum class LoginResult
     {
@@ -58,7 +58,16 @@ public:
         QList<QByteArray> passed;
     };
 
-    explicit Session(QObject *parent = nullptr);
+    // What the settings panel's save came to.
+    enum class SettingsSave
+    {
+        Saved,
+        Refused,      // not saved: see settingsText()
+        NeedsConfirm, // saved only once confirmed: ask settingsText()
+    };
+
+    // The store outlives the session.
+    explicit Session(ClassStore &store, QObject *parent = nullptr);
 
     // The show step's loads, in order: the user list (none yet on a first
     // run), the write-back flag cleared, the administrator settings. A
@@ -66,7 +75,7 @@ public:
     void start();
 
     // Takes the name as the logged-in user name whether or not it succeeds.
-    Accounts::Refusal registerUser(const QString &name, const QString &password);
+    Refusal registerUser(const QString &name, const QString &password);
     Login logIn(const QString &name, const QString &password);
     // False when the name has no such password: nothing is removed.
     bool removeUser(const QString &name, const QString &password);
@@ -77,15 +86,15 @@ public:
     // The administrator's changes to a registered user; the grades stay. A
     // rename takes the test log's and the answer record's lines along and
     // reloads the user list.
-    UserAdmin::Result resetPassword(const QByteArray &name, const QString &password);
-    UserAdmin::Result renameUser(const QByteArray &from, const QString &to);
+    UserChange resetPassword(const QByteArray &name, const QString &password);
+    UserChange renameUser(const QByteArray &from, const QString &to);
     // Every removal kept under the name, oldest first, with its grades.
-    QList<RemovedUsers::Kept> keptRemovals(const QByteArray &name) const;
+    QList<ClassStore::Removal> keptRemovals(const QByteArray &name) const;
     // A removed user back, the removal picked by the start of its date and
     // time where several are kept; over an account registered again only as
     // `over` says. The user list is reloaded after a restore.
-    UserAdmin::Result restoreUser(const QByteArray &name, const QByteArray &removed,
-                                  UserAdmin::Over over);
+    UserChange restoreUser(const QByteArray &name, const QByteArray &removed,
+                           UserChange::Over over);
     // A grade set by hand with the teacher's reason, in the record of changes
     // as the tool's grade puts it; the name as stored, or none where the
     // user is not registered.
@@ -102,12 +111,28 @@ public:
     // The table into the user's record, after a student's login only.
     WriteBack writeBack();
 
+    // The administrator's edited settings checked and stored, unless they
+    // are refused or, when not confirmed, need the administrator's yes. The
+    // settings in memory stay as read at start-up until the next start.
+    SettingsSave saveSettings(const ClassSettings &edited, bool confirmed);
+    // The refusal or the question of the last save, Windows-1251.
+    const QByteArray &settingsText() const { return m_settingsText; }
+
+    // The Russian text of a refusal or of a failed change to a user.
+    QByteArray refusalText(Refusal refusal) const { return m_store.refusalText(refusal); }
+    QByteArray problemText(const UserChange &change, const QByteArray &typedName) const
+    {
+        return m_store.problemText(change, typedName);
+    }
+
+    ClassStore &store() const { return m_store; }
+
     const QByteArray &userName() const { return m_userName; }
     const Scores &scores() const { return m_scores; }
     // The teacher's changes to the grades held, in Russian.
     const QStringList &changes() const { return m_changes; }
     bool writesBack() const { return m_writeBack; }
-    const AdminSettings &adminSettings() const { return m_adminSettings; }
+    const ClassSettings &adminSettings() const { return m_adminSettings; }
     const QList<QByteArray> &userList() const { return m_userList; }
 
 signals:
@@ -119,10 +144,12 @@ signals:
 private:
     void setUsers(const QList<QByteArray> &users);
 
+    ClassStore &m_store;
     QByteArray m_userName;
     Scores m_scores{};
     QStringList m_changes;
     bool m_writeBack = false;
-    AdminSettings m_adminSettings;
+    ClassSettings m_adminSettings;
+    QByteArray m_settingsText;
     QList<QByteArray> m_userList;
 };

@@ -49,6 +49,12 @@ UserChange ClassStore::renameTyped(const QByteArray &from, const QString &to,
     return rename(from, CodePage::fromUnicode(to), adminLogin);
 }
 
+QByteArray ClassStore::Removal::whenText() const
+{
+    return when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1()
+                          : QByteArray("?");
+}
+
 bool ClassStore::isListed(const QByteArray &name) const
 {
     const QList<QByteArray> names = users();
@@ -70,6 +76,21 @@ QByteArray ClassStore::problemText(const UserChange &change, const QByteArray &t
                                          .arg(CodePage::toUnicode(typedName)));
     case UserChange::Problem::Refused:
         return refusalText(change.refusal);
+    case UserChange::Problem::ManyKept:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пользователь %1 удалялся несколько раз; выберите удаление по дате "
+                           "(--date), список: restore --list %1.")
+                .arg(CodePage::toUnicode(typedName)));
+    case UserChange::Problem::NoSuchRemoval:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пользователь %1 не удалялся в это время; список: restore --list %1.")
+                .arg(CodePage::toUnicode(typedName)));
+    case UserChange::Problem::RegisteredAgain:
+        return CodePage::fromUnicode(
+            QStringLiteral("Пользователь %1 зарегистрирован снова. Заменить новую запись "
+                           "сохранённой (--replace) или оставить новую с лучшей из двух оценок "
+                           "каждого теста (--keep-best)?")
+                .arg(CodePage::toUnicode(typedName)));
     }
     return QByteArray();
 }

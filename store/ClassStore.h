@@ -84,9 +84,11 @@ public:
     {
         enum class Kind
         {
-            CaseTwin,   // a second record whose name differs only in letter case
-            OpenHeader, // a record's name that runs on and hides the records after it
-            NulByte,    // a record after a NUL byte, which the Windows program stops at
+            CaseTwin,         // a second record whose name differs only in letter case
+            OpenHeader,       // a record's name that runs on and hides the records after it
+            NulByte,          // a record after a NUL byte, which the Windows program stops at
+            DuplicateSection, // a record a second time under the same name; the first counts
+            DuplicateKey,     // a value a second time in one record; the first counts
         };
         Kind kind = Kind::CaseTwin;
         QByteArray user;
@@ -113,6 +115,26 @@ public:
         QString failure;      // why it could not be read, in the user's words; empty when read
         bool missing = false; // it is named but not there: no run has finished yet
         QByteArray text;      // its lines, each ending CR LF, LF or CR
+    };
+
+    // A user's record kept by a removal, for the choice of which to restore.
+    struct Removal
+    {
+        QDateTime when; // invalid where the store cannot say
+        // The grades test1 … test(RunTests) as kept; 0 where none is.
+        QList<int> grades;
+        // "YYYY-MM-DD HH:MM:SS", or "?" where the time is not known: what
+        // restore()'s `removed` picks by.
+        QByteArray whenText() const;
+    };
+
+    // A grade the teacher changes (a run graded again, a grade set by hand).
+    struct GradeWrite
+    {
+        QByteArray user;
+        int test = 0;      // 1 … RunTests
+        int expected = -1; // stored only while the grade is still this; -1: whatever it is
+        int grade = 0;
     };
 
     // A copy of one record for the archive: under the name the archive
@@ -182,10 +204,19 @@ public:
                               const QByteArray &adminLogin) = 0;
     UserChange renameTyped(const QByteArray &from, const QString &to, const QByteArray &adminLogin);
 
-    // The record last removed under the name comes back as it was, and the
-    // name into the list. Refused when the name is registered again or is
-    // the administrator's.
-    virtual UserChange restore(const QByteArray &name, const QByteArray &adminLogin) = 0;
+    // A record removed under the name comes back as it was, and the name
+    // into the list. Where several were kept, `removed` picks one by the
+    // start of its whenText() ("2026-12-01" or "2026-12-01 10:15:00"; empty
+    // picks the only one); none is picked silently (ManyKept, NoSuchRemoval).
+    // Refused when the name is the administrator's; where it is registered
+    // again, `over` says what to do (Ask: RegisteredAgain; Replace: the
+    // current record is removed in turn, kept as removeUser() keeps it;
+    // KeepBest: the current record stays with the better grade of each test).
+    virtual UserChange restore(const QByteArray &name, const QByteArray &adminLogin,
+                               const QByteArray &removed, UserChange::Over over) = 0;
+    // Every record kept under the name by a removal, in any letter case,
+    // oldest first; empty when none is.
+    virtual QList<Removal> removals(const QByteArray &name) const = 0;
 
     // Whether a user of the name (in any letter case) is registered.
     virtual bool isRegistered(const QByteArray &name) const = 0;
@@ -222,6 +253,19 @@ public:
     // The answer record; `shown` empty when there is no log for it.
     virtual Lines answerLines() const = 0;
 
+    // The record of the teacher's changes to the grades beside the log, as
+    // the settings name it now; `shown` empty when they name no log, nothing
+    // failed and `missing` when no change was recorded yet.
+    virtual Lines changeLines() const = 0;
+    // Appends the lines (each ending CR LF) to the record of changes and
+    // then stores the grades, under one hold of the users' records: each
+    // only while its user is registered and, where it says, the grade is
+    // still the one expected, so that a run finished meanwhile keeps its
+    // own. Returns how many grades were stored. Throws RuntimeError when the
+    // kept settings name no log or a record cannot be written; the lines land
+    // before any grade, so no grade changes without its line.
+    virtual int recordGradeChanges(const QByteArray &lines, const QList<GradeWrite> &writes) = 0;
+
     // --- The settings
 
     // Reads the settings as they stand, and from then on keeps the log
@@ -252,6 +296,9 @@ public:
     // Why a run of the test cannot begin, worded for the box that says so;
     // empty when it can.
     virtual QByteArray startRefusal(const QByteArray &testName) const = 0;
+    // What keeps the test from being read, in Russian, for a message that
+    // names the test itself; empty when it can be read.
+    virtual QString testFault(const QByteArray &testName) const = 0;
     // The test read value by value, as a run reads it.
     virtual std::unique_ptr<StoredTest> test(const QByteArray &testName) const = 0;
     // The version a run records: the first 8 lower-case hex digits of

@@ -12,9 +12,20 @@ struct UserChange
     enum class Problem
     {
         None,
-        NotRegistered, // no user of that name
-        NothingKept,   // no removed user of that name to bring back
-        Refused,       // the name or password: see `refusal`
+        NotRegistered,   // no user of that name
+        NothingKept,     // no removed user of that name to bring back
+        Refused,         // the name or password: see `refusal`
+        ManyKept,        // several removals kept under the name, none picked
+        NoSuchRemoval,   // none kept under the name at the date picked
+        RegisteredAgain, // registered again since, and no choice what to do
+    };
+
+    // What a restore does where the name was registered again since.
+    enum class Over
+    {
+        Ask,      // refuse with RegisteredAgain
+        Replace,  // the kept record replaces the new one, which is kept in turn
+        KeepBest, // the new account stays, with the better grade of the two each test
     };
 
     Problem problem = Problem::None;

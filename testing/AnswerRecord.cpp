@@ -2,6 +2,7 @@
 #include "AnswerRecord.h"
 
 #include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CourseStructure.h"
 #include "FolderBounds.h"
@@ -9,13 +10,14 @@
 #include "Paths.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
+#include "UserRecords.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
 
 namespace {
 
-const QByteArrayView Separator(" | ");
+const QByteArrayView Separator = ClassStore::FieldSeparator;
 constexpr int FieldCount = 7;
 
 bool isDigits(QByteArrayView text)
@@ -84,7 +86,7 @@ bool isLowerHex(QByteArrayView text)
 
 QByteArray AnswerRecord::line() const
 {
-    const QByteArray separator = " | ";
+    const QByteArray separator = ClassStore::FieldSeparator.toByteArray();
     return user + separator + timeText(date, time) + separator + testName + separator +
            QByteArray::number(grade) + separator + version + separator + chosen + separator +
            right + "\r\n";
@@ -156,17 +158,7 @@ AnswerRecord::Fault AnswerRecord::parse(QByteArrayView line, AnswerRecord &recor
 
 QByteArray AnswerRecord::fileName(const QByteArray &logName)
 {
-    return besideLog(logName, "answers");
-}
-
-QByteArray AnswerRecord::besideLog(const QByteArray &logName, const QByteArray &word)
-{
-    const qsizetype component = std::max(logName.lastIndexOf('\\'), logName.lastIndexOf('/')) + 1;
-    const qsizetype dot = logName.lastIndexOf('.');
-    // A dot that begins the name starts no extension.
-    if (dot <= component)
-        return logName + '-' + word;
-    return logName.first(dot) + '-' + word + logName.sliced(dot);
+    return UserRecords::answerRecordName(logName);
 }
 
 QByteArray AnswerRecord::versionOf(const QByteArray &testFileBytes)

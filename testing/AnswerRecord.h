@@ -64,8 +64,6 @@ public:
     // "-answers" before the last extension of the last component, or at the
     // end of a name without one.
     static QByteArray fileName(const QByteArray &logName);
-    // The same with another word than "answers": "-" + word.
-    static QByteArray besideLog(const QByteArray &logName, const QByteArray &word);
 
     // "YYYY-MM-DD HH:MM:SS" of a real date and time, and nothing else.
     static bool parseTime(QByteArrayView text, QDate &date, QTime &time);

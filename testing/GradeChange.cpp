@@ -3,12 +3,14 @@
 
 #include "AdminSettings.h"
 #include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "FolderBounds.h"
 #include "IoError.h"
 #include "Paths.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
+#include "UserRecords.h"
 
 #include <QFileInfo>
 
@@ -160,7 +162,7 @@ GradeChange::Fault GradeChange::parse(QByteArrayView line, GradeChange &out)
 
 QByteArray GradeChange::fileName(const QByteArray &logName)
 {
-    return AnswerRecord::besideLog(logName, "changes");
+    return UserRecords::besideLog(logName, "changes");
 }
 
 GradeChange::File GradeChange::parseAll(const QByteArray &bytes)
@@ -182,27 +184,14 @@ GradeChange::File GradeChange::parseAll(const QByteArray &bytes)
     return file;
 }
 
-GradeChange::File GradeChange::read()
+GradeChange::File GradeChange::read(const ClassStore &store)
 {
-    AdminSettings settings;
-    try {
-        settings = AdminSettings::read();
-    } catch (const RuntimeError &) {
-        return File();
-    }
-    if (settings.logName.isEmpty() || !AdminSettings::logNameStaysInside(settings.logName))
-        return File();
-    const QString path = Paths::resolve(fileName(settings.logName));
+    const ClassStore::Lines lines = store.changeLines();
     File file;
-    if (QFileInfo::exists(path)) {
-        try {
-            file = parseAll(TextFile::read(path));
-        } catch (const RuntimeError &e) {
-            file.failure =
-                QStringLiteral("изменения оценок %1: %2").arg(Paths::display(path), e.message());
-        }
-    }
-    file.path = Paths::display(path);
+    if (lines.failure.isEmpty())
+        file = parseAll(lines.text);
+    file.failure = lines.failure;
+    file.path = lines.shown;
     return file;
 }
 
@@ -237,10 +226,10 @@ QString GradeChange::text() const
         .arg(QString::number(test), QString::fromLatin1(version), QString::fromLatin1(key), when);
 }
 
-QStringList GradeChange::textsFor(const QByteArray &user)
+QStringList GradeChange::textsFor(const ClassStore &store, const QByteArray &user)
 {
     QStringList texts;
-    for (const GradeChange &c : read().changes) {
+    for (const GradeChange &c : read(store).changes) {
         if (c.kind != Kind::Key && CodePage::fold(c.user) == CodePage::fold(user))
             texts.append(c.text());
     }

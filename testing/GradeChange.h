@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTime>
 
+class ClassStore;
+
 // A change the teacher made to the grades, one line a change in the file
 // beside the test log ("testlog.txt" gives "testlog-changes.txt"), so that
 // the report and the progress view show every grade that no run gave:
@@ -74,17 +76,17 @@ public:
         QList<qsizetype> badLines; // counted from 1
     };
     static File parseAll(const QByteArray &bytes);
-    // The file beside the log the settings of the current directory name; a
-    // missing file holds no change.
-    static File read();
+    // The store's record of changes; a missing record holds no change.
+    static File read(const ClassStore &store);
 
-    // Appends the lines under the file's lock, creating it when missing.
-    // Throws the runtime's input/output error when it cannot.
+    // Appends the lines to the file beside the log under the file's lock,
+    // creating it when missing: the folder store's write. Throws the
+    // runtime's input/output error when it cannot.
     static void append(const QByteArray &logName, const QByteArray &lines);
 
     // The texts of the changes to one user's grades, oldest first, from the
-    // file read() reads; a file that cannot be read gives none.
-    static QStringList textsFor(const QByteArray &user);
+    // store's record of changes; a record that cannot be read gives none.
+    static QStringList textsFor(const ClassStore &store, const QByteArray &user);
 
     // The change for the report and the progress view, in Russian, without
     // the user: "тест 3: 2 → 4, пересчёт по исправленному ключу (попытка

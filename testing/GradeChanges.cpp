@@ -1,21 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GradeChanges.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
 #include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
-#include "FileLock.h"
 #include "Grading.h"
-#include "IniProfile.h"
-#include "Paths.h"
 #include "RuntimeError.h"
-#include "SectionText.h"
-#include "Store.h"
-#include "TestFile.h"
-#include "TextFile.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 namespace {
@@ -34,14 +25,6 @@ struct RunKey
 size_t qHash(const RunKey &k, size_t seed = 0)
 {
     return ::qHash(CodePage::fold(k.user), seed) ^ ::qHash(k.date, seed) ^ ::qHash(k.time, seed);
-}
-
-QByteArray logName()
-{
-    const AdminSettings settings = AdminSettings::read();
-    if (settings.logName.isEmpty())
-        throw RuntimeError(QStringLiteral("в настройках не назван журнал тестирования"));
-    return settings.logName;
 }
 
 } // namespace
@@ -128,26 +111,27 @@ GradeChanges::Plan GradeChanges::plan(int test, const QByteArray &key, const QBy
     return plan;
 }
 
-GradeChanges::Plan GradeChanges::plan(int test)
+GradeChanges::Plan GradeChanges::plan(const ClassStore &store, int test)
 {
-    const QByteArray log = logName();
-    const QByteArray testName = "test" + QByteArray::number(test);
-    if (const QString fault = TestFile::fault(testName); !fault.isEmpty())
+    const QByteArray testName = ClassStore::testName(test);
+    if (const QString fault = store.testFault(testName); !fault.isEmpty())
         throw RuntimeError(QStringLiteral("тест %1 не пересчитан: %2").arg(test).arg(fault));
-    const TestFile file(testName);
+    const std::unique_ptr<StoredTest> file = store.test(testName);
     QByteArray key;
-    for (int k = 1; k <= file.count(); ++k)
-        key += AnswerRecord::rightDigit(file.rightAnswer(k));
-    const QString records = Paths::resolve(AnswerRecord::fileName(log));
-    const GradeChange::File done = GradeChange::read();
+    const int count = file->count();
+    for (int k = 1; k <= count; ++k)
+        key += AnswerRecord::rightDigit(file->rightAnswer(k));
+    const ClassStore::Lines records = store.answerLines();
+    if (records.shown.isEmpty())
+        throw RuntimeError(QStringLiteral("в настройках не назван журнал тестирования"));
+    if (!records.failure.isEmpty())
+        throw RuntimeError(records.failure);
+    const GradeChange::File done = GradeChange::read(store);
     if (!done.failure.isEmpty())
         throw RuntimeError(done.failure);
-    return plan(test, key, QFileInfo::exists(records) ? TextFile::read(records) : QByteArray(),
-                done.changes, [test](const QByteArray &user) {
-                    return IniProfile::hasSection(Paths::resolve(Accounts::UsersIni), user)
-                               ? int(Accounts::readGrade(user, test))
-                               : -1;
-                });
+    return plan(test, key, records.text, done.changes, [&store, test](const QByteArray &user) {
+        return store.isRegistered(user) ? int(store.grade(user, test)) : -1;
+    });
 }
 
 bool GradeChanges::sameChanges(const Plan &a, const Plan &b)
@@ -171,12 +155,9 @@ QString GradeChanges::overrideRefusal(int grade, const QString &reason)
     return QString();
 }
 
-int GradeChanges::apply(const Plan &plan, const QDateTime &now)
+int GradeChanges::apply(ClassStore &store, const Plan &plan, const QDateTime &now)
 {
-    const QByteArray log = logName();
-    const QString ini = Store::writePath(Accounts::UsersIni);
-    const FileLock lock(ini);
-    QList<IniProfile::Entry> entries;
+    QList<ClassStore::GradeWrite> writes;
     QByteArray lines;
     for (GradeChange c : plan.keys) {
         c.date = now.date();
@@ -188,45 +169,35 @@ int GradeChanges::apply(const Plan &plan, const QDateTime &now)
         c.date = now.date();
         c.time = now.time();
         lines += c.line();
-        // Checked again under the lock: a run since may have stored its own.
-        if (plan.stores[i] && IniProfile::hasSection(ini, c.user) &&
-            Accounts::readGrade(c.user, plan.test) == c.oldGrade)
-            entries.append({c.user, Accounts::testKey(plan.test), QByteArray::number(c.newGrade)});
+        if (plan.stores[i])
+            writes.append({c.user, plan.test, c.oldGrade, c.newGrade});
     }
-    if (!entries.isEmpty())
-        IniProfile::checkWritable(ini);
-    if (!lines.isEmpty())
-        GradeChange::append(log, lines);
-    if (!entries.isEmpty())
-        Store::writeMany(entries, Accounts::UsersIni);
-    return int(entries.size());
+    return store.recordGradeChanges(lines, writes);
 }
 
-QByteArray GradeChanges::setGrade(const QByteArray &typed, int test, int grade,
+QByteArray GradeChanges::setGrade(ClassStore &store, const QByteArray &typed, int test, int grade,
                                   const QByteArray &reason, const QDateTime &now)
 {
-    const QByteArray log = logName();
-    const QString ini = Store::writePath(Accounts::UsersIni);
-    const FileLock lock(ini);
-    const SectionText::Span span =
-        SectionText::first(QFileInfo::exists(ini) ? TextFile::read(ini) : QByteArray(), typed);
-    if (!span.found())
+    QByteArray user;
+    for (const ClassStore::StoredUser &u : store.userRecords()) {
+        if (CodePage::equalsIgnoreCase(u.name, typed)) {
+            user = u.name;
+            break;
+        }
+    }
+    if (user.isEmpty())
         return QByteArray();
-    const QByteArray user = span.name;
-    IniProfile::checkWritable(ini);
     GradeChange c;
     c.kind = GradeChange::Kind::Override;
     c.date = now.date();
     c.time = now.time();
     c.test = test;
-    c.oldGrade = Accounts::readGrade(user, test);
+    c.oldGrade = store.grade(user, test);
     if (c.oldGrade > 5)
         c.oldGrade = 0;
     c.newGrade = grade;
     c.reason = reason;
     c.user = user;
-    GradeChange::append(log, c.line());
-    Store::writeMany({{user, Accounts::testKey(test), QByteArray::number(grade)}},
-                     Accounts::UsersIni);
+    store.recordGradeChanges(c.line(), {{user, test, -1, grade}});
     return user;
 }

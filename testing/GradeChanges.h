@@ -8,6 +8,8 @@
 #include <QList>
 #include <functional>
 
+class ClassStore;
+
 // The teacher's changes to the grades: every recorded run of a test graded
 // again by its current key after a wrong key was mended, and a grade set by
 // hand. Each change lands in the record of changes beside the log
@@ -41,23 +43,23 @@ public:
                      const QList<GradeChange> &done,
                      const std::function<int(const QByteArray &user)> &storedGrade);
 
-    // The same for the class folder of the current directory: the test file's
-    // key, the records and the changes beside the log, users.ini. A test
-    // without its file or count is refused with RuntimeError, nothing read.
-    static Plan plan(int test);
+    // The same for the store's class: the test's key as it stands, the
+    // answer record and the changes so far, the stored grades. Throws
+    // RuntimeError when one cannot be read.
+    static Plan plan(const ClassStore &store, int test);
 
     // Whether two plans would record and store the same: a plan shown to the
     // teacher is applied only while the records still give it.
     static bool sameChanges(const Plan &a, const Plan &b);
 
     // Records the plan's changes with the time now and stores the grades it
-    // marks; returns how many grades were stored. Throws as the files do.
-    static int apply(const Plan &plan, const QDateTime &now);
+    // marks; returns how many grades were stored. Throws as the store does.
+    static int apply(ClassStore &store, const Plan &plan, const QDateTime &now);
 
     // Sets the grade of a registered user (in any letter case) by hand with
     // the teacher's reason; the user's name as stored, or none where the user
-    // is not registered. Throws as the files do.
-    static QByteArray setGrade(const QByteArray &user, int test, int grade,
+    // is not registered. Throws as the store does.
+    static QByteArray setGrade(ClassStore &store, const QByteArray &user, int test, int grade,
                                const QByteArray &reason, const QDateTime &now);
 
     // Why a grade set by hand is refused, in Russian; empty when it is not:

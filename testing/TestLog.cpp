@@ -2,6 +2,7 @@
 #include "TestLog.h"
 
 #include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "DateTimeFormat.h"
 #include "FolderBounds.h"
@@ -12,7 +13,7 @@
 QByteArray TestLog::line(const QByteArray &user, const QDateTime &when, const QByteArray &testName,
                          int grade)
 {
-    const QByteArray separator = " | ";
+    const QByteArray separator = ClassStore::FieldSeparator.toByteArray();
     return user + separator + CodePage::fromUnicode(DateTimeFormat::longTime(when.time())) +
            separator + CodePage::fromUnicode(DateTimeFormat::shortDate(when.date())) + separator +
            testName + separator + QByteArray::number(grade) + "\r\n";

@@ -2,17 +2,15 @@
 #include "TestRun.h"
 
 #include "CodePage.h"
-#include "FileRead.h"
 #include "Grading.h"
-#include "Paths.h"
 #include "RuntimeError.h"
-#include "TestFile.h"
 
-QByteArray TestRun::start(const QByteArray &testName)
+QByteArray TestRun::start(const ClassStore &store, const QByteArray &testName)
 {
-    const QByteArray refusal = TestFile::startRefusal(testName);
+    const QByteArray refusal = store.startRefusal(testName);
     if (!refusal.isEmpty())
         return refusal;
+    m_store = &store;
     m_testName = testName;
     m_tag = 1;
     m_rightCount = 0;
@@ -22,12 +20,9 @@ QByteArray TestRun::start(const QByteArray &testName)
     m_chosen.clear();
     m_right.clear();
     m_mistakes.clear();
-    // The version names the file the run began with, so that the records of
+    // The version names the test the run began with, so that the records of
     // a test corrected later are not taken for answers to the new questions.
-    QByteArray data;
-    if (FileRead::read(Paths::resolve(TestFile(testName).relativeName()), &data) != 0)
-        data.clear();
-    m_version = AnswerRecord::versionOf(data);
+    m_version = store.testVersion(testName);
     return QByteArray();
 }
 
@@ -37,16 +32,16 @@ TestRun::Step TestRun::answer(int digit)
     // way: a further answer must not be counted and graded again.
     if (m_over)
         return Step::Ignored;
-    const TestFile file(m_testName);
-    const QByteArray right = file.rightAnswer(m_tag);
+    const std::unique_ptr<StoredTest> file = m_store->test(m_testName);
+    const QByteArray right = file->rightAnswer(m_tag);
     m_chosen += QByteArray::number(digit);
     m_right += AnswerRecord::rightDigit(right);
     if (QByteArray::number(digit) == right)
         ++m_rightCount;
     else
-        m_mistakes.append({m_tag, file.question(m_tag), file.answer(m_tag, digit)});
+        m_mistakes.append({m_tag, file->question(m_tag), file->answer(m_tag, digit)});
     ++m_tag;
-    const int count = file.count();
+    const int count = file->count();
     m_count = count;
     if (count < 1)
         throw RuntimeError(QStringLiteral("Число вопросов теста %1 неверно: %2")
@@ -60,15 +55,17 @@ TestRun::Step TestRun::answer(int digit)
 
 TestRun::Question TestRun::question() const
 {
-    const TestFile file(m_testName);
     Question question;
-    question.text = file.question(m_tag);
+    if (!m_store)
+        return question;
+    const std::unique_ptr<StoredTest> file = m_store->test(m_testName);
+    question.text = file->question(m_tag);
     for (int i = 1; i <= AnswerCount; ++i)
-        question.answers[i - 1] = file.answer(m_tag, i);
+        question.answers[i - 1] = file->answer(m_tag, i);
     question.number = m_tag;
     // Only shown beside the question; an answer is what fails on a bad count.
     try {
-        question.count = file.count();
+        question.count = file->count();
     } catch (const RuntimeError &) {
         question.count = 0;
     }
@@ -77,19 +74,10 @@ TestRun::Question TestRun::question() const
 
 int TestRun::testNumber() const
 {
-    return m_testName.startsWith("test") ? m_testName.mid(4).toInt() : 0;
+    return AnswerRecord::testNumber(m_testName);
 }
 
-AnswerRecord TestRun::record(const QByteArray &user, const QDateTime &when) const
+ClassStore::FinishedRun TestRun::finished(const QByteArray &user, const QDateTime &when) const
 {
-    AnswerRecord record;
-    record.user = user;
-    record.date = when.date();
-    record.time = when.time();
-    record.testName = m_testName;
-    record.grade = m_grade;
-    record.version = m_version;
-    record.chosen = m_chosen;
-    record.right = m_right;
-    return record;
+    return {user, when, m_testName, m_grade, m_version, m_chosen, m_right};
 }

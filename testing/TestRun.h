@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AnswerRecord.h"
+#include "ClassStore.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -42,17 +43,18 @@ public:
         Ignored       // no run is going on; the answer counts for nothing
     };
 
-    // Begins a run of the test at question 1 with no right answers. A test
-    // that cannot be run gives the refusal's text and leaves the run as it
-    // was; an empty result means the run began.
-    QByteArray start(const QByteArray &testName);
+    // Begins a run of the store's test at question 1 with no right answers.
+    // A test that cannot be run gives the refusal's text and leaves the run
+    // as it was; an empty result means the run began. The store outlives the
+    // run.
+    QByteArray start(const ClassStore &store, const QByteArray &testName);
 
     // The answer with the digit 1 … 5 to the current question. It is counted
     // before the question count is read, so a count that turned unusable
     // during the run throws with the answer already taken.
     Step answer(int digit);
 
-    // The current question as the test file holds it now.
+    // The current question as the store holds it now.
     Question question() const;
 
     const QByteArray &testName() const { return m_testName; }
@@ -67,10 +69,11 @@ public:
     int questionCount() const { return m_count; }
     const QList<Mistake> &mistakes() const { return m_mistakes; }
 
-    // The run's answer record, once it is finished.
-    AnswerRecord record(const QByteArray &user, const QDateTime &when) const;
+    // The run as the store records it, once it is finished.
+    ClassStore::FinishedRun finished(const QByteArray &user, const QDateTime &when) const;
 
 private:
+    const ClassStore *m_store = nullptr;
     QByteArray m_testName;
     int m_tag = 0;
     int m_rightCount = 0;

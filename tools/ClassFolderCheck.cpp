@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassFolderCheck.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
-#include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CourseStructure.h"
 #include "FileRead.h"
+#include "FolderAccess.h"
 #include "GroupShare.h"
 #include "LeftLocks.h"
-#include "Paths.h"
 #include "RuntimeError.h"
-#include "UserList.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -64,8 +61,9 @@ quint64 mountOf(const QString &path)
 class Checker
 {
 public:
-    explicit Checker(const QString &folder)
-        : m_folder(QFileInfo(folder).absoluteFilePath()), m_shared(GroupShare::isShared(folder))
+    Checker(ClassStore &store, const FolderAccess &folder)
+        : m_store(store), m_access(folder), m_folder(QFileInfo(folder.folder()).absoluteFilePath()),
+          m_shared(GroupShare::isShared(folder.folder()))
     {
         struct stat info;
         if (::stat(QFile::encodeName(m_folder).constData(), &info) == 0)
@@ -88,7 +86,7 @@ public:
         m_result.note += QStringLiteral(" Пароль администратора в %1 и ответы тестов в "
                                         "data/tests читает каждый, кто читает папку класса; "
                                         "их закрывает только сервер результатов.")
-                             .arg(shown(AdminSettings::FileName));
+                             .arg(shown(QDir(m_folder).relativeFilePath(m_access.settingsFile())));
         if (m_shared)
             checkAccountInGroup();
         checkWritableFolder(m_folder);
@@ -172,8 +170,8 @@ private:
 
     void checkCourseFiles()
     {
-        const QString settingsPath = Paths::resolve(AdminSettings::FileName);
-        AdminSettings settings;
+        const QString settingsPath = m_access.settingsFile();
+        ClassSettings settings;
         bool settingsRead = false;
         if (!QFileInfo::exists(settingsPath)) {
             add(QStringLiteral("«%1»: нет файла настроек администратора; без него в папке нет "
@@ -184,7 +182,7 @@ private:
             // A file refused at once is named above, and not read.
             if (FileRead::refusal(settingsPath).isEmpty()) {
                 try {
-                    settings = AdminSettings::read();
+                    settings = m_store.readSettings();
                     settingsRead = true;
                 } catch (const RuntimeError &e) {
                     add(QStringLiteral("«%1»: не читается (%2).")
@@ -192,23 +190,24 @@ private:
                 }
             }
         }
-        const QString list = Paths::resolve(UserList::FileName);
+        const QStringList records = m_access.recordFiles();
+        const QString list = records.at(1);
         if (!QFileInfo::exists(list))
             add(QStringLiteral("«%1»: нет списка пользователей; программа при запуске сообщит об "
                                "ошибке. Создайте пустой файл.")
                     .arg(shown(list)));
         checkRecord(list, true);
-        checkRecord(Paths::resolve(Accounts::UsersIni), true);
+        checkRecord(records.at(0), true);
         if (settingsRead)
             checkLog(settings.logName);
-        for (int k = 1; k <= TestCount; ++k) {
-            const QByteArray name = "test" + QByteArray::number(k);
-            const QString test = Paths::resolve("data\\tests\\" + name + ".ini");
+        for (int k = 1; k <= ClassStore::RunTests; ++k) {
+            const QByteArray name = ClassStore::testName(k);
+            const QString test = m_access.testFile(name);
             if (QFileInfo::exists(test)) {
                 checkRecord(test, false);
                 continue;
             }
-            const QString source = Paths::resolve("sources\\" + name + ".txt");
+            const QString source = m_access.resolve("sources\\" + name + ".txt");
             add(QFileInfo::exists(source)
                     ? QStringLiteral("«%1»: тест не зашифрован; coursebook-admin convert %2 %3 "
                                      "--into data/tests")
@@ -246,10 +245,10 @@ private:
     {
         if (logName.isEmpty()) {
             add(QStringLiteral("«%1»: не задано имя журнала тестирования.")
-                    .arg(shown(Paths::resolve(AdminSettings::FileName))));
+                    .arg(shown(m_access.settingsFile())));
             return;
         }
-        const QString log = Paths::resolve(logName);
+        const QString log = m_access.logFile();
         if (!isInside(m_folder, log)) {
             add(QStringLiteral("«%1»: журнал тестирования вне папки класса; в нём окажутся "
                                "записи учеников с других путей, и учитель их не увидит.")
@@ -258,7 +257,7 @@ private:
         }
         checkWritableFolder(QFileInfo(log).absolutePath());
         checkRecord(log, true);
-        checkRecord(Paths::resolve(AnswerRecord::fileName(logName)), true);
+        checkRecord(m_access.answerFile(), true);
     }
 
     void checkLocks()
@@ -296,6 +295,8 @@ private:
                     .arg(storage.bytesAvailable() / 1024));
     }
 
+    ClassStore &m_store;
+    const FolderAccess &m_access;
     QString m_folder;
     bool m_shared = false;
     gid_t m_group = 0;
@@ -304,7 +305,7 @@ private:
 
 } // namespace
 
-ClassFolderCheck::Result ClassFolderCheck::run(const QString &folder)
+ClassFolderCheck::Result ClassFolderCheck::run(ClassStore &store, const FolderAccess &folder)
 {
-    return Checker(folder).run();
+    return Checker(store, folder).run();
 }

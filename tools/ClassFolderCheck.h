@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+class ClassStore;
+class FolderAccess;
+
 // What a teacher checks in a class folder before the first lesson: the
 // course's files, whether the class can read and write every record its
 // copies write, locks and side files left behind, links that lead out of
@@ -21,5 +24,7 @@ public:
         QString note; // how write permission was judged, one line
     };
 
-    static Result run(const QString &folder);
+    // The class kept in the folder: the store reads its settings, the
+    // folder names its files.
+    static Result run(ClassStore &store, const FolderAccess &folder);
 };

@@ -2,11 +2,15 @@
 #include "DoctorCommand.h"
 
 #include "ClassFolderCheck.h"
+#include "ClassStore.h"
 #include "CommandArguments.h"
 #include "Console.h"
+#include "FolderAccess.h"
+#include "RuntimeError.h"
 #include "WorkingFolder.h"
 
 #include <QDir>
+#include <memory>
 
 const char *const DoctorCommand::Synopsis = "doctor [--dir DIR]";
 
@@ -20,9 +24,13 @@ QString DoctorCommand::summary()
 int DoctorCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 0);
-    WorkingFolder::enterClassFolder(arguments.value(QStringLiteral("--dir")));
-    const QString folder = QDir::currentPath();
-    const ClassFolderCheck::Result result = ClassFolderCheck::run(folder);
+    const std::unique_ptr<ClassStore> store =
+        WorkingFolder::openClass(arguments.value(QStringLiteral("--dir")));
+    const FolderAccess *access = store->folderAccess();
+    if (!access)
+        throw RuntimeError(QStringLiteral("класс хранится не в папке; проверять нечего"));
+    const QString folder = access->folder();
+    const ClassFolderCheck::Result result = ClassFolderCheck::run(*store, *access);
     for (const QString &finding : result.findings)
         Console::out(finding);
     Console::out(result.note);

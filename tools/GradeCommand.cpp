@@ -2,6 +2,7 @@
 #include "GradeCommand.h"
 
 #include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -21,7 +22,10 @@ int GradeCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir"), QStringLiteral("--reason")},
                                      {}, 3);
-    WorkingFolder::enterClassFolder(arguments.value(QStringLiteral("--dir")));
+    const std::unique_ptr<ClassStore> store =
+        WorkingFolder::openClass(arguments.value(QStringLiteral("--dir")));
+    // The changes go beside the log the settings name.
+    store->readSettings();
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     const QString testName = arguments.positional().at(1);
     const int test = AnswerRecord::testNumber(testName.toLatin1());
@@ -41,7 +45,7 @@ int GradeCommand::run(const QStringList &args)
         return 1;
     }
     const QByteArray stored = GradeChanges::setGrade(
-        name, test, grade, CodePage::fromUnicode(reason), QDateTime::currentDateTime());
+        *store, name, test, grade, CodePage::fromUnicode(reason), QDateTime::currentDateTime());
     if (stored.isEmpty()) {
         Console::error(
             QStringLiteral("Пользователь %1 не зарегистрирован.").arg(CodePage::toUnicode(name)));

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PasswdCommand.h"
 
-#include "Accounts.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "PasswordPrompt.h"
-#include "UserAdmin.h"
 #include "WorkingFolder.h"
 
 const char *const PasswdCommand::Synopsis = "passwd NAME [--dir DIR]";
@@ -22,17 +21,12 @@ int PasswdCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     const QString typed = PasswordPrompt::read(QStringLiteral("Новый пароль: "));
-    if (!CodePage::canSpell(typed)) {
-        Console::error(
-            CodePage::toUnicode(Accounts::refusalText(Accounts::Refusal::ForeignPasswordLetters)));
-        return 1;
-    }
-    const UserAdmin::Result result = UserAdmin::setPassword(name, CodePage::fromUnicode(typed));
+    const UserChange result = store->setTypedPassword(name, typed);
     if (!result.ok()) {
-        Console::error(CodePage::toUnicode(UserAdmin::problemText(result, name)));
+        Console::error(CodePage::toUnicode(store->problemText(result, name)));
         return 1;
     }
     Console::out(

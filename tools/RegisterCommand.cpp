@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RegisterCommand.h"
 
-#include "Accounts.h"
 #include "AdminLogin.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -28,15 +28,15 @@ int RegisterCommand::run(const QStringList &args)
     }
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 1, 2);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
     const QString name = arguments.positional().at(0);
     const QString password = arguments.positional().size() > 1
                                  ? arguments.positional().at(1)
                                  : PasswordPrompt::read(QStringLiteral("Пароль: "));
-    const QByteArray adminLogin = WorkingFolder::adminLogin();
-    const Accounts::Refusal refusal = Accounts::registerTyped(name, password, adminLogin).refusal;
-    if (refusal != Accounts::Refusal::None) {
-        Console::error(CodePage::toUnicode(Accounts::refusalText(refusal)));
+    const QByteArray adminLogin = WorkingFolder::adminLogin(*store);
+    const Refusal refusal = store->registerTyped(name, password, adminLogin).refusal;
+    if (refusal != Refusal::None) {
+        Console::error(CodePage::toUnicode(store->refusalText(refusal)));
         return 1;
     }
     Console::out(QStringLiteral("Пользователь %1 зарегистрирован.").arg(name));

@@ -2,6 +2,7 @@
 #include "RegradeCommand.h"
 
 #include "AnswerRecord.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -22,14 +23,17 @@ int RegradeCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {QStringLiteral("--dry-run")},
                                      1);
-    WorkingFolder::enterClassFolder(arguments.value(QStringLiteral("--dir")));
+    const std::unique_ptr<ClassStore> store =
+        WorkingFolder::openClass(arguments.value(QStringLiteral("--dir")));
+    // The changes go beside the log the settings name.
+    store->readSettings();
     const QString testName = arguments.positional().at(0);
     const int test = AnswerRecord::testNumber(testName.toLatin1());
     if (!test) {
         Console::error(QStringLiteral("Нет теста %1: нужен test1 … test10.").arg(testName));
         return 1;
     }
-    const GradeChanges::Plan plan = GradeChanges::plan(test);
+    const GradeChanges::Plan plan = GradeChanges::plan(*store, test);
     const bool dry = arguments.has(QStringLiteral("--dry-run"));
     for (qsizetype i = 0; i < plan.regrades.size(); ++i) {
         const GradeChange &c = plan.regrades[i];
@@ -57,7 +61,7 @@ int RegradeCommand::run(const QStringList &args)
         Console::out(QStringLiteral("Ничего не записано (--dry-run)."));
         return 0;
     }
-    const int stored = GradeChanges::apply(plan, QDateTime::currentDateTime());
+    const int stored = GradeChanges::apply(*store, plan, QDateTime::currentDateTime());
     Console::out(QStringLiteral("Записано в журнал изменений; сохранено оценок: %1.").arg(stored));
     return 0;
 }

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RenameCommand.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "RuntimeError.h"
-#include "UserAdmin.h"
 #include "WorkingFolder.h"
 
 const char *const RenameCommand::Synopsis = "rename OLD NEW [--dir DIR]";
@@ -22,21 +20,20 @@ int RenameCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 2);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
     const QByteArray from = WorkingFolder::storedName(arguments.positional().at(0));
     const QString typedTo = arguments.positional().at(1);
-    if (!CodePage::canSpell(typedTo)) {
-        Console::error(
-            CodePage::toUnicode(Accounts::refusalText(Accounts::Refusal::ForeignLetters)));
+    if (const Refusal refusal = ClassStore::spellingRefusal(typedTo, QString());
+        refusal != Refusal::None) {
+        Console::error(CodePage::toUnicode(store->refusalText(refusal)));
         return 1;
     }
-    const QByteArray to = CodePage::fromUnicode(typedTo);
     // Without the settings neither the administrator's name nor the log is
     // known: renaming then would leave the log's lines behind.
-    const AdminSettings settings = AdminSettings::read();
-    const UserAdmin::Result result = UserAdmin::rename(from, to, settings.login, settings.logName);
+    const ClassSettings settings = store->readSettings();
+    const UserChange result = store->renameTyped(from, typedTo, settings.login);
     if (!result.ok()) {
-        Console::error(CodePage::toUnicode(UserAdmin::problemText(result, from)));
+        Console::error(CodePage::toUnicode(store->problemText(result, from)));
         return 1;
     }
     Console::out(QStringLiteral("Пользователь %1 переименован в %2; строк журнала: %3, записей "

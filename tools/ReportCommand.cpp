@@ -2,6 +2,7 @@
 #include "ReportCommand.h"
 
 #include "ClassReport.h"
+#include "ClassStore.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ItemCsv.h"
@@ -134,11 +135,11 @@ int ReportCommand::run(const QStringList &args)
                                           "сохраните отчёт в HTML (--html) и напечатайте его"));
 #endif
     const QString dir = arguments.value(DirOption);
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
 
     const ClassReport report =
-        ClassReport::read(arguments.has(AllAttemptsFlag) ? ItemAnalysis::Attempts::All
-                                                         : ItemAnalysis::Attempts::First);
+        ClassReport::read(*store, arguments.has(AllAttemptsFlag) ? ItemAnalysis::Attempts::All
+                                                                 : ItemAnalysis::Attempts::First);
     refuseClassFiles({csv, html, pdf, itemsCsv, ods}, report);
     const QDateTime made = QDateTime::currentDateTime();
     if (!csv.isEmpty())

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RestoreCommand.h"
 
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
-#include "RemovedUsers.h"
-#include "UserAdmin.h"
 #include "WorkingFolder.h"
 
 const char *const RestoreCommand::Synopsis =
@@ -30,21 +29,21 @@ int RestoreCommand::run(const QStringList &args)
         args, {QStringLiteral("--dir"), QStringLiteral("--date")},
         {QStringLiteral("--list"), QStringLiteral("--replace"), QStringLiteral("--keep-best")}, 1);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     if (arguments.has(QStringLiteral("--list"))) {
-        const QList<RemovedUsers::Kept> kept = RemovedUsers::allKept(name);
+        const QList<ClassStore::Removal> kept = store->removals(name);
         if (kept.isEmpty()) {
-            Console::error(CodePage::toUnicode(UserAdmin::problemText(
-                {UserAdmin::Problem::NothingKept, Accounts::Refusal::None, {}, 0, 0}, name)));
+            Console::error(CodePage::toUnicode(
+                store->problemText(UserChange::failed(UserChange::Problem::NothingKept), name)));
             return 1;
         }
-        for (const RemovedUsers::Kept &k : kept) {
+        for (const ClassStore::Removal &k : kept) {
             QStringList grades;
             for (int g : k.grades)
                 grades.append(g ? QString::number(g) : QStringLiteral("-"));
             Console::out(QStringLiteral("удалён %1\tоценки %2")
-                             .arg(QString::fromLatin1(k.removedText()), grades.join(u' ')));
+                             .arg(QString::fromLatin1(k.whenText()), grades.join(u' ')));
         }
         return 0;
     }
@@ -53,15 +52,15 @@ int RestoreCommand::run(const QStringList &args)
         Console::error(QStringLiteral("--replace и --keep-best вместе не применяются."));
         return 1;
     }
-    const UserAdmin::Over over =
-        arguments.has(QStringLiteral("--replace"))     ? UserAdmin::Over::Replace
-        : arguments.has(QStringLiteral("--keep-best")) ? UserAdmin::Over::KeepBest
-                                                       : UserAdmin::Over::Ask;
-    const QByteArray adminLogin = WorkingFolder::adminLogin();
-    const UserAdmin::Result result = UserAdmin::restore(
+    const UserChange::Over over =
+        arguments.has(QStringLiteral("--replace"))     ? UserChange::Over::Replace
+        : arguments.has(QStringLiteral("--keep-best")) ? UserChange::Over::KeepBest
+                                                       : UserChange::Over::Ask;
+    const QByteArray adminLogin = WorkingFolder::adminLogin(*store);
+    const UserChange result = store->restore(
         name, adminLogin, arguments.value(QStringLiteral("--date")).toLatin1(), over);
     if (!result.ok()) {
-        Console::error(CodePage::toUnicode(UserAdmin::problemText(result, name)));
+        Console::error(CodePage::toUnicode(store->problemText(result, name)));
         return 1;
     }
     Console::out(

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RosterCommand.h"
 
-#include "Accounts.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
@@ -115,15 +115,15 @@ int RosterCommand::run(const QStringList &args)
                                           "напечатайте лист HTML"));
 #endif
     const QString dir = arguments.value(DirOption);
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
     for (const QString &output : {sheet, pdf}) {
         if (!output.isEmpty())
             refuseClassFolder(output, QDir::currentPath());
     }
 
-    const QByteArray adminLogin = WorkingFolder::adminLogin();
+    const QByteArray adminLogin = WorkingFolder::adminLogin(*store);
     const Roster::Reading reading =
-        Roster::read(TextFile::read(roster), adminLogin, arguments.value(ColumnsOption));
+        Roster::read(*store, TextFile::read(roster), adminLogin, arguments.value(ColumnsOption));
     if (!reading.unnamedColumns.isEmpty()) {
         Console::error(reading.unnamedColumns + QStringLiteral("; никто не зарегистрирован"));
         return 1;
@@ -163,12 +163,11 @@ int RosterCommand::run(const QStringList &args)
 
     int registered = 0;
     for (const Roster::Entry &e : reading.entries) {
-        const Accounts::Refusal refusal =
-            Accounts::registerUser(e.name, e.password, adminLogin).refusal;
-        if (refusal != Accounts::Refusal::None) {
+        const Refusal refusal = store->registerUser(e.name, e.password, adminLogin).refusal;
+        if (refusal != Refusal::None) {
             Console::warning(QStringLiteral("строка %1: %2")
                                  .arg(e.line)
-                                 .arg(CodePage::toUnicode(Accounts::refusalText(refusal))));
+                                 .arg(CodePage::toUnicode(store->refusalText(refusal))));
             continue;
         }
         ++registered;

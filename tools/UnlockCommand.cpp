@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UnlockCommand.h"
 
+#include "ClassStore.h"
 #include "CommandArguments.h"
 #include "Console.h"
+#include "FolderAccess.h"
 #include "LeftLocks.h"
+#include "RuntimeError.h"
 #include "WorkingFolder.h"
 
 #include <QDir>
+#include <memory>
 
 const char *const UnlockCommand::Synopsis = "unlock [--dir DIR] [--force]";
 
@@ -21,9 +25,12 @@ int UnlockCommand::run(const QStringList &args)
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {QStringLiteral("--force")},
                                      0);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
+    const FolderAccess *access = store->folderAccess();
+    if (!access)
+        throw RuntimeError(QStringLiteral("класс хранится не в папке; блокировок в ней нет"));
     const bool force = arguments.has(QStringLiteral("--force"));
-    const QString folder = QDir::currentPath();
+    const QString folder = access->folder();
     const QList<LeftLocks::Entry> found = LeftLocks::find(folder);
     if (found.isEmpty()) {
         Console::out(QStringLiteral("В папке %1 нет блокировок и временных файлов.")

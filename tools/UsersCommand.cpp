@@ -1,20 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UsersCommand.h"
 
-#include "Accounts.h"
 #include "ClassRecords.h"
+#include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
-#include "IniSections.h"
-#include "Paths.h"
-#include "Store.h"
 #include "SuspiciousRecords.h"
 #include "TestLogReader.h"
-#include "UserList.h"
 #include "WorkingFolder.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -41,26 +35,20 @@ int UsersCommand::run(const QStringList &args)
 {
     const CommandArguments arguments(args, {QStringLiteral("--dir")}, {}, 0);
     const QString dir = arguments.value(QStringLiteral("--dir"));
-    WorkingFolder::enterClassFolder(dir);
+    const std::unique_ptr<ClassStore> store = WorkingFolder::openClass(dir);
 
-    // A new installation has an empty list file and no users.ini yet; a
-    // folder with neither is no installation at all.
-    const QString iniPath = Paths::resolve(Accounts::UsersIni);
-    const QList<QByteArray> sections = QFileInfo::exists(iniPath) || !UserList::exists()
-                                           ? IniSections::list(iniPath)
-                                           : QList<QByteArray>();
-    for (const QByteArray &section : sections) {
-        QStringList row{CodePage::toUnicode(section)};
-        for (int k = 1; k <= Accounts::TestCount; ++k) {
-            const QByteArray grade = Store::read(section, Accounts::testKey(k), Accounts::UsersIni);
-            row.append(grade == Store::missing() ? QStringLiteral("-")
+    QList<QByteArray> sections;
+    for (const ClassStore::StoredUser &user : store->userRecords()) {
+        sections.append(user.name);
+        QStringList row{CodePage::toUnicode(user.name)};
+        for (const QByteArray &grade : user.grades)
+            row.append(grade == store->missing() ? QStringLiteral("-")
                                                  : CodePage::toUnicode(grade));
-        }
         Console::out(row.join(QLatin1Char('\t')));
     }
 
     QList<QByteArray> listed;
-    for (const QByteArray &name : UserList::exists() ? UserList::load() : QList<QByteArray>()) {
+    for (const QByteArray &name : store->users()) {
         if (!name.isEmpty())
             listed.append(name);
     }
@@ -74,8 +62,9 @@ int UsersCommand::run(const QStringList &args)
             Console::warning(QStringLiteral("раздел users.ini, которого нет в списке users: %1")
                                  .arg(CodePage::toUnicode(section)));
     }
-    const ClassRecords records = ClassRecords::read();
-    const SuspiciousRecords suspicious = SuspiciousRecords::read(records, TestLogReader::read());
+    const ClassRecords records = ClassRecords::read(*store);
+    const SuspiciousRecords suspicious =
+        SuspiciousRecords::read(*store, records, TestLogReader::read(*store));
     if (!suspicious.findings.isEmpty()) {
         Console::warning(SuspiciousRecords::Title + QLatin1Char(':'));
         for (const SuspiciousRecords::Finding &f : suspicious.findings)

@@ -2,10 +2,10 @@
 #include "WorkingFolder.h"
 
 #include "AdminLogin.h"
-#include "AdminSettings.h"
 #include "CodePage.h"
 #include "Console.h"
 #include "CourseFolder.h"
+#include "FolderStore.h"
 #include "PasswordPrompt.h"
 #include "RuntimeError.h"
 
@@ -61,10 +61,16 @@ void WorkingFolder::enterClassFolder(const QString &given)
     AdminLogin::check();
 }
 
-QByteArray WorkingFolder::adminLogin()
+std::unique_ptr<ClassStore> WorkingFolder::openClass(const QString &given)
+{
+    enterClassFolder(given);
+    return std::make_unique<FolderStore>(QDir::currentPath());
+}
+
+QByteArray WorkingFolder::adminLogin(ClassStore &store)
 {
     try {
-        return AdminSettings::read().login;
+        return store.readSettings().login;
     } catch (const RuntimeError &e) {
         Console::warning(
             QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));

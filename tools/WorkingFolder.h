@@ -6,6 +6,10 @@
 
 #include "RuntimeError.h"
 
+#include <memory>
+
+class ClassStore;
+
 // The tool works the way the program does: on names relative to the current
 // directory, spelt in Windows-1251. These make a folder given on the command
 // line current and turn a command-line name into its stored spelling.
@@ -24,6 +28,9 @@ public:
     // current directory. Throws Unreachable with the folder and the likely
     // cause.
     static void enterClassFolder(const QString &given);
+    // The class of a command, kept in that folder: the one store a command
+    // works on.
+    static std::unique_ptr<ClassStore> openClass(const QString &given);
 
     // Throws RuntimeError when the folder cannot be made current.
     static void enter(const QString &folder);
@@ -34,5 +41,5 @@ public:
     // The current folder's administrator login, which no user may take; empty,
     // with a warning, when the settings cannot be read, so that a class whose
     // settings file is damaged can still be managed.
-    static QByteArray adminLogin();
+    static QByteArray adminLogin(ClassStore &store);
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "Accounts.h"
 #include "CodePage.h"
+#include "FolderStore.h"
 #include "SettingsCheck.h"
 #include "TempWorkDir.h"
 
@@ -71,15 +71,16 @@ void tst_SettingsCheck::verdicts()
     const QString up = QFileInfo(m_dir->path()).path();
     QVERIFY(QFile::link(up, m_dir->filePath("out")));
     QVERIFY(m_dir->write("users.ini", "[ivan]\r\npassword=x\r\n"));
-    AdminSettings edited;
+    ClassSettings edited;
     edited.login = login;
     edited.logName = logName.replace("@up", QFile::encodeName(up));
-    QCOMPARE(SettingsCheck::check(edited), verdict);
+    const FolderStore store(m_dir->path());
+    QCOMPARE(SettingsCheck::check(store, edited), verdict);
     const bool refused =
         verdict != SettingsCheck::Verdict::Fine && verdict != SettingsCheck::Verdict::LoginIsUser;
     QCOMPARE(SettingsCheck::refuses(verdict), refused);
     if (verdict == SettingsCheck::Verdict::LogNameOutside) {
-        const QString text = CodePage::toUnicode(SettingsCheck::text(verdict, edited));
+        const QString text = CodePage::toUnicode(SettingsCheck::text(store, verdict, edited));
         QVERIFY2(text.contains(CodePage::toUnicode(edited.logName)), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("за пределами папки курса")), qPrintable(text));
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AdminSettings.h"
 #include "CodePage.h"
+#include "FolderStore.h"
 #include "LogPanel.h"
 #include "Paths.h"
 #include "RuntimeError.h"
@@ -32,6 +33,8 @@ private slots:
 
 private:
     void writeFile(const QString &name, const QByteArray &bytes);
+    // The log under the name the settings of the current folder give it.
+    void load(const QByteArray &logName);
 
     QTemporaryDir *m_dir = nullptr;
     QString m_oldDir;
@@ -64,6 +67,18 @@ void tst_LogPanel::writeFile(const QString &name, const QByteArray &bytes)
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void tst_LogPanel::load(const QByteArray &logName)
+{
+    QVERIFY(QDir().mkpath(QStringLiteral("data/info")));
+    QFile settings(QStringLiteral("data/info/tumb.db"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("admin|secret|" + logName + "\r\n");
+    settings.close();
+    FolderStore store(QDir::currentPath());
+    store.readSettings();
+    m_view->load(store);
 }
 
 void tst_LogPanel::memoAsLaidOut()
@@ -117,7 +132,7 @@ void tst_LogPanel::loadShowsTheFilesLines()
     QFETCH(QStringList, lines);
     writeFile(QStringLiteral("log.txt"), bytes);
 
-    m_view->load("log.txt");
+    load("log.txt");
 
     QCOMPARE(m_view->Memo2->toPlainText().split(QLatin1Char('\n')), lines);
     QCOMPARE(m_view->Memo2->document()->blockCount(), lines.size());
@@ -128,18 +143,18 @@ void tst_LogPanel::relativeNameFollowsWorkingDirectory()
     writeFile(QStringLiteral("data/info/Log.txt"), "one\r\n");
     writeFile(QStringLiteral("other/data/info/Log.txt"), "two\r\n");
 
-    m_view->load("Data\\INFO\\log.txt");
+    load("Data\\INFO\\log.txt");
     QCOMPARE(m_view->Memo2->toPlainText(), QStringLiteral("one"));
 
     QDir::setCurrent(m_dir->filePath(QStringLiteral("other")));
-    m_view->load("data\\info\\Log.txt");
+    load("data\\info\\Log.txt");
     QCOMPARE(m_view->Memo2->toPlainText(), QStringLiteral("two"));
 }
 
 void tst_LogPanel::reloadDiscardsEditsAndShowsNewLines()
 {
     writeFile(QStringLiteral("log.txt"), "first | 5\r\n");
-    m_view->load("log.txt");
+    load("log.txt");
 
     m_view->Memo2->appendPlainText(QStringLiteral("typed by hand"));
     m_view->Memo2->moveCursor(QTextCursor::Start);
@@ -151,7 +166,7 @@ void tst_LogPanel::reloadDiscardsEditsAndShowsNewLines()
     file.write("second | 3\r\n");
     file.close();
 
-    m_view->load("log.txt");
+    load("log.txt");
     QCOMPARE(m_view->Memo2->toPlainText(), QStringLiteral("first | 5\nsecond | 3"));
 
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -194,12 +209,12 @@ void tst_LogPanel::unreadableFileThrowsAndKeepsTheMemo()
     QString before = QStringLiteral("Memo2");
     if (loadedBefore) {
         writeFile(QStringLiteral("old.txt"), "old line\r\n");
-        m_view->load("old.txt");
+        load("old.txt");
         before = QStringLiteral("old line");
     }
 
     try {
-        m_view->load(name);
+        load(name);
         QFAIL("the load did not fail");
     } catch (const RuntimeError &error) {
         if (message == QStringLiteral("@outside"))

@@ -2,11 +2,13 @@
 #include "Accounts.h"
 #include "ClassFolder.h"
 #include "ClassRecords.h"
+#include "FolderStore.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "TempWorkDir.h"
 #include "UserList.h"
 
+#include <QDir>
 #include <QTest>
 #include <memory>
 
@@ -61,7 +63,7 @@ void tst_ClassRecords::gradesReadAsTheProgressViewReadsThem()
     folder.registerUser(name);
     folder.storeGrade(name, 7, stored);
 
-    const ClassRecords records = ClassRecords::read();
+    const ClassRecords records = ClassRecords::read(FolderStore(QDir::currentPath()));
     QCOMPARE(records.users.size(), 1);
     const ClassRecords::User &user = records.users.first();
     QVERIFY(user.hasRecord);
@@ -94,7 +96,7 @@ void tst_ClassRecords::listAndRecordsComparedWithoutLetterCase()
     Store::eraseSection("boris", Accounts::UsersIni);
     Store::write("boris", "test2", "5", Accounts::UsersIni);
 
-    const ClassRecords records = ClassRecords::read();
+    const ClassRecords records = ClassRecords::read(FolderStore(QDir::currentPath()));
     QCOMPARE(records.users.size(), 3);
     QCOMPARE(records.users[0].name, QByteArray("ANNA"));
     QVERIFY(records.users[0].hasRecord);
@@ -116,17 +118,17 @@ void tst_ClassRecords::listAndRecordsComparedWithoutLetterCase()
 
 void tst_ClassRecords::missingFilesAreReportedNotThrown()
 {
-    ClassRecords records = ClassRecords::read();
+    ClassRecords records = ClassRecords::read(FolderStore(QDir::currentPath()));
     QVERIFY(records.users.isEmpty());
     QCOMPARE(records.fileErrors.size(), 1);
     QVERIFY(records.fileErrors.first().contains(QStringLiteral("users")));
 
     // A new installation: an empty list and no users.ini yet.
     UserList::save({});
-    QVERIFY(ClassRecords::read().fileErrors.isEmpty());
+    QVERIFY(ClassRecords::read(FolderStore(QDir::currentPath())).fileErrors.isEmpty());
 
     UserList::save({"anna"});
-    records = ClassRecords::read();
+    records = ClassRecords::read(FolderStore(QDir::currentPath()));
     QCOMPARE(records.fileErrors.size(), 1);
     QVERIFY(records.fileErrors.first().contains(QStringLiteral("users.ini")));
     QCOMPARE(records.withoutRecord, QList<QByteArray>{"anna"});
@@ -139,7 +141,7 @@ void tst_ClassRecords::firstOfTwoEqualSectionsCounts()
     const QByteArray two = Store::encode("2");
     QVERIFY(m_dir->write("users.ini", "[Anna]\r\ntest1=" + four + "\r\n[ANNA]\r\ntest1=" + two +
                                           "\r\ntest2=" + two + "\r\n"));
-    const ClassRecords records = ClassRecords::read();
+    const ClassRecords records = ClassRecords::read(FolderStore(QDir::currentPath()));
     QCOMPARE(records.users.first().grades[0],
              std::optional<quint8>(Accounts::readGrade("anna", 1)));
     QVERIFY(!records.users.first().grades[1]);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassReport.h"
+#include "MemoryStore.h"
 
 #include <QTest>
 
@@ -35,6 +36,7 @@ private slots:
     void runsCountedByNameWithoutLetterCase();
     void registrationsGradeIsNoRun();
     void stuckAfterSeveralFailedRuns();
+    void readsTheClassOfAnyStore();
 };
 
 void tst_ClassReport::reachedIsTheHighestUnlockedTest_data()
@@ -123,6 +125,32 @@ void tst_ClassReport::stuckAfterSeveralFailedRuns()
     QVERIFY(!report.rows[0].stuck());
     QVERIFY(report.rows[1].stuck());
     QVERIFY(!report.rows[2].stuck());
+}
+
+// The report asks the store, whatever keeps the class: here it is in memory.
+void tst_ClassReport::readsTheClassOfAnyStore()
+{
+    MemoryStore store;
+    store.stored = ClassSettings{"admin", "secret", "log"};
+    store.addUser("anna", "pw", {"4", "2"});
+    store.addUser("boris", "pw", {"x"});
+    store.list.append("ghost");
+    store.tests.insert("test1", {{"q1", {"A)", "B)", "C)", "D)", "E)"}, "1"}});
+    store.readSettings();
+    const QDateTime when(QDate(2026, 12, 1), QTime(10, 0));
+    store.appendRun({"anna", when, "test1", 4, store.testVersion("test1"), "1", "1"});
+    const ClassReport report = ClassReport::read(store);
+    QCOMPARE(report.rows.size(), 3);
+    QCOMPARE(report.rows[0].runs[0], 1);
+    QCOMPARE(report.rows[0].lastDate, when.date());
+    QCOMPARE(report.records.withoutRecord, QList<QByteArray>{"ghost"});
+    QCOMPARE(report.records.badGrades.size(), 1);
+    QCOMPARE(report.logPath, QStringLiteral("memory log"));
+    QCOMPARE(report.items.records, 1);
+    QVERIFY(report.items.versions.first().current);
+    QCOMPARE(report.items.versions.first().questions.first().text, QByteArray("q1"));
+    // No file of the class to be written over.
+    QVERIFY(!report.isClassFile(QStringLiteral("/tmp")));
 }
 
 QTEST_GUILESS_MAIN(tst_ClassReport)

@@ -2,11 +2,14 @@
 #include "AnswerRecord.h"
 #include "ClassFolder.h"
 #include "ClassReport.h"
+#include "FolderStore.h"
 #include "ItemAnalysis.h"
 #include "ItemCsv.h"
 #include "TempWorkDir.h"
 
 #include "TextLines.h"
+
+#include <QDir>
 #include <QRandomGenerator>
 
 #include <QTest>
@@ -164,7 +167,7 @@ void tst_ItemAnalysis::figuresMatchTheClassQuestionByQuestion()
     for (const QByteArray &chosen : older)
         folder.recordAnswers("old" + chosen, 3, "00ff00ff", chosen, "1234");
 
-    const ClassReport report = ClassReport::read();
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
     const ItemAnalysis &items = report.items;
     QVERIFY(items.bad.isEmpty());
     QCOMPARE(items.records, runs.size() + older.size());
@@ -352,7 +355,7 @@ void tst_ItemAnalysis::noRecordFileIsNoFault()
     ClassFolder folder("journal");
     folder.registerUser("anna");
     folder.finishRun("anna", 1, 4, QDateTime(QDate(2026, 12, 1), QTime(10, 0)));
-    const ClassReport report = ClassReport::read();
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
     QVERIFY(report.items.versions.isEmpty());
     QVERIFY(report.items.failure.isEmpty());
     QVERIFY(report.items.path.endsWith(QStringLiteral("journal-answers")));

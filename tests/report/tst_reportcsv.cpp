@@ -3,12 +3,14 @@
 #include "ClassFolder.h"
 #include "ClassReport.h"
 #include "CodePage.h"
+#include "FolderStore.h"
 #include "LogDate.h"
 #include "ReportCsv.h"
 #include "RuntimeError.h"
 #include "TempWorkDir.h"
 #include "UserList.h"
 
+#include <QDir>
 #include <QTest>
 #include <memory>
 
@@ -99,7 +101,7 @@ void tst_ReportCsv::everyFieldAsStored()
     folder.appendLine("a broken line");
     folder.finishRun(CodePage::fold(names[0]), 1, 5, start.addDays(9));
 
-    const QByteArray csv = ReportCsv::write(ClassReport::read());
+    const QByteArray csv = ReportCsv::write(ClassReport::read(FolderStore(QDir::currentPath())));
     QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
     QList<QStringList> rows;
     QVERIFY(splitCsv(QString::fromUtf8(csv.mid(3)), &rows));

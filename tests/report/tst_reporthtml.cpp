@@ -4,12 +4,14 @@
 #include "ClassReport.h"
 #include "CodePage.h"
 #include "CourseInfo.h"
+#include "FolderStore.h"
 #include "ReportHtml.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "TempWorkDir.h"
 #include "UserList.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -130,7 +132,8 @@ void tst_ReportHtml::tablesSayWhatTheFilesHold()
     }
     folder.finishRun(names[1], 1, 1, when);
 
-    const Page page = readPage(ReportHtml::write(ClassReport::read(), when));
+    const Page page =
+        readPage(ReportHtml::write(ClassReport::read(FolderStore(QDir::currentPath())), when));
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     QVERIFY(page.text.contains(CourseInfo::Title));
     QVERIFY(page.text.contains(QStringLiteral("Составлен 01.12.2026")));
@@ -195,7 +198,7 @@ void tst_ReportHtml::everyUnreadablePartIsListed()
     // A name holding what the page's own text templates use.
     folder.finishRun("stranger %1", 2, 3, when);
 
-    const ClassReport report = ClassReport::read();
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
     const Page page = readPage(ReportHtml::write(report, when));
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     const QString problems = page.text.mid(page.text.indexOf(QStringLiteral("Что не удалось")));
@@ -227,7 +230,7 @@ void tst_ReportHtml::itemTablesShowEachQuestion()
     const int bad =
         folder.appendRecordLine("anna | 2026-12-01 10:00:00 | test2 | 3 | 0000aaaa | 12 | 11");
 
-    const ClassReport report = ClassReport::read();
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
     const Page page = readPage(ReportHtml::write(report, QDateTime::currentDateTime()));
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     const QList<QList<Cell>> now =
@@ -267,7 +270,8 @@ void tst_ReportHtml::standsAlone()
     ClassFolder folder;
     folder.registerUser("anna");
     folder.finishRun("anna", 1, 4, QDateTime(QDate(2026, 12, 1), QTime(10, 0)));
-    const QByteArray html = ReportHtml::write(ClassReport::read(), QDateTime::currentDateTime());
+    const QByteArray html = ReportHtml::write(ClassReport::read(FolderStore(QDir::currentPath())),
+                                              QDateTime::currentDateTime());
     const Page page = readPage(html);
     QVERIFY2(page.error.isEmpty(), qPrintable(page.error));
     QVERIFY(!page.elements.contains(QStringLiteral("script")));

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassFolder.h"
 #include "ClassReport.h"
+#include "FolderStore.h"
 #include "ReportHtml.h"
 #include "TempWorkDir.h"
 
 #include <QColor>
+#include <QDir>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -56,7 +58,8 @@ void tst_ReportPicture::chartsRenderInTheEngine()
         folder.finishRun(name, 1, grade, first.addDays(grade));
     }
     const QString page = dir.filePath(QStringLiteral("report.html"));
-    QVERIFY(TempWorkDir::writeFile(page, ReportHtml::write(ClassReport::read(), first)));
+    QVERIFY(TempWorkDir::writeFile(
+        page, ReportHtml::write(ClassReport::read(FolderStore(QDir::currentPath())), first)));
 
     QWebEngineView view;
     view.resize(900, 2400);

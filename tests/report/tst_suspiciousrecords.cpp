@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassFolder.h"
 #include "ClassReport.h"
+#include "FolderStore.h"
 #include "ReportCsv.h"
 #include "Store.h"
 #include "SuspiciousRecords.h"
@@ -123,7 +124,7 @@ void tst_SuspiciousRecords::findings()
                                                       : ::mkfifo("journal.txt", 0666) == 0);
     }
 
-    const ClassReport report = ClassReport::read();
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
     const QList<SuspiciousRecords::Finding> &found = report.suspicious.findings;
     if (kind < 0) {
         QCOMPARE(found.size(), 0);
@@ -149,8 +150,8 @@ void tst_SuspiciousRecords::everyLineOutOfOrder()
                QDate(2026, 12, 1).addDays(-i % 300).toString(u"dd.MM.yyyy").toLatin1() +
                " | test1 | 4\r\n";
     const TestLogReader lines = TestLogReader::parse(log);
-    const SuspiciousRecords found = SuspiciousRecords::find(QByteArray(), ClassRecords(), lines,
-                                                            QByteArray(), QDate(2026, 12, 1));
+    const SuspiciousRecords found =
+        SuspiciousRecords::find(ClassRecords(), lines, QByteArray(), QDate(2026, 12, 1));
     QCOMPARE(found.findings.size(), SuspiciousRecords::MaxPerKind);
     const qsizetype rest = found.unlisted[int(Kind::OutOfOrder)];
     QVERIFY(rest > 90000);

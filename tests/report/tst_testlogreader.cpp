@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "FolderStore.h"
 #include "TempWorkDir.h"
 #include "TestLog.h"
 #include "TestLogReader.h"
 
+#include <QDir>
 #include <QTest>
 #include <memory>
 #include <sys/stat.h>
@@ -146,7 +148,7 @@ void tst_TestLogReader::whatCannotBeOpenedIsReported()
     QFile sparse(QStringLiteral("sparse.txt"));
     if (settings.contains("sparse.txt"))
         QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(3LL << 30));
-    const TestLogReader log = TestLogReader::read();
+    const TestLogReader log = TestLogReader::read(FolderStore(QDir::currentPath()));
     QVERIFY2(log.failure.contains(says), qPrintable(log.failure));
     QVERIFY(log.runs.isEmpty());
     QCOMPARE(log.lines, 0);

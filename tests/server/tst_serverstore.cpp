@@ -136,9 +136,9 @@ private slots:
     void withoutAdministrator_data()
     {
         QTest::addColumn<QString>("operation");
-        for (const char *op :
-             {"users", "userRecords", "writeScores", "removeUser", "setPassword", "rename",
-              "restore", "settings", "writeSettings", "logText", "test", "publish", "archive"})
+        for (const char *op : {"users", "userRecords", "writeScores", "removeUser", "setPassword",
+                               "rename", "restore", "gradeChanges", "settings", "writeSettings",
+                               "logText", "test", "publish", "archive"})
             QTest::newRow(op) << QString::fromLatin1(op);
     }
 
@@ -158,7 +158,12 @@ private slots:
             {"removeUser", [](ServerStore &s) { s.removeUser("bob"); }},
             {"setPassword", [](ServerStore &s) { s.setPassword("bob", "x"); }},
             {"rename", [](ServerStore &s) { s.rename("bob", "rob", "admin"); }},
-            {"restore", [](ServerStore &s) { s.restore("bob", "admin"); }},
+            {"restore",
+             [](ServerStore &s) { s.restore("bob", "admin", {}, UserChange::Over::Ask); }},
+            {"gradeChanges",
+             [](ServerStore &s) {
+                 s.recordGradeChanges("x\r\n", {{"bob", 1, -1, 5}});
+             }},
             {"settings", [](ServerStore &s) { s.settings(); }},
             {"writeSettings",
              [](ServerStore &s) {
@@ -205,19 +210,43 @@ private slots:
         QCOMPARE(admin->removeUser(cp("борис")), (QList<QByteArray>{cp("Аня"), cp("Вера")}));
         QVERIFY(!admin->isRegistered(cp("Борис")));
         QCOMPARE(admin->removeUser("nobody"), (QList<QByteArray>{cp("Аня"), cp("Вера")}));
-        UserChange back = admin->restore(cp("БОРИС"), "admin");
+        QCOMPARE(admin->removals(cp("борис")).size(), 1);
+        QCOMPARE(admin->removals(cp("борис")).at(0).grades.at(0), 5);
+        UserChange back = admin->restore(cp("БОРИС"), "admin", {}, UserChange::Over::Ask);
         QVERIFY(back.ok());
         QCOMPARE(back.name, cp("Борис"));
         QCOMPARE(admin->users(), (QList<QByteArray>{cp("Аня"), cp("Вера"), cp("Борис")}));
         QCOMPARE(admin->gradeText(cp("Борис"), 12), QByteArray("200"));
-        QCOMPARE(int(admin->restore(cp("Борис"), "admin").problem),
+        QCOMPARE(int(admin->restore(cp("Борис"), "admin", {}, UserChange::Over::Ask).problem),
                  int(UserChange::Problem::NothingKept));
 
-        // A name taken again before the restore.
+        // A name taken again before the restore: asked, then the best of
+        // both, then the kept one in the new one's place, which is kept.
+        scores = {};
+        scores[1] = 4;
+        admin->writeScores(cp("Вера"), scores);
         admin->removeUser(cp("Вера"));
         admin->registerUser(cp("вера"), "q", "admin");
-        const UserChange taken = admin->restore(cp("Вера"), "admin");
-        QCOMPARE(int(taken.refusal), int(Refusal::AlreadyRegistered));
+        scores[1] = 2;
+        scores[2] = 3;
+        admin->writeScores(cp("вера"), scores);
+        QCOMPARE(int(admin->restore(cp("Вера"), "admin", "1999", UserChange::Over::Ask).problem),
+                 int(UserChange::Problem::NoSuchRemoval));
+        QCOMPARE(int(admin->restore(cp("Вера"), "admin", {}, UserChange::Over::Ask).problem),
+                 int(UserChange::Problem::RegisteredAgain));
+        QVERIFY(admin->restore(cp("Вера"), "admin", {}, UserChange::Over::KeepBest).ok());
+        QCOMPARE(admin->gradeText(cp("Вера"), 2) + admin->gradeText(cp("Вера"), 3),
+                 QByteArray("43"));
+        const UserChange replaced =
+            admin->restore(cp("Вера"), "admin", {}, UserChange::Over::Replace);
+        QVERIFY(replaced.ok());
+        QCOMPARE(replaced.name, cp("Вера"));
+        QCOMPARE(admin->gradeText(cp("Вера"), 3), QByteArray("0"));
+        // In the place of the account it replaced.
+        QCOMPARE(admin->users(), (QList<QByteArray>{cp("Аня"), cp("Борис"), cp("Вера")}));
+        QCOMPARE(int(admin->restore(cp("Вера"), "admin", {}, UserChange::Over::Ask).problem),
+                 int(UserChange::Problem::RegisteredAgain));
+        QCOMPARE(admin->removals(cp("Вера")).at(0).grades.at(2), 3);
 
         QCOMPARE(int(admin->setPassword("nobody", "x").problem),
                  int(UserChange::Problem::NotRegistered));
@@ -239,6 +268,29 @@ private slots:
         // The administrator's own session goes on after a student's log-in.
         QVERIFY(admin->isAdministrator());
         QCOMPARE(admin->userRecords().size(), 3);
+    }
+
+    // The teacher's changes: the lines first, then each grade only where it
+    // is still the one shown.
+    void gradeChanges()
+    {
+        const auto admin = store();
+        QVERIFY(admin);
+        QVERIFY(admin->changeLines().missing);
+        admin->registerUser("ann", "p", "admin");
+        admin->registerUser("ben", "p", "admin");
+        const QByteArray lines = cp("строка 1\r\nстрока 2\r\n");
+        QCOMPARE(admin->recordGradeChanges(
+                     lines, {{"ANN", 2, 0, 5}, {"ben", 2, 3, 5}, {"gone", 1, -1, 4}}),
+                 1);
+        QCOMPARE(admin->gradeText("ann", 2), QByteArray("5"));
+        QCOMPARE(admin->gradeText("ben", 2), QByteArray("0"));
+        const ClassStore::Lines record = admin->changeLines();
+        QVERIFY2(record.failure.isEmpty(), qPrintable(record.failure));
+        QCOMPARE(record.text, lines);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                                 admin->recordGradeChanges("x\r\n", {{"ann", 13, -1, 5}}));
+        QCOMPARE(admin->changeLines().text, lines);
     }
 
     void runsAndTests()
@@ -330,6 +382,7 @@ private slots:
         admin->publish("test1", testFile("1"));
         admin->registerUser("ann", "p", "admin");
         run("ann", "p", 1, {1});
+        admin->recordGradeChanges("ann 5\r\n", {});
         // A change between the copies and the emptying empties nothing.
         QVERIFY_THROWS_EXCEPTION(RuntimeError,
                                  admin->archive([&admin](const QList<ClassStore::RecordCopy> &) {
@@ -350,11 +403,13 @@ private slots:
                 // The report reads the store while it is kept.
                 QCOMPARE(admin->users().size(), 2);
             });
-        QCOMPARE(names, (QStringList{"users.ini", "users", "testlog.txt", "testlog-answers.txt"}));
+        QCOMPARE(names, (QStringList{"users.ini", "users", "testlog.txt", "testlog-answers.txt",
+                                     "testlog-changes.txt"}));
         QVERIFY(log.startsWith("ann | "));
         QVERIFY(emptied.first().contains(m_address.display()));
         QVERIFY(admin->users().isEmpty());
         QVERIFY(admin->logLines().missing);
+        QVERIFY(admin->changeLines().missing);
         // The settings and the tests stay.
         QCOMPARE(admin->startRefusal("test1"), QByteArray());
     }

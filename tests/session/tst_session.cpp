@@ -3,6 +3,8 @@
 #include "AnswerRecord.h"
 #include "CodePage.h"
 #include "DateTimeFormat.h"
+#include "FolderStore.h"
+#include "MemoryStore.h"
 #include "RuntimeError.h"
 #include "Session.h"
 #include "Store.h"
@@ -36,13 +38,13 @@ QByteArray grade(const QByteArray &user, int k)
 
 // Test k of ten questions taken to its end, the first `right` answers right;
 // the callers check the grade it gives.
-TestRun finishedRun(int k, int right)
+TestRun finishedRun(const ClassStore &store, int k, int right)
 {
     const QByteArray name = Accounts::testKey(k);
     const QByteArray digits = "1234512345";
     TestFileMaker::write(name, digits);
     TestRun run;
-    run.start(name);
+    run.start(store, name);
     for (int i = 0; i < digits.size(); ++i) {
         const int digit = digits.at(i) - '0';
         run.answer(i < right ? digit : digit % TestRun::AnswerCount + 1);
@@ -94,9 +96,12 @@ private slots:
     void runEndWithLogThatCannotBeAppended();
     void administratorRunIsNotStored();
     void writeBackOfRemovedUser();
+    void rulesHoldOnAnyStore();
+    void settingsSave();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
+    std::unique_ptr<FolderStore> m_store;
 };
 
 void tst_Session::init()
@@ -104,17 +109,19 @@ void tst_Session::init()
     m_dir = std::make_unique<TempWorkDir>();
     QVERIFY(m_dir->isCurrent());
     QVERIFY(m_dir->write(u"data/info/tumb.db"_s, "admin|secret|log.txt\r\n"));
+    m_store = std::make_unique<FolderStore>(m_dir->path());
 }
 
 void tst_Session::cleanup()
 {
+    m_store.reset();
     m_dir.reset();
 }
 
 void tst_Session::startLoadsInOrder()
 {
     QVERIFY(m_dir->write(u"users"_s, "anna\r\nboris\r\n"));
-    Session session;
+    Session session(*m_store);
     QStringList sent;
     connect(&session, &Session::usersChanged, this, [&] {
         sent.append(u"users"_s);
@@ -163,7 +170,7 @@ void tst_Session::startWithoutListOrSettings()
         QVERIFY(m_dir->write(u"users"_s, list));
     if (!settingsThere)
         QVERIFY(QFile::remove(u"data/info/tumb.db"_s));
-    Session session;
+    Session session(*m_store);
     QStringList sent;
     connect(&session, &Session::usersChanged, this, [&] { sent.append(u"users"_s); });
     connect(&session, &Session::awaitingLogin, this, [&] { sent.append(u"login"_s); });
@@ -184,7 +191,7 @@ void tst_Session::startWithoutListOrSettings()
 void tst_Session::startClearsWriteBack()
 {
     StoredUser::write("anna", "pw");
-    Session session;
+    Session session(*m_store);
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
     QVERIFY(session.writesBack());
@@ -200,7 +207,7 @@ void tst_Session::startClearsWriteBack()
 
 void tst_Session::registration()
 {
-    Session session;
+    Session session(*m_store);
     session.start();
     // Another copy of the program registers boris meanwhile.
     StoredUser::write("boris", "b");
@@ -258,7 +265,7 @@ void tst_Session::registrationRefused()
     StoredUser::write("boris", "first");
     QVERIFY(m_dir->write(u"users"_s, cp(u"Анна\r\nЁжик\r\nboris\r\n"_s)));
     const QByteArray ini = m_dir->read(u"users.ini"_s);
-    Session session;
+    Session session(*m_store);
     session.start();
     QSignalSpy users(&session, &Session::usersChanged);
 
@@ -277,7 +284,7 @@ void tst_Session::refusedListWriteReloadsTheList()
 {
     QVERIFY(m_dir->write(u"users"_s, "anna\r\n"));
     StoredUser::write("anna", "a");
-    Session session;
+    Session session(*m_store);
     session.start();
     // Another copy registered boris meanwhile; then something took the
     // place of users.ini.
@@ -321,7 +328,7 @@ void tst_Session::studentLogin()
     QFETCH(Scores, scores);
     QFETCH(QList<QByteArray>, locked);
     StoredUser::write(cp(u"Анна Ёлкина"_s), cp(u"Пароль"_s), stored);
-    Session session;
+    Session session(*m_store);
     session.start();
     // A refused attempt does not stand in the way of the right one.
     QCOMPARE(session.logIn(typed, u"пароль"_s).result, Result::Refused);
@@ -372,7 +379,7 @@ void tst_Session::refusedLogin()
     StoredUser::write(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
     StoredUser::write("admin", "student", {"5", "5", "5"});
     const QByteArray ini = m_dir->read(u"users.ini"_s);
-    Session session;
+    Session session(*m_store);
     session.start();
     for (int attempt = 1; attempt <= 2; ++attempt) {
         const Session::Login login = session.logIn(name, password);
@@ -389,7 +396,7 @@ void tst_Session::refusedLogin()
 void tst_Session::administratorLogin()
 {
     StoredUser::write("admin", "student", {"5", "5", "5"});
-    Session session;
+    Session session(*m_store);
     session.start();
     const Session::Login login = session.logIn(u"admin"_s, u"secret"_s);
     QCOMPARE(login.result, Result::Administrator);
@@ -400,7 +407,7 @@ void tst_Session::administratorLogin()
 
     // Without settings there is no administrator: an empty name is a student's.
     QVERIFY(QFile::remove(u"data/info/tumb.db"_s));
-    Session without;
+    Session without(*m_store);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, without.start());
     QCOMPARE(without.logIn(QString(), QString()).result, Result::Refused);
 }
@@ -408,7 +415,7 @@ void tst_Session::administratorLogin()
 void tst_Session::nonNumericGradeStopsLogin()
 {
     StoredUser::write("anna", "pw", {"5", "5", "2", "x", "0"});
-    Session session;
+    Session session(*m_store);
     session.start();
     try {
         session.logIn(u"anna"_s, u"pw"_s);
@@ -451,7 +458,7 @@ void tst_Session::removal()
     StoredUser::write("anna", "a", {"4"});
     StoredUser::write(section, "pw", {"5", "5"});
     StoredUser::write("vera", "v", {"3"});
-    Session session;
+    Session session(*m_store);
     session.start();
     // The list as another copy of the program left it after the start.
     QVERIFY(m_dir->write(u"users"_s, list));
@@ -476,13 +483,12 @@ void tst_Session::removalRefused()
     StoredUser::write("anna", "pw");
     QVERIFY(m_dir->write(u"users"_s, "anna\r\n"));
     const QByteArray ini = m_dir->read(u"users.ini"_s);
-    Session session;
+    Session session(*m_store);
     session.start();
     QSignalSpy users(&session, &Session::usersChanged);
     for (const auto &[name, password] :
          {std::pair{u"anna"_s, u"PW"_s}, std::pair{u"boris"_s, u"pw"_s},
-          std::pair{u"anna"_s, QString()}})
-    {
+          std::pair{u"anna"_s, QString()}}) {
         QCOMPARE(session.gradeCount(name, password), std::nullopt);
         QVERIFY(!session.removeUser(name, password));
     }
@@ -495,7 +501,7 @@ void tst_Session::pickReadsTheFileEachTime()
 {
     StoredUser::write("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
     StoredUser::write(cp(u"Борис"_s), "b", {"2", "2"});
-    Session session;
+    Session session(*m_store);
     session.start();
     QCOMPARE(session.logIn(u"admin"_s, u"secret"_s).result, Result::Administrator);
     session.pick("anna");
@@ -519,7 +525,7 @@ void tst_Session::pickNonNumeric()
 {
     StoredUser::write("anna", "a", {"5", "4", "3", "2", "1"});
     StoredUser::write("boris", "b", {"2", "3", "4", "x", "5"});
-    Session session;
+    Session session(*m_store);
     session.start();
     session.pick("anna");
     QVERIFY_THROWS_EXCEPTION(RuntimeError, session.pick("boris"));
@@ -530,12 +536,12 @@ void tst_Session::pickNonNumeric()
 void tst_Session::runEnd()
 {
     StoredUser::write(cp(u"Иван"_s), "pw");
-    Session session;
+    Session session(*m_store);
     session.start();
     QCOMPARE(session.logIn(u"Иван"_s, u"pw"_s).result, Result::Student);
     TestFileMaker::write("test1", "12345");
     TestRun run;
-    QCOMPARE(run.start("test1"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test1"), QByteArray());
     for (int digit = 1; digit <= 5; ++digit)
         run.answer(digit);
     const Session::RunEnd end = session.finishRun(run);
@@ -563,7 +569,7 @@ void tst_Session::runEnd()
     QCOMPARE(grade(cp(u"Иван"_s), 1), QByteArray("5"));
 
     // A second run appends; test10 stores its grade like any other.
-    QCOMPARE(session.finishRun(finishedRun(10, 3)).grade, 2);
+    QCOMPARE(session.finishRun(finishedRun(*m_store, 10, 3)).grade, 2);
     QCOMPARE(session.scores()[9], quint8(2));
     const QByteArray log = m_dir->read(u"log.txt"_s);
     QVERIFY(log.startsWith(end.logLine));
@@ -574,15 +580,15 @@ void tst_Session::runEnd()
 void tst_Session::runEndUnlocksEveryPassedTest()
 {
     StoredUser::write("anna", "pw", {"1", "0", "4", "0", "3", "0", "2"});
-    Session session;
+    Session session(*m_store);
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
-    const Session::RunEnd end = session.finishRun(finishedRun(1, 4));
+    const Session::RunEnd end = session.finishRun(finishedRun(*m_store, 1, 4));
     QCOMPARE(end.grade, 3);
     QCOMPARE(end.passed, QList<QByteArray>({"test1", "test3", "test5"}));
 
     // A failed run unlocks only what passed before.
-    QCOMPARE(session.finishRun(finishedRun(2, 1)).passed,
+    QCOMPARE(session.finishRun(finishedRun(*m_store, 2, 1)).passed,
              QList<QByteArray>({"test1", "test3", "test5"}));
     QCOMPARE(session.scores()[1], quint8(1));
 }
@@ -600,10 +606,10 @@ void tst_Session::runEndWithLogThatCannotBeAppended()
     QFETCH(QString, folder);
     StoredUser::write("anna", "pw");
     QVERIFY(QDir().mkdir(folder));
-    Session session;
+    Session session(*m_store);
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"pw"_s).result, Result::Student);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, session.finishRun(finishedRun(1, 4)));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, session.finishRun(finishedRun(*m_store, 1, 4)));
     QCOMPARE(QDir().entryList(QDir::Files).filter(u"log"_s), QStringList());
     // The grade is in the table and goes into the record at the write-back.
     QCOMPARE(session.scores()[0], quint8(3));
@@ -615,10 +621,10 @@ void tst_Session::runEndWithLogThatCannotBeAppended()
 
 void tst_Session::administratorRunIsNotStored()
 {
-    Session session;
+    Session session(*m_store);
     session.start();
     QCOMPARE(session.logIn(u"admin"_s, u"secret"_s).result, Result::Administrator);
-    QCOMPARE(session.finishRun(finishedRun(1, 6)).grade, 4);
+    QCOMPARE(session.finishRun(finishedRun(*m_store, 1, 6)).grade, 4);
     QCOMPARE(session.scores()[0], quint8(4));
     QVERIFY(m_dir->read(u"log.txt"_s).startsWith("admin | "));
     QCOMPARE(session.writeBack(), Session::WriteBack::NotNeeded);
@@ -629,7 +635,7 @@ void tst_Session::writeBackOfRemovedUser()
 {
     StoredUser::write("anna", "a", {"4"});
     StoredUser::write("boris", "b");
-    Session session;
+    Session session(*m_store);
     session.start();
     QCOMPARE(session.logIn(u"anna"_s, u"a"_s).result, Result::Student);
     // Another copy, or the tool, removes her meanwhile.
@@ -642,6 +648,61 @@ void tst_Session::writeBackOfRemovedUser()
     QVERIFY(QFile::remove(u"users.ini"_s));
     QVERIFY(QDir().mkdir(u"users.ini"_s));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, session.writeBack());
+}
+
+// The session's rules with the class in memory: nothing of a file's layout.
+void tst_Session::rulesHoldOnAnyStore()
+{
+    MemoryStore store;
+    store.stored = ClassSettings{"admin", "secret", "log"};
+    store.addUser("anna", "pw", {"3", "2", "1", "0", "5"});
+    store.tests.insert("test1", {{"q1", {"A) 1", "B) 1", "C) 1", "D) 1", "E) 1"}, "2"}});
+    Session session(store);
+    session.start();
+    QCOMPARE(session.userList(), QList<QByteArray>{"anna"});
+
+    const Session::Login login = session.logIn(u"ANNA"_s, u"pw"_s);
+    QCOMPARE(login.result, Result::Student);
+    QCOMPARE(login.locked, (QList<QByteArray>{"test2", "test3", "test4", "test6", "test7", "test8",
+                                              "test9", "test10"}));
+    QCOMPARE(session.gradeCount(u"anna"_s, u"pw"_s), std::optional<int>(4));
+    QCOMPARE(session.gradeCount(u"anna"_s, u"other"_s), std::nullopt);
+
+    TestRun run;
+    QCOMPARE(run.start(store, "test1"), QByteArray());
+    QCOMPARE(run.answer(2), TestRun::Step::Finished);
+    const Session::RunEnd end = session.finishRun(run);
+    QCOMPARE(end.grade, 5);
+    QCOMPARE(store.log, QList<QByteArray>{end.logLine});
+    QCOMPARE(store.answers.size(), 1);
+    QCOMPARE(store.answers[0].chosen, QByteArray("2"));
+    QCOMPARE(session.writeBack(), Session::WriteBack::Written);
+    QCOMPARE(store.gradeText("anna", 1), QByteArray("5"));
+
+    QVERIFY(session.renameUser("anna", u"Анна"_s).ok());
+    QCOMPARE(session.userList(), QList<QByteArray>{cp(u"Анна"_s)});
+    QCOMPARE(store.log[0].left(4), cp(u"Анна"_s));
+    QVERIFY(session.removeUser(u"Анна"_s, u"pw"_s));
+    QVERIFY(session.userList().isEmpty());
+    QCOMPARE(session.writeBack(), Session::WriteBack::UserRemoved);
+}
+
+void tst_Session::settingsSave()
+{
+    MemoryStore store;
+    store.stored = ClassSettings{"admin", "secret", "log"};
+    store.addUser("anna", "pw");
+    Session session(store);
+    session.start();
+    using Save = Session::SettingsSave;
+    QCOMPARE(session.saveSettings({QByteArray(), "x", "log"}, true), Save::Refused);
+    QVERIFY(!session.settingsText().isEmpty());
+    QCOMPARE(session.saveSettings({"ANNA", "x", "log"}, false), Save::NeedsConfirm);
+    QCOMPARE(store.stored->login, QByteArray("admin"));
+    QCOMPARE(session.saveSettings({"ANNA", "x", "log"}, true), Save::Saved);
+    QCOMPARE(store.stored->login, QByteArray("ANNA"));
+    // The settings in memory stay as read at start-up.
+    QCOMPARE(session.adminSettings().login, QByteArray("admin"));
 }
 
 QTEST_GUILESS_MAIN(tst_Session)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AnswerRecord.h"
 #include "CodePage.h"
+#include "FolderStore.h"
 #include "RuntimeError.h"
 #include "Store.h"
 #include "TempWorkDir.h"
@@ -57,16 +58,19 @@ private slots:
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
+    std::unique_ptr<FolderStore> m_store;
 };
 
 void tst_TestRun::init()
 {
     m_dir = std::make_unique<TempWorkDir>();
     QVERIFY(m_dir->isCurrent());
+    m_store = std::make_unique<FolderStore>(m_dir->path());
 }
 
 void tst_TestRun::cleanup()
 {
+    m_store.reset();
     m_dir.reset();
 }
 
@@ -96,7 +100,7 @@ void tst_TestRun::gradeOfRun()
     TestFileMaker::write("test4", digits);
     TestRun run;
     QVERIFY(run.isOver());
-    QCOMPARE(run.start("test4"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test4"), QByteArray());
     QCOMPARE(run.testName(), QByteArray("test4"));
     QCOMPARE(run.testNumber(), 4);
     QVERIFY(!run.isOver());
@@ -115,7 +119,7 @@ void tst_TestRun::questionsFollowTheFile()
 {
     TestFileMaker::write("test2", "12");
     TestRun run;
-    QCOMPARE(run.start("test2"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test2"), QByteArray());
     TestRun::Question question = run.question();
     QCOMPARE(question.text, CodePage::fromUnicode(u"Вопрос 1"_s));
     QCOMPARE(question.answers[0], QByteArray("A) 1"));
@@ -139,7 +143,7 @@ void tst_TestRun::answersAfterTheEndCountForNothing()
     TestRun run;
     QCOMPARE(run.answer(1), TestRun::Step::Ignored);
     QCOMPARE(run.rightCount(), 0);
-    QCOMPARE(run.start("test1"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test1"), QByteArray());
     QCOMPARE(run.answer(2), TestRun::Step::NextQuestion);
     QCOMPARE(run.answer(2), TestRun::Step::Finished);
     QCOMPARE(run.grade(), 1);
@@ -155,10 +159,10 @@ void tst_TestRun::nextRunStartsAfresh()
     TestFileMaker::write("test1", TenDigits);
     TestFileMaker::write("test2", "54321");
     TestRun run;
-    QCOMPARE(run.start("test1"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test1"), QByteArray());
     QCOMPARE(answerRest(run, TenDigits, 10), TestRun::Step::Finished);
     QCOMPARE(run.grade(), 5);
-    QCOMPARE(run.start("test2"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test2"), QByteArray());
     QCOMPARE(run.tag(), 1);
     QCOMPARE(run.rightCount(), 0);
     QCOMPARE(run.testNumber(), 2);
@@ -175,7 +179,7 @@ void tst_TestRun::answersKeptForTheRecordAndTheReview()
     Store::write("4", "ap", "7", file);
     const QByteArray atStart = m_dir->read(u"data/tests/test3.ini"_s);
     TestRun run;
-    QCOMPARE(run.start("test3"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test3"), QByteArray());
     QCOMPARE(run.answer(2), TestRun::Step::NextQuestion);
     QCOMPARE(run.answer(1), TestRun::Step::NextQuestion);
     // A change during the run: the version stays the start's, the review
@@ -199,10 +203,9 @@ void tst_TestRun::answersKeptForTheRecordAndTheReview()
     }
 
     const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
-    const AnswerRecord record = run.record("anna", when);
+    const ClassStore::FinishedRun record = run.finished("anna", when);
     QCOMPARE(record.user, QByteArray("anna"));
-    QCOMPARE(record.date, when.date());
-    QCOMPARE(record.time, when.time());
+    QCOMPARE(record.when, when);
     QCOMPARE(record.testName, QByteArray("test3"));
     QCOMPARE(record.grade, run.grade());
     QCOMPARE(record.version, AnswerRecord::versionOf(atStart));
@@ -211,10 +214,10 @@ void tst_TestRun::answersKeptForTheRecordAndTheReview()
     QCOMPARE(record.right, QByteArray("24105"));
 
     // The next run keeps nothing of this one.
-    QCOMPARE(run.start("test3"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test3"), QByteArray());
     QVERIFY(run.mistakes().isEmpty());
     QCOMPARE(run.answer(2), TestRun::Step::NextQuestion);
-    QCOMPARE(run.record("anna", when).chosen, QByteArray("2"));
+    QCOMPARE(run.finished("anna", when).chosen, QByteArray("2"));
 }
 
 void tst_TestRun::refusedStart_data()
@@ -244,10 +247,10 @@ void tst_TestRun::refusedStart()
     // A run going on stays as it was.
     TestFileMaker::write("test2", "11");
     TestRun run;
-    QCOMPARE(run.start("test2"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test2"), QByteArray());
     QCOMPARE(run.answer(1), TestRun::Step::NextQuestion);
 
-    const QByteArray refusal = run.start("test1");
+    const QByteArray refusal = run.start(*m_store, "test1");
     QVERIFY2(CodePage::toUnicode(refusal).startsWith(u"Тест test1 не может быть начат: "_s),
              refusal.constData());
     QCOMPARE(run.testName(), QByteArray("test2"));
@@ -270,7 +273,7 @@ void tst_TestRun::countTurnsInvalidDuringRun()
     QFETCH(QByteArray, count);
     TestFileMaker::write("test1", TenDigits);
     TestRun run;
-    QCOMPARE(run.start("test1"), QByteArray());
+    QCOMPARE(run.start(*m_store, "test1"), QByteArray());
     run.answer(3);
     run.answer(2);
     QCOMPARE(run.tag(), 3);
