@@ -27,7 +27,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-urw-base35, qt6-translations-l10n")
+# QtSql loads the PostgreSQL driver at run time, which the library
+# dependencies found from the programs cannot see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-dejavu-core, fonts-urw-base35, qt6-translations-l10n, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, libglib2.0-bin, gvfs-backends")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libreoffice-impress")
 include(CPack)
