@@ -189,37 +189,41 @@ void ServerRun::adopt(const ServerClient::Run &run)
     m_rightCount = 0;
     m_over = m_items.isEmpty();
     if (!m_over && m_current > m_items.size())
-        answer(0);
+        finish();
 }
 
 void ServerRun::answer(int digit)
 {
-    if (m_over || m_current < 1 || m_current > m_items.size() + (digit == 0 ? 1 : 0))
+    if (m_over || m_current < 1 || m_current > m_items.size() || digit < 1 ||
+        digit > TestRun::AnswerCount)
         return;
     const QString token = m_token;
     const qint64 run = m_runId;
-    const auto onRefused = [this](const ServerClient::Refused &refused) {
-        refuse(refused.message());
-    };
-    // Digit 0 is the end of a run taken up with every answer given.
-    if (digit != 0) {
-        if (digit < 1 || digit > TestRun::AnswerCount)
-            return;
-        const int number = m_current;
-        m_items[number - 1].chosen = digit;
-        ++m_unsent;
-        post(
-            [this, token, run, number, digit](ServerClient &client, int) {
-                client.answer(token, run, number, digit);
-                return std::function<void()>([this] { --m_unsent; });
-            },
-            onRefused);
-        ++m_current;
-        if (m_current <= m_items.size()) {
-            emit questionChanged();
-            return;
-        }
-    }
+    const int number = m_current;
+    m_items[number - 1].chosen = digit;
+    ++m_unsent;
+    post(
+        [this, token, run, number, digit](ServerClient &client, int) {
+            client.answer(token, run, number, digit);
+            return std::function<void()>([this] { --m_unsent; });
+        },
+        [this](const ServerClient::Refused &refused) {
+            // The answers sent after a refused one are refused too: told once.
+            if (!m_over)
+                refuse(refused.message());
+        });
+    ++m_current;
+    if (m_current <= m_items.size())
+        emit questionChanged();
+    else
+        finish();
+}
+
+void ServerRun::finish()
+{
+    const QString token = m_token;
+    const qint64 run = m_runId;
+    // Made after the answers, on the same thread: the server has them all.
     post(
         [this, token, run](ServerClient &client, int) {
             const ServerClient::Result result = client.finishRun(token, run);
@@ -231,7 +235,11 @@ void ServerRun::answer(int digit)
                 emit finished();
             });
         },
-        onRefused);
+        [this](const ServerClient::Refused &refused) {
+            // The answers sent after a refused one are refused too: told once.
+            if (!m_over)
+                refuse(refused.message());
+        });
 }
 
 void ServerRun::lookForOpenRun()
@@ -248,7 +256,7 @@ void ServerRun::lookForOpenRun()
                                   std::min(firstUnanswered(run), int(run.questions.size())));
             };
         },
-        [this](const ServerClient::Refused &refused) { refuse(refused.message()); });
+        [this](const ServerClient::Refused &r) { emit refused(r.message()); });
 }
 
 void ServerRun::resume()

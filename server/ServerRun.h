@@ -83,6 +83,8 @@ private:
     void post(Call call, RefusalHandler onRefused);
     void callDone();
     void adopt(const ServerClient::Run &run);
+    // Asks the server for the grade once every question has its answer.
+    void finish();
     void refuse(const QString &text);
 
     struct Item
