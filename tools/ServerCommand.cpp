@@ -276,12 +276,13 @@ int importFolder(const CommandArguments &arguments)
         return 1;
     }
     Console::out(QStringLiteral("Перенесено: пользователей %1, удалённых %2, тестов %3, строк "
-                                "журнала %4, записей ответов %5.")
+                                "журнала %4, записей ответов %5, изменений оценок %6.")
                      .arg(reading.users)
                      .arg(reading.removed)
                      .arg(reading.tests)
                      .arg(reading.logLines)
-                     .arg(reading.runs));
+                     .arg(reading.runs)
+                     .arg(reading.changes));
     return 0;
 }
 
