@@ -2,9 +2,21 @@
 #include "ClassReport.h"
 #include "MemoryStore.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
+
+// The shipped course for an empty name, else the course text of the file.
+CourseStructure course(const QString &file)
+{
+    if (file.isEmpty())
+        return CourseStructure::defaultCourse();
+    QFile text(QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/") + file);
+    return text.open(QIODevice::ReadOnly) ? CourseStructure::parse(text.readAll())
+                                          : CourseStructure();
+}
 
 ClassRecords::User user(const QByteArray &name, const QList<int> &grades)
 {
@@ -36,6 +48,8 @@ private slots:
     void runsCountedByNameWithoutLetterCase();
     void registrationsGradeIsNoRun();
     void stuckAfterSeveralFailedRuns();
+    void testsAreTheCoursesInItsOrder();
+    void brokenCourseShowsTheRecordsTests();
     void readsTheClassOfAnyStore();
 };
 
@@ -43,23 +57,31 @@ void tst_ClassReport::reachedIsTheHighestUnlockedTest_data()
 {
     QTest::addColumn<QList<int>>("grades");
     QTest::addColumn<int>("reached");
-    QTest::newRow("registered") << QList<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 1;
-    QTest::newRow("passed test1") << QList<int>{3, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 2;
-    QTest::newRow("passed three") << QList<int>{5, 4, 3, 2, 0, 0, 0, 0, 0, 0} << 4;
+    QTest::addColumn<QString>("course"); // the shipped one where empty
+    QTest::newRow("registered") << QList<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 1 << "";
+    QTest::newRow("passed test1") << QList<int>{3, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 2 << "";
+    QTest::newRow("passed three") << QList<int>{5, 4, 3, 2, 0, 0, 0, 0, 0, 0} << 4 << "";
     // Each passed test unlocks the next on its own, as login does.
-    QTest::newRow("gap") << QList<int>{5, 1, 0, 0, 4, 0, 0, 0, 0, 0} << 6;
-    QTest::newRow("all") << QList<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5} << 10;
-    QTest::newRow("unreadable") << QList<int>{4, -1, 0, 0, 0, 0, 0, 0, 0, 0} << 2;
-    QTest::newRow("test9 passed") << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 3, 0} << 10;
+    QTest::newRow("gap") << QList<int>{5, 1, 0, 0, 4, 0, 0, 0, 0, 0} << 6 << "";
+    QTest::newRow("all") << QList<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5} << 10 << "";
+    QTest::newRow("unreadable") << QList<int>{4, -1, 0, 0, 0, 0, 0, 0, 0, 0} << 2 << "";
+    QTest::newRow("test9 passed") << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 3, 0} << 10 << "";
+    // A course of its own: its final test waits for all three.
+    const QString own = QStringLiteral("networks-course.ini");
+    QTest::newRow("own, two of three") << QList<int>{5, 4, 0, 0} << 3 << own;
+    QTest::newRow("own, all three") << QList<int>{5, 4, 3, 0} << 4 << own;
+    QTest::newRow("own, gap") << QList<int>{5, 0, 3, 0} << 2 << own;
 }
 
 void tst_ClassReport::reachedIsTheHighestUnlockedTest()
 {
     QFETCH(QList<int>, grades);
     QFETCH(int, reached);
+    QFETCH(QString, course);
     ClassRecords records;
     records.users.append(user("anna", grades));
-    const ClassReport report = ClassReport::build(records, TestLogReader());
+    const ClassReport report =
+        ClassReport::build(records, TestLogReader(), ItemAnalysis(), ::course(course));
     QCOMPARE(report.rows.first().reached, reached);
 }
 
@@ -125,6 +147,61 @@ void tst_ClassReport::stuckAfterSeveralFailedRuns()
     QVERIFY(!report.rows[0].stuck());
     QVERIFY(report.rows[1].stuck());
     QVERIFY(!report.rows[2].stuck());
+}
+
+// The course's tests with their captions, in its order; the shipped course's
+// numbered ones keep their short headings.
+void tst_ClassReport::testsAreTheCoursesInItsOrder()
+{
+    const CourseStructure shipped = course(QString());
+    ClassRecords records;
+    records.users.append(user("anna", {4, 3, 2, 5, 5, 5}));
+    ItemAnalysis items;
+    for (int test : {2, 5, 4, 1}) {
+        ItemAnalysis::Version version;
+        version.test = test;
+        items.versions.append(version);
+    }
+    const CourseStructure own = course(QStringLiteral("networks-course.ini"));
+    ClassReport report = ClassReport::build(records, TestLogReader(), items, own);
+    QCOMPARE(report.title, QStringLiteral("Основы компьютерных сетей"));
+    QCOMPARE(report.courseTests.size(), 4);
+    QList<int> summaries;
+    for (const ClassReport::TestSummary &t : report.tests)
+        summaries.append(t.test);
+    QCOMPARE(summaries, (QList<int>{1, 2, 3, 4}));
+    QCOMPARE(report.testLabel(4), QStringLiteral("Итоговый тест"));
+    QVERIFY(!report.courseTests.last().numbered());
+    QCOMPARE(report.testLabel(5), QStringLiteral("test5"));
+    QList<int> versions;
+    for (const ItemAnalysis::Version &v : report.items.versions)
+        versions.append(v.test);
+    QCOMPARE(versions, (QList<int>{1, 2, 4, 5}));
+
+    report = ClassReport::build(records, TestLogReader(), items, shipped);
+    QCOMPARE(report.courseTests.size(), 10);
+    QCOMPARE(report.tests.size(), 6);
+    QCOMPARE(report.testLabel(10), QStringLiteral("Тест №10"));
+    QVERIFY(report.courseTests.last().numbered());
+}
+
+// A course file with errors names no tests: the report shows every test the
+// records hold under its record name, and says why.
+void tst_ClassReport::brokenCourseShowsTheRecordsTests()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(CourseStructure::FileName));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[menu]\ntest exam \"X\"\n") > 0);
+    file.close();
+    ClassRecords records;
+    records.users.append(user("anna", {4}));
+    const ClassReport report = ClassReport::build(records, TestLogReader(), ItemAnalysis(),
+                                                  CourseStructure::load(dir.path()));
+    QCOMPARE(report.courseTests.size(), ClassReport::Tests);
+    QCOMPARE(report.testLabel(1), QStringLiteral("test1"));
+    QCOMPARE(report.fileErrors.size(), 1);
+    QVERIFY2(report.fileErrors.first().contains(QStringLiteral("строка 2")),
+             qPrintable(report.fileErrors.first()));
 }
 
 // The report asks the store, whatever keeps the class: here it is in memory.

@@ -12,6 +12,7 @@
 #include "UserList.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -97,6 +98,7 @@ private slots:
     void everyUnreadablePartIsListed();
     void itemTablesShowEachQuestion();
     void standsAlone();
+    void courseOfItsOwnHeadsTheTables();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
@@ -283,6 +285,30 @@ void tst_ReportHtml::standsAlone()
     QVERIFY(!html.contains("url("));
     QVERIFY(html.contains("@media print"));
     QVERIFY(html.contains("size: A4"));
+}
+
+// The folder's course gives the title and the tests, headed with their
+// captions in its order.
+void tst_ReportHtml::courseOfItsOwnHeadsTheTables()
+{
+    QVERIFY(
+        QFile::copy(QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"),
+                    m_dir->filePath(QStringLiteral("course.ini"))));
+    ClassFolder folder;
+    folder.registerUser("anna");
+    folder.storeGrade("anna", 4, "5");
+    folder.finishRun("anna", 4, 5, QDateTime(QDate(2026, 12, 1), QTime(10, 0)));
+    const Page page = readPage(
+        ReportHtml::write(ClassReport::read(FolderStore(QDir::currentPath())), QDateTime()));
+    QVERIFY(page.text.contains(QStringLiteral("Основы компьютерных сетей")));
+    QStringList heads;
+    for (const Cell &cell : page.tables.value(QStringLiteral("class")).first())
+        heads.append(cell.text);
+    QCOMPARE(heads.mid(2, 5),
+             QStringList({QStringLiteral("Тест по теме 1"), QStringLiteral("Тест по теме 2"),
+                          QStringLiteral("Тест по теме 3"), QStringLiteral("Итоговый тест"),
+                          QStringLiteral("Достигнут")}));
+    QVERIFY(page.text.contains(QStringLiteral("Итоговый тест: число учеников с оценкой 1–5")));
 }
 
 QTEST_GUILESS_MAIN(tst_ReportHtml)
