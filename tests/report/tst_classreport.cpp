@@ -48,8 +48,8 @@ private slots:
     void runsCountedByNameWithoutLetterCase();
     void registrationsGradeIsNoRun();
     void stuckAfterSeveralFailedRuns();
-    void testsAreTheCoursesInItsOrder();
-    void brokenCourseShowsTheRecordsTests();
+    void testsAreTheCourses_data();
+    void testsAreTheCourses();
     void readsTheClassOfAnyStore();
 };
 
@@ -149,59 +149,47 @@ void tst_ClassReport::stuckAfterSeveralFailedRuns()
     QVERIFY(!report.rows[2].stuck());
 }
 
-// The course's tests with their captions, in its order; the shipped course's
-// numbered ones keep their short headings.
-void tst_ClassReport::testsAreTheCoursesInItsOrder()
+// The course's tests with their captions in its order, its tests' questions
+// too; a broken course file shows the records' tests by their names.
+void tst_ClassReport::testsAreTheCourses_data()
 {
-    const CourseStructure shipped = course(QString());
-    ClassRecords records;
-    records.users.append(user("anna", {4, 3, 2, 5, 5, 5}));
-    ItemAnalysis items;
-    for (int test : {2, 5, 4, 1}) {
-        ItemAnalysis::Version version;
-        version.test = test;
-        items.versions.append(version);
-    }
-    const CourseStructure own = course(QStringLiteral("networks-course.ini"));
-    ClassReport report = ClassReport::build(records, TestLogReader(), items, own);
-    QCOMPARE(report.title, QStringLiteral("Основы компьютерных сетей"));
-    QCOMPARE(report.courseTests.size(), 4);
-    QList<int> summaries;
-    for (const ClassReport::TestSummary &t : report.tests)
-        summaries.append(t.test);
-    QCOMPARE(summaries, (QList<int>{1, 2, 3, 4}));
-    QCOMPARE(report.testLabel(4), QStringLiteral("Итоговый тест"));
-    QVERIFY(!report.courseTests.last().numbered());
-    QCOMPARE(report.testLabel(5), QStringLiteral("test5"));
-    QList<int> versions;
-    for (const ItemAnalysis::Version &v : report.items.versions)
-        versions.append(v.test);
-    QCOMPARE(versions, (QList<int>{1, 2, 4, 5}));
-
-    report = ClassReport::build(records, TestLogReader(), items, shipped);
-    QCOMPARE(report.courseTests.size(), 10);
-    QCOMPARE(report.tests.size(), 6);
-    QCOMPARE(report.testLabel(10), QStringLiteral("Тест №10"));
-    QVERIFY(report.courseTests.last().numbered());
+    QTest::addColumn<QByteArray>("text");    // the course file; none for the shipped course
+    QTest::addColumn<QStringList>("labels"); // the first and the last
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("first"); // the test whose summary and questions come first
+    QTest::newRow("shipped") << QByteArray() << QStringList{"Тест №1", "Тест №10"} << 10 << 1;
+    QTest::newRow("own") << QByteArray("[menu]\ntest test2 \"B\"\ntest test1 \"A\" after=test2\n")
+                         << QStringList{"B", "A"} << 2 << 2;
+    QTest::newRow("broken") << QByteArray("[menu]\ntest exam \"X\"\n")
+                            << QStringList{"test1", "test10"} << 10 << 1;
 }
 
-// A course file with errors names no tests: the report shows every test the
-// records hold under its record name, and says why.
-void tst_ClassReport::brokenCourseShowsTheRecordsTests()
+void tst_ClassReport::testsAreTheCourses()
 {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, labels);
+    QFETCH(int, count);
+    QFETCH(int, first);
     QTemporaryDir dir;
     QFile file(dir.filePath(CourseStructure::FileName));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[menu]\ntest exam \"X\"\n") > 0);
+    QVERIFY(text.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(text) > 0));
     file.close();
     ClassRecords records;
-    records.users.append(user("anna", {4}));
-    const ClassReport report = ClassReport::build(records, TestLogReader(), ItemAnalysis(),
-                                                  CourseStructure::load(dir.path()));
-    QCOMPARE(report.courseTests.size(), ClassReport::Tests);
-    QCOMPARE(report.testLabel(1), QStringLiteral("test1"));
-    QCOMPARE(report.fileErrors.size(), 1);
-    QVERIFY2(report.fileErrors.first().contains(QStringLiteral("строка 2")),
-             qPrintable(report.fileErrors.first()));
+    records.users.append(user("anna", {4, 3}));
+    ItemAnalysis items;
+    for (int test : {1, 2}) {
+        items.versions.append(ItemAnalysis::Version());
+        items.versions.last().test = test;
+    }
+    const ClassReport report =
+        ClassReport::build(records, TestLogReader(), items, CourseStructure::load(dir.path()));
+    QCOMPARE(report.courseTests.size(), count);
+    QCOMPARE(QStringList({report.courseTests.first().label, report.courseTests.last().label}),
+             labels);
+    QCOMPARE(report.tests.first().test, first);
+    QCOMPARE(report.items.versions.first().test, first);
+    // Only the broken file is named among what could not be read.
+    QCOMPARE(report.fileErrors.size(), QTest::currentDataTag() == QByteArray("broken") ? 1 : 0);
 }
 
 // The report asks the store, whatever keeps the class: here it is in memory.

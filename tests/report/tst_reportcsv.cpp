@@ -66,7 +66,6 @@ private slots:
     void everyFieldAsStored();
     void fieldsQuotedWhereNeeded_data();
     void fieldsQuotedWhereNeeded();
-    void columnsAreTheCoursesTests();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
@@ -168,28 +167,6 @@ void tst_ReportCsv::fieldsQuotedWhereNeeded()
     QFETCH(QString, text);
     QFETCH(QString, field);
     QCOMPARE(ReportCsv::field(text), field);
-}
-
-// A folder's own course: a column for each of its tests, with its caption,
-// in its order; a test it does not hold has none.
-void tst_ReportCsv::columnsAreTheCoursesTests()
-{
-    QVERIFY(m_dir->write("course.ini", "[menu]\ntest test2 \"Вводный\"\n"
-                                       "test test1 \"Итоговый\" after=test2\n"));
-    ClassFolder folder;
-    folder.registerUser("anna");
-    folder.storeGrade("anna", 2, "4");
-    folder.storeGrade("anna", 3, "5");
-    const QByteArray csv = ReportCsv::write(ClassReport::read(FolderStore(QDir::currentPath())));
-    QList<QStringList> rows;
-    QVERIFY(splitCsv(QString::fromUtf8(csv.mid(3)), &rows));
-    QCOMPARE(rows[0].mid(0, 5),
-             QStringList({QStringLiteral("Пользователь"), QStringLiteral("Вводный"),
-                          QStringLiteral("Итоговый"), QStringLiteral("Попыток Вводный"),
-                          QStringLiteral("Попыток Итоговый")}));
-    QCOMPARE(rows[1].mid(0, 5), QStringList({QStringLiteral("anna"), QStringLiteral("4"), QString(),
-                                             QStringLiteral("0"), QStringLiteral("0")}));
-    QCOMPARE(rows[1].size(), rows[0].size());
 }
 
 QTEST_GUILESS_MAIN(tst_ReportCsv)

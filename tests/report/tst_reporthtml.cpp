@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "CourseInfo.h"
 #include "FolderStore.h"
+#include "ReportCsv.h"
 #include "ReportHtml.h"
 #include "RuntimeError.h"
 #include "Store.h"
@@ -288,7 +289,7 @@ void tst_ReportHtml::standsAlone()
 }
 
 // The folder's course gives the title and the tests, headed with their
-// captions in its order.
+// captions in its order, in the page and in the table.
 void tst_ReportHtml::courseOfItsOwnHeadsTheTables()
 {
     QVERIFY(
@@ -298,8 +299,11 @@ void tst_ReportHtml::courseOfItsOwnHeadsTheTables()
     folder.registerUser("anna");
     folder.storeGrade("anna", 4, "5");
     folder.finishRun("anna", 4, 5, QDateTime(QDate(2026, 12, 1), QTime(10, 0)));
-    const Page page = readPage(
-        ReportHtml::write(ClassReport::read(FolderStore(QDir::currentPath())), QDateTime()));
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
+    QVERIFY(
+        ReportCsv::write(report).startsWith("\xEF\xBB\xBFПользователь;Тест по теме 1;Тест по "
+                                            "теме 2;Тест по теме 3;Итоговый тест;Попыток Тест"));
+    const Page page = readPage(ReportHtml::write(report, QDateTime()));
     QVERIFY(page.text.contains(QStringLiteral("Основы компьютерных сетей")));
     QStringList heads;
     for (const Cell &cell : page.tables.value(QStringLiteral("class")).first())
