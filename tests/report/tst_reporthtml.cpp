@@ -305,13 +305,9 @@ void tst_ReportHtml::courseOfItsOwnHeadsTheTables()
                                             "теме 2;Тест по теме 3;Итоговый тест;Попыток Тест"));
     const Page page = readPage(ReportHtml::write(report, QDateTime()));
     QVERIFY(page.text.contains(QStringLiteral("Основы компьютерных сетей")));
-    QStringList heads;
-    for (const Cell &cell : page.tables.value(QStringLiteral("class")).first())
-        heads.append(cell.text);
-    QCOMPARE(heads.mid(2, 5),
-             QStringList({QStringLiteral("Тест по теме 1"), QStringLiteral("Тест по теме 2"),
-                          QStringLiteral("Тест по теме 3"), QStringLiteral("Итоговый тест"),
-                          QStringLiteral("Достигнут")}));
+    // The class table's headings, one after another.
+    QVERIFY(page.text.contains(QStringLiteral("УченикТест по теме 1Тест по теме 2Тест по теме "
+                                              "3Итоговый тестДостигнут")));
     QVERIFY(page.text.contains(QStringLiteral("Итоговый тест: число учеников с оценкой 1–5")));
 }
 
