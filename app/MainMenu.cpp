@@ -2,6 +2,7 @@
 #include "MainMenu.h"
 
 #include "AccessKeys.h"
+#include "MenuEntryAccessible.h"
 #include "MenuKeyboard.h"
 #include "UnlockTable.h"
 
@@ -45,6 +46,7 @@ MainMenu::MainMenu(QMainWindow *window, const CourseStructure &course)
 {
     m_bar->setObjectName(u"MainMenu1"_s);
     window->setMenuBar(m_bar);
+    MenuEntryAccessible::install();
     addLevel(QString(), m_bar);
     MenuKeyboard::attach(m_bar);
 }
@@ -73,6 +75,9 @@ void MainMenu::addLevel(const QString &parent, QWidget *container)
             connect(action, &QAction::triggered, this, [this, entry] { emit chosen(entry); });
         }
         action->setObjectName(entry.name);
+        // What may be locked tells a screen reader why it is.
+        if (!entry.after.isEmpty())
+            MenuEntryAccessible::mark(action);
         if (entry.hasPicture())
             action->setIcon(m_bar->style()->standardIcon(pictureFor(entry)));
         action->setVisible(entry.visible);

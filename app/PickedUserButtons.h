@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class ProgressPanel;
@@ -10,10 +11,12 @@ class QPushButton;
 class QWidget;
 class Session;
 
-// The administrator's two buttons beside the user list of the progress view:
-// a new password and a new name for the user picked there, the grades kept.
-// They show and hide with the list. The session does the work; this asks
-// for the text and tells the outcome.
+// The administrator's buttons beside the user list of the progress view: a
+// new password and a new name for the user picked there, the grades kept; a
+// grade set by hand with a reason; a removed user brought back, the removal
+// picked by its date where several are kept and, over an account registered
+// again, replaced or merged as the administrator answers. They show and hide
+// with the list. The session does the work; this asks and tells the outcome.
 class PickedUserButtons : public QObject
 {
     Q_OBJECT
@@ -24,12 +27,18 @@ public:
     // Asks for a text: the prompt, the text to start from and whether it is
     // a password; an empty result is a cancel. A dialog unless replaced.
     std::function<QString(const QString &prompt, const QString &text, bool password)> ask;
+    // Asks for one of the items; -1 is a cancel. A dialog unless replaced.
+    std::function<int(const QString &prompt, const QStringList &items)> choose;
 
     QPushButton *passwordButton;
     QPushButton *renameButton;
+    QPushButton *gradeButton;
+    QPushButton *restoreButton;
 
     void passwordClick();
     void renameClick();
+    void gradeClick();
+    void restoreClick();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -4,7 +4,9 @@
 #include "ItemCsv.h"
 #include "ReportCsv.h"
 #include "ReportHtml.h"
+#include "ReportOds.h"
 #include "ReportPdf.h"
+#include "ReportRegrade.h"
 #include "RuntimeError.h"
 #include "TextFile.h"
 
@@ -57,6 +59,8 @@ const QList<Choice> &choices()
          QStringLiteral("csv")},
         {ClassReportView::Format::Pdf, QStringLiteral("Документ PDF (*.pdf)"),
          QStringLiteral("pdf")},
+        {ClassReportView::Format::Ods, QStringLiteral("Таблица OpenDocument (*.ods)"),
+         QStringLiteral("ods")},
     };
     return list;
 }
@@ -64,7 +68,8 @@ const QList<Choice> &choices()
 } // namespace
 
 ClassReportView::ClassReportView(QWebEngineView *view, QWidget *coursePagePanel)
-    : QObject(view), m_view(view), m_save(new QToolButton(coursePagePanel))
+    : QObject(view), m_view(view), m_save(new QToolButton(coursePagePanel)),
+      m_regrade(new ReportRegrade(coursePagePanel))
 {
     m_save->setObjectName(QStringLiteral("saveReport"));
     m_save->setText(QStringLiteral("Сохранить отчёт…"));
@@ -73,14 +78,19 @@ ClassReportView::ClassReportView(QWebEngineView *view, QWidget *coursePagePanel)
     m_save->adjustSize();
     m_save->move(coursePagePanel->width() - m_save->width() - 24, 8);
     m_save->setVisible(false);
+    QToolButton *regrade = m_regrade->button();
+    regrade->move(m_save->x() - regrade->width() - 8, 8);
     connect(m_save, &QToolButton::clicked, this, &ClassReportView::askAndSave);
-    connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl &url) {
-        if (url.adjusted(QUrl::RemoveFragment) != m_shown)
+    connect(m_regrade, &ReportRegrade::regraded, this, [this] { show(m_regrade->store()); });
+    connect(m_view, &QWebEngineView::urlChanged, this, [this, regrade](const QUrl &url) {
+        if (url.adjusted(QUrl::RemoveFragment) != m_shown) {
             m_save->setVisible(false);
+            regrade->setVisible(false);
+        }
     });
 }
 
-void ClassReportView::show(const ClassStore &store)
+void ClassReportView::show(ClassStore &store)
 {
     m_report = ClassReport::read(store);
     m_html = ReportHtml::write(m_report, QDateTime::currentDateTime());
@@ -88,8 +98,21 @@ void ClassReportView::show(const ClassStore &store)
     m_view->setHtml(m_html.size() < InMemoryLimit ? QString::fromUtf8(m_html)
                                                   : tooLargePage(m_html.size()),
                     m_shown);
-    m_save->setVisible(true);
-    m_save->raise();
+    QList<int> tests;
+    QStringList captions;
+    for (const ClassReport::TestSummary &t : m_report.tests) {
+        if (t.test > 10)
+            continue;
+        tests.append(t.test);
+        // As the report heads it: a numbered test as it always was offered.
+        const ClassReport::CourseTest test{t.test, m_report.testLabel(t.test)};
+        captions.append(test.numbered() ? QStringLiteral("Тест %1").arg(t.test) : test.label);
+    }
+    m_regrade->setClass(store, tests, captions);
+    for (QToolButton *b : {m_save, m_regrade->button()}) {
+        b->setVisible(true);
+        b->raise();
+    }
 }
 
 void ClassReportView::save(const QString &path, Format format) const
@@ -108,6 +131,9 @@ void ClassReportView::save(const QString &path, Format format) const
         break;
     case Format::Pdf:
         ReportPdf::print(m_html, path);
+        break;
+    case Format::Ods:
+        TextFile::replace(path, ReportOds::write(m_report, ReportOds::Final::Mean));
         break;
     }
 }

@@ -11,12 +11,14 @@
 class QToolButton;
 class ClassStore;
 class QWebEngineView;
+class ReportRegrade;
 class QWidget;
 
 // The class report inside the program: the page of the working folder's
-// report in the HTML view, and a button over the view that saves it where
-// the administrator chooses. Nothing is written into the class folder to
-// show it.
+// report in the HTML view, a button over the view that saves it where the
+// administrator chooses, and one that grades a test again by its mended key
+// (ReportRegrade), after which the report is read anew. Nothing is written
+// into the class folder to show it.
 class ClassReportView : public QObject
 {
     Q_OBJECT
@@ -28,6 +30,7 @@ public:
         Csv,      // the class table
         ItemsCsv, // the analysis of questions
         Pdf,
+        Ods, // the spreadsheet, the final grade the mean of the tests taken
     };
 
     ClassReportView(QWebEngineView *view, QWidget *coursePagePanel);
@@ -35,7 +38,7 @@ public:
     // Reads the store's class anew and shows its page in the view, or, for a
     // page larger than the view takes in memory, a note to save it. The save
     // button is there until the view goes to another page.
-    void show(const ClassStore &store);
+    void show(ClassStore &store);
 
     // Writes the report last shown. Throws RuntimeError where it cannot,
     // and refuses a file of the class itself.
@@ -46,12 +49,14 @@ public:
     void askAndSave();
 
     QToolButton *saveButton() const { return m_save; }
+    ReportRegrade &regrade() const { return *m_regrade; }
     // The address the view shows the report under.
     QUrl shownUrl() const { return m_shown; }
 
 private:
     QWebEngineView *m_view;
     QToolButton *m_save;
+    ReportRegrade *m_regrade;
     ClassReport m_report;
     QByteArray m_html;
     QUrl m_shown;

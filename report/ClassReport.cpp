@@ -191,7 +191,7 @@ ClassReport ClassReport::read(const ClassStore &store, ItemAnalysis::Attempts at
         report.inputs = folder->recordFiles();
         report.inputs.append(folder->settingsFile());
         for (const QString &path : {report.logPath, report.items.path, report.changes.path}) {
-            if (!path.isEmpty())
+            if (!path.isEmpty() && !report.inputs.contains(QDir::fromNativeSeparators(path)))
                 report.inputs.append(QDir::fromNativeSeparators(path));
         }
     }

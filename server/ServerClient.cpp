@@ -169,6 +169,26 @@ QString ServerClient::refusalText(const QString &code, const QString &detail) co
     case 23:
         cause = QStringLiteral("ответы даны не на все вопросы.");
         break;
+    case 24:
+        cause = QStringLiteral("оценки не приняты: нужно двенадцать чисел от 0 до 255.");
+        break;
+    case 25:
+        cause = QStringLiteral("записи класса изменились, пока их копировали в архив; ничего не "
+                               "удалено, повторите архивирование.");
+        break;
+    case 26:
+        cause = QStringLiteral("класс на сервере не пуст; записи папки переносятся только в "
+                               "новый класс.");
+        break;
+    case 27:
+        cause = QStringLiteral("запись не принята: %1; ничего не перенесено.").arg(detail);
+        break;
+    case 28:
+        cause = QStringLiteral("пользователь с этим именем зарегистрирован снова.");
+        break;
+    case 29:
+        cause = QStringLiteral("изменение оценок не принято (%1).").arg(detail);
+        break;
     default:
         cause = QStringLiteral("отказ %1.").arg(code);
         break;

@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "CourseStructure.h"
 #include "GradeChange.h"
+#include "GradeChanges.h"
 #include "Grading.h"
 #include "SettingsCheck.h"
 #include "TestRun.h"
@@ -109,6 +110,27 @@ UserChange Session::renameUser(const QByteArray &from, const QString &to)
     if (r.ok())
         setUsers(m_store.users());
     return r;
+}
+
+QList<ClassStore::Removal> Session::keptRemovals(const QByteArray &name) const
+{
+    return m_store.removals(name);
+}
+
+UserChange Session::restoreUser(const QByteArray &name, const QByteArray &removed,
+                                UserChange::Over over)
+{
+    const UserChange r = m_store.restore(name, m_adminSettings.login, removed, over);
+    if (r.ok())
+        setUsers(m_store.users());
+    return r;
+}
+
+QByteArray Session::setGrade(const QByteArray &name, int test, int grade, const QString &reason)
+{
+    return GradeChanges::setGrade(m_store, name, test, grade,
+                                  CodePage::fromUnicode(reason.trimmed()),
+                                  QDateTime::currentDateTime());
 }
 
 void Session::pick(const QByteArray &name)

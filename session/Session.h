@@ -88,6 +88,17 @@ public:
     // reloads the user list.
     UserChange resetPassword(const QByteArray &name, const QString &password);
     UserChange renameUser(const QByteArray &from, const QString &to);
+    // Every removal kept under the name, oldest first, with its grades.
+    QList<ClassStore::Removal> keptRemovals(const QByteArray &name) const;
+    // A removed user back, the removal picked by the start of its date and
+    // time where several are kept; over an account registered again only as
+    // `over` says. The user list is reloaded after a restore.
+    UserChange restoreUser(const QByteArray &name, const QByteArray &removed,
+                           UserChange::Over over);
+    // A grade set by hand with the teacher's reason, in the record of changes
+    // as the tool's grade puts it; the name as stored, or none where the
+    // user is not registered.
+    QByteArray setGrade(const QByteArray &name, int test, int grade, const QString &reason);
     // The administrator's pick: the user's twelve grades replace the table.
     // Entries read before a failing one keep their new values.
     void pick(const QByteArray &name);

@@ -84,9 +84,9 @@ public:
     {
         enum class Kind
         {
-            CaseTwin,   // a second record whose name differs only in letter case
-            OpenHeader, // a record's name that runs on and hides the records after it
-            NulByte,    // a record after a NUL byte, which the Windows program stops at
+            CaseTwin,         // a second record whose name differs only in letter case
+            OpenHeader,       // a record's name that runs on and hides the records after it
+            NulByte,          // a record after a NUL byte, which the Windows program stops at
             DuplicateSection, // a record a second time under the same name; the first counts
             DuplicateKey,     // a value a second time in one record; the first counts
         };
@@ -167,7 +167,9 @@ public:
 
     // The stored password, or nothing when the name has none.
     virtual std::optional<QByteArray> storedPassword(const QByteArray &name) const = 0;
-    bool passwordMatches(const QByteArray &name, const QByteArray &password) const;
+    // Whether the password is the user's; a store that keeps no password
+    // (a server keeps a hash) asks where it is kept.
+    virtual bool passwordMatches(const QByteArray &name, const QByteArray &password) const;
 
     // The grade of test k (1 … TestCount) as stored, read for that one value;
     // `missing` when absent.
@@ -294,6 +296,9 @@ public:
     // Why a run of the test cannot begin, worded for the box that says so;
     // empty when it can.
     virtual QByteArray startRefusal(const QByteArray &testName) const = 0;
+    // What keeps the test from being read, in Russian, for a message that
+    // names the test itself; empty when it can be read.
+    virtual QString testFault(const QByteArray &testName) const = 0;
     // The test read value by value, as a run reads it.
     virtual std::unique_ptr<StoredTest> test(const QByteArray &testName) const = 0;
     // The version a run records: the first 8 lower-case hex digits of

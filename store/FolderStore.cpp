@@ -602,6 +602,12 @@ QByteArray FolderStore::startRefusal(const QByteArray &testName) const
     return TestFile::startRefusal(testName);
 }
 
+QString FolderStore::testFault(const QByteArray &testName) const
+{
+    enter();
+    return TestFile::fault(testName);
+}
+
 std::unique_ptr<StoredTest> FolderStore::test(const QByteArray &testName) const
 {
     enter();
@@ -647,6 +653,8 @@ QStringList FolderStore::recordFiles() const
     if (!log.isEmpty()) {
         paths.append(Paths::resolve(log));
         paths.append(Paths::resolve(AnswerRecord::fileName(log)));
+        // The teacher's changes belong to the semester they were made in.
+        paths.append(Paths::resolve(GradeChange::fileName(log)));
     }
     return paths;
 }

@@ -113,7 +113,10 @@ GradeChanges::Plan GradeChanges::plan(int test, const QByteArray &key, const QBy
 
 GradeChanges::Plan GradeChanges::plan(const ClassStore &store, int test)
 {
-    const std::unique_ptr<StoredTest> file = store.test(ClassStore::testName(test));
+    const QByteArray testName = ClassStore::testName(test);
+    if (const QString fault = store.testFault(testName); !fault.isEmpty())
+        throw RuntimeError(QStringLiteral("тест %1 не пересчитан: %2").arg(test).arg(fault));
+    const std::unique_ptr<StoredTest> file = store.test(testName);
     QByteArray key;
     const int count = file->count();
     for (int k = 1; k <= count; ++k)
@@ -129,6 +132,27 @@ GradeChanges::Plan GradeChanges::plan(const ClassStore &store, int test)
     return plan(test, key, records.text, done.changes, [&store, test](const QByteArray &user) {
         return store.isRegistered(user) ? int(store.grade(user, test)) : -1;
     });
+}
+
+bool GradeChanges::sameChanges(const Plan &a, const Plan &b)
+{
+    const auto lines = [](const QList<GradeChange> &changes) {
+        QByteArray all;
+        for (const GradeChange &c : changes)
+            all += c.line();
+        return all;
+    };
+    return a.test == b.test && a.stores == b.stores && lines(a.regrades) == lines(b.regrades) &&
+           lines(a.keys) == lines(b.keys);
+}
+
+QString GradeChanges::overrideRefusal(int grade, const QString &reason)
+{
+    if (grade < 1 || grade > 5)
+        return QStringLiteral("Оценка %1 неверна: нужна цифра от 1 до 5.").arg(grade);
+    if (reason.trimmed().isEmpty() || !CodePage::canSpell(reason))
+        return QStringLiteral("Нужна причина (русскими или латинскими буквами).");
+    return QString();
 }
 
 int GradeChanges::apply(ClassStore &store, const Plan &plan, const QDateTime &now)

@@ -48,6 +48,10 @@ public:
     // RuntimeError when one cannot be read.
     static Plan plan(const ClassStore &store, int test);
 
+    // Whether two plans would record and store the same: a plan shown to the
+    // teacher is applied only while the records still give it.
+    static bool sameChanges(const Plan &a, const Plan &b);
+
     // Records the plan's changes with the time now and stores the grades it
     // marks; returns how many grades were stored. Throws as the store does.
     static int apply(ClassStore &store, const Plan &plan, const QDateTime &now);
@@ -57,6 +61,10 @@ public:
     // is not registered. Throws as the store does.
     static QByteArray setGrade(ClassStore &store, const QByteArray &user, int test, int grade,
                                const QByteArray &reason, const QDateTime &now);
+
+    // Why a grade set by hand is refused, in Russian; empty when it is not:
+    // a grade 1 … 5 and a reason the record can spell.
+    static QString overrideRefusal(int grade, const QString &reason);
 
     // The grade of the recorded answers by the key.
     static int gradeOf(QByteArrayView chosen, QByteArrayView key);

@@ -36,23 +36,25 @@ TestFile TestFile::ofBytes(const QByteArray &relativeName, const QByteArray &byt
     return file;
 }
 
-QByteArray TestFile::startRefusal(const QByteArray &testName)
+QString TestFile::fault(const QByteArray &testName)
 {
     const TestFile file(testName);
-    QString problem;
-    if (!QFileInfo(Paths::resolve(file.relativeName())).isFile()) {
-        problem = QStringLiteral("файл теста не найден");
-    } else {
-        int count = 0;
-        try {
-            count = file.count();
-        } catch (const RuntimeError &) {
-            count = 0;
-        }
-        if (count >= 1)
-            return QByteArray();
-        problem = QStringLiteral("в файле теста не указано число вопросов");
+    if (!QFileInfo(Paths::resolve(file.relativeName())).isFile())
+        return QStringLiteral("файл теста не найден");
+    int count = 0;
+    try {
+        count = file.count();
+    } catch (const RuntimeError &) {
+        count = 0;
     }
+    return count >= 1 ? QString() : QStringLiteral("в файле теста не указано число вопросов");
+}
+
+QByteArray TestFile::startRefusal(const QByteArray &testName)
+{
+    const QString problem = fault(testName);
+    if (problem.isEmpty())
+        return QByteArray();
     return CodePage::fromUnicode(QStringLiteral("Тест %1 не может быть начат: %2.")
                                      .arg(CodePage::toUnicode(testName), problem));
 }

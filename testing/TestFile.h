@@ -32,6 +32,9 @@ public:
     // missing-value marker, and without a count of at least one the grade
     // would divide by nothing.
     static QByteArray startRefusal(const QByteArray &testName);
+    // What keeps the test from being run or graded, in Russian ("файл теста
+    // не найден"); empty when nothing does.
+    static QString fault(const QByteArray &testName);
 
     const QByteArray &relativeName() const { return m_relativeName; }
 

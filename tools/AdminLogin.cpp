@@ -120,6 +120,19 @@ void AdminLogin::require(const QString &command)
     state().required = true;
 }
 
+QStringList AdminLogin::typed()
+{
+    const State &s = state();
+    if (!s.file.isEmpty())
+        return readLoginFile(s.file);
+    if (PasswordPrompt::fromTerminal())
+        return {PasswordPrompt::typedOnce(QStringLiteral("Логин администратора: "), true),
+                PasswordPrompt::typedOnce(QStringLiteral("Пароль администратора: "), false)};
+    throw refused(QStringLiteral("введите логин и пароль с терминала или укажите файл с "
+                                 "ними: %1 ФАЙЛ")
+                      .arg(Option));
+}
+
 void AdminLogin::check()
 {
     State &s = state();
@@ -142,16 +155,7 @@ void AdminLogin::check()
     if (settings.login.isEmpty())
         throw refused(QStringLiteral("в файле настроек %1 не задан логин администратора")
                           .arg(QDir::toNativeSeparators(path)));
-    QStringList typed;
-    if (!s.file.isEmpty())
-        typed = readLoginFile(s.file);
-    else if (PasswordPrompt::fromTerminal())
-        typed = {PasswordPrompt::typedOnce(QStringLiteral("Логин администратора: "), true),
-                 PasswordPrompt::typedOnce(QStringLiteral("Пароль администратора: "), false)};
-    else
-        throw refused(QStringLiteral("введите логин и пароль с терминала или укажите файл с "
-                                     "ними: %1 ФАЙЛ")
-                          .arg(Option));
+    const QStringList typed = AdminLogin::typed();
     if (!CodePage::canSpell(typed[0]) || !CodePage::canSpell(typed[1]) ||
         CodePage::fromUnicode(typed[0]) != settings.login ||
         CodePage::fromUnicode(typed[1]) != settings.password)

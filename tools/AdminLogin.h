@@ -31,4 +31,9 @@ public:
     // a settings file has no administrator, and nothing to check. Throws
     // RuntimeError naming the command when the login is refused or missing.
     static void check();
+
+    // The login and the password as typed or read from the file, for a
+    // class whose settings are kept elsewhere (a server checks them itself).
+    // Throws RuntimeError naming the command when neither can be had.
+    static QStringList typed();
 };

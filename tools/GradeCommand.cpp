@@ -39,9 +39,8 @@ int GradeCommand::run(const QStringList &args)
         Console::error(QStringLiteral("Оценка %1 неверна: нужна цифра от 1 до 5.").arg(gradeText));
         return 1;
     }
-    if (reason.isEmpty() || !CodePage::canSpell(reason)) {
-        Console::error(QStringLiteral("Нужна причина: --reason ТЕКСТ (русскими или латинскими "
-                                      "буквами)."));
+    if (const QString refusal = GradeChanges::overrideRefusal(grade, reason); !refusal.isEmpty()) {
+        Console::error(refusal + QStringLiteral(" --reason ТЕКСТ"));
         return 1;
     }
     const QByteArray stored = GradeChanges::setGrade(

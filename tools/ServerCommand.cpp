@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ServerCommand.h"
 
+#include "AdminLogin.h"
+#include "ClassTransfer.h"
+#include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "PasswordPrompt.h"
 #include "RuntimeError.h"
 #include "ServerAddress.h"
 #include "ServerSchema.h"
+#include "ServerStore.h"
+#include "TextFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -231,15 +237,107 @@ int status(const CommandArguments &arguments)
     return 0;
 }
 
+// The class's server as the command names it, with the administrator
+// logged in through the API.
+std::unique_ptr<ServerStore> adminStore(const CommandArguments &arguments, const QString &command)
+{
+    const QString uri = arguments.value(QStringLiteral("--server"), ServerAddress::systemServer());
+    if (uri.isEmpty())
+        throw CommandArguments::UsageError(
+            QStringLiteral("%1: сервер не назван (--server или Server= в настройках)")
+                .arg(command));
+    auto store = std::make_unique<ServerStore>(address(uri));
+    AdminLogin::require(command);
+    const QStringList typed = AdminLogin::typed();
+    if (!CodePage::canSpell(typed.at(0)) || !CodePage::canSpell(typed.at(1)) ||
+        !store->passwordMatches(CodePage::fromUnicode(typed.at(0)),
+                                CodePage::fromUnicode(typed.at(1))) ||
+        !store->isAdministrator())
+        throw RuntimeError(QStringLiteral("команда %1 выполняется только после входа "
+                                          "администратора: неверный логин или пароль "
+                                          "администратора")
+                               .arg(command));
+    return store;
+}
+
+QString required(const CommandArguments &arguments, const QString &option, const QString &command)
+{
+    const QString value = arguments.value(option);
+    if (value.isEmpty())
+        throw CommandArguments::UsageError(
+            QStringLiteral("%1: нужен параметр %2").arg(command, option));
+    return value;
+}
+
+int importFolder(const CommandArguments &arguments)
+{
+    const QString command = QStringLiteral("server import");
+    const QString folder = required(arguments, QStringLiteral("--dir"), command);
+    const auto store = adminStore(arguments, command);
+    const ClassTransfer::Reading reading =
+        ClassTransfer::import(*store, QFileInfo(folder).absoluteFilePath());
+    for (const QString &refusal : reading.refusals)
+        Console::error(refusal);
+    if (!reading.refusals.isEmpty()) {
+        Console::error(QStringLiteral("Ничего не перенесено: не принято записей: %1.")
+                           .arg(reading.refusals.size()));
+        return 1;
+    }
+    Console::out(QStringLiteral("Перенесено: пользователей %1, удалённых %2, тестов %3, строк "
+                                "журнала %4, записей ответов %5.")
+                     .arg(reading.users)
+                     .arg(reading.removed)
+                     .arg(reading.tests)
+                     .arg(reading.logLines)
+                     .arg(reading.runs));
+    return 0;
+}
+
+int exportFolder(const CommandArguments &arguments)
+{
+    const QString command = QStringLiteral("server export");
+    const QString folder = required(arguments, QStringLiteral("--dir"), command);
+    const QString sheet = required(arguments, QStringLiteral("--sheet"), command);
+    const auto store = adminStore(arguments, command);
+    const ClassTransfer::Written written = ClassTransfer::exportTo(*store, folder, sheet);
+    Console::out(QStringLiteral("Выгружено в %1: пользователей %2, тестов %3, строк журнала %4, "
+                                "записей ответов %5.")
+                     .arg(QDir::toNativeSeparators(folder))
+                     .arg(written.users)
+                     .arg(written.tests)
+                     .arg(written.logLines)
+                     .arg(written.runs));
+    Console::out(QStringLiteral("Пароли на сервере не хранятся: новые пароли папки — на листе %1.")
+                     .arg(QDir::toNativeSeparators(sheet)));
+    return 0;
+}
+
+int publish(const CommandArguments &arguments)
+{
+    const QString command = QStringLiteral("server publish");
+    if (arguments.positional().size() != 3)
+        throw CommandArguments::UsageError(
+            QStringLiteral("%1: нужны имя теста (test1 … test10) и его файл").arg(command));
+    const QByteArray test = arguments.positional().at(1).toLatin1();
+    const QString file = arguments.positional().at(2);
+    const auto store = adminStore(arguments, command);
+    const int version = store->publish(test, TextFile::read(QFileInfo(file).absoluteFilePath()));
+    Console::out(QStringLiteral("Тест %1 опубликован на сервере, версия %2; прохождения прежних "
+                                "версий остаются при своих.")
+                     .arg(QString::fromLatin1(test))
+                     .arg(version));
+    return 0;
+}
+
 } // namespace
 
-const char *const ServerCommand::Synopsis =
-    "server init|upgrade|status ...";
+const char *const ServerCommand::Synopsis = "server init|upgrade|status|import|export|publish ...";
 
 QString ServerCommand::summary()
 {
     return QStringLiteral("класс на сервере PostgreSQL: создать (init), обновить схему "
-                          "(upgrade), показать состояние (status)");
+                          "(upgrade), показать состояние (status), перенести из папки "
+                          "(import) и в папку (export), опубликовать тест (publish)");
 }
 
 QString ServerCommand::details()
@@ -253,6 +351,14 @@ QString ServerCommand::details()
         "    применить новые версии схемы, каждую в одной транзакции\n"
         "server status [--server URI]\n"
         "    версия схемы, подключения, прохождения тестов\n"
+        "server import --dir FOLDER [--server URI]\n"
+        "    записи папки класса на сервер одним целым; отказы по строкам\n"
+        "server export --dir FOLDER --sheet HTML [--server URI]\n"
+        "    класс с сервера в новую папку; новые пароли — на листе HTML\n"
+        "server publish TEST FILE [--server URI]\n"
+        "    файл теста новой версией; прохождения сохраняют свою версию\n"
+        "import, export и publish — после входа администратора класса на сервере\n"
+        "(вводится или --admin-login ФАЙЛ).\n"
         "URI суперпользователя по умолчанию: postgresql:///postgres?host=/var/run/postgresql\n"
         "(запуск от имени postgres на машине сервера).");
 }
@@ -263,15 +369,26 @@ int ServerCommand::run(const QStringList &args)
         args,
         {QStringLiteral("--database"), QStringLiteral("--superuser"), QStringLiteral("--server"),
          QStringLiteral("--host"), QStringLiteral("--port"), QStringLiteral("--ca"),
-         QStringLiteral("--admin"), QStringLiteral("--lab-line"), QStringLiteral("--log")},
-        {}, 1);
+         QStringLiteral("--admin"), QStringLiteral("--lab-line"), QStringLiteral("--log"),
+         QStringLiteral("--dir"), QStringLiteral("--sheet")},
+        {}, 1, 3);
     const QString what = arguments.positional().at(0);
+    if (what != QLatin1String("publish") && arguments.positional().size() != 1)
+        throw CommandArguments::UsageError(QStringLiteral("server %1: лишний параметр %2")
+                                               .arg(what, arguments.positional().at(1)));
     if (what == QLatin1String("init"))
         return init(arguments);
     if (what == QLatin1String("upgrade"))
         return upgrade(arguments);
     if (what == QLatin1String("status"))
         return status(arguments);
+    if (what == QLatin1String("import"))
+        return importFolder(arguments);
+    if (what == QLatin1String("export"))
+        return exportFolder(arguments);
+    if (what == QLatin1String("publish"))
+        return publish(arguments);
     throw CommandArguments::UsageError(
-        QStringLiteral("server: init, upgrade или status, не %1").arg(what));
+        QStringLiteral("server: init, upgrade, status, import, export или publish, не %1")
+            .arg(what));
 }

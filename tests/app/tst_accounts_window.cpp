@@ -9,6 +9,7 @@
 #include "ModalAnswerer.h"
 #include "PickedUserButtons.h"
 #include "ProgressPanel.h"
+#include "RemovedUsers.h"
 #include "SettingsPanel.h"
 #include "Store.h"
 #include "StoredUser.h"
@@ -146,6 +147,8 @@ private slots:
     void removal();
     void removalWithWrongPassword();
     void administratorResetsAndRenamesThePickedUser();
+    void administratorRestoresTheRemovalPicked_data();
+    void administratorRestoresTheRemovalPicked();
 
     // The settings panel.
     void settingsSaved();
@@ -429,6 +432,22 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
     QCOMPARE(combo->view()->textElideMode(), Qt::ElideRight);
     QCOMPARE(answerer.icons,
              (QList<QMessageBox::Icon>{QMessageBox::Information, QMessageBox::Information}));
+    answerer.icons.clear();
+
+    // A grade set by hand: the test and the grade picked, the reason typed;
+    // the record of changes holds it and the view shows it at once.
+    QList<int> picks{0, 3}; // the first test, grade 2
+    buttons->choose = [&](const QString &, const QStringList &) { return picks.takeFirst(); };
+    buttons->ask = [](const QString &, const QString &, bool) { return u"списано"_s; };
+    QTest::mouseClick(buttons->gradeButton, Qt::LeftButton);
+    QVERIFY(picks.isEmpty());
+    QCOMPARE(Store::read(anna, "test1", UsersIni), QByteArray("2"));
+    QVERIFY(
+        bytesOf(path(u"log-changes.txt"_s))
+            .endsWith("| grade | test1 | - | - | 4 | 2 | - | " + cp(u"списано | Анна"_s) + "\r\n"));
+    QCOMPARE(valueTexts(form).first(), u"2"_s);
+    QVERIFY(form.progressPanel().changesLabel->text().contains(
+        u"тест 1: 4 → 2, выставлено вручную: списано"_s));
 
     // A name taken by another user is refused and changes nothing.
     pickUser(form, u"boris"_s);
@@ -437,6 +456,57 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
     QTest::mouseClick(buttons->renameButton, Qt::LeftButton);
     QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
     QCOMPARE(usersIni(), ini);
+}
+
+void tst_accounts_window::administratorRestoresTheRemovalPicked_data()
+{
+    QTest::addColumn<int>("answer");              // over the account registered again
+    QTest::addColumn<QList<QByteArray>>("after"); // password, test1, test2
+    QTest::newRow("cancelled") << int(QMessageBox::Cancel) << QList<QByteArray>{"new", "4", "0"};
+    QTest::newRow("replaced") << int(QMessageBox::Yes) << QList<QByteArray>{"old", "2", "3"};
+    QTest::newRow("the better grades")
+        << int(QMessageBox::No) << QList<QByteArray>{"new", "4", "3"};
+}
+
+// Removed, registered again, removed, registered again: the earlier removal
+// is picked by its date, and over the new account the administrator says
+// what to do.
+void tst_accounts_window::administratorRestoresTheRemovalPicked()
+{
+    QFETCH(int, answer);
+    QFETCH(QList<QByteArray>, after);
+    StoredUser::write("anna", "old", {"2", "3"});
+    RemovedUsers::keep("anna", QDateTime({2026, 1, 10}, {9, 0}));
+    QVERIFY(work().write(u"users.ini"_s, ""));
+    StoredUser::write("anna", "mid", {"1"});
+    RemovedUsers::keep("anna", QDateTime({2026, 2, 1}, {9, 0}));
+    QVERIFY(work().write(u"users.ini"_s, ""));
+    StoredUser::write("anna", "new", {"4", "0"});
+    QVERIFY(work().write(u"users"_s, "anna\r\n"));
+    TForm1 form;
+    ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
+    QVERIFY(show(form));
+    auto *buttons = form.findChild<PickedUserButtons *>();
+    logIn(form, u"admin"_s, u"secret"_s);
+    form.menuEntry(u"Ni"_s)->trigger();
+    QVERIFY(buttons->restoreButton->isVisible());
+    buttons->ask = [](const QString &, const QString &, bool) { return u"ANNA"_s; };
+    QStringList offered;
+    buttons->choose = [&](const QString &, const QStringList &items) {
+        offered = items;
+        return 0;
+    };
+    QTest::mouseClick(buttons->restoreButton, Qt::LeftButton);
+    QCOMPARE(offered, QStringList({u"удалён 2026-01-10 09:00:00, оценки 2 3 - - - - - - - -"_s,
+                                   u"удалён 2026-02-01 09:00:00, оценки 1 - - - - - - - - -"_s}));
+    QVERIFY2(answerer.texts.value(0).contains(u"зарегистрирован снова"_s),
+             qPrintable(answerer.texts.join(u'\n')));
+    QCOMPARE((QList<QByteArray>{Store::read("anna", "password", UsersIni),
+                                Store::read("anna", "test1", UsersIni),
+                                Store::read("anna", "test2", UsersIni)}),
+             after);
+    QCOMPARE(answerer.icons.size(), answer == QMessageBox::Cancel ? 1 : 2);
+    QCOMPARE(comboItems(form), QStringList{u"anna"_s});
 }
 
 void tst_accounts_window::removalWithWrongPassword()

@@ -6,7 +6,11 @@
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "ProgressPanel.h"
+#include "RegradePreview.h"
+#include "ReportRegrade.h"
 #include "RuntimeError.h"
+#include "Store.h"
+#include "StoredUser.h"
 #include "TForm1.h"
 #include "TestFileMaker.h"
 #include "TestPanel.h"
@@ -19,11 +23,14 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -60,6 +67,8 @@ private slots:
     void runLeavesRecordAndReview();
     void pickOfAUserHidesTheReview();
     void administratorOpensTheClassReport();
+    void administratorRegradesFromTheReport_data();
+    void administratorRegradesFromTheReport();
 };
 
 void tst_answerreview_window::runLeavesRecordAndReview()
@@ -207,6 +216,7 @@ void tst_answerreview_window::administratorOpensTheClassReport()
         {ClassReportView::Format::Csv, "r.csv", "\xEF\xBB\xBF\xD0\x9F"},
         {ClassReportView::Format::ItemsCsv, "items.csv", "\xEF\xBB\xBFtest;version;"},
         {ClassReportView::Format::Pdf, "r.pdf", "%PDF-"},
+        {ClassReportView::Format::Ods, "r.ods", "PK\x03\x04"},
     };
     for (const auto &save : saves) {
         const QString path = out.filePath(QString::fromLatin1(save.name));
@@ -227,6 +237,81 @@ void tst_answerreview_window::administratorOpensTheClassReport()
     form.menuEntry(u"N27"_s)->trigger();
     QTRY_VERIFY(report.saveButton()->isHidden());
     QCOMPARE(answerer.icons.count(QMessageBox::Critical), 0);
+}
+
+void tst_answerreview_window::administratorRegradesFromTheReport_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QByteArray>("meanwhile"); // a run recorded while the preview is open
+    QTest::addColumn<QByteArray>("grade");     // anna's test1 afterwards
+    QTest::newRow("cancelled") << false << QByteArray() << QByteArray("3");
+    QTest::newRow("confirmed") << true << QByteArray() << QByteArray("5");
+    QTest::newRow("a run meanwhile")
+        << true
+        << QByteArray("anna | 2026-12-02 10:00:00 | test1 | 3 | 0a1b2c3d | 3241532411 | "
+                      "3241532411\r\n")
+        << QByteArray("3");
+}
+
+// The run was graded while the last key was 1 by mistake; the test now says 5.
+void tst_answerreview_window::administratorRegradesFromTheReport()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(QByteArray, meanwhile);
+    QFETCH(QByteArray, grade);
+    TestFileMaker::write("test1", Digits);
+    StoredUser::write("anna", "a", {"3"});
+    QVERIFY(work().write(u"users"_s, "anna\r\n"));
+    QVERIFY(work().write(u"log.txt"_s, "anna | 10:00:00 | 01.12.2026 | test1 | 3\r\n"));
+    const QByteArray run =
+        "anna | 2026-12-01 10:00:00 | test1 | 3 | 0a1b2c3d | 3241532415 | 3241532411\r\n";
+    QVERIFY(work().write(u"log-answers.txt"_s, run));
+    TForm1 form;
+    ModalAnswerer answerer(QMessageBox::Ok);
+    QVERIFY(show(form));
+    loginAsAdministrator(form, u"secret"_s);
+    form.menuEntry(u"Nclass"_s)->trigger();
+    ReportRegrade &regrade = form.classReport().regrade();
+    QTRY_VERIFY(regrade.button()->isVisible());
+    QStringList offered;
+    regrade.choose = [&](const QString &, const QStringList &items) {
+        offered = items;
+        return 0;
+    };
+    QStringList shown;
+    regrade.confirm = [&](const GradeChanges::Plan &plan) {
+        RegradePreview preview(plan, &form);
+        if (QTest::currentDataTag() == QLatin1String("confirmed"))
+            saveShot(&preview, u"regrade_preview"_s);
+        for (int c = 0; c < preview.table()->columnCount(); ++c)
+            shown.append(preview.table()->item(0, c)->text());
+        if (!meanwhile.isEmpty())
+            work().write(u"log-answers.txt"_s, run + meanwhile);
+        return confirmed;
+    };
+    QTest::mouseClick(regrade.button(), Qt::LeftButton);
+    QCOMPARE(offered, QStringList{u"Тест 1"_s});
+    QCOMPARE(shown,
+             QStringList({u"anna"_s, u"2026-12-01 10:00:00"_s, u"3"_s, u"5"_s, u"меняется"_s}));
+    QCOMPARE(Store::read("anna", "test1", "\\users.ini"), grade);
+    QCOMPARE(readFile(u"log-changes.txt"_s)
+                 .contains("| regrade | test1 | 0a1b2c3d | 2026-12-01 "
+                           "10:00:00 | 3 | 5 |"),
+             grade == "5");
+    QCOMPARE(answerer.icons, confirmed
+                                 ? QList<QMessageBox::Icon>{grade == "5" ? QMessageBox::Information
+                                                                         : QMessageBox::Warning}
+                                 : QList<QMessageBox::Icon>{});
+    if (grade != "5")
+        return;
+    // The report read anew shows the change. A page's answer may come after
+    // the test, so it goes where the test's end cannot take it away.
+    const auto text = std::make_shared<QString>();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (form.webBrowser()->page()->toPlainText([text](const QString &t) { *text = t; }),
+         text->contains(u"тест 1: 3 → 5, пересчёт по исправленному ключу"_s)),
+        10000);
+    saveShot(&form, u"class_report_regraded"_s);
 }
 
 QTEST_MAIN(tst_answerreview_window)

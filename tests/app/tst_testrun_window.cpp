@@ -14,6 +14,7 @@
 #include "TestPanel.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -86,6 +87,21 @@ bool entryEnabled(const TForm1 &form, const char *name)
 bool entryVisible(const TForm1 &form, const char *name)
 {
     return form.menuEntry(QString::fromLatin1(name))->isVisible();
+}
+
+// What a screen reader hears of an entry, reached as it reaches it: through
+// the menu the entry is shown in.
+QString readAloud(QAction *entry)
+{
+    for (QObject *shownIn : entry->associatedObjects()) {
+        QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(shownIn);
+        for (int i = 0; menu && i < menu->childCount(); ++i) {
+            QAccessibleInterface *item = menu->child(i);
+            if (item && item->object() == entry && item->state().disabled == !entry->isEnabled())
+                return item->text(QAccessible::Description);
+        }
+    }
+    return u"(not in a menu)"_s;
 }
 
 QMap<QString, bool> enabledStates(const TForm1 &form)
@@ -563,6 +579,7 @@ void tst_testrun_window::courseOfItsOwn()
     QVERIFY(form.progressPanel().testLabels[4]->isHidden());
     QCOMPARE(form.menuEntry(u"test4"_s)->toolTip(),
              u"Откроется после тестов «Тест по теме 1», «Тест по теме 2», «Тест по теме 3»"_s);
+    QCOMPARE(readAloud(form.menuEntry(u"test4"_s)), form.menuEntry(u"test4"_s)->toolTip());
     for (int k = 1; k <= 3; ++k) {
         const QByteArray next = QByteArray::number(k + 1);
         if (k < 3)

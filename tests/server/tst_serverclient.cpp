@@ -2,9 +2,9 @@
 // The program's client of the class's server: a run through the API, a dead
 // connection made again with the call repeated, a registration whose reply
 // was lost read as registered, and refusals in Russian naming the server.
+#include "RuntimeError.h"
 #include "ServerAddress.h"
 #include "ServerClient.h"
-#include "RuntimeError.h"
 #include "ServerCluster.h"
 
 #include <QtTest>

@@ -541,7 +541,8 @@ void tst_FolderStore::folderAccessNamesTheFiles()
     QCOMPARE(access->folder(), folder);
     QCOMPARE(access->recordFiles(),
              (QStringList{folder + "/users.ini", folder + "/users", folder + "/removed-users.ini",
-                          folder + "/log.txt", folder + "/log-answers.txt"}));
+                          folder + "/log.txt", folder + "/log-answers.txt",
+                          folder + "/log-changes.txt"}));
     QCOMPARE(access->settingsFile(), folder + "/data/info/tumb.db");
     QCOMPARE(access->testFile("test3"), folder + "/data/tests/test3.ini");
     // Names match in any letter case, as in a folder copied from Windows.

@@ -133,8 +133,8 @@ QList<QByteArray> MemoryStore::removeUser(const QByteArray &name)
     if (const qsizetype i = find(name); i >= 0) {
         removed.append(records.takeAt(i));
         // To the second, as a removal's time is kept.
-        removed.last().removedAt = QDateTime::currentDateTime().addMSecs(
-            -QDateTime::currentDateTime().time().msec());
+        removed.last().removedAt =
+            QDateTime::currentDateTime().addMSecs(-QDateTime::currentDateTime().time().msec());
     }
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (CodePage::equalsIgnoreCase(list[i], name)) {
@@ -367,6 +367,11 @@ QStringList MemoryStore::archive(const std::function<void(const QList<RecordCopy
 QByteArray MemoryStore::startRefusal(const QByteArray &testName) const
 {
     return tests.value(testName).isEmpty() ? "no test " + testName : QByteArray();
+}
+
+QString MemoryStore::testFault(const QByteArray &testName) const
+{
+    return QString::fromLatin1(startRefusal(testName));
 }
 
 std::unique_ptr<StoredTest> MemoryStore::test(const QByteArray &testName) const

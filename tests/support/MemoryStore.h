@@ -83,6 +83,7 @@ public:
     QStringList archive(const std::function<void(const QList<RecordCopy> &)> &keep) override;
 
     QByteArray startRefusal(const QByteArray &testName) const override;
+    QString testFault(const QByteArray &testName) const override;
     std::unique_ptr<StoredTest> test(const QByteArray &testName) const override;
     QByteArray testVersion(const QByteArray &testName) const override;
     std::shared_ptr<const StoredTest> testAsItStands(const QByteArray &testName,

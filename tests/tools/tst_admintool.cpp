@@ -317,6 +317,12 @@ private slots:
         QTest::newRow("restore of a name never removed")
             << QStringList{"restore", "anna"} << QStringLiteral("не найден среди удалённых")
             << QString();
+        QTest::newRow("regrade of a test without its file")
+            << QStringList{"regrade", "test9"} << QStringLiteral("тест 9 не пересчитан: файл теста")
+            << QString();
+        QTest::newRow("grade without a reason")
+            << QStringList{"grade", "anna", "test1", "5", "--reason", " "}
+            << QStringLiteral("Нужна причина") << QString();
         QTest::newRow("archive into a folder in use")
             << QStringList{"archive", "data"} << QStringLiteral("не пуста") << QString();
         // Everything or nothing: the log's lines cannot be renamed, so

@@ -119,9 +119,10 @@ void TestDoctorCommand::findings()
         for (const QString &folder :
              {d, d + u"/data"_s, d + u"/data/info"_s, d + u"/data/tests"_s}) {
             QVERIFY(::chown(QFile::encodeName(folder).constData(), 0, ClassGroup) == 0);
-            // The class folder sticky, so that data/ stays the teacher's.
+            // The class folder sticky, so that data/ stays the teacher's, but where the
+            // finding is that it does not.
             QVERIFY(::chmod(QFile::encodeName(folder).constData(),
-                            folder == d && fault == u"group" ? 03775 : 02775) == 0);
+                            folder == d && fault != u"rename" ? 03775 : 02775) == 0);
         }
         for (const QString &name : QDir(d).entryList(QDir::Files)) {
             const QByteArray file = QFile::encodeName(dir.filePath(name));

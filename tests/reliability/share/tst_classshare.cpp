@@ -188,10 +188,13 @@ private slots:
             onTerminal(COURSEBOOK_ADMIN, {"users", "--dir", address},
                        {{"Пользователь: ", ShareFolder::stateValue("closed_user").toUtf8()},
                         {"Домен", QByteArray()},
-                        {"Пароль: ", password}});
+                        {"Пароль: ", password},
+                        {"Логин администратора: ", "admin"},
+                        {"Пароль администратора: ", "admin123"}});
         QVERIFY2(run.exitCode == 0, run.seen.constData());
         QVERIFY2(run.seen.contains("anna"), run.seen.constData());
         QVERIFY2(!run.seen.contains(password), run.seen.constData());
+        QVERIFY2(!run.seen.contains("admin123"), run.seen.constData());
     }
 
     void classFolder_data()
@@ -274,9 +277,16 @@ private slots:
                                       ? ShareFolder::stateValue("closed_password")
                                       : password});
         const CourseFolder::Choice choice = folder.enter(QString());
-        const auto tool = [this] {
-            return ToolRun::run(QStringLiteral(COURSEBOOK_ADMIN), {QStringLiteral("users")},
-                                m_work->path(), 120000);
+        // The share's address is no path to read the settings from: the
+        // administrator's login is given as a script gives it.
+        const QString loginFile = m_work->filePath(QStringLiteral("admin-login"));
+        QVERIFY(TempWorkDir::writeFile(loginFile, "admin\nadmin123\n"));
+        QVERIFY(QFile::setPermissions(loginFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const auto tool = [this, &loginFile] {
+            return ToolRun::run(
+                QStringLiteral(COURSEBOOK_ADMIN),
+                {QStringLiteral("users"), QStringLiteral("--admin-login"), loginFile},
+                m_work->path(), 120000);
         };
 
         if (cause.isEmpty()) {
