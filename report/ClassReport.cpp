@@ -188,6 +188,7 @@ ClassReport ClassReport::read(const ClassStore &store, ItemAnalysis::Attempts at
     if (!report.changes.failure.isEmpty())
         report.fileErrors.append(report.changes.failure);
     if (const FolderAccess *folder = access) {
+        report.classFolder = QDir(folder->folder()).canonicalPath();
         report.inputs = folder->recordFiles();
         report.inputs.append(folder->settingsFile());
         for (const QString &path : {report.logPath, report.items.path, report.changes.path}) {
@@ -220,8 +221,7 @@ QString ClassReport::outputRefusal(const QString &path) const
     while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath())
         folder = QFileInfo(folder.absolutePath());
     const QString target = folder.canonicalFilePath();
-    const QString classFolder = QDir::current().canonicalPath();
-    if (target == classFolder || target.startsWith(classFolder + QLatin1Char('/')))
+    if (!classFolder.isEmpty() && (target == classFolder || target.startsWith(classFolder + QLatin1Char('/'))))
         return QStringLiteral("%1 лежит в папке класса, где отчёт с оценками прочтёт каждый "
                               "ученик; сохраните его вне папки класса")
             .arg(QDir::toNativeSeparators(path));

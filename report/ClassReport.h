@@ -112,6 +112,9 @@ public:
     // The files read() took the class from, whether or not they are there,
     // where the store keeps it in files.
     QStringList inputs;
+    // The class folder the students read, where the store keeps the class
+    // in one; empty for a class on a server.
+    QString classFolder;
     // Whether the path names one of them: an output written there would
     // replace the class's own file.
     bool isClassFile(const QString &path) const;

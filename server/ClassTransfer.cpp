@@ -5,6 +5,7 @@
 #include "AdminSettings.h"
 #include "AnswerRecord.h"
 #include "CodePage.h"
+#include "GradeChange.h"
 #include "IniDocument.h"
 #include "LogDate.h"
 #include "Paths.h"
@@ -345,6 +346,17 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
     }
     data.insert(QStringLiteral("runs"), runs);
     reading.runs = int(runs.size());
+
+    // The teacher's changes to the grades, line by line as they stand.
+    QJsonArray changes;
+    for (const QByteArray &line :
+         linesOf(readIfThere(Paths::resolve(GradeChange::fileName(settings.logName))))) {
+        const QByteArray bare = withoutEnd(line);
+        if (!bare.isEmpty())
+            changes.append(text(bare));
+    }
+    data.insert(QStringLiteral("changes"), changes);
+    reading.changes = int(changes.size());
     return reading;
 }
 

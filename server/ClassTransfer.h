@@ -24,7 +24,7 @@ public:
     {
         QJsonObject data;     // as cb.admin_import takes it
         QStringList refusals; // "users.ini, строка 4: …", in file order
-        int users = 0, removed = 0, tests = 0, logLines = 0, runs = 0;
+        int users = 0, removed = 0, tests = 0, logLines = 0, runs = 0, changes = 0;
     };
 
     // The folder's records: the settings, users.ini with the list, the

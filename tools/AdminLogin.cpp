@@ -133,6 +133,17 @@ QStringList AdminLogin::typed()
                       .arg(Option));
 }
 
+void AdminLogin::checkWith(const std::function<bool(const QString &, const QString &)> &matches)
+{
+    State &s = state();
+    if (!s.required || s.checked)
+        return;
+    const QStringList typed = AdminLogin::typed();
+    if (!matches(typed.at(0), typed.at(1)))
+        throw refused(QStringLiteral("неверный логин или пароль администратора"));
+    s.checked = true;
+}
+
 void AdminLogin::check()
 {
     State &s = state();

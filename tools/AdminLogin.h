@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The administrator's login the tool asks for, as the window does (the
 // settings' name and password), before a command that changes another
 // user's records, the tests or the settings, or shows grades, passwords,
@@ -31,6 +33,10 @@ public:
     // a settings file has no administrator, and nothing to check. Throws
     // RuntimeError naming the command when the login is refused or missing.
     static void check();
+    // The same where the class's settings are kept elsewhere: `matches`
+    // says whether the login and password typed are the administrator's (a
+    // server checks them itself).
+    static void checkWith(const std::function<bool(const QString &, const QString &)> &matches);
 
     // The login and the password as typed or read from the file, for a
     // class whose settings are kept elsewhere (a server checks them itself).

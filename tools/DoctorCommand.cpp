@@ -7,10 +7,39 @@
 #include "Console.h"
 #include "FolderAccess.h"
 #include "RuntimeError.h"
+#include "ServerCheck.h"
+#include "ServerSchema.h"
+#include "ServerStore.h"
 #include "WorkingFolder.h"
 
 #include <QDir>
 #include <memory>
+
+namespace {
+
+int checkServer(ServerStore &store)
+{
+    QString schemaFolder;
+    try {
+        schemaFolder = ServerSchema::folder();
+    } catch (const RuntimeError &e) {
+        Console::warning(e.message());
+    }
+    const ServerCheck::Result result = ServerCheck::run(store, schemaFolder);
+    for (const QString &finding : result.findings)
+        Console::out(finding);
+    const QString server = store.client().address().display();
+    if (!result.findings.isEmpty()) {
+        Console::out(QStringLiteral("Сервер %1 не готов: замечаний %2.")
+                         .arg(server)
+                         .arg(result.findings.size()));
+        return 1;
+    }
+    Console::out(QStringLiteral("Сервер %1 готов.").arg(server));
+    return 0;
+}
+
+} // namespace
 
 const char *const DoctorCommand::Synopsis = "doctor [--dir DIR]";
 
@@ -28,7 +57,7 @@ int DoctorCommand::run(const QStringList &args)
         WorkingFolder::openClass(arguments.value(QStringLiteral("--dir")));
     const FolderAccess *access = store->folderAccess();
     if (!access)
-        throw RuntimeError(QStringLiteral("класс хранится не в папке; проверять нечего"));
+        return checkServer(dynamic_cast<ServerStore &>(*store));
     const QString folder = access->folder();
     const ClassFolderCheck::Result result = ClassFolderCheck::run(*store, *access);
     for (const QString &finding : result.findings)

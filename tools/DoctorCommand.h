@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // doctor [--dir DIR]: the class folder checked before the first lesson
-// (ClassFolderCheck), one line a finding; exit 0 when it is ready, 1 when not.
+// (ClassFolderCheck), or the class's results server (ServerCheck), one line a
+// finding; exit 0 when it is ready, 1 when not.
 class DoctorCommand
 {
 public:

@@ -2,6 +2,7 @@
 #include "ServerCommand.h"
 
 #include "AdminLogin.h"
+#include "ClassServer.h"
 #include "ClassTransfer.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
@@ -246,17 +247,8 @@ std::unique_ptr<ServerStore> adminStore(const CommandArguments &arguments, const
         throw CommandArguments::UsageError(
             QStringLiteral("%1: сервер не назван (--server или Server= в настройках)")
                 .arg(command));
-    auto store = std::make_unique<ServerStore>(address(uri));
     AdminLogin::require(command);
-    const QStringList typed = AdminLogin::typed();
-    if (!CodePage::canSpell(typed.at(0)) || !CodePage::canSpell(typed.at(1)) ||
-        !store->passwordMatches(CodePage::fromUnicode(typed.at(0)),
-                                CodePage::fromUnicode(typed.at(1))) ||
-        !store->isAdministrator())
-        throw RuntimeError(QStringLiteral("команда %1 выполняется только после входа "
-                                          "администратора: неверный логин или пароль "
-                                          "администратора")
-                               .arg(command));
+    std::unique_ptr<ServerStore> store = ClassServer::open(uri);
     return store;
 }
 
@@ -284,12 +276,13 @@ int importFolder(const CommandArguments &arguments)
         return 1;
     }
     Console::out(QStringLiteral("Перенесено: пользователей %1, удалённых %2, тестов %3, строк "
-                                "журнала %4, записей ответов %5.")
+                                "журнала %4, записей ответов %5, изменений оценок %6.")
                      .arg(reading.users)
                      .arg(reading.removed)
                      .arg(reading.tests)
                      .arg(reading.logLines)
-                     .arg(reading.runs));
+                     .arg(reading.runs)
+                     .arg(reading.changes));
     return 0;
 }
 

@@ -2,12 +2,14 @@
 #include "WorkingFolder.h"
 
 #include "AdminLogin.h"
+#include "ClassServer.h"
 #include "CodePage.h"
 #include "Console.h"
 #include "CourseFolder.h"
 #include "FolderStore.h"
 #include "PasswordPrompt.h"
 #include "RuntimeError.h"
+#include "ServerStore.h"
 
 #include <QDir>
 
@@ -63,6 +65,8 @@ void WorkingFolder::enterClassFolder(const QString &given)
 
 std::unique_ptr<ClassStore> WorkingFolder::openClass(const QString &given)
 {
+    if (const QString server = ClassServer::chosen(given); !server.isEmpty())
+        return ClassServer::open(server);
     enterClassFolder(given);
     return std::make_unique<FolderStore>(QDir::currentPath());
 }

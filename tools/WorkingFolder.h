@@ -28,8 +28,9 @@ public:
     // current directory. Throws Unreachable with the folder and the likely
     // cause.
     static void enterClassFolder(const QString &given);
-    // The class of a command, kept in that folder: the one store a command
-    // works on.
+    // The class of a command: on the results server where one is named
+    // (ClassServer), else kept in that folder; the one store a command works
+    // on.
     static std::unique_ptr<ClassStore> openClass(const QString &given);
 
     // Throws RuntimeError when the folder cannot be made current.

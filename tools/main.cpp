@@ -2,6 +2,7 @@
 #include "AdminLogin.h"
 #include "ArchiveCommand.h"
 #include "CheckCommand.h"
+#include "ClassServer.h"
 #include "CommandArguments.h"
 #include "Console.h"
 #include "ConvertCommand.h"
@@ -46,16 +47,21 @@ struct Command
     // course file's commands (the file holds no record); and the results
     // server's commands, whose authority is the server's own.
     bool forAnyone = false;
+    // Whether it works on a course folder's files only, never on a results
+    // server's class.
+    bool folderOnly = false;
 };
 
 // A new command is one more row here.
 const Command Commands[] = {
     {"convert", ConvertCommand::Synopsis, &ConvertCommand::summary, &ConvertCommand::run,
-     &ConvertCommand::details},
+     &ConvertCommand::details, false, true},
     {"check", CheckCommand::Synopsis, &CheckCommand::summary, &CheckCommand::run, nullptr, true},
-    {"show", ShowCommand::Synopsis, &ShowCommand::summary, &ShowCommand::run},
-    {"import", ImportCommand::Synopsis, &ImportCommand::summary, &ImportCommand::run},
-    {"export", ExportCommand::Synopsis, &ExportCommand::summary, &ExportCommand::run},
+    {"show", ShowCommand::Synopsis, &ShowCommand::summary, &ShowCommand::run, nullptr, false, true},
+    {"import", ImportCommand::Synopsis, &ImportCommand::summary, &ImportCommand::run, nullptr,
+     false, true},
+    {"export", ExportCommand::Synopsis, &ExportCommand::summary, &ExportCommand::run, nullptr,
+     false, true},
     {"users", UsersCommand::Synopsis, &UsersCommand::summary, &UsersCommand::run},
     {"register", RegisterCommand::Synopsis, &RegisterCommand::summary, &RegisterCommand::run,
      nullptr, true},
@@ -70,17 +76,18 @@ const Command Commands[] = {
     {"report", ReportCommand::Synopsis, &ReportCommand::summary, &ReportCommand::run},
     {"regrade", RegradeCommand::Synopsis, &RegradeCommand::summary, &RegradeCommand::run},
     {"grade", GradeCommand::Synopsis, &GradeCommand::summary, &GradeCommand::run},
-    {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run},
+    {"unlock", UnlockCommand::Synopsis, &UnlockCommand::summary, &UnlockCommand::run, nullptr,
+     false, true},
     {"doctor", DoctorCommand::Synopsis, &DoctorCommand::summary, &DoctorCommand::run, nullptr,
      true},
     {"course", CourseCommand::CheckSynopsis, &CourseCommand::checkSummary, &CourseCommand::run,
-     nullptr, true},
+     nullptr, true, true},
     {"course", CourseCommand::ShowSynopsis, &CourseCommand::showSummary, &CourseCommand::run,
-     nullptr, true},
+     nullptr, true, true},
     {"course", CourseCommand::ImportSynopsis, &CourseCommand::importSummary, &CourseCommand::run,
-     nullptr, true},
+     nullptr, true, true},
     {"course", CourseCommand::ExportSynopsis, &CourseCommand::exportSummary, &CourseCommand::run,
-     nullptr, true},
+     nullptr, true, true},
     {"server", ServerCommand::Synopsis, &ServerCommand::summary, &ServerCommand::run,
      &ServerCommand::details, true},
 };
@@ -117,6 +124,11 @@ void printHelp()
     Console::out(QStringLiteral("      имя и пароль администратора, по строке, из файла, который "
                                 "читает только владелец; без него команды, кроме register своего "
                                 "имени, check и doctor, спрашивают их с терминала"));
+    Console::out(QStringLiteral("  --server URI"));
+    Console::out(
+        QStringLiteral("      класс на сервере результатов (postgresql://…), а не в папке; "
+                       "без него - сервер из строки Server= настроек, когда папка не "
+                       "указана с --dir"));
     Console::out(QString());
     Console::out(QStringLiteral("Код выхода: 0 при успехе, 1 при ошибке, 2 когда папка класса "
                                 "недоступна."));
@@ -140,7 +152,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption adminLogin(QStringList{QStringLiteral("admin-login")}, QString(),
                                         QStringLiteral("FILE"));
-    parser.addOptions({help, version, adminLogin});
+    const QCommandLineOption server(QStringList{QStringLiteral("server")}, QString(),
+                                    QStringLiteral("URI"));
+    parser.addOptions({help, version, adminLogin, server});
     if (!parser.parse(QCoreApplication::arguments())) {
         Console::error(QStringLiteral("неизвестный параметр %1; список команд: %2 --help")
                            .arg(QStringLiteral("--") + parser.unknownOptionNames().value(0),
@@ -188,6 +202,18 @@ int main(int argc, char *argv[])
         if (parser.isSet(adminLogin))
             AdminLogin::setFile(parser.value(adminLogin));
         AdminLogin::takeOption(&args);
+        // The server's own commands read their --server themselves.
+        if (name != QLatin1String("server")) {
+            if (parser.isSet(server))
+                ClassServer::setUri(parser.value(server));
+            ClassServer::takeOption(&args);
+            if (ClassServer::given() && command->folderOnly)
+                throw RuntimeError(QStringLiteral("команда работает только с папкой курса, не с "
+                                                  "сервером (%1)")
+                                       .arg(ClassServer::Option));
+        } else if (parser.isSet(server)) {
+            args.append({ClassServer::Option, parser.value(server)});
+        }
         if (!command->forAnyone)
             AdminLogin::require(name);
         return command->run(args);

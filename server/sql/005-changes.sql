@@ -185,6 +185,41 @@ BEGIN
 END
 $$;
 
+-- A class brought in from a folder takes its record of changes along, in
+-- the same transaction as the rest: data gains "changes", the record's lines
+-- (each without its end). The import of the other records stays as it was.
+ALTER FUNCTION cb.admin_import(text, jsonb) SET SCHEMA cb_private;
+ALTER FUNCTION cb_private.admin_import(text, jsonb) RENAME TO import_records;
+REVOKE ALL ON FUNCTION cb_private.import_records(text, jsonb) FROM PUBLIC, coursebook_lab;
+
+CREATE FUNCTION cb.admin_import(token text, data jsonb)
+RETURNS TABLE (imported_users integer, imported_removed integer, imported_tests integer,
+               imported_log integer, imported_runs integer, imported_changes integer)
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, cb_private, pg_temp AS $$
+DECLARE
+    r record;
+    lines jsonb := coalesce(data->'changes', '[]');
+BEGIN
+    -- First, as it checks the caller's transaction and the administrator.
+    SELECT * INTO r FROM import_records(token, data);
+    IF EXISTS (SELECT FROM grade_changes) THEN
+        PERFORM refuse('CB026', 'not_empty');
+    END IF;
+    IF jsonb_typeof(lines) <> 'array' OR EXISTS (
+           SELECT FROM jsonb_array_elements(lines) l WHERE jsonb_typeof(l) <> 'string'
+               OR l #>> '{}' ~ '[\r\n]') THEN
+        PERFORM refuse('CB027', 'bad_record', 'changes');
+    END IF;
+    INSERT INTO grade_changes (line)
+        SELECT l FROM jsonb_array_elements_text(lines) WITH ORDINALITY AS t(l, o) ORDER BY o;
+    RETURN QUERY SELECT r.imported_users, r.imported_removed, r.imported_tests, r.imported_log,
+        r.imported_runs, jsonb_array_length(lines);
+END
+$$;
+
+REVOKE ALL ON FUNCTION cb.admin_import(text, jsonb) FROM PUBLIC;
+GRANT EXECUTE ON FUNCTION cb.admin_import(text, jsonb) TO coursebook_lab;
+
 REVOKE ALL ON FUNCTION cb.admin_change_lines(text), cb.admin_record_grade_changes(text, jsonb, jsonb),
     cb.admin_removals(text, text), cb.admin_restore_removal(text, bigint, text) FROM PUBLIC;
 GRANT EXECUTE ON FUNCTION cb.admin_change_lines(text),

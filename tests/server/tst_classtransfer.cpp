@@ -8,6 +8,7 @@
 #include "AnswerRecord.h"
 #include "ClassTransfer.h"
 #include "CodePage.h"
+#include "GradeChange.h"
 #include "RuntimeError.h"
 #include "ServerCluster.h"
 #include "ServerStore.h"
@@ -76,6 +77,15 @@ private:
             AnswerRecord::append("testlog.txt", record.line());
             TestLog::append("testlog.txt", TestLog::line(user, when, "test1", 4));
         }
+        GradeChange change;
+        change.date = when.date();
+        change.time = when.time();
+        change.test = 1;
+        change.oldGrade = 4;
+        change.newGrade = 5;
+        change.reason = cp("пересдача");
+        change.user = "bob";
+        GradeChange::append("testlog.txt", change.line());
     }
 
     std::unique_ptr<ServerStore> admin()
@@ -112,6 +122,7 @@ private slots:
         QCOMPARE(reading.tests, 2);
         QCOMPARE(reading.logLines, 2);
         QCOMPARE(reading.runs, 2);
+        QCOMPARE(reading.changes, 1);
         // The stored password logs in on the server; the import's new
         // settings ended the old administrator's session.
         QVERIFY(ServerStore(m_address).passwordMatches("bob", "bob1"));
@@ -128,8 +139,9 @@ private slots:
             ClassTransfer::exportTo(*store, back, out.filePath(QStringLiteral("sheet.html")));
         QCOMPARE(written.users, 2);
         QCOMPARE(written.tests, 2);
-        for (const char *file : {"users", "testlog.txt", "testlog-answers.txt",
-                                 "data/tests/test1.ini", "data/tests/test2.ini"})
+        for (const char *file :
+             {"users", "testlog.txt", "testlog-answers.txt", "testlog-changes.txt",
+              "data/tests/test1.ini", "data/tests/test2.ini"})
             QCOMPARE(TextFile::read(back + u'/' + QLatin1String(file)),
                      TextFile::read(folder.filePath(QLatin1String(file))));
         for (const char *file : {"users.ini", "removed-users.ini"})

@@ -153,6 +153,81 @@ private slots:
             imported.outText().contains(QStringLiteral("пользователей 0, удалённых 0, тестов 1")),
             qPrintable(imported.outText()));
     }
+
+    // The class's commands on the server, named with --server: the same
+    // road as on a folder; the folder's own commands refuse it.
+    void recordsOnServer()
+    {
+        QString why;
+        const QString database = ServerCluster::newDatabase(&why);
+        if (database.isEmpty())
+            CB_SERVER_REQUIRED(why);
+        QCOMPARE(ServerCluster::psql(ServerCluster::superuserUri(database),
+                                     "SELECT cb_private.init_settings('admin', 'a', 'log.txt');")
+                     .exitCode,
+                 0);
+        QTemporaryDir dir;
+        QFile login(dir.filePath(QStringLiteral("login")));
+        QVERIFY(login.open(QIODevice::WriteOnly));
+        login.write("admin\na\n");
+        login.close();
+        QVERIFY(login.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        const QString uri = ServerCluster::labUri(database);
+        const auto onServer = [&](const QStringList &args, const QByteArray &input = {}) {
+            return tool(QStringList{QStringLiteral("--admin-login"), login.fileName()} + args +
+                            QStringList{QStringLiteral("--server"), uri},
+                        input);
+        };
+        const auto ok = [](const ToolRun &run) {
+            if (run.exitCode != 0)
+                qWarning("%s", qPrintable(run.errText()));
+            return run.exitCode == 0;
+        };
+        QVERIFY(ok(onServer({"register", "alice", "pw"})));
+        QVERIFY(ok(onServer({"register", "bob", "pw"})));
+        QVERIFY(onServer({"users"}).outText().contains(QLatin1String("alice")));
+        QVERIFY(ok(onServer({"passwd", "alice"}, "new\n")));
+        QCOMPARE(ServerCluster::psql(uri, "SELECT count(*) FROM cb.login('alice', 'new');")
+                     .outText()
+                     .trimmed(),
+                 QStringLiteral("1"));
+        QVERIFY(ok(onServer({"rename", "alice", "alicia"})));
+        QVERIFY(ok(onServer({"remove", "alicia"})));
+        const ToolRun list = onServer({"restore", "--list", "alicia"});
+        QVERIFY2(list.outText().startsWith(QStringLiteral("удалён ")), qPrintable(list.outText()));
+        QVERIFY(ok(onServer({"restore", "alicia"})));
+        // A grade set by hand lands with its line in the record of changes.
+        QVERIFY(ok(onServer({"grade", "bob", "test1", "4", "--reason", "retake"})));
+        QCOMPARE(ServerCluster::psql(ServerCluster::superuserUri(database),
+                                     "SELECT grades[1] FROM cb_private.users WHERE name = 'bob';")
+                     .outText()
+                     .trimmed(),
+                 QStringLiteral("4"));
+        const QString html = dir.filePath(QStringLiteral("report.html"));
+        QVERIFY(ok(onServer({"report", "--html", html})));
+        QVERIFY(QFileInfo(html).size() > 0);
+        const QString kept = dir.filePath(QStringLiteral("kept"));
+        QVERIFY(ok(onServer({"archive", kept})));
+        QVERIFY(QFileInfo::exists(kept + QStringLiteral("/users.ini")));
+        QVERIFY(onServer({"users"}).outText().indexOf(QLatin1String("bob")) < 0);
+        // Run through the lab's own address, the server is ready but for its tests.
+        const ToolRun doctor = onServer({"doctor"});
+        QVERIFY2(doctor.outText().contains(QStringLiteral("готов")), qPrintable(doctor.outText()));
+        QCOMPARE(doctor.exitCode, 0);
+
+        const ToolRun convert = onServer({"convert", "x.txt", "test1"});
+        QCOMPARE(convert.exitCode, 1);
+        QVERIFY2(convert.errText().contains(QStringLiteral("только с папкой курса")),
+                 qPrintable(convert.errText()));
+        const ToolRun both = onServer({"users", "--dir", dir.path()});
+        QCOMPARE(both.exitCode, 1);
+        QVERIFY2(both.errText().contains(QStringLiteral("не оба")), qPrintable(both.errText()));
+        // A server nobody listens on is unreachable, not a refused login.
+        const ToolRun down = tool({QStringLiteral("--admin-login"), login.fileName(),
+                                   QStringLiteral("users"), QStringLiteral("--server"),
+                                   QStringLiteral("postgresql://lab:x@127.0.0.1:1/none")});
+        QCOMPARE(down.exitCode, 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_ServerCommand)
