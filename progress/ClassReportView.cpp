@@ -99,11 +99,16 @@ void ClassReportView::show(ClassStore &store)
                                                   : tooLargePage(m_html.size()),
                     m_shown);
     QList<int> tests;
+    QStringList captions;
     for (const ClassReport::TestSummary &t : m_report.tests) {
-        if (t.test <= 10)
-            tests.append(t.test);
+        if (t.test > 10)
+            continue;
+        tests.append(t.test);
+        // As the report heads it: a numbered test as it always was offered.
+        const ClassReport::CourseTest test{t.test, m_report.testLabel(t.test)};
+        captions.append(test.numbered() ? QStringLiteral("Тест %1").arg(t.test) : test.label);
     }
-    m_regrade->setClass(store, tests);
+    m_regrade->setClass(store, tests, captions);
     for (QToolButton *b : {m_save, m_regrade->button()}) {
         b->setVisible(true);
         b->raise();

@@ -47,11 +47,8 @@ void ReportRegrade::click()
                                                 "нечего."));
         return;
     }
-    QStringList items;
-    for (int test : m_tests)
-        items.append(QStringLiteral("Тест %1").arg(test));
     const int picked =
-        choose(QStringLiteral("Какой тест пересчитать по его нынешнему ключу?"), items);
+        choose(QStringLiteral("Какой тест пересчитать по его нынешнему ключу?"), m_captions);
     if (picked < 0)
         return;
     const int test = m_tests[picked];

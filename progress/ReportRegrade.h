@@ -27,11 +27,13 @@ public:
 
     QToolButton *button() const { return m_button; }
     // The class the report was read from and the tests offered, 1 … 10, in
-    // order; the button is shown only after this.
-    void setClass(ClassStore &store, const QList<int> &tests)
+    // the course's order with their captions; the button is shown only after
+    // this.
+    void setClass(ClassStore &store, const QList<int> &tests, const QStringList &captions)
     {
         m_store = &store;
         m_tests = tests;
+        m_captions = captions;
     }
     ClassStore &store() const { return *m_store; }
 
@@ -51,4 +53,5 @@ private:
     QToolButton *m_button;
     ClassStore *m_store = nullptr;
     QList<int> m_tests;
+    QStringList m_captions;
 };

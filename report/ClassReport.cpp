@@ -3,9 +3,9 @@
 
 #include "ClassStore.h"
 #include "CodePage.h"
+#include "CourseInfo.h"
 #include "FolderAccess.h"
 #include "IniDocument.h"
-#include "UnlockTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,19 +19,38 @@ QByteArray folded(const QByteArray &name)
     return CodePage::fold(IniDocument::trimmed(name).toByteArray());
 }
 
-int reachedTest(const ClassRecords::Grades &grades)
+// The last of the course's tests, in its order, that the passed ones open:
+// the test the student works on.
+int reachedTest(const ClassRecords::Grades &grades, const CourseStructure &course)
 {
+    QList<QByteArray> passed;
+    for (int k = 1; k <= ClassReport::Tests; ++k) {
+        if (grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade)
+            passed.append(ClassStore::testName(k));
+    }
     int reached = 1;
-    for (int k = 1; k < ClassReport::Tests; ++k) {
-        const bool passed = grades[k - 1] && *grades[k - 1] >= ClassReport::PassGrade;
-        if (passed && UnlockTable::defaultEntries(ClassStore::testName(k))
-                          .contains(ClassStore::testName(k + 1)))
-            reached = k + 1;
+    for (const MenuTree::Entry *test : course.tests()) {
+        if (CourseStructure::opens(*test, passed))
+            reached = CourseStructure::testNumber(test->name);
     }
     return reached;
 }
 
 } // namespace
+
+bool ClassReport::CourseTest::numbered() const
+{
+    return label == QStringLiteral("Тест №%1").arg(test);
+}
+
+QString ClassReport::testLabel(int k) const
+{
+    for (const CourseTest &t : courseTests) {
+        if (t.test == k)
+            return t.label;
+    }
+    return QString::fromLatin1(ClassStore::testName(k));
+}
 
 bool ClassReport::Row::took(int k) const
 {
@@ -52,15 +71,28 @@ bool ClassReport::Row::stuck() const
 }
 
 ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader &log,
-                               const ItemAnalysis &items)
+                               const ItemAnalysis &items, const CourseStructure &course)
 {
     ClassReport report;
+    report.title = course.title().isEmpty() ? CourseInfo::Title : course.title();
+    if (course.broken()) {
+        // A course file with errors names no tests: the records' own are
+        // shown, and the file is named among what could not be read.
+        for (int k = 1; k <= Tests; ++k)
+            report.courseTests.append({k, QString::fromLatin1(ClassStore::testName(k))});
+        report.fileErrors.append(
+            QStringLiteral("%1 — ошибки в файле курса (%2); тесты названы по записям")
+                .arg(CourseStructure::FileName,
+                     course.findingsText().section(QLatin1Char('\n'), 0, 0)));
+    }
+    for (const MenuTree::Entry *test : course.tests())
+        report.courseTests.append({CourseStructure::testNumber(test->name), test->label});
     report.items = items;
     report.records = records;
     report.logLines = log.lines;
     report.logPath = log.path;
     report.badLines = log.bad;
-    report.fileErrors = records.fileErrors;
+    report.fileErrors += records.fileErrors;
     if (!log.failure.isEmpty())
         report.fileErrors.append(log.failure);
     if (!items.failure.isEmpty())
@@ -72,7 +104,7 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
         row.name = user.name;
         row.hasRecord = user.hasRecord;
         row.grades = user.grades;
-        row.reached = reachedTest(user.grades);
+        row.reached = reachedTest(user.grades, course);
         rowOf.insert(folded(user.name), report.rows.size());
         report.rows.append(row);
         for (int k = 1; k <= Tests; ++k) {
@@ -106,7 +138,8 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
         row.lastDate = run.date;
     }
 
-    for (int k = 1; k <= Tests; ++k) {
+    for (const CourseTest &test : std::as_const(report.courseTests)) {
+        const int k = test.test;
         TestSummary summary;
         summary.test = k;
         for (const Row &row : report.rows) {
@@ -123,6 +156,19 @@ ClassReport ClassReport::build(const ClassRecords &records, const TestLogReader 
         if (summary.takers || summary.runs)
             report.tests.append(summary);
     }
+    // The questions of the course's tests in its order, then those of tests
+    // it no longer holds.
+    const auto place = [&report](int k) {
+        for (qsizetype i = 0; i < report.courseTests.size(); ++i) {
+            if (report.courseTests[i].test == k)
+                return i;
+        }
+        return report.courseTests.size();
+    };
+    std::stable_sort(report.items.versions.begin(), report.items.versions.end(),
+                     [&place](const ItemAnalysis::Version &a, const ItemAnalysis::Version &b) {
+                         return place(a.test) < place(b.test);
+                     });
     return report;
 }
 
@@ -133,12 +179,15 @@ ClassReport ClassReport::read(const ClassStore &store, ItemAnalysis::Attempts at
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
     const TestLogReader log = TestLogReader::read(store, known);
-    ClassReport report = build(records, log, ItemAnalysis::read(store, attempts));
+    const FolderAccess *access = store.folderAccess();
+    const CourseStructure course =
+        CourseStructure::load(access ? access->folder() : QDir::currentPath());
+    ClassReport report = build(records, log, ItemAnalysis::read(store, attempts), course);
     report.suspicious = SuspiciousRecords::read(store, records, log);
     report.changes = GradeChange::read(store);
     if (!report.changes.failure.isEmpty())
         report.fileErrors.append(report.changes.failure);
-    if (const FolderAccess *folder = store.folderAccess()) {
+    if (const FolderAccess *folder = access) {
         report.classFolder = QDir(folder->folder()).canonicalPath();
         report.inputs = folder->recordFiles();
         report.inputs.append(folder->settingsFile());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ClassRecords.h"
+#include "CourseStructure.h"
 #include "GradeChange.h"
 #include "ItemAnalysis.h"
 #include "SuspiciousRecords.h"
@@ -22,6 +23,17 @@ public:
     static constexpr int Tests = ClassRecords::Tests;
     static constexpr int PassGrade = 3;
 
+    // One test of the course, as the report heads its columns and sections.
+    struct CourseTest
+    {
+        int test = 0; // k of testk, whose grade the records hold
+        QString label;
+        // Captioned as the shipped course captions it, "Тест №k": its columns
+        // keep the headings the report has always given them, so that a
+        // teacher's own sheet reading the tables still finds them.
+        bool numbered() const;
+    };
+
     struct Row
     {
         QByteArray name;
@@ -29,7 +41,7 @@ public:
         ClassRecords::Grades grades;
         std::array<int, Tests> runs{};
         int totalRuns = 0;
-        int reached = 1;         // the highest test the unlock table makes available
+        int reached = 1;         // the last test of the course, in its order, that its grades open
         QByteArray lastDateText; // the date field of the user's last log line
         QDate lastDate;
 
@@ -60,8 +72,16 @@ public:
         qsizetype firstLine = 0;
     };
 
+    // The course's title and its tests in the order of its file; the records'
+    // tests under their names where the course file is broken.
+    QString title;
+    QList<CourseTest> courseTests;
+    // The course test's caption; the record's name for a test the course
+    // does not hold.
+    QString testLabel(int k) const;
+
     QList<Row> rows;          // in the order of the list file
-    QList<TestSummary> tests; // the tests that anyone has taken or run
+    QList<TestSummary> tests; // the course's tests that anyone has taken or run, in its order
     QMap<QDate, int> runsPerDay;
     QList<TestLogReader::Run> runList; // the listed users' runs, in log order
     qsizetype logLines = 0;
@@ -78,9 +98,11 @@ public:
     GradeChange::File changes;
 
     static ClassReport build(const ClassRecords &records, const TestLogReader &log,
-                             const ItemAnalysis &items = ItemAnalysis());
-    // The store's records and log; the analysis of questions of the
-    // attempts asked for.
+                             const ItemAnalysis &items = ItemAnalysis(),
+                             const CourseStructure &course = CourseStructure::defaultCourse());
+    // The store's records and log, the course of the class's folder (the
+    // current directory where the store keeps no folder); the analysis of
+    // questions of the attempts asked for.
     static ClassReport read(const ClassStore &store,
                             ItemAnalysis::Attempts attempts = ItemAnalysis::Attempts::First);
 

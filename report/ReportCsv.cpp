@@ -48,10 +48,13 @@ QByteArray ReportCsv::write(const ClassReport &report)
 {
     QByteArray out("\xEF\xBB\xBF");
     QStringList header{QStringLiteral("Пользователь")};
-    for (int k = 1; k <= ClassReport::Tests; ++k)
-        header.append(QStringLiteral("test%1").arg(k));
-    for (int k = 1; k <= ClassReport::Tests; ++k)
-        header.append(QStringLiteral("Попыток test%1").arg(k));
+    // A numbered test keeps the record's name, which a teacher's sheet reads.
+    QStringList heads;
+    for (const ClassReport::CourseTest &test : report.courseTests)
+        heads.append(test.numbered() ? QStringLiteral("test%1").arg(test.test) : test.label);
+    header += heads;
+    for (const QString &head : heads)
+        header.append(QStringLiteral("Попыток ") + head);
     header.append(QStringLiteral("Последняя запись журнала"));
     header.append(SuspiciousRecords::Title);
     appendRow(out, header);
@@ -59,10 +62,12 @@ QByteArray ReportCsv::write(const ClassReport &report)
     for (const ClassReport::Row &row : report.rows) {
         QStringList fields{CodePage::toUnicode(row.name)};
         // A test not taken is empty, not the 0 or the 1 registration stores.
-        for (int k = 1; k <= ClassReport::Tests; ++k)
+        for (const ClassReport::CourseTest &test : report.courseTests) {
+            const int k = test.test;
             fields.append(row.took(k) ? QString::number(*row.grades[k - 1]) : QString());
-        for (int runs : row.runs)
-            fields.append(QString::number(runs));
+        }
+        for (const ClassReport::CourseTest &test : report.courseTests)
+            fields.append(QString::number(row.runs[test.test - 1]));
         if (row.lastDate.isValid())
             fields.append(LogDate::show(row.lastDate));
         else
@@ -77,7 +82,7 @@ QByteArray ReportCsv::write(const ClassReport &report)
     // nothing but its name and what is wrong with it.
     for (const QByteArray &name : report.records.unlisted) {
         QStringList fields{CodePage::toUnicode(name)};
-        for (int i = 0; i < 2 * ClassReport::Tests + 1; ++i)
+        for (qsizetype i = 0; i < 2 * report.courseTests.size() + 1; ++i)
             fields.append(QString());
         fields.append(joined(report.suspicious.aboutUser(name), Unlisted));
         appendRow(out, fields);

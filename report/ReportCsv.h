@@ -12,9 +12,10 @@ class ClassReport;
 // when it holds ";", a quote or a line end, and a quote put before a field
 // a spreadsheet would take for a formula (one beginning with "=", "+", "-",
 // "@", a tab or CR). A header row, then one row per
-// user in the order of the list file: the name, the grades test1 … test10
-// (empty where the test was not taken, or the grade is missing or no grade), the runs of each test
-// in the log, the date of the user's last log line (empty if none).
+// user in the order of the list file: the name, the grades of the course's
+// tests in its order (empty where the test was not taken, or the grade is
+// missing or no grade), the runs of each of them in the log, the date of the
+// user's last log line (empty if none).
 class ReportCsv
 {
 public:

@@ -112,6 +112,17 @@ QString lastRun(const ClassReport::Row &row)
         .arg(esc(row.lastDateText));
 }
 
+// A test the course numbers as the shipped one does is "№k"; one of its own
+// words goes by its caption, quoted inside a sentence.
+QString reachedText(const ClassReport &report, int k, bool inSentence = false)
+{
+    for (const ClassReport::CourseTest &test : report.courseTests) {
+        if (test.test == k && !test.numbered())
+            return inSentence ? QStringLiteral("«%1»").arg(esc(test.label)) : esc(test.label);
+    }
+    return QStringLiteral("№%1").arg(k);
+}
+
 QString classTable(const ClassReport &report)
 {
     QString out;
@@ -124,8 +135,12 @@ QString classTable(const ClassReport &report)
                "«Достигнут» — старший тест, открытый ученику.</p>")
                .arg(Passed, Failed);
     out += QStringLiteral("<table id=\"class\"><thead><tr><th>№</th><th>Ученик</th>");
-    for (int k = 1; k <= ClassReport::Tests; ++k)
-        out += QStringLiteral("<th title=\"Тест №%1\">Т%1</th>").arg(k);
+    // A test of the course's own words is headed with them; one numbered as
+    // the shipped course numbers it keeps its short heading.
+    for (const ClassReport::CourseTest &test : report.courseTests)
+        out += QStringLiteral("<th title=\"%1\">%2</th>")
+                   .arg(esc(test.label),
+                        test.numbered() ? QStringLiteral("Т%1").arg(test.test) : esc(test.label));
     out += QStringLiteral("<th>Достигнут</th><th>Попыток</th><th>Последняя попытка</th>"
                           "</tr></thead><tbody>");
     for (qsizetype i = 0; i < report.rows.size(); ++i) {
@@ -133,10 +148,10 @@ QString classTable(const ClassReport &report)
         out += QStringLiteral("<tr><td>%1</td><td class=\"name\">%2</td>")
                    .arg(i + 1)
                    .arg(esc(row.name));
-        for (int k = 1; k <= ClassReport::Tests; ++k)
-            out += gradeCell(row, k);
+        for (const ClassReport::CourseTest &test : report.courseTests)
+            out += gradeCell(row, test.test);
         out += QStringLiteral("<td>%1</td><td>%2</td>%3</tr>")
-                   .arg(row.hasRecord ? QStringLiteral("№%1").arg(row.reached) : QString())
+                   .arg(row.hasRecord ? reachedText(report, row.reached) : QString())
                    .arg(row.totalRuns)
                    .arg(lastRun(row));
     }
@@ -155,8 +170,8 @@ QString stuckList(const ClassReport &report)
             ++idle;
         if (!row.stuck())
             continue;
-        items += QStringLiteral("<li>%1 — тест №%2: оценка %3 после %4 попыток</li>")
-                     .arg(esc(row.name), QString::number(row.reached),
+        items += QStringLiteral("<li>%1 — тест %2: оценка %3 после %4 попыток</li>")
+                     .arg(esc(row.name), reachedText(report, row.reached, true),
                           QString::number(*row.grades[row.reached - 1]),
                           QString::number(row.runs[row.reached - 1]));
     }
@@ -187,13 +202,14 @@ QString testCards(const ClassReport &report)
         chart.width = 330;
         chart.height = 170;
         chart.dividerAfter = ClassReport::PassGrade - 2;
-        chart.title = QStringLiteral("Тест №%1: число учеников с оценкой 1–5").arg(t.test);
+        const QString label = report.testLabel(t.test);
+        chart.title = QStringLiteral("%1: число учеников с оценкой 1–5").arg(label);
         QList<BarChart::Bar> bars;
         for (int g = 1; g <= 5; ++g)
             bars.append(
                 {QStringLiteral("%1 %2").arg(g).arg(g >= ClassReport::PassGrade ? Passed : Failed),
                  t.grades[g - 1], ReportHtml::gradeColor(g)});
-        out += QStringLiteral("<div class=\"test\"><h3>Тест №%1</h3>").arg(t.test);
+        out += QStringLiteral("<div class=\"test\"><h3>%1</h3>").arg(esc(label));
         out += chart.svg(bars);
         out += QStringLiteral("<table class=\"stats\" id=\"test%1\">").arg(t.test);
         out += QStringLiteral("<tr><th>Сдали</th><td>%1 из %2 (%3 %)</td></tr>")
@@ -280,16 +296,16 @@ QString choiceChart(const ItemAnalysis::Question &q)
     return chart.svg(bars);
 }
 
-QString itemTable(const ItemAnalysis::Version &version)
+QString itemTable(const ClassReport &report, const ItemAnalysis::Version &version)
 {
-    QString out = QStringLiteral("<h3>Тест №%1, версия %2%3 — попыток: %4</h3>")
-                      .arg(version.test)
-                      .arg(QString::fromLatin1(version.version),
-                           version.current  ? QStringLiteral(" (файл теста сейчас)")
-                           : version.mended ? QStringLiteral(" (вопросы файла теста, ключ "
-                                                             "исправлен пересчётом)")
-                                            : QString())
-                      .arg(version.runs);
+    QString out =
+        QStringLiteral("<h3>%1, версия %2%3 — попыток: %4</h3>")
+            .arg(esc(report.testLabel(version.test)), QString::fromLatin1(version.version),
+                 version.current ? QStringLiteral(" (файл теста сейчас)")
+                 : version.mended ? QStringLiteral(" (вопросы файла теста, ключ "
+                                                   "исправлен пересчётом)")
+                                  : QString())
+            .arg(version.runs);
     if (version.repeats)
         out += QStringLiteral("<p class=\"legend\">Повторных попыток тех же учеников не "
                               "учтено: %1.</p>")
@@ -347,7 +363,7 @@ QString itemSection(const ClassReport &report)
                  QString::number(ItemAnalysis::EasyFrom), QString::number(ItemAnalysis::HardUpTo),
                  QString::number(ItemAnalysis::FewestRunsForEase));
     for (const ItemAnalysis::Version &version : items.versions)
-        out += itemTable(version);
+        out += itemTable(report, version);
     return out;
 }
 
@@ -592,11 +608,11 @@ QString ReportHtml::gradeColor(int grade)
 
 QByteArray ReportHtml::write(const ClassReport &report, const QDateTime &made)
 {
-    const QString title = CourseInfo::Title;
+    const QString title = report.title.isEmpty() ? CourseInfo::Title : report.title;
     int passedAny = 0;
     for (const ClassReport::Row &row : report.rows) {
-        for (int k = 1; k <= ClassReport::Tests; ++k) {
-            if (row.passed(k)) {
+        for (const ClassReport::CourseTest &test : report.courseTests) {
+            if (row.passed(test.test)) {
                 ++passedAny;
                 break;
             }

@@ -97,7 +97,8 @@ std::optional<int> ReportOds::finalGrade(const ClassReport &report, qsizetype r,
     int sum = 0;
     int count = 0;
     int lowest = 5;
-    for (int k = 1; k <= ClassReport::Tests; ++k) {
+    for (const ClassReport::CourseTest &test : report.courseTests) {
+        const int k = test.test;
         if (!row.took(k))
             continue;
         const int g = *row.grades[k - 1];
@@ -126,8 +127,8 @@ QByteArray ReportOds::write(const ClassReport &report, Final rule, const QDateTi
     {
         Sheet grades(xml, QStringLiteral("Оценки"));
         QStringList header{QStringLiteral("Ученик")};
-        for (int k = 1; k <= ClassReport::Tests; ++k)
-            header.append(QStringLiteral("Тест %1").arg(k));
+        for (const ClassReport::CourseTest &test : report.courseTests)
+            header.append(test.numbered() ? QStringLiteral("Тест %1").arg(test.test) : test.label);
         header.append(rule == Final::Mean ? QStringLiteral("Итоговая (среднее)")
                                           : QStringLiteral("Итоговая (низшая)"));
         grades.texts(header);
@@ -135,7 +136,8 @@ QByteArray ReportOds::write(const ClassReport &report, Final rule, const QDateTi
             const ClassReport::Row &row = report.rows[r];
             grades.row();
             grades.text(CodePage::toUnicode(row.name));
-            for (int k = 1; k <= ClassReport::Tests; ++k) {
+            for (const ClassReport::CourseTest &test : report.courseTests) {
+                const int k = test.test;
                 if (row.took(k))
                     grades.number(*row.grades[k - 1]);
                 else

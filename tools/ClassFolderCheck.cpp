@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int TestCount = CourseStructure::MaxTests;
-
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -200,8 +198,16 @@ private:
         checkRecord(records.at(0), true);
         if (settingsRead)
             checkLog(settings.logName);
-        for (int k = 1; k <= ClassStore::RunTests; ++k) {
-            const QByteArray name = ClassStore::testName(k);
+        // The course's tests; a course file with errors shows none, and says so.
+        const CourseStructure course = CourseStructure::load(m_folder);
+        if (course.broken())
+            add(QStringLiteral("«%1»: ошибки в файле курса, программа покажет только «Помощь» и "
+                               "«Выход»; %2coursebook-admin course check.")
+                    .arg(shown(QDir(m_folder).filePath(CourseStructure::FileName)),
+                         course.findingsText().section(QLatin1Char('\n'), 0, 0) +
+                             QStringLiteral("; все ошибки: ")));
+        for (const MenuTree::Entry *entry : course.tests()) {
+            const QByteArray name = entry->name.toLatin1();
             const QString test = m_access.testFile(name);
             if (QFileInfo::exists(test)) {
                 checkRecord(test, false);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GradeCommand.h"
 
-#include "AnswerRecord.h"
 #include "ClassStore.h"
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
+#include "CourseTestName.h"
 #include "GradeChanges.h"
 #include "WorkingFolder.h"
 
@@ -28,12 +28,11 @@ int GradeCommand::run(const QStringList &args)
     store->readSettings();
     const QByteArray name = WorkingFolder::storedName(arguments.positional().at(0));
     const QString testName = arguments.positional().at(1);
-    const int test = AnswerRecord::testNumber(testName.toLatin1());
+    const int test = CourseTestName::number(*store, testName);
     const QString gradeText = arguments.positional().at(2);
     const int grade = gradeText.size() == 1 ? gradeText.toInt() : 0;
     const QString reason = arguments.value(QStringLiteral("--reason")).trimmed();
     if (!test) {
-        Console::error(QStringLiteral("Нет теста %1: нужен test1 … test10.").arg(testName));
         return 1;
     }
     if (grade < 1 || grade > 5) {

@@ -6,6 +6,7 @@
 #include "CodePage.h"
 #include "CommandArguments.h"
 #include "Console.h"
+#include "CourseTestName.h"
 #include "GradeChanges.h"
 #include "WorkingFolder.h"
 
@@ -28,9 +29,8 @@ int RegradeCommand::run(const QStringList &args)
     // The changes go beside the log the settings name.
     store->readSettings();
     const QString testName = arguments.positional().at(0);
-    const int test = AnswerRecord::testNumber(testName.toLatin1());
+    const int test = CourseTestName::number(*store, testName);
     if (!test) {
-        Console::error(QStringLiteral("Нет теста %1: нужен test1 … test10.").arg(testName));
         return 1;
     }
     const GradeChanges::Plan plan = GradeChanges::plan(*store, test);

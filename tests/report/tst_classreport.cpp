@@ -2,6 +2,8 @@
 #include "ClassReport.h"
 #include "MemoryStore.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -36,6 +38,8 @@ private slots:
     void runsCountedByNameWithoutLetterCase();
     void registrationsGradeIsNoRun();
     void stuckAfterSeveralFailedRuns();
+    void testsAreTheCourses_data();
+    void testsAreTheCourses();
     void readsTheClassOfAnyStore();
 };
 
@@ -51,6 +55,10 @@ void tst_ClassReport::reachedIsTheHighestUnlockedTest_data()
     QTest::newRow("all") << QList<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5} << 10;
     QTest::newRow("unreadable") << QList<int>{4, -1, 0, 0, 0, 0, 0, 0, 0, 0} << 2;
     QTest::newRow("test9 passed") << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 3, 0} << 10;
+    // Rows of a course of its own, whose final test waits for all three.
+    QTest::newRow("own, two of three") << QList<int>{5, 4, 0, 0} << 3;
+    QTest::newRow("own, all three") << QList<int>{5, 4, 3, 0} << 4;
+    QTest::newRow("own, gap") << QList<int>{5, 0, 3, 0} << 2;
 }
 
 void tst_ClassReport::reachedIsTheHighestUnlockedTest()
@@ -59,7 +67,12 @@ void tst_ClassReport::reachedIsTheHighestUnlockedTest()
     QFETCH(int, reached);
     ClassRecords records;
     records.users.append(user("anna", grades));
-    const ClassReport report = ClassReport::build(records, TestLogReader());
+    QFile own(QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"));
+    const ClassReport report = ClassReport::build(
+        records, TestLogReader(), ItemAnalysis(),
+        QByteArray(QTest::currentDataTag()).startsWith("own") && own.open(QIODevice::ReadOnly)
+            ? CourseStructure::parse(own.readAll())
+            : CourseStructure::defaultCourse());
     QCOMPARE(report.rows.first().reached, reached);
 }
 
@@ -125,6 +138,49 @@ void tst_ClassReport::stuckAfterSeveralFailedRuns()
     QVERIFY(!report.rows[0].stuck());
     QVERIFY(report.rows[1].stuck());
     QVERIFY(!report.rows[2].stuck());
+}
+
+// The course's tests with their captions in its order, its tests' questions
+// too; a broken course file shows the records' tests by their names.
+void tst_ClassReport::testsAreTheCourses_data()
+{
+    QTest::addColumn<QByteArray>("text");    // the course file; none for the shipped course
+    QTest::addColumn<QStringList>("labels"); // the first and the last
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("first"); // the test whose summary and questions come first
+    QTest::newRow("shipped") << QByteArray() << QStringList{"Тест №1", "Тест №10"} << 10 << 1;
+    QTest::newRow("own") << QByteArray("[menu]\ntest test2 \"B\"\ntest test1 \"A\" after=test2\n")
+                         << QStringList{"B", "A"} << 2 << 2;
+    QTest::newRow("broken") << QByteArray("[menu]\ntest exam \"X\"\n")
+                            << QStringList{"test1", "test10"} << 10 << 1;
+}
+
+void tst_ClassReport::testsAreTheCourses()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, labels);
+    QFETCH(int, count);
+    QFETCH(int, first);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(CourseStructure::FileName));
+    QVERIFY(text.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(text) > 0));
+    file.close();
+    ClassRecords records;
+    records.users.append(user("anna", {4, 3}));
+    ItemAnalysis items;
+    for (int test : {1, 2}) {
+        items.versions.append(ItemAnalysis::Version());
+        items.versions.last().test = test;
+    }
+    const ClassReport report =
+        ClassReport::build(records, TestLogReader(), items, CourseStructure::load(dir.path()));
+    QCOMPARE(report.courseTests.size(), count);
+    QCOMPARE(QStringList({report.courseTests.first().label, report.courseTests.last().label}),
+             labels);
+    QCOMPARE(report.tests.first().test, first);
+    QCOMPARE(report.items.versions.first().test, first);
+    // Only the broken file is named among what could not be read.
+    QCOMPARE(report.fileErrors.size(), QTest::currentDataTag() == QByteArray("broken") ? 1 : 0);
 }
 
 // The report asks the store, whatever keeps the class: here it is in memory.

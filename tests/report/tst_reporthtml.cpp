@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "CourseInfo.h"
 #include "FolderStore.h"
+#include "ReportCsv.h"
 #include "ReportHtml.h"
 #include "RuntimeError.h"
 #include "Store.h"
@@ -12,6 +13,7 @@
 #include "UserList.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -97,6 +99,7 @@ private slots:
     void everyUnreadablePartIsListed();
     void itemTablesShowEachQuestion();
     void standsAlone();
+    void courseOfItsOwnHeadsTheTables();
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
@@ -283,6 +286,29 @@ void tst_ReportHtml::standsAlone()
     QVERIFY(!html.contains("url("));
     QVERIFY(html.contains("@media print"));
     QVERIFY(html.contains("size: A4"));
+}
+
+// The folder's course gives the title and the tests, headed with their
+// captions in its order, in the page and in the table.
+void tst_ReportHtml::courseOfItsOwnHeadsTheTables()
+{
+    QVERIFY(
+        QFile::copy(QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"),
+                    m_dir->filePath(QStringLiteral("course.ini"))));
+    ClassFolder folder;
+    folder.registerUser("anna");
+    folder.storeGrade("anna", 4, "5");
+    folder.finishRun("anna", 4, 5, QDateTime(QDate(2026, 12, 1), QTime(10, 0)));
+    const ClassReport report = ClassReport::read(FolderStore(QDir::currentPath()));
+    QVERIFY(
+        ReportCsv::write(report).startsWith("\xEF\xBB\xBFПользователь;Тест по теме 1;Тест по "
+                                            "теме 2;Тест по теме 3;Итоговый тест;Попыток Тест"));
+    const Page page = readPage(ReportHtml::write(report, QDateTime()));
+    QVERIFY(page.text.contains(QStringLiteral("Основы компьютерных сетей")));
+    // The class table's headings, one after another.
+    QVERIFY(page.text.contains(QStringLiteral("УченикТест по теме 1Тест по теме 2Тест по теме "
+                                              "3Итоговый тестДостигнут")));
+    QVERIFY(page.text.contains(QStringLiteral("Итоговый тест: число учеников с оценкой 1–5")));
 }
 
 QTEST_GUILESS_MAIN(tst_ReportHtml)

@@ -333,6 +333,16 @@ private slots:
         QTest::newRow("convert into a link")
             << QStringList{"convert", "source.txt", "test1", "--into", "tests"}
             << QStringLiteral("ссылка на") << QString();
+        // A test is one of the course's, which the refusal names.
+        QTest::newRow("grade of a test the course lacks")
+            << QStringList{"grade", "anna", "test11", "5", "--reason", "x"}
+            << QStringLiteral("Нет теста test11 в курсе; его тесты: test1 «Тестирование №1», ")
+            << QString();
+        QTest::newRow("regrade of a test the folder's course lacks")
+            << QStringList{"regrade", "test5"}
+            << QStringLiteral("его тесты: test1 «Тест по теме 1», test2 «Тест по теме 2», test3 "
+                              "«Тест по теме 3», test4 «Итоговый тест».")
+            << QString();
         // The runtime's words come after the Russian ones.
         QTest::newRow("register into a read-only users.ini")
             << QStringList{"register", "vera", "pw"}
@@ -350,6 +360,10 @@ private slots:
             QVERIFY(QFile::remove("log.txt") && ::mkfifo("log.txt", 0666) == 0);
         if (QTest::currentDataTag() == QLatin1String("convert into a link"))
             QVERIFY(m_dir->write("source.txt", Good) && QFile::link(elsewhere.path(), "tests"));
+        if (QTest::currentDataTag() == QLatin1String("regrade of a test the folder's course lacks"))
+            QVERIFY(QFile::copy(
+                QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"),
+                "course.ini"));
         if (!readOnly.isEmpty())
             QVERIFY(QFile::setPermissions(path(readOnly), QFileDevice::ReadOwner));
         const QMap<QString, QByteArray> before = folderBytes(m_dir->path());

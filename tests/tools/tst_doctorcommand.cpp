@@ -50,6 +50,11 @@ void TestDoctorCommand::findings_data()
                                        << "users";
     QTest::newRow("test not converted") << "no test"
                                         << "data/tests/test4.ini";
+    // The tests are the course's: a file of no test of it is not missed.
+    QTest::newRow("course of its own") << "own course"
+                                       << "";
+    QTest::newRow("course file broken") << "broken course"
+                                        << "course.ini";
     QTest::newRow("lock left") << "lock"
                                << "users.ini.lock";
     QTest::newRow("side file left") << "side"
@@ -86,6 +91,13 @@ void TestDoctorCommand::findings()
         QVERIFY(QFile::remove(dir.filePath(u"users"_s)));
     else if (fault == u"no test")
         QVERIFY(QFile::remove(dir.filePath(u"data/tests/test4.ini"_s)));
+    else if (fault == u"own course")
+        QVERIFY(QFile::copy(
+                    QStringLiteral(COURSEBOOK_SOURCE_DIR "/tests/content/data/networks-course.ini"),
+                    dir.filePath(u"course.ini"_s)) &&
+                QFile::remove(dir.filePath(u"data/tests/test7.ini"_s)));
+    else if (fault == u"broken course")
+        QVERIFY(dir.write(u"course.ini"_s, "[menu]\ntest exam \"Экзамен\"\n"));
     else if (fault == u"lock")
         QVERIFY(dir.write(u"users.ini.lock/holder"_s, "4711\ncoursebook\nclassroom-pc-7\n1f\n"));
     else if (fault == u"side")
