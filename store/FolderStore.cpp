@@ -217,6 +217,34 @@ QByteArray storedValue(QByteArrayView section, const QByteArray &name, int k)
     return Store::crypt(value);
 }
 
+// A record kept beside the log (the answer record, the record of changes)
+// under the name `nameOf` gives it. Without the settings there is no log and
+// so no such record; the log's reader says why.
+ClassStore::Lines besideLog(QByteArray (*nameOf)(const QByteArray &), const QString &what)
+{
+    ClassStore::Lines lines;
+    AdminSettings settings;
+    try {
+        settings = AdminSettings::read();
+    } catch (const RuntimeError &) {
+        return lines;
+    }
+    if (settings.logName.isEmpty() || !AdminSettings::logNameStaysInside(settings.logName))
+        return lines;
+    const QString path = Paths::resolve(nameOf(settings.logName));
+    lines.shown = Paths::display(path);
+    if (!QFileInfo::exists(path)) {
+        lines.missing = true;
+        return lines;
+    }
+    try {
+        lines.text = TextFile::read(path);
+    } catch (const RuntimeError &e) {
+        lines.failure = QStringLiteral("%1 %2: %3").arg(what, lines.shown, e.message());
+    }
+    return lines;
+}
+
 } // namespace
 
 FolderStore::FolderStore(const QString &folder)
@@ -458,55 +486,13 @@ ClassStore::Lines FolderStore::logLines() const
 ClassStore::Lines FolderStore::answerLines() const
 {
     enter();
-    Lines lines;
-    // Without the settings there is no log and so no record file; the log's
-    // reader says why.
-    AdminSettings settings;
-    try {
-        settings = AdminSettings::read();
-    } catch (const RuntimeError &) {
-        return lines;
-    }
-    if (settings.logName.isEmpty() || !AdminSettings::logNameStaysInside(settings.logName))
-        return lines;
-    const QString path = Paths::resolve(AnswerRecord::fileName(settings.logName));
-    lines.shown = Paths::display(path);
-    if (!QFileInfo::exists(path)) {
-        lines.missing = true;
-        return lines;
-    }
-    try {
-        lines.text = TextFile::read(path);
-    } catch (const RuntimeError &e) {
-        lines.failure = QStringLiteral("записи ответов %1: %2").arg(lines.shown, e.message());
-    }
-    return lines;
+    return besideLog(&AnswerRecord::fileName, QStringLiteral("записи ответов"));
 }
 
 ClassStore::Lines FolderStore::changeLines() const
 {
     enter();
-    Lines lines;
-    AdminSettings settings;
-    try {
-        settings = AdminSettings::read();
-    } catch (const RuntimeError &) {
-        return lines;
-    }
-    if (settings.logName.isEmpty() || !AdminSettings::logNameStaysInside(settings.logName))
-        return lines;
-    const QString path = Paths::resolve(GradeChange::fileName(settings.logName));
-    lines.shown = Paths::display(path);
-    if (!QFileInfo::exists(path)) {
-        lines.missing = true;
-        return lines;
-    }
-    try {
-        lines.text = TextFile::read(path);
-    } catch (const RuntimeError &e) {
-        lines.failure = QStringLiteral("изменения оценок %1: %2").arg(lines.shown, e.message());
-    }
-    return lines;
+    return besideLog(&GradeChange::fileName, QStringLiteral("изменения оценок"));
 }
 
 int FolderStore::recordGradeChanges(const QByteArray &lines, const QList<GradeWrite> &writes)

@@ -28,6 +28,23 @@ private:
                             input);
     }
 
+    // The class's administrator admin/a on a new database, and a login file
+    // in `dir` ("login") giving `password`; false when either is not made.
+    static bool administered(const QString &database, const QTemporaryDir &dir,
+                             const QString &password)
+    {
+        if (ServerCluster::psql(ServerCluster::superuserUri(database),
+                                "SELECT cb_private.init_settings('admin', 'a', 'log.txt');")
+                .exitCode != 0)
+            return false;
+        QFile login(dir.filePath(QStringLiteral("login")));
+        if (!login.open(QIODevice::WriteOnly))
+            return false;
+        login.write(QStringLiteral("admin\n%1\n").arg(password).toUtf8());
+        login.close();
+        return login.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+
 private slots:
     void initAndStatus()
     {
@@ -106,16 +123,9 @@ private slots:
         const QString database = ServerCluster::newDatabase(&why);
         if (database.isEmpty())
             CB_SERVER_REQUIRED(why);
-        QCOMPARE(ServerCluster::psql(ServerCluster::superuserUri(database),
-                                     "SELECT cb_private.init_settings('admin', 'a', 'log.txt');")
-                     .exitCode,
-                 0);
         QTemporaryDir dir;
-        QFile login(dir.filePath(QStringLiteral("login")));
-        QVERIFY(login.open(QIODevice::WriteOnly));
-        login.write(QStringLiteral("admin\n%1\n").arg(password).toUtf8());
-        login.close();
-        QVERIFY(login.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(administered(database, dir, password));
+        const QFile login(dir.filePath(QStringLiteral("login")));
         TempWorkDir folder;
         TestFileMaker::write("test1", "2");
         const QString test = folder.filePath(QStringLiteral("data/tests/test1.ini"));
@@ -162,16 +172,9 @@ private slots:
         const QString database = ServerCluster::newDatabase(&why);
         if (database.isEmpty())
             CB_SERVER_REQUIRED(why);
-        QCOMPARE(ServerCluster::psql(ServerCluster::superuserUri(database),
-                                     "SELECT cb_private.init_settings('admin', 'a', 'log.txt');")
-                     .exitCode,
-                 0);
         QTemporaryDir dir;
-        QFile login(dir.filePath(QStringLiteral("login")));
-        QVERIFY(login.open(QIODevice::WriteOnly));
-        login.write("admin\na\n");
-        login.close();
-        QVERIFY(login.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(administered(database, dir, QStringLiteral("a")));
+        const QFile login(dir.filePath(QStringLiteral("login")));
         const QString uri = ServerCluster::labUri(database);
         const auto onServer = [&](const QStringList &args, const QByteArray &input = {}) {
             return tool(QStringList{QStringLiteral("--admin-login"), login.fileName()} + args +
