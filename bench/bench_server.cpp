@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A class of 30 at once on the results server and, in the same run, on a
-// class folder on the local disk: 30 client processes register, log in, take
-// a 10-question test and finish at one instant, 5 rounds. Prints each call's
-// median and maximum, how long after the common instant the last end was
-// stored, and checks every stored grade against the test run's rule.
+// class folder on the local disk and on a classroom share: 30 client
+// processes register, log in, take a 10-question test and finish at one
+// instant, 5 rounds. Prints each call's median and maximum, how long after
+// the common instant the last end was stored, and checks every stored grade
+// against the test run's rule.
 //   bench_server
-// The server is the test suite's private cluster (tests/server/server-fixture),
-// started for the run and stopped afterwards.
+// The server is the test suite's private cluster (tests/server/server-fixture)
+// and the share the suite's Samba server mounted through GVFS
+// (tests/reliability/share/share-fixture), both started for the run and
+// stopped afterwards; without the share the folder is timed on the disk only.
 #include "Accounts.h"
 #include "CodePage.h"
 #include "Grading.h"
@@ -197,11 +200,19 @@ int main(int argc, char *argv[])
         return folderClient(args[2], args[3].toInt(), args[4], args[5].toLongLong());
 
     QTemporaryDir dir;
+    const QString shareState = dir.filePath(QStringLiteral("share-state"));
+    QProcess::execute(QStringLiteral(SHARE_FIXTURE), {QStringLiteral("start"), shareState});
+    const QString gvfs = stateValue(shareState, "gvfs");
+    if (gvfs.isEmpty())
+        std::fprintf(stderr, "no share through GVFS: %s %s\n",
+                     qPrintable(stateValue(shareState, "skip")),
+                     qPrintable(stateValue(shareState, "gvfs-skip")));
     const QString state = dir.filePath(QStringLiteral("state"));
     const QString fixture = QStringLiteral(SERVER_FIXTURE);
     if (QProcess::execute(fixture, {QStringLiteral("start"), state}) != 0 ||
         !stateValue(state, "skip").isEmpty()) {
         std::fprintf(stderr, "no server: %s\n", qPrintable(stateValue(state, "skip")));
+        QProcess::execute(QStringLiteral(SHARE_FIXTURE), {QStringLiteral("stop"), shareState});
         return 1;
     }
     QProcess::execute(fixture, {QStringLiteral("newdb"), state, QStringLiteral("bench")});
@@ -233,20 +244,30 @@ int main(int argc, char *argv[])
                                   "?::jsonb)"),
                    {token, QByteArray("bench"), u'[' + questions.join(u',') + u']'});
 
-        Totals server, folder;
+        Totals server, folder, share;
         const QString classFolder = dir.filePath(QStringLiteral("class"));
         QDir().mkpath(classFolder);
+        const QString shareFolder =
+            gvfs.isEmpty() ? QString() : gvfs + QStringLiteral("/bench-server");
+        if (!shareFolder.isEmpty())
+            QDir().mkpath(shareFolder);
         for (int r = 1; r <= Rounds; ++r) {
             round(QStringLiteral("--server"), uri, r, &server);
             round(QStringLiteral("--folder"), classFolder, r, &folder);
+            if (!shareFolder.isEmpty())
+                round(QStringLiteral("--folder"), shareFolder, r, &share);
         }
         print("server", server);
         print("folder on the local disk", folder);
-        status = server.failures + server.wrongGrades + folder.failures + folder.wrongGrades;
+        if (!shareFolder.isEmpty())
+            print("folder on the share through GVFS", share);
+        status = server.failures + server.wrongGrades + folder.failures + folder.wrongGrades +
+                 share.failures + share.wrongGrades;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", e.what());
         status = 1;
     }
     QProcess::execute(fixture, {QStringLiteral("stop"), state});
+    QProcess::execute(QStringLiteral(SHARE_FIXTURE), {QStringLiteral("stop"), shareState});
     return status == 0 ? 0 : 1;
 }

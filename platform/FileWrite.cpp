@@ -237,6 +237,12 @@ int FileWrite::replace(const QString &givenPath, const QByteArray &data)
     // reported as failed.
     if (error != 0 && !isMissing(target))
         remove(QFile::decodeName(side), BriefDenialMs);
+    // A share client may report the rename done and still show the new file
+    // under its side name (GVFS did, once, while another machine read the
+    // file); the write has landed, and nobody else would take it away.
+    struct stat left;
+    if (error == 0 && ::lstat(side.constData(), &left) == 0 && S_ISREG(left.st_mode))
+        remove(QFile::decodeName(side), BriefDenialMs);
     return error;
 }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AdminLogin.h"
 
-#include "AdminSettings.h"
 #include "CodePage.h"
+#include "FolderStore.h"
 #include "IoError.h"
 #include "PasswordPrompt.h"
 #include "RuntimeError.h"
@@ -71,15 +71,15 @@ QStringList readLoginFile(const QString &path)
     return lines.mid(0, 2);
 }
 
-// The folder whose settings decide: the current one, or the class folder
-// of a test file's folder.
-QString settingsPath()
+// The class folder whose settings decide: the current one, or the class
+// folder of a test file's folder; empty when none holds settings.
+QString settingsFolder()
 {
     QDir folder = QDir::current();
     for (int up = 0; up < 3; ++up) {
         const QString path = folder.filePath(QStringLiteral("data/info/tumb.db"));
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-            return path;
+            return folder.path();
         if (!folder.cdUp())
             break;
     }
@@ -149,23 +149,29 @@ void AdminLogin::check()
     State &s = state();
     if (!s.required || s.checked)
         return;
-    const QString path = settingsPath();
-    if (path.isEmpty())
+    const QString folder = settingsFolder();
+    if (folder.isEmpty())
         return;
-    AdminSettings settings;
-    try {
-        const QByteArray data = TextFile::read(path);
-        qsizetype end = 0;
-        while (end < data.size() && data[end] != '\r' && data[end] != '\n' && data[end] != '\x1a')
-            ++end;
-        settings = AdminSettings::parse(data.left(end));
-    } catch (const RuntimeError &e) {
-        throw refused(
-            QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
+    ClassSettings settings;
+    QString file;
+    {
+        // The store works in its folder; a command run in a test's folder
+        // goes on there.
+        const QString here = QDir::currentPath();
+        const FolderStore store(folder);
+        try {
+            settings = store.settings();
+            file = QDir(folder).absoluteFilePath(store.settingsFile());
+        } catch (const RuntimeError &e) {
+            QDir::setCurrent(here);
+            throw refused(
+                QStringLiteral("настройки администратора не прочитаны (%1)").arg(e.message()));
+        }
+        QDir::setCurrent(here);
     }
     if (settings.login.isEmpty())
         throw refused(QStringLiteral("в файле настроек %1 не задан логин администратора")
-                          .arg(QDir::toNativeSeparators(path)));
+                          .arg(QDir::toNativeSeparators(file)));
     const QStringList typed = AdminLogin::typed();
     if (!CodePage::canSpell(typed[0]) || !CodePage::canSpell(typed[1]) ||
         CodePage::fromUnicode(typed[0]) != settings.login ||
