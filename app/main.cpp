@@ -3,9 +3,12 @@
 #include "CourseFolderPrompt.h"
 #include "CourseInfo.h"
 #include "EngineLog.h"
+#include "FolderStore.h"
 #include "Look.h"
 #include "MainWindowModule.h"
 #include "ProgramStart.h"
+#include "ServerStart.h"
+#include "ServerStore.h"
 #include "TForm3.h"
 
 #include <QApplication>
@@ -13,14 +16,18 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QIcon>
 #include <QLibrary>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QOpenGLContext>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
 #include <QWindow>
 
@@ -44,6 +51,13 @@ const QCommandLineOption HelpOption(QStringList{QStringLiteral("h"), QStringLite
                                     QStringLiteral("показать эту справку"));
 const QCommandLineOption VersionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                        QStringLiteral("показать версию"));
+const QCommandLineOption ServerOption(
+    QStringLiteral("server"),
+    QStringLiteral("сервер, на котором хранятся записи класса (пользователи, оценки, журнал),\n"
+                   "      postgresql://РОЛЬ@УЗЕЛ:ПОРТ/БАЗА?sslmode=verify-full&sslrootcert=ФАЙЛ;\n"
+                   "      без него: Server в /etc/xdg/coursebook/coursebook.conf, иначе записи\n"
+                   "      хранятся в папке курса"),
+    QStringLiteral("URI"));
 
 void print(std::FILE *stream, const QString &text)
 {
@@ -55,7 +69,7 @@ void print(std::FILE *stream, const QString &text)
 void define(QCommandLineParser &parser)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({HelpOption, VersionOption});
+    parser.addOptions({HelpOption, VersionOption, ServerOption});
     parser.addPositionalArgument(FolderArgument, QString(), QStringLiteral("[FOLDER]"));
 }
 
@@ -71,12 +85,13 @@ QString helpText()
         "      папка, если в ней есть курс, иначе папка прошлого запуска, иначе своя копия\n"
         "      образца курса в папке данных пользователя\n\n"
         "Параметры:\n");
-    for (const QCommandLineOption &option : {HelpOption, VersionOption}) {
+    for (const QCommandLineOption &option : {HelpOption, VersionOption, ServerOption}) {
         QStringList names;
         for (const QString &name : option.names())
             names.append((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
-        text += QStringLiteral("  %1\n      %2\n")
-                    .arg(names.join(QStringLiteral(", ")), option.description());
+        const QString value = option.valueName().isEmpty() ? QString() : u' ' + option.valueName();
+        text += QStringLiteral("  %1%2\n      %3\n")
+                    .arg(names.join(QStringLiteral(", ")), value, option.description());
     }
     return text;
 }
@@ -104,9 +119,10 @@ bool answeredWithoutWindows(int argc, char *argv[])
     return false;
 }
 
-// The folder named on the command line once the toolkit took its options;
-// false with the reason on the terminal when the arguments make no sense.
-bool folderArgument(QString &folder)
+// The folder and the server named on the command line once the toolkit took
+// its options; false with the reason on the terminal when the arguments make
+// no sense.
+bool commandLine(QString &folder, QString &server)
 {
     QCommandLineParser parser;
     define(parser);
@@ -116,11 +132,14 @@ bool folderArgument(QString &folder)
             QStringLiteral("неизвестный параметр --%1").arg(parser.unknownOptionNames().value(0));
     else if (parser.positionalArguments().size() > 1)
         problem = QStringLiteral("больше одной папки курса");
+    else if (parser.isSet(ServerOption))
+        problem = ServerStart::choose(parser.value(ServerOption), QString()).why;
     if (!problem.isEmpty()) {
         print(stderr, QStringLiteral("%1: %2; справка: %1 --help\n").arg(ProgramName, problem));
         return false;
     }
     folder = parser.positionalArguments().value(0);
+    server = parser.value(ServerOption);
     return true;
 }
 
@@ -160,11 +179,59 @@ void shareGraphicsContext()
     });
 }
 
+// Whether the class's server answers, asked while the title page is on
+// screen and the user is shown that the program waits; one that does not is
+// said with its cause and asked again on "Повторить". False when the user
+// chose "Выход": the course folder's records never stand in for the server's.
+bool reachServer(const ServerStore &store, const ServerAddress &address)
+{
+    ServerStart start(address, store.shown());
+    QProgressDialog waiting(start.waitingText(), QStringLiteral("Выход"), 0, 0);
+    waiting.setWindowTitle(CourseInfo::Title);
+    waiting.setWindowModality(Qt::ApplicationModal);
+    waiting.setAutoReset(false);
+    waiting.setAutoClose(false);
+    waiting.hide();
+    QEventLoop loop;
+    QString failure;
+    QObject::connect(&start, &ServerStart::reached, &loop, [&loop] { loop.exit(0); });
+    QObject::connect(&start, &ServerStart::failed, &loop, [&loop, &failure](const QString &text) {
+        failure = text;
+        loop.exit(1);
+    });
+    QObject::connect(&waiting, &QProgressDialog::canceled, &loop, [&loop] { loop.exit(2); });
+    for (;;) {
+        start.attempt();
+        // A server that answers at once spares the user the box.
+        QTimer::singleShot(400, &waiting, [&start, &waiting] {
+            if (start.attempting())
+                waiting.show();
+        });
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        const int result = loop.exec();
+        QApplication::restoreOverrideCursor();
+        waiting.hide();
+        if (result == 0)
+            return true;
+        if (result == 2)
+            return false;
+        print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, failure));
+        QMessageBox box(QMessageBox::Warning, CourseInfo::Title, failure);
+        QPushButton *retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
+        QPushButton *quit = box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
+        box.setDefaultButton(retry);
+        box.setEscapeButton(quit);
+        box.exec();
+        if (box.clickedButton() != retry)
+            return false;
+    }
+}
+
 bool mainWindowEnded = false;
 
 // The main window from the program's private library folder; nothing, the
 // reason shown and printed on the terminal, when the installation lacks it.
-QWidget *loadMainWindow()
+QWidget *loadMainWindow(std::unique_ptr<ClassStore> store)
 {
     QLibrary module(QDir(QCoreApplication::applicationDirPath())
                         .filePath(QStringLiteral(COURSEBOOK_WINDOWS_MODULE)));
@@ -177,7 +244,7 @@ QWidget *loadMainWindow()
         QMessageBox::critical(nullptr, CourseInfo::Title, reason);
         return nullptr;
     }
-    return factory([] {
+    return factory(store.release(), [] {
         mainWindowEnded = true;
         QCoreApplication::quit();
     });
@@ -208,7 +275,8 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&toolkitTexts);
 
     QString argument;
-    if (!folderArgument(argument))
+    QString serverArgument;
+    if (!commandLine(argument, serverArgument))
         return 1;
     // Everything of the course is read relative to the folder entered here.
     QSettings settings(ProgramName, ProgramName);
@@ -219,6 +287,20 @@ int main(int argc, char *argv[])
                         CourseFolder::systemClassFolder());
     if (const int code = CourseFolderPrompt::enter(course, argument))
         return code;
+    // The records are kept where the lab keeps them: on its server, named
+    // here once, or in the course folder, whose pages are read either way.
+    const ServerStart::Choice server =
+        ServerStart::choose(serverArgument, ServerAddress::systemServer());
+    if (!server.why.isEmpty()) {
+        print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, server.why));
+        QMessageBox::critical(nullptr, CourseInfo::Title, server.why);
+        return 1;
+    }
+    std::unique_ptr<ClassStore> store;
+    if (server.address)
+        store = std::make_unique<ServerStore>(*server.address);
+    else
+        store = std::make_unique<FolderStore>(QDir::currentPath());
 
     // Only the main window ends the program; the title page, the about and
     // the author window close without ending anything.
@@ -231,8 +313,10 @@ int main(int argc, char *argv[])
     TForm3 form3(nullptr);
     form3.setWindowModality(Qt::ApplicationModal);
     showOnScreen(form3);
+    if (server.address && !reachServer(static_cast<const ServerStore &>(*store), *server.address))
+        return CourseFolderPrompt::Quit;
     shareGraphicsContext();
-    const std::unique_ptr<QWidget> form1(loadMainWindow());
+    const std::unique_ptr<QWidget> form1(loadMainWindow(std::move(store)));
     if (!form1)
         return 1;
     form3.setMainWindow(form1.get());

@@ -40,6 +40,8 @@ public:
     // The server checks the password: the administrator's log-in opens the
     // administrator's calls, a user's gives that user's own grades.
     bool passwordMatches(const QByteArray &name, const QByteArray &password) const override;
+    bool checksAdministrator() const override { return true; }
+    bool administratorLoggedIn() const override { return m_administratorLast; }
 
     Registration registerUser(const QByteArray &name, const QByteArray &password,
                               const QByteArray &adminLogin) override;
@@ -134,6 +136,8 @@ private:
     // The user who logged in last, and the session's token.
     mutable QByteArray m_user;
     mutable QString m_userToken;
+    // Whether the last log-in was the administrator's.
+    mutable bool m_administratorLast = false;
     // The log name the settings gave when last read.
     QByteArray m_keptLog;
 };
