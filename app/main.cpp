@@ -96,10 +96,17 @@ QString helpText()
     return text;
 }
 
+void usageError(const QString &problem)
+{
+    print(stderr, QStringLiteral("%1: %2; справка: %1 --help\n").arg(ProgramName, problem));
+}
+
 // --help and --version are answered before the windowing system is touched,
-// so that both work in a terminal without a display. The toolkit's own
-// options are still among the arguments here and are not refused yet.
-bool answeredWithoutWindows(int argc, char *argv[])
+// so that both work in a terminal without a display, and so is a server's
+// address that does not parse. The toolkit's own options are still among the
+// arguments here and are not refused yet. The exit code, or -1 when nothing
+// was answered.
+int answeredWithoutWindows(int argc, char *argv[])
 {
     QStringList args;
     for (int i = 0; i < argc; ++i)
@@ -109,14 +116,21 @@ bool answeredWithoutWindows(int argc, char *argv[])
     parser.parse(args);
     if (parser.isSet(HelpOption)) {
         print(stdout, helpText());
-        return true;
+        return 0;
     }
     if (parser.isSet(VersionOption)) {
         print(stdout,
               QStringLiteral("%1 %2\n").arg(ProgramName, QStringLiteral(COURSEBOOK_VERSION)));
-        return true;
+        return 0;
     }
-    return false;
+    if (parser.isSet(ServerOption)) {
+        if (const QString why = ServerStart::choose(parser.value(ServerOption), QString()).why;
+            !why.isEmpty()) {
+            usageError(why);
+            return 1;
+        }
+    }
+    return -1;
 }
 
 // The folder and the server named on the command line once the toolkit took
@@ -132,10 +146,8 @@ bool commandLine(QString &folder, QString &server)
             QStringLiteral("неизвестный параметр --%1").arg(parser.unknownOptionNames().value(0));
     else if (parser.positionalArguments().size() > 1)
         problem = QStringLiteral("больше одной папки курса");
-    else if (parser.isSet(ServerOption))
-        problem = ServerStart::choose(parser.value(ServerOption), QString()).why;
     if (!problem.isEmpty()) {
-        print(stderr, QStringLiteral("%1: %2; справка: %1 --help\n").arg(ProgramName, problem));
+        usageError(problem);
         return false;
     }
     folder = parser.positionalArguments().value(0);
@@ -186,12 +198,6 @@ void shareGraphicsContext()
 bool reachServer(const ServerStore &store, const ServerAddress &address)
 {
     ServerStart start(address, store.shown());
-    QProgressDialog waiting(start.waitingText(), QStringLiteral("Выход"), 0, 0);
-    waiting.setWindowTitle(CourseInfo::Title);
-    waiting.setWindowModality(Qt::ApplicationModal);
-    waiting.setAutoReset(false);
-    waiting.setAutoClose(false);
-    waiting.hide();
     QEventLoop loop;
     QString failure;
     QObject::connect(&start, &ServerStart::reached, &loop, [&loop] { loop.exit(0); });
@@ -199,18 +205,27 @@ bool reachServer(const ServerStore &store, const ServerAddress &address)
         failure = text;
         loop.exit(1);
     });
-    QObject::connect(&waiting, &QProgressDialog::canceled, &loop, [&loop] { loop.exit(2); });
     for (;;) {
         start.attempt();
         // A server that answers at once spares the user the box.
-        QTimer::singleShot(400, &waiting, [&start, &waiting] {
-            if (start.attempting())
-                waiting.show();
+        std::unique_ptr<QProgressDialog> waiting;
+        QTimer later;
+        later.setSingleShot(true);
+        QObject::connect(&later, &QTimer::timeout, &loop, [&] {
+            waiting = std::make_unique<QProgressDialog>(start.waitingText(),
+                                                        QStringLiteral("Выход"), 0, 0);
+            waiting->setWindowTitle(CourseInfo::Title);
+            waiting->setWindowModality(Qt::ApplicationModal);
+            QObject::connect(waiting.get(), &QProgressDialog::canceled, &loop,
+                             [&loop] { loop.exit(2); });
+            waiting->show();
         });
+        later.start(400);
         QApplication::setOverrideCursor(Qt::BusyCursor);
         const int result = loop.exec();
         QApplication::restoreOverrideCursor();
-        waiting.hide();
+        later.stop();
+        waiting.reset();
         if (result == 0)
             return true;
         if (result == 2)
@@ -254,8 +269,8 @@ QWidget *loadMainWindow(std::unique_ptr<ClassStore> store)
 
 int main(int argc, char *argv[])
 {
-    if (answeredWithoutWindows(argc, argv))
-        return 0;
+    if (const int code = answeredWithoutWindows(argc, argv); code >= 0)
+        return code;
     // The browser engine's sandbox cannot run for the superuser.
     if (ProgramStart::runsAsSuperuser() &&
         qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))

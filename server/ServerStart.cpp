@@ -31,7 +31,8 @@ QString problem(const ServerAddress &address)
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    return cause;
+    // The driver's text runs over several indented lines.
+    return cause.simplified();
 }
 
 } // namespace
