@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A student's test run in the real window on a real server: the grade and
+// the review of mistakes from the server, nothing of the run left in the
+// course folder; and a copy of the program killed mid-run, the run taken up
+// at the next log-in where it stopped.
+#include "AnswerButton.h"
+#include "MainWindowFixture.h"
+#include "ModalAnswerer.h"
+#include "ProgressPanel.h"
+#include "ServerCluster.h"
+#include "ServerStore.h"
+#include "TForm1.h"
+#include "TestFileMaker.h"
+#include "TestPanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QByteArray Digits = "3241532415";
+// Questions 3, 6 and 10 answered wrong: 7 of 10 right, the grade 4.
+const QList<int> Wrong{3, 6, 10};
+
+int chosenDigit(int k)
+{
+    const int right = Digits.at(k - 1) - '0';
+    return Wrong.contains(k) ? right % TestPanel::AnswerCount + 1 : right;
+}
+
+void doubleClick(QWidget *button)
+{
+    QTest::mousePress(button, Qt::LeftButton);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    QTest::mouseDClick(button, Qt::LeftButton);
+    QTest::mouseRelease(button, Qt::LeftButton);
+}
+
+// Answers questions from..to as they come up on the panel.
+bool answer(TForm1 &form, int from, int to)
+{
+    for (int k = from; k <= to; ++k) {
+        const QString shown = u"Вопрос %1 из %2"_s.arg(k).arg(Digits.size());
+        if (!QTest::qWaitFor([&] { return form.testPanel().QuestionNumber->text() == shown; }))
+            return false;
+        doubleClick(form.testPanel().answerButton(chosenDigit(k)));
+    }
+    return true;
+}
+
+// The copy of the program killed mid-run: logs the student in, answers the
+// first four questions, says so and waits to be killed.
+int killedCopy()
+{
+    QString why;
+    const ServerAddress address =
+        ServerAddress::parse(qEnvironmentVariable("COURSEBOOK_HELPER_SERVER"), &why);
+    TForm1 form(std::make_unique<ServerStore>(address));
+    if (!MainWindowFixture::show(form))
+        return 3;
+    MainWindowFixture::logIn(form, qEnvironmentVariable("COURSEBOOK_HELPER_USER"), u"пароль"_s);
+    form.menuEntry(u"test1"_s)->trigger();
+    if (!answer(form, 1, 4))
+        return 4;
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly))
+        return 5;
+    out.write("answered\n");
+    out.flush();
+    for (;;)
+        QTest::qWait(1000);
+}
+
+} // namespace
+
+class tst_ServerRunWindow : public QObject, private MainWindowFixture
+{
+    Q_OBJECT
+
+private:
+    QString m_database;
+    QString m_why;
+    ServerAddress m_address;
+    int m_users = 0;
+
+    QByteArray superuser(const QByteArray &script)
+    {
+        const ToolRun run =
+            ServerCluster::psql(ServerCluster::superuserUri(m_database), script);
+        return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
+    }
+
+    // The student's answers the server holds, in order.
+    QByteArray answersOf(const QString &name)
+    {
+        return superuser("SELECT string_agg(a.digit::text, '' ORDER BY r.id, a.number) FROM "
+                         "cb_private.answers a JOIN cb_private.runs r ON r.id = a.run_id JOIN "
+                         "cb_private.users u ON u.id = r.user_id WHERE u.name = '" +
+                         name.toUtf8() + "';");
+    }
+
+    void checkReview(TForm1 &form)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(frontPanel(form), u"Panel2"_s, 10000);
+        ProgressPanel &progress = form.progressPanel();
+        QCOMPARE(progress.rightAnswers->text(), u"Правильных ответов: 7 из 10"_s);
+        QCOMPARE(progress.valueLabels[0]->text(), u"4"_s);
+        QCOMPARE(progress.mistakes->count(), Wrong.size());
+        for (int i = 0; i < Wrong.size(); ++i) {
+            const int k = Wrong[i];
+            const QString item = progress.mistakes->item(i)->text();
+            QVERIFY2(item.startsWith(u"%1. Вопрос %1"_s.arg(k)), qPrintable(item));
+            QVERIFY2(item.endsWith(u"%1) %2"_s.arg(QChar(u'A' + chosenDigit(k) - 1)).arg(k)),
+                     qPrintable(item));
+        }
+        // The server keeps the log and the answers: the folder holds none.
+        QVERIFY(!QFile::exists(u"log.txt"_s));
+        QVERIFY(!QFile::exists(u"log-answers.txt"_s));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_database = ServerCluster::newDatabase(&m_why);
+        if (m_database.isEmpty())
+            return;
+        QString why;
+        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        QVERIFY(why.isEmpty());
+        QCOMPARE(superuser("SELECT cb_private.init_settings('admin', 'secret', 'log.txt');"),
+                 QByteArray());
+    }
+
+    void init()
+    {
+        if (m_database.isEmpty())
+            CB_SERVER_REQUIRED(m_why);
+        setUp();
+        // The test as the teacher publishes it; the lab's folder keeps no copy.
+        TestFileMaker::write("test1", Digits);
+        QFile file(u"data/tests/test1.ini"_s);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        ServerStore admin(m_address);
+        QVERIFY(admin.passwordMatches("admin", "secret"));
+        admin.publish("test1", file.readAll());
+        file.close();
+        QVERIFY(file.remove());
+    }
+
+    void cleanup() { tearDown(); }
+
+    void gradeAndReview()
+    {
+        TForm1 form(std::make_unique<ServerStore>(m_address));
+        ModalAnswerer answerer(QMessageBox::Ok);
+        QVERIFY(show(form));
+        const QString name = u"Студент%1"_s.arg(++m_users);
+        registerAndLogin(form, answerer, name, u"пароль"_s);
+        form.menuEntry(u"test1"_s)->trigger();
+        QTRY_COMPARE(frontPanel(form), u"Panel3"_s);
+        QVERIFY(answer(form, 1, Digits.size()));
+        checkReview(form);
+        saveShot(form.grab(), u"server_review"_s);
+        QCOMPARE(answersOf(name), QByteArray("3251542411"));
+    }
+
+    void killedCopyResumed()
+    {
+        const QString name = u"Студент%1"_s.arg(++m_users);
+        {
+            ServerClient client(m_address);
+            client.registerUser(name, u"пароль"_s);
+        }
+        QProcess copy;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"COURSEBOOK_HELPER_SERVER"_s, ServerCluster::labUri(m_database));
+        env.insert(u"COURSEBOOK_HELPER_USER"_s, name);
+        copy.setProcessEnvironment(env);
+        copy.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(copy.waitForStarted());
+        QVERIFY2(copy.waitForReadyRead(30000), copy.readAllStandardError().constData());
+        QCOMPARE(copy.readLine().trimmed(), QByteArray("answered"));
+        QTRY_COMPARE_WITH_TIMEOUT(answersOf(name), QByteArray("3251"), 10000);
+        ::kill(pid_t(copy.processId()), SIGKILL);
+        QVERIFY(copy.waitForFinished());
+
+        TForm1 form(std::make_unique<ServerStore>(m_address));
+        ModalAnswerer answerer(QMessageBox::Yes);
+        QVERIFY(show(form));
+        logIn(form, name, u"пароль"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 1, 10000);
+        QVERIFY2(answerer.texts.at(0).contains(u"на вопросе 5"_s), qPrintable(answerer.texts.at(0)));
+        QCOMPARE(answerer.buttons.at(0), QMessageBox::Yes | QMessageBox::No);
+        QTRY_COMPARE(frontPanel(form), u"Panel3"_s);
+        QVERIFY(answer(form, 5, Digits.size()));
+        checkReview(form);
+        QCOMPARE(answersOf(name), QByteArray("3251542411"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("COURSEBOOK_HELPER_USER"))
+        return killedCopy();
+    tst_ServerRunWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_serverrun_window.moc"
