@@ -11,6 +11,7 @@
 #include "TestPanel.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,7 +28,7 @@ constexpr int BackShownMs = 4000;
 } // namespace
 
 RunScreen::RunScreen(TForm1 &window, Session &session, MainMenu &menu, ClassStore &store)
-    : QObject(&window), m_window(window), m_session(session), m_menu(menu),
+    : m_window(window), m_session(session), m_menu(menu),
       m_server(dynamic_cast<ServerStore *>(&store)), m_local(store, session)
 {
     connectSource(m_local);
@@ -155,9 +156,10 @@ void RunScreen::writeScores()
                                  CodePage::toUnicode(m_session.userName())));
 }
 
-void RunScreen::studentLoggedIn()
+void RunScreen::loggedIn(bool student)
 {
-    if (!m_server || m_server->userToken().isEmpty())
+    m_serverRun.reset();
+    if (!m_server || !student || m_server->userToken().isEmpty())
         return;
     m_serverRun = std::make_unique<ServerRun>(m_server->client().address(), m_server->userToken());
     connectSource(*m_serverRun);

@@ -40,9 +40,10 @@ public:
     void startTest(const QByteArray &name);
     // The answer button 1 … 5 double-clicked.
     void answer(int digit);
-    // After a student's log-in: on the server the student's run, a run left
-    // open offered, the limited tests' entries captioned.
-    void studentLoggedIn();
+    // After a log-in: on the server a student's runs go on the student's
+    // session, a run left open is offered and the limited tests' entries
+    // say when they can be taken again.
+    void loggedIn(bool student);
     // The write-back of the grades, or the notice that the user's
     // registration was removed meanwhile and they were not saved.
     void writeScores();

@@ -123,7 +123,7 @@ void TForm1::buildPanelControls()
     connectButton(m_settings->SpeedButton6, &TForm1::SpeedButton6Click);
 
     m_test = new TestPanel(panel(PanelSwitch::Panel3));
-    m_runs = new RunScreen(*this, m_session, *m_menu, *m_store);
+    m_runs = std::make_unique<RunScreen>(*this, m_session, *m_menu, *m_store);
     for (int i = 1; i <= TestPanel::AnswerCount; ++i)
         connect(m_test->answerButton(i), &AnswerButton::doubleClicked, this,
                 [this, i] { guarded([this, i] { m_runs->answer(i); }); });
@@ -264,8 +264,7 @@ void TForm1::applyLogin(const Session::Login &login)
     m_menu->showRole(administrator ? MenuTree::Role::Administrator : MenuTree::Role::Student);
     if (administrator)
         m_progress->ComboBox1->setVisible(true);
-    else
-        m_runs->studentLoggedIn();
+    m_runs->loggedIn(!administrator);
 }
 
 void TForm1::SpeedButton2Click()

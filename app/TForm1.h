@@ -169,7 +169,7 @@ private:
     const CourseStructure m_course;
     std::unique_ptr<ClassStore> m_store;
     Session m_session;
-    RunScreen *m_runs = nullptr;
+    std::unique_ptr<RunScreen> m_runs;
 
     MainMenu *m_menu = nullptr;
     std::array<QFrame *, PanelSwitch::PanelCount> m_panels{};
