@@ -52,6 +52,7 @@ void tst_LocalRun::run()
     QFETCH(QList<int>, mistakes);
     MemoryStore store;
     store.addUser("anna", "pw");
+    store.stored = ClassSettings();
     for (int k = 1; k <= 3; ++k)
         store.tests["test2"].append({"q" + QByteArray::number(k),
                                      {"A) a", "B) b", "C) c", "D) d", "E) e"},

@@ -82,7 +82,8 @@ QString ServerCluster::superuserUri(const QString &database)
 
 ToolRun ServerCluster::psql(const QString &uri, const QByteArray &script)
 {
-    return ToolRun::run(value("bin") + QStringLiteral("/psql"),
+    // Unlogged: psql takes none of the tool's options, in a class folder too.
+    return ToolRun::runUnlogged(value("bin") + QStringLiteral("/psql"),
                         {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-At"),
                          QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
                          QStringLiteral("-d"), uri},
