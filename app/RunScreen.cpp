@@ -24,6 +24,7 @@ namespace {
 
 // How long "the connection is back" stays on the panel.
 constexpr int BackShownMs = 4000;
+const QString WaitText = u"Ждём ответа сервера…"_s;
 
 } // namespace
 
@@ -68,8 +69,11 @@ void RunScreen::connectSource(RunSource &source)
             m_window.setCursor(Qt::BusyCursor);
         else
             m_window.unsetCursor();
-        if (!m_serverRun || !m_serverRun->isConnectionLost())
-            panel.showStatus(waiting ? u"Ждём ответа сервера…"_s : QString());
+        // A lost connection, or its return, is told instead.
+        if (waiting && panel.StatusNote->isHidden())
+            panel.showStatus(WaitText);
+        else if (!waiting && panel.StatusNote->text() == WaitText)
+            panel.showStatus(QString());
     });
     connect(&source, &RunSource::connectionLost, this, [&panel](const QString &text) {
         panel.showStatus(text + u"\nОтвечайте дальше: ответы сохранены и будут отправлены, "

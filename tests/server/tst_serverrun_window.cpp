@@ -106,6 +106,22 @@ private:
         return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
     }
 
+    // Closes the database to new connections and ends the lab's, or opens
+    // it again.
+    void allowConnections(bool allowed)
+    {
+        const QByteArray database = '"' + m_database.toUtf8() + '"';
+        QCOMPARE(ServerCluster::psql(ServerCluster::superuserUri(u"postgres"_s),
+                                     "ALTER DATABASE " + database + " ALLOW_CONNECTIONS " +
+                                         (allowed ? "true" : "false") +
+                                         "; SELECT count(pg_terminate_backend(pid)) FROM "
+                                         "pg_stat_activity WHERE usename = 'coursebook_lab' AND "
+                                         "datname = '" + m_database.toUtf8() + "' AND " +
+                                         (allowed ? "false" : "true") + ";")
+                     .exitCode,
+                 0);
+    }
+
     // The student's answers the server holds, in order.
     QByteArray answersOf(const QString &name)
     {
@@ -163,10 +179,24 @@ private slots:
         QVERIFY(file.remove());
     }
 
-    void cleanup() { tearDown(); }
+    void cleanup()
+    {
+        if (!m_database.isEmpty())
+            allowConnections(true);
+        tearDown();
+    }
+
+    void gradeAndReview_data()
+    {
+        QTest::addColumn<bool>("away");
+        QTest::newRow("server there") << false;
+        // Out of reach after question 4: told on the panel, answered on.
+        QTest::newRow("server away mid-run") << true;
+    }
 
     void gradeAndReview()
     {
+        QFETCH(bool, away);
         TForm1 form(std::make_unique<ServerStore>(m_address));
         ModalAnswerer answerer(QMessageBox::Ok);
         QVERIFY(show(form));
@@ -174,8 +204,23 @@ private slots:
         registerAndLogin(form, answerer, name, u"пароль"_s);
         form.menuEntry(u"test1"_s)->trigger();
         QTRY_COMPARE(frontPanel(form), u"Panel3"_s);
-        QVERIFY(answer(form, 1, Digits.size()));
+        QVERIFY(answer(form, 1, 4));
+        QTRY_COMPARE(answersOf(name), QByteArray("3251"));
+        const QLabel *status = form.testPanel().StatusNote;
+        if (away)
+            allowConnections(false);
+        QVERIFY(answer(form, 5, 6));
+        if (away) {
+            QTRY_VERIFY_WITH_TIMEOUT(status->isVisible(), 10000);
+            QVERIFY2(status->text().contains(m_address.display()), qPrintable(status->text()));
+            QVERIFY2(status->text().contains(u"ответы сохранены"_s), qPrintable(status->text()));
+            saveShot(form.grab(), u"server_connection_lost"_s);
+            allowConnections(true);
+            QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(u"восстановлена"_s), 10000);
+        }
+        QVERIFY(answer(form, 7, Digits.size()));
         checkReview(form);
+        QVERIFY(!status->isVisible());
         saveShot(form.grab(), u"server_review"_s);
         QCOMPARE(answersOf(name), QByteArray("3251542411"));
     }
