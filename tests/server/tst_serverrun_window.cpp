@@ -168,6 +168,7 @@ private slots:
         if (m_database.isEmpty())
             CB_SERVER_REQUIRED(m_why);
         setUp();
+        QCOMPARE(superuser("UPDATE cb_private.tests SET min_pause = NULL;"), QByteArray());
         // The test as the teacher publishes it; the lab's folder keeps no copy.
         TestFileMaker::write("test1", Digits);
         QFile file(u"data/tests/test1.ini"_s);
@@ -221,6 +222,18 @@ private slots:
         QVERIFY(answer(form, 7, Digits.size()));
         checkReview(form);
         QVERIFY(!status->isVisible());
+        if (away)
+            return;
+
+        // The teacher's pause: the start refused with when, and the entry says it.
+        QCOMPARE(superuser("UPDATE cb_private.tests SET min_pause = interval '2 hours' WHERE "
+                           "test = 1;"),
+                 QByteArray());
+        const QString caption = form.menuEntry(u"test1"_s)->text();
+        form.menuEntry(u"test1"_s)->trigger();
+        QTRY_VERIFY(answerer.texts.last().contains(u"Тест можно будет пройти снова в"_s));
+        QCOMPARE(frontPanel(form), u"Panel2"_s);
+        QTRY_VERIFY(form.menuEntry(u"test1"_s)->text().startsWith(caption + u" (снова в "_s));
         saveShot(form.grab(), u"server_review"_s);
         QCOMPARE(answersOf(name), QByteArray("3251542411"));
     }
