@@ -33,9 +33,8 @@ RunScreen::RunScreen(TForm1 &window, Session &session, MainMenu &menu, ClassStor
       m_server(dynamic_cast<ServerStore *>(&store)), m_local(store, session)
 {
     connectSource(m_local);
-    connect(window.button2(), &QPushButton::clicked, this, [this] {
-        m_window.guarded([this] { source().start(m_chosenTest); });
-    });
+    connect(window.button2(), &QPushButton::clicked, this,
+            [this] { m_window.guarded([this] { source().start(m_chosenTest); }); });
     m_availabilityTimer.setSingleShot(true);
     connect(&m_availabilityTimer, &QTimer::timeout, this, [this] {
         if (m_serverRun)
@@ -167,15 +166,13 @@ void RunScreen::loggedIn(bool student)
         return;
     m_serverRun = std::make_unique<ServerRun>(m_server->client().address(), m_server->userToken());
     connectSource(*m_serverRun);
-    connect(m_serverRun.get(), &ServerRun::failed, this, [this](const QString &text) {
-        m_window.guarded([&] { refuse(text, true); });
-    });
+    connect(m_serverRun.get(), &ServerRun::failed, this,
+            [this](const QString &text) { m_window.guarded([&] { refuse(text, true); }); });
     connect(m_serverRun.get(), &ServerRun::openRunFound, this,
             [this](const QByteArray &testName, int number) {
                 m_window.guarded([&] { offerOpenRun(testName, number); });
             });
-    connect(m_serverRun.get(), &ServerRun::availabilityRead, this,
-            &RunScreen::showAvailability);
+    connect(m_serverRun.get(), &ServerRun::availabilityRead, this, &RunScreen::showAvailability);
     m_serverRun->lookForOpenRun();
     m_serverRun->readAvailability();
 }
@@ -183,8 +180,9 @@ void RunScreen::loggedIn(bool student)
 void RunScreen::offerOpenRun(const QByteArray &testName, int number)
 {
     const QAction *entry = m_menu.entry(QString::fromLatin1(testName));
-    const QString caption = m_captions.value(
-        testName, entry ? entry->text().remove(u'&') : CodePage::toUnicode(testName));
+    const QString caption =
+        m_captions.value(testName, entry ? entry->text() : CodePage::toUnicode(testName))
+            .remove(u'&');
     QMessageBox box(QMessageBox::Question, m_window.windowTitle(),
                     u"Тест «%1» остался незаконченным: программа была закрыта на вопросе %2. "
                     u"Продолжить с этого вопроса? Данные ответы сохранены.\n\nЕсли начать "

@@ -69,8 +69,8 @@ private:
     ServerStore *const m_server;
     LocalRun m_local;
     std::unique_ptr<ServerRun> m_serverRun;
-    QByteArray m_chosenTest; // the test entry chosen last
-    bool m_onScreen = false; // the test panel shows the run
+    QByteArray m_chosenTest;               // the test entry chosen last
+    bool m_onScreen = false;               // the test panel shows the run
     QHash<QByteArray, QString> m_captions; // the limited tests' own captions
     QTimer m_availabilityTimer;            // a pause running out
 };

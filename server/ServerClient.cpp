@@ -364,7 +364,7 @@ QList<ServerClient::Availability> ServerClient::availability(const QString &toke
          call(QStringLiteral("SELECT test, attempts_left, wait_seconds FROM "
                              "cb.test_availability(?)"),
               {token}, true))
-        items.append({row.at(0).toInt(), row.at(1).isNull() ? -1 : row.at(1).toInt(),
-                      row.at(2).toInt()});
+        items.append(
+            {row.at(0).toInt(), row.at(1).isNull() ? -1 : row.at(1).toInt(), row.at(2).toInt()});
     return items;
 }

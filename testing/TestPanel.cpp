@@ -113,8 +113,8 @@ TestPanel::TestPanel(QFrame *panel3) : QObject(panel3), Panel3(panel3)
         QStringLiteral("С клавиатуры: стрелками выделите ответ, клавишей Enter ответьте."), 32, 272,
         boldFont(19));
     fitWithin(KeyboardNote, Panel5->width() - 3);
-    StatusNote = Look::label(Panel5, QStringLiteral("StatusNote"), QString(), 32, 312,
-                             boldFont(13), Qt::darkRed);
+    StatusNote = Look::label(Panel5, QStringLiteral("StatusNote"), QString(), 32, 312, boldFont(13),
+                             Qt::darkRed);
     StatusNote->setWordWrap(true);
     StatusNote->setFixedWidth(Panel5->width() - 64);
     StatusNote->hide();

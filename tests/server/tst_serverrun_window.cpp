@@ -99,8 +99,7 @@ private:
 
     QByteArray superuser(const QByteArray &script)
     {
-        const ToolRun run =
-            ServerCluster::psql(ServerCluster::superuserUri(m_database), script);
+        const ToolRun run = ServerCluster::psql(ServerCluster::superuserUri(m_database), script);
         if (run.exitCode != 0)
             qWarning("%s", qPrintable(run.errText()));
         return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
@@ -116,7 +115,8 @@ private:
                                          (allowed ? "true" : "false") +
                                          "; SELECT count(pg_terminate_backend(pid)) FROM "
                                          "pg_stat_activity WHERE usename = 'coursebook_lab' AND "
-                                         "datname = '" + m_database.toUtf8() + "' AND " +
+                                         "datname = '" +
+                                         m_database.toUtf8() + "' AND " +
                                          (allowed ? "false" : "true") + ";")
                      .exitCode,
                  0);

@@ -28,17 +28,17 @@ void tst_LocalRun::run_data()
     QTest::addColumn<int>("grade");
     QTest::addColumn<QList<int>>("mistakes");
     // The keys are 1, 2, 3.
-    QTest::newRow("all right") << QByteArray("test2") << true << QList<int>{1, 2, 3} << 2 << 1
-                               << 5 << QList<int>{};
-    QTest::newRow("two wrong") << QByteArray("test2") << true << QList<int>{1, 5, 4} << 2 << 1
-                               << 2 << QList<int>{2, 3};
-    QTest::newRow("answer after the end") << QByteArray("test2") << true
-                                          << QList<int>{1, 2, 3, 4} << 2 << 1 << 5 << QList<int>{};
+    QTest::newRow("all right") << QByteArray("test2") << true << QList<int>{1, 2, 3} << 2 << 1 << 5
+                               << QList<int>{};
+    QTest::newRow("two wrong") << QByteArray("test2") << true << QList<int>{1, 5, 4} << 2 << 1 << 2
+                               << QList<int>{2, 3};
+    QTest::newRow("answer after the end")
+        << QByteArray("test2") << true << QList<int>{1, 2, 3, 4} << 2 << 1 << 5 << QList<int>{};
     QTest::newRow("no such test") << QByteArray("test9") << true << QList<int>{1} << 0 << 0 << 0
                                   << QList<int>{};
     // The grade is in the table; the end is not told.
-    QTest::newRow("log not kept") << QByteArray("test2") << false << QList<int>{1, 2, 1} << 2
-                                  << 0 << 4 << QList<int>{3};
+    QTest::newRow("log not kept") << QByteArray("test2") << false << QList<int>{1, 2, 1} << 2 << 0
+                                  << 4 << QList<int>{3};
 }
 
 void tst_LocalRun::run()
@@ -94,8 +94,8 @@ void tst_LocalRun::run()
     QCOMPARE(wrong, mistakes);
     QCOMPARE(store.log.size(), finished);
     QCOMPARE(run.end().logLine, store.log.value(0));
-    QCOMPARE(run.end().passed, finished && grade >= 3 ? QList<QByteArray>{"test2"}
-                                                      : QList<QByteArray>{});
+    QCOMPARE(run.end().passed,
+             finished && grade >= 3 ? QList<QByteArray>{"test2"} : QList<QByteArray>{});
 }
 
 QTEST_GUILESS_MAIN(tst_LocalRun)

@@ -84,10 +84,10 @@ ToolRun ServerCluster::psql(const QString &uri, const QByteArray &script)
 {
     // Unlogged: psql takes none of the tool's options, in a class folder too.
     return ToolRun::runUnlogged(value("bin") + QStringLiteral("/psql"),
-                        {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-At"),
-                         QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                         QStringLiteral("-d"), uri},
-                        QString(), 60000, script);
+                                {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-At"),
+                                 QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                 QStringLiteral("-d"), uri},
+                                QString(), 60000, script);
 }
 
 QByteArray ServerCluster::log()
