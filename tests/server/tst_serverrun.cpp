@@ -35,31 +35,12 @@ private:
     QString m_adminToken;
     int m_users = 0;
 
-    QByteArray superuser(const QString &database, const QByteArray &script)
-    {
-        const ToolRun run = ServerCluster::psql(ServerCluster::superuserUri(database), script);
-        if (run.exitCode != 0)
-            qWarning("%s", qPrintable(run.errText()));
-        return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
-    }
-
     void allowConnections(bool allowed)
     {
-        QCOMPARE(superuser(QStringLiteral("postgres"), "ALTER DATABASE \"" + m_database.toUtf8() +
-                                                           "\" ALLOW_CONNECTIONS " +
-                                                           (allowed ? "true" : "false") + ";"),
-                 QByteArray());
+        QVERIFY(ServerCluster::allowConnections(m_database, allowed));
     }
 
-    void dropConnections()
-    {
-        // From another database: this one may be closed to new connections.
-        QVERIFY(superuser(QStringLiteral("postgres"),
-                          "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
-                          "datname = '" +
-                              m_database.toUtf8() + "' AND usename = 'coursebook_lab';")
-                    .toInt() > 0);
-    }
+    void dropConnections() { QVERIFY(ServerCluster::dropConnections(m_database) > 0); }
 
     // A new student's session: the token of the log-in.
     QString student()
@@ -92,7 +73,8 @@ private slots:
         QString why;
         m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
         QVERIFY(why.isEmpty());
-        QCOMPARE(superuser(m_database, "SELECT cb_private.init_settings('admin', 'a', 'log.txt');"),
+        QCOMPARE(ServerCluster::superuser(
+                     m_database, "SELECT cb_private.init_settings('admin', 'a', 'log.txt');"),
                  QByteArray());
         ServerClient admin(m_address);
         m_adminToken = admin.login("admin", "a").token;
@@ -162,11 +144,12 @@ private slots:
         QCOMPARE(run.mistakes().at(0).number, 3);
         QCOMPARE(run.mistakes().at(0).question, QByteArray("1+1"));
         QCOMPARE(run.mistakes().at(0).answer, QByteArray("7"));
-        QCOMPARE(superuser(m_database, "SELECT string_agg(a.digit::text, '' ORDER BY a.number) "
-                                       "FROM cb_private.answers a JOIN cb_private.runs r ON "
-                                       "r.id = a.run_id JOIN cb_private.users u ON "
-                                       "u.id = r.user_id WHERE u.name = 'Студент" +
-                                           QByteArray::number(m_users) + "';"),
+        QCOMPARE(ServerCluster::superuser(m_database,
+                                          "SELECT string_agg(a.digit::text, '' ORDER BY a.number) "
+                                          "FROM cb_private.answers a JOIN cb_private.runs r ON "
+                                          "r.id = a.run_id JOIN cb_private.users u ON "
+                                          "u.id = r.user_id WHERE u.name = 'Студент" +
+                                              QByteArray::number(m_users) + "';"),
                  QByteArray("215"));
     }
 
