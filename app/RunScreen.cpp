@@ -150,6 +150,17 @@ void RunScreen::refuse(const QString &text, bool failure)
     m_window.NiClick();
 }
 
+bool RunScreen::mayClose()
+{
+    if (!m_serverRun || m_serverRun->unsentCount() == 0)
+        return true;
+    return QMessageBox::warning(
+               &m_window, m_window.windowTitle(),
+               u"Нет связи с сервером: ответов не отправлено — %1. Если выйти из программы "
+               u"сейчас, они пропадут. Всё равно выйти?"_s.arg(m_serverRun->unsentCount()),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 void RunScreen::writeScores()
 {
     if (m_session.writeBack() != Session::WriteBack::UserRemoved)

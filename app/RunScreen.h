@@ -44,6 +44,9 @@ public:
     // session, a run left open is offered and the limited tests' entries
     // say when they can be taken again.
     void loggedIn(bool student);
+    // Whether the window may close: answers the server has not had yet
+    // are lost with it, so the student is asked first.
+    bool mayClose();
     // The write-back of the grades, or the notice that the user's
     // registration was removed meanwhile and they were not saved.
     void writeScores();

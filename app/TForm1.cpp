@@ -211,7 +211,8 @@ void TForm1::FormShow()
 
 bool TForm1::FormCloseQuery()
 {
-    return QMessageBox::warning(
+    return m_runs->mayClose() &&
+           QMessageBox::warning(
                this, windowTitle(), u"Вы действительно хотите выйти из программы?"_s,
                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
 }

@@ -178,6 +178,9 @@ private slots:
             QVERIFY2(status->text().contains(m_address.display()), qPrintable(status->text()));
             QVERIFY2(status->text().contains(u"ответы сохранены"_s), qPrintable(status->text()));
             saveShot(form.grab(), u"server_connection_lost"_s);
+            // Closing now would lose the two answers: the student is asked.
+            QVERIFY(!form.FormCloseQuery());
+            QVERIFY(answerer.texts.last().contains(u"ответов не отправлено — 2"_s));
             QVERIFY(ServerCluster::allowConnections(m_database, true));
             QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(u"восстановлена"_s), 10000);
         }
