@@ -75,11 +75,11 @@ void RunScreen::connectSource(RunSource &source)
             panel.showStatus(QString());
     });
     connect(&source, &RunSource::connectionLost, this, [&panel](const QString &text) {
-        panel.showStatus(text + u"\nОтвечайте дальше: ответы сохранены и будут отправлены, "
-                                u"как только связь вернётся."_s);
+        panel.showStatus(text + u"\nОтвечайте дальше: данные ответы хранятся в программе и "
+                                u"будут отправлены, как только связь вернётся."_s);
     });
     connect(&source, &RunSource::connectionBack, this, [&panel] {
-        panel.showStatus(u"Связь с сервером восстановлена, ответы отправлены."_s);
+        panel.showStatus(u"Связь с сервером восстановлена."_s);
         QTimer::singleShot(BackShownMs, &panel, [&panel] {
             if (panel.StatusNote->text().startsWith(u"Связь с сервером восстановлена"_s))
                 panel.showStatus(QString());
