@@ -209,7 +209,7 @@ private slots:
                  QByteArray());
         const QString caption = form.menuEntry(u"test1"_s)->text();
         form.menuEntry(u"test1"_s)->trigger();
-        QTRY_VERIFY(answerer.texts.last().contains(u"Тест можно будет пройти снова в"_s));
+        QTRY_VERIFY(!answerer.texts.filter(u"Тест можно будет пройти снова в"_s).isEmpty());
         QCOMPARE(frontPanel(form), u"Panel2"_s);
         QTRY_VERIFY(form.menuEntry(u"test1"_s)->text().startsWith(caption + u" (снова в "_s));
     }
