@@ -36,6 +36,9 @@ public:
     // The administrator's session, for the calls the interface has no
     // operation for (the tool's server commands); empty before the log-in.
     const QString &adminToken() const { return m_adminToken; }
+    // The session of the student who logged in last, for the student's test
+    // runs; empty before a student's log-in.
+    const QString &userToken() const { return m_userToken; }
 
     // The server checks the password: the administrator's log-in opens the
     // administrator's calls, a user's gives that user's own grades.
