@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+class ClassStore;
 class QWidget;
 
 // The main window and the windows it opens need the HTML engine, whose
@@ -11,8 +12,9 @@ extern "C" {
 // Called once when the main window has closed for good.
 using MainWindowEnded = void (*)();
 // Builds the main window with its companions (the authoring, about and author
-// windows), all deleted with it; the window is not shown yet.
-using MainWindowFactory = QWidget *(*)(MainWindowEnded ended);
+// windows), all deleted with it, on the class's store made at the program's
+// start, which goes with it too; the window is not shown yet.
+using MainWindowFactory = QWidget *(*)(ClassStore *store, MainWindowEnded ended);
 }
 
 inline constexpr char MainWindowEntry[] = "coursebook_main_window";

@@ -103,8 +103,6 @@ void TForm1::buildPanels()
     m_button2 = new QPushButton(u"Button2"_s, client);
     m_button2->setObjectName(u"Button2"_s);
     m_button2->hide();
-    connect(m_button2, &QPushButton::clicked, this,
-            [this] { guarded([this] { Button2Click(); }); });
 
     m_edit1 = new QLineEdit(client);
     m_edit1->setObjectName(u"Edit1"_s);
@@ -125,14 +123,10 @@ void TForm1::buildPanelControls()
     connectButton(m_settings->SpeedButton6, &TForm1::SpeedButton6Click);
 
     m_test = new TestPanel(panel(PanelSwitch::Panel3));
-    void (TForm1::*const answers[])() = {
-        &TForm1::RadioButton1DblClick, &TForm1::RadioButton2DblClick, &TForm1::RadioButton3DblClick,
-        &TForm1::RadioButton4DblClick, &TForm1::RadioButton5DblClick};
-    for (int i = 1; i <= TestPanel::AnswerCount; ++i) {
-        const auto handler = answers[i - 1];
+    m_runs = std::make_unique<RunScreen>(*this, m_session, *m_menu, *m_store);
+    for (int i = 1; i <= TestPanel::AnswerCount; ++i)
         connect(m_test->answerButton(i), &AnswerButton::doubleClicked, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-    }
+                [this, i] { guarded([this, i] { m_runs->answer(i); }); });
 
     m_log = std::make_unique<LogPanel>(panel(PanelSwitch::Panel6));
 
@@ -217,23 +211,15 @@ void TForm1::FormShow()
 
 bool TForm1::FormCloseQuery()
 {
-    return QMessageBox::warning(
+    return m_runs->mayClose() &&
+           QMessageBox::warning(
                this, windowTitle(), u"Вы действительно хотите выйти из программы?"_s,
                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
 }
 
 void TForm1::FormClose()
 {
-    writeScores();
-}
-
-void TForm1::writeScores()
-{
-    if (m_session.writeBack() != Session::WriteBack::UserRemoved)
-        return;
-    QMessageBox::information(this, windowTitle(),
-                             u"Оценки не сохранены: регистрация пользователя %1 удалена."_s.arg(
-                                 CodePage::toUnicode(m_session.userName())));
+    m_runs->writeScores();
 }
 
 void TForm1::SpeedButton1Click()
@@ -279,6 +265,7 @@ void TForm1::applyLogin(const Session::Login &login)
     m_menu->showRole(administrator ? MenuTree::Role::Administrator : MenuTree::Role::Student);
     if (administrator)
         m_progress->ComboBox1->setVisible(true);
+    m_runs->loggedIn(!administrator);
 }
 
 void TForm1::SpeedButton2Click()
@@ -385,57 +372,4 @@ void TForm1::NclassClick()
 {
     applySwitch(PanelSwitch::Command::PageRule);
     m_classReport->show(*m_store);
-}
-
-void TForm1::startTest(const QByteArray &name)
-{
-    m_chosenTest = name;
-    // The hidden button's click starts the run, as for every test entry.
-    m_button2->click();
-}
-
-void TForm1::Button2Click()
-{
-    if (const QByteArray refusal = m_run.start(*m_store, m_chosenTest); !refusal.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), CodePage::toUnicode(refusal));
-        return;
-    }
-    m_edit1->setText(CodePage::toUnicode(m_run.testName()));
-    m_test->startLook();
-    applySwitch(PanelSwitch::Command::TestStart);
-    showQuestion();
-}
-
-void TForm1::showQuestion()
-{
-    const TestRun::Question question = m_run.question();
-    m_test->showQuestion(question.text, question.answers);
-    m_test->showNumber(question.number, question.count);
-}
-
-void TForm1::answer(const char *button)
-{
-    m_chosenAnswer = QByteArray(button);
-    RadioButton6DblClick();
-}
-
-void TForm1::RadioButton6DblClick()
-{
-    // The chosen answer's digit ends its button's name.
-    switch (m_run.answer(m_chosenAnswer.right(1).toInt())) {
-    case TestRun::Step::Ignored:
-        return;
-    case TestRun::Step::NextQuestion:
-        showQuestion();
-        return;
-    case TestRun::Step::Finished:
-        break;
-    }
-    // Each step of the end is done only when the one before it went through.
-    const Session::RunEnd end = m_session.finishRun(m_run);
-    m_edit1->setText(CodePage::toUnicode(end.logLine));
-    NiClick();
-    m_progress->showReview(m_run.rightCount(), m_run.questionCount(), m_run.mistakes());
-    m_menu->applyUnlocking(end.passed, false);
-    writeScores();
 }

@@ -7,9 +7,9 @@
 #include "MenuTree.h"
 #include "PageDisplay.h"
 #include "PanelSwitch.h"
+#include "RunScreen.h"
 #include "Session.h"
 #include "Store.h"
-#include "TestRun.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -38,8 +38,9 @@ class TForm5;
 class TOKRightDlg;
 
 // The main window: the menu bar of the course and the stacked workspace
-// panels. The run's state and rules live in its Session and TestRun; the
-// window forwards each command to them and shows what they report.
+// panels. The run's state and rules live in its Session and the test run's
+// in its RunScreen; the window forwards each command to them and shows what
+// they report.
 // Closing it ends the program.
 class TForm1 : public QMainWindow
 {
@@ -77,7 +78,8 @@ public:
 
     const Session &session() const { return m_session; }
     const CourseStructure &course() const { return m_course; }
-    const TestRun &run() const { return m_run; }
+    // The course folder's test run; on the class's server it stays unused.
+    const TestRun &run() const { return m_runs->localRun(); }
 
     // Sets the panels and menus of the command's row of the switching table.
     void applySwitch(PanelSwitch::Command command);
@@ -137,15 +139,12 @@ public slots:
     void test9Click() { startTest("test9"); }
     void test10Click() { startTest("test10"); }
 
-    void Button2Click();
-    // Each answer button names itself as the chosen answer.
-    void RadioButton1DblClick() { answer("RadioButton1"); }
-    void RadioButton2DblClick() { answer("RadioButton2"); }
-    void RadioButton3DblClick() { answer("RadioButton3"); }
-    void RadioButton4DblClick() { answer("RadioButton4"); }
-    void RadioButton5DblClick() { answer("RadioButton5"); }
-    // The answer routine the five answer buttons share.
-    void RadioButton6DblClick();
+    // Each answer button gives its digit as the answer.
+    void RadioButton1DblClick() { m_runs->answer(1); }
+    void RadioButton2DblClick() { m_runs->answer(2); }
+    void RadioButton3DblClick() { m_runs->answer(3); }
+    void RadioButton4DblClick() { m_runs->answer(4); }
+    void RadioButton5DblClick() { m_runs->answer(5); }
 
 signals:
     // The window has closed for good; the program ends with it.
@@ -160,14 +159,9 @@ private:
     void buildPanelControls();
     void runEntry(const MenuTree::Entry &entry);
     void connectButton(QAbstractButton *button, void (TForm1::*handler)());
-    void startTest(const QByteArray &name);
-    void answer(const char *button);
-    void showQuestion();
+    void startTest(const QByteArray &name) { m_runs->startTest(name); }
     // The login's menus, the rows it locks, and the login panel gone.
     void applyLogin(const Session::Login &login);
-    // The write-back of the grades, or the notice that the user's
-    // registration was removed meanwhile and they were not saved.
-    void writeScores();
     void fitOuterSize();
     // The focus to the first control of the panel in front.
     void focusFront();
@@ -175,9 +169,7 @@ private:
     const CourseStructure m_course;
     std::unique_ptr<ClassStore> m_store;
     Session m_session;
-    TestRun m_run;
-    QByteArray m_chosenTest;   // the test entry chosen last
-    QByteArray m_chosenAnswer; // the answer button double-clicked last
+    std::unique_ptr<RunScreen> m_runs;
 
     MainMenu *m_menu = nullptr;
     std::array<QFrame *, PanelSwitch::PanelCount> m_panels{};

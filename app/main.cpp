@@ -3,9 +3,12 @@
 #include "CourseFolderPrompt.h"
 #include "CourseInfo.h"
 #include "EngineLog.h"
+#include "FolderStore.h"
 #include "Look.h"
 #include "MainWindowModule.h"
 #include "ProgramStart.h"
+#include "ServerStart.h"
+#include "ServerStore.h"
 #include "TForm3.h"
 
 #include <QApplication>
@@ -13,14 +16,18 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QIcon>
 #include <QLibrary>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QOpenGLContext>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
 #include <QWindow>
 
@@ -44,6 +51,13 @@ const QCommandLineOption HelpOption(QStringList{QStringLiteral("h"), QStringLite
                                     QStringLiteral("показать эту справку"));
 const QCommandLineOption VersionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                        QStringLiteral("показать версию"));
+const QCommandLineOption ServerOption(
+    QStringLiteral("server"),
+    QStringLiteral("сервер, на котором хранятся записи класса (пользователи, оценки, журнал),\n"
+                   "      postgresql://РОЛЬ@УЗЕЛ:ПОРТ/БАЗА?sslmode=verify-full&sslrootcert=ФАЙЛ;\n"
+                   "      без него: Server в /etc/xdg/coursebook/coursebook.conf, иначе записи\n"
+                   "      хранятся в папке курса"),
+    QStringLiteral("URI"));
 
 void print(std::FILE *stream, const QString &text)
 {
@@ -55,7 +69,7 @@ void print(std::FILE *stream, const QString &text)
 void define(QCommandLineParser &parser)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({HelpOption, VersionOption});
+    parser.addOptions({HelpOption, VersionOption, ServerOption});
     parser.addPositionalArgument(FolderArgument, QString(), QStringLiteral("[FOLDER]"));
 }
 
@@ -71,20 +85,28 @@ QString helpText()
         "      папка, если в ней есть курс, иначе папка прошлого запуска, иначе своя копия\n"
         "      образца курса в папке данных пользователя\n\n"
         "Параметры:\n");
-    for (const QCommandLineOption &option : {HelpOption, VersionOption}) {
+    for (const QCommandLineOption &option : {HelpOption, VersionOption, ServerOption}) {
         QStringList names;
         for (const QString &name : option.names())
             names.append((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
-        text += QStringLiteral("  %1\n      %2\n")
-                    .arg(names.join(QStringLiteral(", ")), option.description());
+        const QString value = option.valueName().isEmpty() ? QString() : u' ' + option.valueName();
+        text += QStringLiteral("  %1%2\n      %3\n")
+                    .arg(names.join(QStringLiteral(", ")), value, option.description());
     }
     return text;
 }
 
+void usageError(const QString &problem)
+{
+    print(stderr, QStringLiteral("%1: %2; справка: %1 --help\n").arg(ProgramName, problem));
+}
+
 // --help and --version are answered before the windowing system is touched,
-// so that both work in a terminal without a display. The toolkit's own
-// options are still among the arguments here and are not refused yet.
-bool answeredWithoutWindows(int argc, char *argv[])
+// so that both work in a terminal without a display, and so is a server's
+// address that does not parse. The toolkit's own options are still among the
+// arguments here and are not refused yet. The exit code, or -1 when nothing
+// was answered.
+int answeredWithoutWindows(int argc, char *argv[])
 {
     QStringList args;
     for (int i = 0; i < argc; ++i)
@@ -94,19 +116,27 @@ bool answeredWithoutWindows(int argc, char *argv[])
     parser.parse(args);
     if (parser.isSet(HelpOption)) {
         print(stdout, helpText());
-        return true;
+        return 0;
     }
     if (parser.isSet(VersionOption)) {
         print(stdout,
               QStringLiteral("%1 %2\n").arg(ProgramName, QStringLiteral(COURSEBOOK_VERSION)));
-        return true;
+        return 0;
     }
-    return false;
+    if (parser.isSet(ServerOption)) {
+        if (const QString why = ServerStart::choose(parser.value(ServerOption), QString()).why;
+            !why.isEmpty()) {
+            usageError(why);
+            return 1;
+        }
+    }
+    return -1;
 }
 
-// The folder named on the command line once the toolkit took its options;
-// false with the reason on the terminal when the arguments make no sense.
-bool folderArgument(QString &folder)
+// The folder and the server named on the command line once the toolkit took
+// its options; false with the reason on the terminal when the arguments make
+// no sense.
+bool commandLine(QString &folder, QString &server)
 {
     QCommandLineParser parser;
     define(parser);
@@ -117,10 +147,11 @@ bool folderArgument(QString &folder)
     else if (parser.positionalArguments().size() > 1)
         problem = QStringLiteral("больше одной папки курса");
     if (!problem.isEmpty()) {
-        print(stderr, QStringLiteral("%1: %2; справка: %1 --help\n").arg(ProgramName, problem));
+        usageError(problem);
         return false;
     }
     folder = parser.positionalArguments().value(0);
+    server = parser.value(ServerOption);
     return true;
 }
 
@@ -160,11 +191,62 @@ void shareGraphicsContext()
     });
 }
 
+// Whether the class's server answers, asked while the title page is on
+// screen and the user is shown that the program waits; one that does not is
+// said with its cause and asked again on "Повторить". False when the user
+// chose "Выход": the course folder's records never stand in for the server's.
+bool reachServer(const ServerStore &store, const ServerAddress &address)
+{
+    ServerStart start(address, store.shown());
+    QEventLoop loop;
+    QString failure;
+    QObject::connect(&start, &ServerStart::reached, &loop, [&loop] { loop.exit(0); });
+    QObject::connect(&start, &ServerStart::failed, &loop, [&loop, &failure](const QString &text) {
+        failure = text;
+        loop.exit(1);
+    });
+    for (;;) {
+        start.attempt();
+        // A server that answers at once spares the user the box.
+        std::unique_ptr<QProgressDialog> waiting;
+        QTimer later;
+        later.setSingleShot(true);
+        QObject::connect(&later, &QTimer::timeout, &loop, [&] {
+            waiting = std::make_unique<QProgressDialog>(start.waitingText(),
+                                                        QStringLiteral("Выход"), 0, 0);
+            waiting->setWindowTitle(CourseInfo::Title);
+            waiting->setWindowModality(Qt::ApplicationModal);
+            QObject::connect(waiting.get(), &QProgressDialog::canceled, &loop,
+                             [&loop] { loop.exit(2); });
+            waiting->show();
+        });
+        later.start(400);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        const int result = loop.exec();
+        QApplication::restoreOverrideCursor();
+        later.stop();
+        waiting.reset();
+        if (result == 0)
+            return true;
+        if (result == 2)
+            return false;
+        print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, failure));
+        QMessageBox box(QMessageBox::Warning, CourseInfo::Title, failure);
+        QPushButton *retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
+        QPushButton *quit = box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
+        box.setDefaultButton(retry);
+        box.setEscapeButton(quit);
+        box.exec();
+        if (box.clickedButton() != retry)
+            return false;
+    }
+}
+
 bool mainWindowEnded = false;
 
 // The main window from the program's private library folder; nothing, the
 // reason shown and printed on the terminal, when the installation lacks it.
-QWidget *loadMainWindow()
+QWidget *loadMainWindow(std::unique_ptr<ClassStore> store)
 {
     QLibrary module(QDir(QCoreApplication::applicationDirPath())
                         .filePath(QStringLiteral(COURSEBOOK_WINDOWS_MODULE)));
@@ -177,7 +259,7 @@ QWidget *loadMainWindow()
         QMessageBox::critical(nullptr, CourseInfo::Title, reason);
         return nullptr;
     }
-    return factory([] {
+    return factory(store.release(), [] {
         mainWindowEnded = true;
         QCoreApplication::quit();
     });
@@ -187,8 +269,8 @@ QWidget *loadMainWindow()
 
 int main(int argc, char *argv[])
 {
-    if (answeredWithoutWindows(argc, argv))
-        return 0;
+    if (const int code = answeredWithoutWindows(argc, argv); code >= 0)
+        return code;
     // The browser engine's sandbox cannot run for the superuser.
     if (ProgramStart::runsAsSuperuser() &&
         qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -208,7 +290,8 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&toolkitTexts);
 
     QString argument;
-    if (!folderArgument(argument))
+    QString serverArgument;
+    if (!commandLine(argument, serverArgument))
         return 1;
     // Everything of the course is read relative to the folder entered here.
     QSettings settings(ProgramName, ProgramName);
@@ -219,6 +302,20 @@ int main(int argc, char *argv[])
                         CourseFolder::systemClassFolder());
     if (const int code = CourseFolderPrompt::enter(course, argument))
         return code;
+    // The records are kept where the lab keeps them: on its server, named
+    // here once, or in the course folder, whose pages are read either way.
+    const ServerStart::Choice server =
+        ServerStart::choose(serverArgument, ServerAddress::systemServer());
+    if (!server.why.isEmpty()) {
+        print(stderr, QStringLiteral("%1: %2\n").arg(ProgramName, server.why));
+        QMessageBox::critical(nullptr, CourseInfo::Title, server.why);
+        return 1;
+    }
+    std::unique_ptr<ClassStore> store;
+    if (server.address)
+        store = std::make_unique<ServerStore>(*server.address);
+    else
+        store = std::make_unique<FolderStore>(QDir::currentPath());
 
     // Only the main window ends the program; the title page, the about and
     // the author window close without ending anything.
@@ -231,8 +328,10 @@ int main(int argc, char *argv[])
     TForm3 form3(nullptr);
     form3.setWindowModality(Qt::ApplicationModal);
     showOnScreen(form3);
+    if (server.address && !reachServer(static_cast<const ServerStore &>(*store), *server.address))
+        return CourseFolderPrompt::Quit;
     shareGraphicsContext();
-    const std::unique_ptr<QWidget> form1(loadMainWindow());
+    const std::unique_ptr<QWidget> form1(loadMainWindow(std::move(store)));
     if (!form1)
         return 1;
     form3.setMainWindow(form1.get());

@@ -90,6 +90,10 @@ QSqlDatabase ServerAddress::connection(const QString &connectionName) const
     QStringList pairs;
     for (qsizetype i = 0; i + 1 < options.size(); i += 2)
         pairs << options.at(i) + u'=' + options.at(i + 1);
+    // Without a timeout of its own a connection to a host that does not
+    // answer waits as long as the network lets it.
+    if (option(QStringLiteral("connect_timeout")).isEmpty())
+        pairs << QStringLiteral("connect_timeout=%1").arg(ConnectTimeout);
     db.setConnectOptions(pairs.join(u';'));
     return db;
 }

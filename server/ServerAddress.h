@@ -21,6 +21,9 @@ public:
     // keywords with their values, in the URI's order.
     QStringList options;
 
+    // Seconds a connection may take where the URI sets no connect_timeout.
+    static constexpr int ConnectTimeout = 5;
+
     // Empty `why` when the text is such a URI; otherwise what is wrong, in
     // Russian.
     static ServerAddress parse(const QString &uri, QString *why);

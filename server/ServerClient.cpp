@@ -346,3 +346,25 @@ ServerClient::Result ServerClient::finishRun(const QString &token, qint64 run)
     r.grades = scores(result.at(0).at(3));
     return r;
 }
+
+QList<ServerClient::Reviewed> ServerClient::review(const QString &token, qint64 run)
+{
+    QList<Reviewed> items;
+    for (const QVariantList &row :
+         call(QStringLiteral("SELECT number, chosen, is_right FROM cb.run_review(?, ?)"),
+              {token, run}, true))
+        items.append({row.at(0).toInt(), row.at(1).toInt(), row.at(2).toBool()});
+    return items;
+}
+
+QList<ServerClient::Availability> ServerClient::availability(const QString &token)
+{
+    QList<Availability> items;
+    for (const QVariantList &row :
+         call(QStringLiteral("SELECT test, attempts_left, wait_seconds FROM "
+                             "cb.test_availability(?)"),
+              {token}, true))
+        items.append(
+            {row.at(0).toInt(), row.at(1).isNull() ? -1 : row.at(1).toInt(), row.at(2).toInt()});
+    return items;
+}

@@ -56,6 +56,22 @@ public:
         QList<Question> questions;
     };
 
+    // A question of a finished run as its review shows it.
+    struct Reviewed
+    {
+        int number = 0;
+        int chosen = 0; // 0 when the question had no answer
+        bool right = false;
+    };
+
+    // When a test with the teacher's limits can be taken again.
+    struct Availability
+    {
+        int test = 0;
+        int attemptsLeft = -1; // -1: no limit
+        int waitSeconds = 0;   // the pause after the last start still to go
+    };
+
     struct Result
     {
         int grade = 0;
@@ -79,6 +95,10 @@ public:
     std::optional<Run> openRun(const QString &token);
     void answer(const QString &token, qint64 run, int number, int digit);
     Result finishRun(const QString &token, qint64 run);
+    // The session's user's own finished run, question by question.
+    QList<Reviewed> review(const QString &token, qint64 run);
+    // The tests the teacher limited, for the session's user.
+    QList<Availability> availability(const QString &token);
 
     // A call of the API by its SQL, the values bound in order; the rows as
     // the query holds them. For the administrator's calls.

@@ -18,6 +18,17 @@ int firstUnanswered(const ServerClient::Run &run)
     return int(run.questions.size()) + 1;
 }
 
+// The time the seconds from now end at: the day named only when it is
+// not today's.
+QString timeAfter(const QDateTime &now, qint64 seconds)
+{
+    const QDateTime when = now.addSecs(seconds);
+    if (when.date() == now.date())
+        return when.toString(QStringLiteral("HH:mm"));
+    return QLocale(QLocale::Russian, QLocale::Russia)
+        .toString(when, QStringLiteral("d MMMM HH:mm"));
+}
+
 } // namespace
 
 ServerRun::ServerRun(const ServerAddress &address, const QString &token, QObject *parent)
@@ -123,12 +134,9 @@ void ServerRun::refuse(const QString &text)
 QString ServerRun::startRefusalText(const ServerClient::Refused &refused, const QDateTime &now)
 {
     if (refused.code() == QLatin1String("CB015")) {
-        const QDateTime when = now.addSecs(std::max(1LL, refused.detail().toLongLong()));
-        const QLocale russian(QLocale::Russian, QLocale::Russia);
-        const QString at = when.date() == now.date()
-                               ? when.toString(QStringLiteral("HH:mm"))
-                               : russian.toString(when, QStringLiteral("d MMMM HH:mm"));
-        return refused.message() + QStringLiteral(" Тест можно будет пройти снова в %1.").arg(at);
+        return refused.message() +
+               QStringLiteral(" Тест можно будет пройти снова в %1.")
+                   .arg(timeAfter(now, std::max(1LL, refused.detail().toLongLong())));
     }
     if (refused.code() == QLatin1String("CB014"))
         return refused.message() +
@@ -187,6 +195,7 @@ void ServerRun::adopt(const ServerClient::Run &run)
     m_unsent = 0;
     m_grade = 0;
     m_rightCount = 0;
+    m_mistakes.clear();
     m_over = m_items.isEmpty();
     if (!m_over && m_current > m_items.size())
         finish();
@@ -227,11 +236,24 @@ void ServerRun::finish()
     post(
         [this, token, run](ServerClient &client, int) {
             const ServerClient::Result result = client.finishRun(token, run);
-            return std::function<void()>([this, result] {
+            // The server tells which answers were right only once the run
+            // is over.
+            const QList<ServerClient::Reviewed> review = client.review(token, run);
+            return std::function<void()>([this, result, review] {
                 m_over = true;
                 m_grade = result.grade;
                 m_rightCount = result.rightCount;
                 m_grades = result.grades;
+                m_mistakes.clear();
+                for (const ServerClient::Reviewed &q : review) {
+                    if (q.right || q.number < 1 || q.number > m_items.size())
+                        continue;
+                    const Item &item = m_items.at(q.number - 1);
+                    m_mistakes.append({q.number, item.question,
+                                       q.chosen >= 1 && q.chosen <= TestRun::AnswerCount
+                                           ? item.answers[q.chosen - 1]
+                                           : QByteArray()});
+                }
                 emit finished();
             });
         },
@@ -257,6 +279,30 @@ void ServerRun::lookForOpenRun()
             };
         },
         [this](const ServerClient::Refused &r) { emit refused(r.message()); });
+}
+
+void ServerRun::readAvailability()
+{
+    const QString token = m_token;
+    post(
+        [this, token](ServerClient &client, int) -> std::function<void()> {
+            const QList<ServerClient::Availability> tests = client.availability(token);
+            return [this, tests] { emit availabilityRead(tests); };
+        },
+        // Only the menu's captions wait for it: a refusal here is told by
+        // the next start.
+        [](const ServerClient::Refused &) {});
+}
+
+QString ServerRun::availabilityText(const ServerClient::Availability &availability,
+                                    const QDateTime &now)
+{
+    if (availability.attemptsLeft == 0)
+        return QStringLiteral("попыток больше нет");
+    if (availability.waitSeconds > 0) {
+        return QStringLiteral("снова в %1").arg(timeAfter(now, availability.waitSeconds));
+    }
+    return QString();
 }
 
 void ServerRun::resume()

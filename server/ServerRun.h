@@ -49,6 +49,9 @@ public:
     // Takes up the run openRunFound() named, at the question where it
     // stopped, the answers given before kept; started() follows.
     void resume();
+    // Asks when the tests the teacher limited can be taken again:
+    // availabilityRead() follows.
+    void readAvailability();
 
     TestRun::Question question() const override;
     QByteArray testName() const override;
@@ -56,6 +59,9 @@ public:
     int grade() const override { return m_grade; }
     int rightCount() const override { return m_rightCount; }
     int questionCount() const override { return int(m_items.size()); }
+    // From the server's review of the finished run: the questions as shown,
+    // the answers as chosen.
+    QList<TestRun::Mistake> mistakes() const override { return m_mistakes; }
     // The student's twelve grades as the finished run left them.
     const Accounts::Scores &grades() const { return m_grades; }
     // Answers given that the server has not confirmed yet.
@@ -65,12 +71,17 @@ public:
     // A refused start as the student reads it: a pause says when the test
     // can be taken again, a used-up attempt limit that it cannot.
     static QString startRefusalText(const ServerClient::Refused &refused, const QDateTime &now);
+    // What a test's menu entry adds to its caption: when the test can be
+    // taken again, or that it cannot; empty when it can be taken now.
+    static QString availabilityText(const ServerClient::Availability &availability,
+                                    const QDateTime &now);
 
 signals:
     // number: the first question without an answer (the last one when all
     // have answers and only the end is missing).
     void openRunFound(const QByteArray &testName, int number);
     void noOpenRun();
+    void availabilityRead(const QList<ServerClient::Availability> &tests);
     // An unforeseen failure of the server: the run is over without a grade.
     void failed(const QString &text);
 
@@ -117,4 +128,5 @@ private:
     int m_grade = 0;
     int m_rightCount = 0;
     Accounts::Scores m_grades{};
+    QList<TestRun::Mistake> m_mistakes;
 };

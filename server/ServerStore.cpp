@@ -146,6 +146,7 @@ bool ServerStore::passwordMatches(const QByteArray &name, const QByteArray &pass
         }
     }
     kept = login.token;
+    m_administratorLast = login.administrator;
     if (!login.administrator)
         m_user = CodePage::fromUnicode(login.storedName);
     return true;

@@ -36,10 +36,15 @@ public:
     // The administrator's session, for the calls the interface has no
     // operation for (the tool's server commands); empty before the log-in.
     const QString &adminToken() const { return m_adminToken; }
+    // The session of the student who logged in last, for the student's test
+    // runs; empty before a student's log-in.
+    const QString &userToken() const { return m_userToken; }
 
     // The server checks the password: the administrator's log-in opens the
     // administrator's calls, a user's gives that user's own grades.
     bool passwordMatches(const QByteArray &name, const QByteArray &password) const override;
+    bool checksAdministrator() const override { return true; }
+    bool administratorLoggedIn() const override { return m_administratorLast; }
 
     Registration registerUser(const QByteArray &name, const QByteArray &password,
                               const QByteArray &adminLogin) override;
@@ -134,6 +139,8 @@ private:
     // The user who logged in last, and the session's token.
     mutable QByteArray m_user;
     mutable QString m_userToken;
+    // Whether the last log-in was the administrator's.
+    mutable bool m_administratorLast = false;
     // The log name the settings gave when last read.
     QByteArray m_keptLog;
 };

@@ -21,11 +21,14 @@ void Session::setUsers(const QList<QByteArray> &users)
 
 void Session::start()
 {
-    // A first run has no list yet; the first registration makes it.
-    setUsers(m_store.users());
+    // A first run has no list yet; the first registration makes it. A store
+    // that checks the administrator gives the list and the settings only
+    // after that log-in.
+    const bool open = !m_store.checksAdministrator();
+    setUsers(open ? m_store.users() : QList<QByteArray>());
     m_writeBack = false;
     emit awaitingLogin();
-    m_adminSettings = m_store.readSettings();
+    m_adminSettings = open ? m_store.readSettings() : ClassSettings();
     emit settingsRead();
 }
 
@@ -55,13 +58,21 @@ Session::Login Session::logIn(const QString &name, const QString &password)
     Login login;
     // Without an administrator login nobody takes the administrator's way in,
     // an empty name included.
-    if (!m_adminSettings.login.isEmpty() && m_userName == m_adminSettings.login) {
+    const bool byStore = m_store.checksAdministrator();
+    if (!byStore && !m_adminSettings.login.isEmpty() && m_userName == m_adminSettings.login) {
         login.result =
             typed == m_adminSettings.password ? LoginResult::Administrator : LoginResult::Ignored;
         return login;
     }
     if (!m_store.passwordMatches(m_userName, typed))
         return login;
+    if (byStore && m_store.administratorLoggedIn()) {
+        setUsers(m_store.users());
+        m_adminSettings = m_store.readSettings();
+        emit settingsRead();
+        login.result = LoginResult::Administrator;
+        return login;
+    }
     for (int k = 1; k <= CourseStructure::MaxTests; ++k)
         m_scores[k - 1] = m_store.grade(m_userName, k);
     m_changes = GradeChange::textsFor(m_store, m_userName);
@@ -71,7 +82,8 @@ Session::Login Session::logIn(const QString &name, const QString &password)
         if (m_scores[k - 1] < Grading::PassGrade)
             login.locked.append(ClassStore::testName(k));
     }
-    m_writeBack = true;
+    // A store that checks the log-ins records each run's grade itself.
+    m_writeBack = !byStore;
     login.result = LoginResult::Student;
     return login;
 }
@@ -148,11 +160,24 @@ Session::RunEnd Session::finishRun(const TestRun &run)
     if (k >= 1 && k <= ClassStore::TestCount)
         m_scores[k - 1] = quint8(end.grade);
     end.logLine = m_store.appendRun(run.finished(m_userName, QDateTime::currentDateTime()));
+    end.passed = passedTests();
+    return end;
+}
+
+QList<QByteArray> Session::takeGrades(const Scores &grades)
+{
+    m_scores = grades;
+    return passedTests();
+}
+
+QList<QByteArray> Session::passedTests() const
+{
+    QList<QByteArray> passed;
     for (int j = 1; j <= ClassStore::TestCount; ++j) {
         if (m_scores[j - 1] >= Grading::PassGrade)
-            end.passed.append(ClassStore::testName(j));
+            passed.append(ClassStore::testName(j));
     }
-    return end;
+    return passed;
 }
 
 Session::WriteBack Session::writeBack()

@@ -108,6 +108,9 @@ public:
     // file or log that cannot be appended to throws with the grade already
     // in the table.
     RunEnd finishRun(const TestRun &run);
+    // The twelve grades the class's server gave at a run's end replace the
+    // table; every test whose grade passes, in order.
+    QList<QByteArray> takeGrades(const Scores &grades);
     // The table into the user's record, after a student's login only.
     WriteBack writeBack();
 
@@ -143,6 +146,7 @@ signals:
 
 private:
     void setUsers(const QList<QByteArray> &users);
+    QList<QByteArray> passedTests() const;
 
     ClassStore &m_store;
     QByteArray m_userName;

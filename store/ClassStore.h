@@ -170,6 +170,14 @@ public:
     // Whether the password is the user's; a store that keeps no password
     // (a server keeps a hash) asks where it is kept.
     virtual bool passwordMatches(const QByteArray &name, const QByteArray &password) const;
+    // Whether the store checks the administrator's log-in itself (a server
+    // keeps only the password's hash, and gives the user list and the
+    // settings only after that log-in), rather than the settings read at
+    // start giving the password to compare with.
+    virtual bool checksAdministrator() const { return false; }
+    // Where it does: whether the last passwordMatches() that held was the
+    // administrator's.
+    virtual bool administratorLoggedIn() const { return false; }
 
     // The grade of test k (1 … TestCount) as stored, read for that one value;
     // `missing` when absent.

@@ -4,6 +4,7 @@
 #include "TestRun.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -34,6 +35,8 @@ public:
     virtual int grade() const = 0;
     virtual int rightCount() const = 0;
     virtual int questionCount() const = 0;
+    // The questions answered wrong, for the review, once finished() came.
+    virtual QList<TestRun::Mistake> mistakes() const = 0;
 
 signals:
     // The run began (or was taken up again) at question().

@@ -168,6 +168,14 @@ void TForm2::Button1Click()
     if (!isCourseTestFolder(QFileInfo(written).absolutePath()))
         message += QStringLiteral("\nЭто не папка data\\tests учебника: студенты не увидят "
                                   "этот тест, пока файл не будет скопирован туда.");
+    if (publish) {
+        try {
+            message +=
+                u'\n' + publish(CodePage::fromUnicode(Edit9->text()), TextFile::read(written));
+        } catch (const RuntimeError &e) {
+            message += QStringLiteral("\nНа сервер тест не опубликован: ") + e.message();
+        }
+    }
     const QString findings = SourceChecker::digest(report, ShownFindings);
     if (!findings.isEmpty())
         message += QStringLiteral("\n\n") + findings;

@@ -33,6 +33,10 @@ public:
     // The file-open dialog: returns the chosen file's path, or an empty
     // string when the user cancels. Runs OpenDialog1 unless replaced.
     std::function<QString()> chooseFile;
+    // Where the class's tests are kept on a server: publishes a written
+    // test's file under its name as the test's new version and says so, or
+    // throws RuntimeError with the refusal. Unset for a course folder.
+    std::function<QString(const QByteArray &testName, const QByteArray &file)> publish;
 
     // The directory that was current when the window was last shown.
     const QString &savedWorkingDirectory() const { return m_savedWorkingDirectory; }

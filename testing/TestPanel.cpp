@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "Look.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -112,6 +113,11 @@ TestPanel::TestPanel(QFrame *panel3) : QObject(panel3), Panel3(panel3)
         QStringLiteral("С клавиатуры: стрелками выделите ответ, клавишей Enter ответьте."), 32, 272,
         boldFont(19));
     fitWithin(KeyboardNote, Panel5->width() - 3);
+    StatusNote = Look::label(Panel5, QStringLiteral("StatusNote"), QString(), 32, 312, boldFont(13),
+                             Qt::darkRed);
+    StatusNote->setWordWrap(true);
+    StatusNote->setFixedWidth(Panel5->width() - 64);
+    StatusNote->hide();
 
     // All six share Panel5, so they form one radio group, the hidden one included.
     RadioButton6 = answer(Panel5, 6, 438, 138, 291, Look::sansSerif(11));
@@ -174,6 +180,18 @@ void TestPanel::showNumber(int number, int count)
     QuestionNumber->setText(text);
     QuestionNumber->adjustSize();
     Memo1->setAccessibleName(text);
+}
+
+void TestPanel::showStatus(const QString &text)
+{
+    StatusNote->setText(text);
+    StatusNote->setAccessibleName(text);
+    StatusNote->adjustSize();
+    StatusNote->setVisible(!text.isEmpty());
+    if (!text.isEmpty()) {
+        QAccessibleEvent event(StatusNote, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QWidget *TestPanel::firstControl() const

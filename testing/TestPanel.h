@@ -36,6 +36,11 @@ public:
     // where the count is unknown (below 1).
     void showNumber(int number, int count);
 
+    // What the student must know about the run besides the question: a
+    // connection lost, a wait for the server; empty hides it. Read out as
+    // it changes.
+    void showStatus(const QString &text);
+
     // The control that takes the focus when the panel comes to the front.
     QWidget *firstControl() const;
 
@@ -57,6 +62,7 @@ public:
     QLabel *Label48;
     QLabel *QuestionNumber; // "Вопрос k из n"
     QLabel *KeyboardNote;   // how to answer without a mouse
+    QLabel *StatusNote;     // the run's state, when it is not just going on
     AnswerButton *RadioButton1;
     AnswerButton *RadioButton2;
     AnswerButton *RadioButton3;

@@ -35,31 +35,12 @@ private:
     QString m_adminToken;
     int m_users = 0;
 
-    QByteArray superuser(const QString &database, const QByteArray &script)
-    {
-        const ToolRun run = ServerCluster::psql(ServerCluster::superuserUri(database), script);
-        if (run.exitCode != 0)
-            qWarning("%s", qPrintable(run.errText()));
-        return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
-    }
-
     void allowConnections(bool allowed)
     {
-        QCOMPARE(superuser(QStringLiteral("postgres"), "ALTER DATABASE \"" + m_database.toUtf8() +
-                                                           "\" ALLOW_CONNECTIONS " +
-                                                           (allowed ? "true" : "false") + ";"),
-                 QByteArray());
+        QVERIFY(ServerCluster::allowConnections(m_database, allowed));
     }
 
-    void dropConnections()
-    {
-        // From another database: this one may be closed to new connections.
-        QVERIFY(superuser(QStringLiteral("postgres"),
-                          "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
-                          "datname = '" +
-                              m_database.toUtf8() + "' AND usename = 'coursebook_lab';")
-                    .toInt() > 0);
-    }
+    void dropConnections() { QVERIFY(ServerCluster::dropConnections(m_database) > 0); }
 
     // A new student's session: the token of the log-in.
     QString student()
@@ -92,7 +73,8 @@ private slots:
         QString why;
         m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
         QVERIFY(why.isEmpty());
-        QCOMPARE(superuser(m_database, "SELECT cb_private.init_settings('admin', 'a', 'log.txt');"),
+        QCOMPARE(ServerCluster::superuser(
+                     m_database, "SELECT cb_private.init_settings('admin', 'a', 'log.txt');"),
                  QByteArray());
         ServerClient admin(m_address);
         m_adminToken = admin.login("admin", "a").token;
@@ -157,11 +139,17 @@ private slots:
         QCOMPARE(run.grade(), 4);
         QCOMPARE(run.rightCount(), 2);
         QCOMPARE(run.grades()[0], quint8(4));
-        QCOMPARE(superuser(m_database, "SELECT string_agg(a.digit::text, '' ORDER BY a.number) "
-                                       "FROM cb_private.answers a JOIN cb_private.runs r ON "
-                                       "r.id = a.run_id JOIN cb_private.users u ON "
-                                       "u.id = r.user_id WHERE u.name = 'Студент" +
-                                           QByteArray::number(m_users) + "';"),
+        // The review: the third answered wrong, as it was shown.
+        QCOMPARE(run.mistakes().size(), 1);
+        QCOMPARE(run.mistakes().at(0).number, 3);
+        QCOMPARE(run.mistakes().at(0).question, QByteArray("1+1"));
+        QCOMPARE(run.mistakes().at(0).answer, QByteArray("7"));
+        QCOMPARE(ServerCluster::superuser(m_database,
+                                          "SELECT string_agg(a.digit::text, '' ORDER BY a.number) "
+                                          "FROM cb_private.answers a JOIN cb_private.runs r ON "
+                                          "r.id = a.run_id JOIN cb_private.users u ON "
+                                          "u.id = r.user_id WHERE u.name = 'Студент" +
+                                              QByteArray::number(m_users) + "';"),
                  QByteArray("215"));
     }
 
@@ -201,12 +189,15 @@ private slots:
         QTest::addColumn<QVariant>("attempts");
         QTest::addColumn<QVariant>("pause");
         QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("menu"); // what the test's entry adds
         QTest::newRow("attempt limit") << QVariant(1) << QVariant()
                                        << QStringLiteral("попыток этого теста больше нет "
                                                          "(разрешено 1). Пройти тест снова "
-                                                         "можно, только если преподаватель");
+                                                         "можно, только если преподаватель")
+                                       << QStringLiteral("попыток больше нет");
         QTest::newRow("pause") << QVariant() << QVariant(7200)
-                               << QStringLiteral("Тест можно будет пройти снова в ");
+                               << QStringLiteral("Тест можно будет пройти снова в ")
+                               << QStringLiteral("снова в ");
     }
 
     void refusedStart()
@@ -214,7 +205,9 @@ private slots:
         QFETCH(QVariant, attempts);
         QFETCH(QVariant, pause);
         QFETCH(QString, says);
+        QFETCH(QString, menu);
         ServerRun run(m_address, student());
+        QSignalSpy available(&run, &ServerRun::availabilityRead);
         QSignalSpy started(&run, &RunSource::started);
         QSignalSpy finished(&run, &RunSource::finished);
         QSignalSpy refused(&run, &RunSource::refused);
@@ -234,6 +227,43 @@ private slots:
             QVERIFY2(text.contains(at) || QTime::currentTime().hour() >= 22, qPrintable(text));
         }
         QVERIFY(run.isOver());
+        run.readAvailability();
+        QVERIFY(available.wait());
+        const auto tests = available.at(0).at(0).value<QList<ServerClient::Availability>>();
+        QCOMPARE(tests.size(), 1);
+        QCOMPARE(tests.at(0).test, 1);
+        const QString note = ServerRun::availabilityText(tests.at(0), QDateTime::currentDateTime());
+        QVERIFY2(note.startsWith(menu), qPrintable(note));
+    }
+
+    // The right answers of a run only once it is over, and only the
+    // student's own.
+    void reviewRefused_data()
+    {
+        QTest::addColumn<bool>("finished");
+        QTest::addColumn<bool>("own");
+        QTest::newRow("open run") << false << true;
+        QTest::newRow("another student's run") << true << false;
+    }
+
+    void reviewRefused()
+    {
+        QFETCH(bool, finished);
+        QFETCH(bool, own);
+        const QString token = student();
+        ServerClient client(m_address);
+        const ServerClient::Run run = client.startRun(token, 1);
+        if (finished) {
+            for (int number = 1; number <= 3; ++number)
+                client.answer(token, run.id, number, 1);
+            client.finishRun(token, run.id);
+        }
+        try {
+            client.review(own ? token : student(), run.id);
+            QFAIL("the review was given");
+        } catch (const ServerClient::Refused &refused) {
+            QCOMPARE(refused.code(), QStringLiteral("CB016"));
+        }
     }
 
     // What a run hands the lab machine are the questions, their answers and

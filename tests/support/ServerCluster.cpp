@@ -82,11 +82,38 @@ QString ServerCluster::superuserUri(const QString &database)
 
 ToolRun ServerCluster::psql(const QString &uri, const QByteArray &script)
 {
-    return ToolRun::run(value("bin") + QStringLiteral("/psql"),
-                        {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-At"),
-                         QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                         QStringLiteral("-d"), uri},
-                        QString(), 60000, script);
+    // Unlogged: psql takes none of the tool's options, in a class folder too.
+    return ToolRun::runUnlogged(value("bin") + QStringLiteral("/psql"),
+                                {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-At"),
+                                 QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                 QStringLiteral("-d"), uri},
+                                QString(), 60000, script);
+}
+
+QByteArray ServerCluster::superuser(const QString &database, const QByteArray &script)
+{
+    const ToolRun run = psql(superuserUri(database), script);
+    if (run.exitCode != 0)
+        qWarning("%s", qPrintable(run.errText()));
+    return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
+}
+
+// From another database: this one may be closed to new connections.
+bool ServerCluster::allowConnections(const QString &database, bool allowed)
+{
+    return superuser(QStringLiteral("postgres"), "ALTER DATABASE \"" + database.toUtf8() +
+                                                     "\" ALLOW_CONNECTIONS " +
+                                                     (allowed ? "true" : "false") + ";")
+        .isEmpty();
+}
+
+int ServerCluster::dropConnections(const QString &database)
+{
+    return superuser(QStringLiteral("postgres"),
+                     "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                     "datname = '" +
+                         database.toUtf8() + "' AND usename = 'coursebook_lab';")
+        .toInt();
 }
 
 QByteArray ServerCluster::log()

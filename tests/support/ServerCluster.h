@@ -34,6 +34,14 @@ public:
     // the first error.
     static ToolRun psql(const QString &uri, const QByteArray &script);
 
+    // The superuser's script on the database: what it printed, trimmed, or
+    // "failed" with the server's error warned.
+    static QByteArray superuser(const QString &database, const QByteArray &script);
+    // Opens or closes the database to new connections; false when refused.
+    static bool allowConnections(const QString &database, bool allowed);
+    // Ends the lab role's connections to the database; how many.
+    static int dropConnections(const QString &database);
+
     // The server's log as far as it is written.
     static QByteArray log();
 };

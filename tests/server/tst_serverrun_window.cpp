@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A student's test run in the real window on a real server: the grade and
+// the review of mistakes from the server, nothing of the run in the course
+// folder, the server away mid-run, a copy killed mid-run and taken up at the
+// next log-in, and a pause the teacher set.
+#include "AnswerButton.h"
+#include "MainWindowFixture.h"
+#include "ModalAnswerer.h"
+#include "ProgressPanel.h"
+#include "ServerCluster.h"
+#include "ServerStore.h"
+#include "TForm1.h"
+#include "TestFileMaker.h"
+#include "TestPanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QByteArray Digits = "3241532415";
+// Questions 3, 6 and 10 answered wrong: 7 of 10 right, the grade 4.
+const QList<int> Wrong{3, 6, 10};
+const QByteArray Chosen = "3251542411";
+
+// Answers questions from … to as they come up.
+bool answer(TForm1 &form, int from, int to)
+{
+    for (int k = from; k <= to; ++k) {
+        const QString shown = u"Вопрос %1 из %2"_s.arg(k).arg(Digits.size());
+        if (!QTest::qWaitFor([&] { return form.testPanel().QuestionNumber->text() == shown; }))
+            return false;
+        QWidget *button = form.testPanel().answerButton(Chosen.at(k - 1) - '0');
+        QTest::mouseDClick(button, Qt::LeftButton);
+    }
+    return true;
+}
+
+// The copy of the program that is killed: answers the first four questions,
+// says so and waits.
+int killedCopy()
+{
+    QString why;
+    TForm1 form(std::make_unique<ServerStore>(
+        ServerAddress::parse(qEnvironmentVariable("COURSEBOOK_HELPER_SERVER"), &why)));
+    ModalAnswerer answerer(QMessageBox::Ok);
+    if (!MainWindowFixture::show(form))
+        return 3;
+    MainWindowFixture::logIn(form, qEnvironmentVariable("COURSEBOOK_HELPER_USER"), u"пароль"_s);
+    form.menuEntry(u"test1"_s)->trigger();
+    if (!answer(form, 1, 4))
+        return 4;
+    QTextStream(stdout) << "answered" << Qt::endl;
+    for (;;)
+        QTest::qWait(1000);
+}
+
+} // namespace
+
+class tst_ServerRunWindow : public QObject, private MainWindowFixture
+{
+    Q_OBJECT
+
+private:
+    QString m_database;
+    QString m_why;
+    ServerAddress m_address;
+    int m_users = 0;
+
+    QByteArray superuser(const QByteArray &script)
+    {
+        return ServerCluster::superuser(m_database, script);
+    }
+
+    // The student's answers the server holds, in order.
+    QByteArray answersOf(const QString &name)
+    {
+        return superuser("SELECT string_agg(a.digit::text, '' ORDER BY a.number) FROM "
+                         "cb_private.answers a JOIN cb_private.runs r ON r.id = a.run_id JOIN "
+                         "cb_private.users u ON u.id = r.user_id WHERE u.name = '" +
+                         name.toUtf8() + "';");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_database = ServerCluster::newDatabase(&m_why);
+        if (m_database.isEmpty())
+            return;
+        QString why;
+        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        QVERIFY(why.isEmpty());
+        QCOMPARE(superuser("SELECT cb_private.init_settings('admin', 'secret', 'log.txt');"),
+                 QByteArray());
+    }
+
+    void init()
+    {
+        if (m_database.isEmpty())
+            CB_SERVER_REQUIRED(m_why);
+        setUp();
+        QCOMPARE(superuser("UPDATE cb_private.tests SET min_pause = NULL;"), QByteArray());
+        // The test as the teacher publishes it; the lab's folder keeps no copy.
+        TestFileMaker::write("test1", Digits);
+        QFile file(u"data/tests/test1.ini"_s);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        ServerStore admin(m_address);
+        QVERIFY(admin.passwordMatches("admin", "secret"));
+        admin.publish("test1", file.readAll());
+        QVERIFY(file.remove());
+    }
+
+    void cleanup()
+    {
+        if (!m_database.isEmpty())
+            QVERIFY(ServerCluster::allowConnections(m_database, true));
+        tearDown();
+    }
+
+    void road_data()
+    {
+        QTest::addColumn<QString>("trouble");
+        QTest::newRow("none") << QString();
+        // Out of reach after question 4: told on the panel, answered on.
+        QTest::newRow("server away") << u"away"_s;
+        // Four answers given by a copy killed then, the rest after the log-in.
+        QTest::newRow("copy killed") << u"killed"_s;
+    }
+
+    void road()
+    {
+        QFETCH(QString, trouble);
+        const QString name = u"Студент%1"_s.arg(++m_users);
+        ServerClient(m_address).registerUser(name, u"пароль"_s);
+        QProcess copy;
+        const auto stop = qScopeGuard([&copy] {
+            copy.kill();
+            copy.waitForFinished();
+        });
+        if (trouble == u"killed") {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(u"COURSEBOOK_HELPER_SERVER"_s, ServerCluster::labUri(m_database));
+            env.insert(u"COURSEBOOK_HELPER_USER"_s, name);
+            copy.setProcessEnvironment(env);
+            copy.start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(copy.waitForReadyRead(60000));
+            QCOMPARE(copy.readLine().trimmed(), QByteArray("answered"));
+            QTRY_COMPARE_WITH_TIMEOUT(answersOf(name), Chosen.left(4), 10000);
+            copy.kill();
+        }
+        TForm1 form(std::make_unique<ServerStore>(m_address));
+        ModalAnswerer answerer(trouble == u"killed" ? QMessageBox::Yes : QMessageBox::Ok);
+        QVERIFY(show(form));
+        logIn(form, name, u"пароль"_s);
+        if (trouble == u"killed") {
+            QTRY_VERIFY_WITH_TIMEOUT(!answerer.texts.filter(u"на вопросе 5."_s).isEmpty(), 10000);
+            QCOMPARE(answerer.buttons.last(), QMessageBox::Yes | QMessageBox::No);
+        } else {
+            form.menuEntry(u"test1"_s)->trigger();
+            QVERIFY(answer(form, 1, 4));
+        }
+        QTRY_COMPARE(answersOf(name), Chosen.left(4));
+        const QLabel *status = form.testPanel().StatusNote;
+        if (trouble == u"away") {
+            QVERIFY(ServerCluster::allowConnections(m_database, false));
+            QVERIFY(ServerCluster::dropConnections(m_database) > 0);
+        }
+        QVERIFY(answer(form, 5, 6));
+        if (trouble == u"away") {
+            QTRY_VERIFY_WITH_TIMEOUT(status->isVisible(), 10000);
+            QVERIFY2(status->text().contains(m_address.display()), qPrintable(status->text()));
+            QVERIFY2(status->text().contains(u"будут отправлены"_s), qPrintable(status->text()));
+            saveShot(form.grab(), u"server_connection_lost"_s);
+            // Closing now would lose the two answers: the student is asked.
+            QVERIFY(!form.FormCloseQuery());
+            QVERIFY(answerer.texts.last().contains(u"ответов не отправлено — 2"_s));
+            QVERIFY(ServerCluster::allowConnections(m_database, true));
+            QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(u"восстановлена"_s), 10000);
+        }
+        QVERIFY(answer(form, 7, Digits.size()));
+
+        QTRY_COMPARE_WITH_TIMEOUT(frontPanel(form), u"Panel2"_s, 10000);
+        ProgressPanel &progress = form.progressPanel();
+        QCOMPARE(progress.rightAnswers->text(), u"Правильных ответов: 7 из 10"_s);
+        QCOMPARE(progress.valueLabels[0]->text(), u"4"_s);
+        QCOMPARE(progress.mistakes->count(), Wrong.size());
+        for (int i = 0; i < Wrong.size(); ++i) {
+            const QString item = progress.mistakes->item(i)->text();
+            const int k = Wrong[i];
+            QCOMPARE(item, u"%1. Вопрос %1\nВаш ответ: %2) %1"_s.arg(k).arg(
+                               QChar(u'A' + Chosen.at(k - 1) - '1')));
+        }
+        QCOMPARE(answersOf(name), Chosen);
+        // The server keeps the log and the answers: the folder holds none.
+        QVERIFY(!QFile::exists(u"log.txt"_s) && !QFile::exists(u"log-answers.txt"_s));
+        if (!trouble.isEmpty())
+            return;
+        saveShot(form.grab(), u"server_review"_s);
+
+        // The teacher's pause: the start refused with when, and the entry says it.
+        QCOMPARE(superuser("UPDATE cb_private.tests SET min_pause = '2 hours' WHERE test = 1;"),
+                 QByteArray());
+        const QString caption = form.menuEntry(u"test1"_s)->text();
+        form.menuEntry(u"test1"_s)->trigger();
+        QTRY_VERIFY(!answerer.texts.filter(u"Тест можно будет пройти снова в"_s).isEmpty());
+        QCOMPARE(frontPanel(form), u"Panel2"_s);
+        QTRY_VERIFY(form.menuEntry(u"test1"_s)->text().startsWith(caption + u" (снова в "_s));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("COURSEBOOK_HELPER_USER"))
+        return killedCopy();
+    tst_ServerRunWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_serverrun_window.moc"
