@@ -765,3 +765,28 @@ std::optional<QByteArray> ServerStore::publishedFile(const QByteArray &testName)
         return std::nullopt;
     return p->file;
 }
+
+ServerStore::Limits ServerStore::limits(const QByteArray &testName) const
+{
+    const QList<QVariantList> rows =
+        admin(QStringLiteral("SELECT attempt_limit, min_pause_seconds FROM cb.admin_tests(?) "
+                             "WHERE test = ?"),
+              {testNumber(testName)});
+    Limits limits;
+    if (!rows.isEmpty()) {
+        if (!rows.at(0).at(0).isNull())
+            limits.attempts = rows.at(0).at(0).toInt();
+        if (!rows.at(0).at(1).isNull())
+            limits.pauseSeconds = rows.at(0).at(1).toInt();
+    }
+    return limits;
+}
+
+void ServerStore::setLimits(const QByteArray &testName, const Limits &limits)
+{
+    const auto value = [](const std::optional<int> &v) {
+        return v ? QVariant(*v) : QVariant(QMetaType::fromType<int>());
+    };
+    admin(QStringLiteral("SELECT cb.admin_set_limits(?, ?::smallint, ?::integer, ?::integer)"),
+          {testNumber(testName), value(limits.attempts), value(limits.pauseSeconds)});
+}

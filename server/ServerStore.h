@@ -107,6 +107,16 @@ public:
     // The test file as last published; nothing when it never was.
     std::optional<QByteArray> publishedFile(const QByteArray &testName) const;
 
+    // A test's attempt limit and the least pause between its attempts, as
+    // the server keeps them; nothing where there is none, as in a folder.
+    struct Limits
+    {
+        std::optional<int> attempts;
+        std::optional<int> pauseSeconds;
+    };
+    Limits limits(const QByteArray &testName) const;
+    void setLimits(const QByteArray &testName, const Limits &limits);
+
     // The refusal a server's code stands for, or None.
     static Refusal refusalOf(const QString &code);
 

@@ -13,11 +13,13 @@
 #include "ServerStore.h"
 #include "SettingsPanel.h"
 #include "TForm1.h"
+#include "TestLimitsPanel.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 #include <QWebEnginePage>
@@ -145,6 +147,23 @@ private slots:
         QVERIFY(adminPassword(u"новый"_s));
         QVERIFY(!adminPassword(u"secret"_s));
         QCOMPARE(answerer.texts.size(), 1);
+
+        // The first test's attempt limit and pause, onto the server.
+        auto *limits = new TestLimitsPanel(teacher.panel(PanelSwitch::Panel7),
+                                           dynamic_cast<ServerStore &>(teacher.session().store()),
+                                           teacher.course());
+        limits->load();
+        QCOMPARE(limits->attempts->value(), 0);
+        limits->attempts->setValue(2);
+        limits->pauseMinutes->setValue(3);
+        click(limits->save);
+        QCOMPARE(answerer.texts.size(), 2);
+        const QList<QVariantList> tests =
+            client.rows(u"SELECT attempt_limit, min_pause_seconds FROM cb.admin_tests(?) "
+                        "WHERE test = 1"_s,
+                        {client.login(u"admin"_s, u"новый"_s).token});
+        QCOMPARE(tests.value(0), (QVariantList{2, 180}));
+        saveShot(&teacher, u"server-teacher-settings"_s);
     }
 };
 
