@@ -33,6 +33,13 @@ State &state()
     return s;
 }
 
+// A command enters its class folder before it reads the login, so a name
+// given relative to where the user typed it is fixed while that is current.
+QString fromHere(const QString &file)
+{
+    return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
+}
+
 RuntimeError refused(const QString &why)
 {
     return RuntimeError(QStringLiteral("команда %1 выполняется только после входа "
@@ -95,14 +102,14 @@ void AdminLogin::takeOption(QStringList *args)
         if (arg == QLatin1String("--"))
             return;
         if (arg.startsWith(Option + QLatin1Char('='))) {
-            state().file = arg.mid(Option.size() + 1);
+            state().file = fromHere(arg.mid(Option.size() + 1));
             args->removeAt(i--);
         } else if (arg == Option) {
             if (i + 1 >= args->size())
                 throw RuntimeError(QStringLiteral("после %1 нужно имя файла с именем и паролем "
                                                   "администратора")
                                        .arg(Option));
-            state().file = args->at(i + 1);
+            state().file = fromHere(args->at(i + 1));
             args->remove(i, 2);
             --i;
         }
@@ -111,7 +118,7 @@ void AdminLogin::takeOption(QStringList *args)
 
 void AdminLogin::setFile(const QString &file)
 {
-    state().file = file;
+    state().file = fromHere(file);
 }
 
 void AdminLogin::require(const QString &command)

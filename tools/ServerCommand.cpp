@@ -23,6 +23,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <QUrlQuery>
 
 namespace {
 
@@ -124,8 +125,15 @@ int init(const CommandArguments &arguments)
             QStringLiteral("server init: нужны --database, --host, --ca, --admin и --lab-line"));
     checkDatabaseName(database);
     const QString folder = ServerSchema::folder();
-    ServerAddress superuser =
-        address(arguments.value(QStringLiteral("--superuser"), DefaultSuperuser));
+    const int port = arguments.value(QStringLiteral("--port"), QStringLiteral("5432")).toInt();
+    const QString superuserUri = arguments.value(QStringLiteral("--superuser"), DefaultSuperuser);
+    ServerAddress superuser = address(superuserUri);
+    // A cluster's socket is named by its port: an address naming none (the
+    // default one) reaches the cluster the lab's line names, not another
+    // one of the same machine listening on 5432.
+    if (const QUrl given(superuserUri);
+        given.port() == -1 && !QUrlQuery(given).hasQueryItem(QStringLiteral("port")))
+        superuser.port = port;
     const QString adminPassword =
         PasswordPrompt::read(QStringLiteral("Пароль администратора %1: ").arg(adminLogin));
     {
@@ -170,7 +178,6 @@ int init(const CommandArguments &arguments)
             {adminLogin, adminPassword,
              arguments.value(QStringLiteral("--log"), QStringLiteral("testlog.txt"))});
 
-    const int port = arguments.value(QStringLiteral("--port"), QStringLiteral("5432")).toInt();
     const QString line =
         QStringLiteral("Server=postgresql://coursebook_lab:%1@%2:%3/%4?sslmode=verify-full&"
                        "sslrootcert=%5\n")
@@ -353,7 +360,7 @@ QString ServerCommand::details()
         "import, export и publish — после входа администратора класса на сервере\n"
         "(вводится или --admin-login ФАЙЛ).\n"
         "URI суперпользователя по умолчанию: postgresql:///postgres?host=/var/run/postgresql\n"
-        "(запуск от имени postgres на машине сервера).");
+        "(запуск от имени postgres на машине сервера); без порта в нём — порт из --port.");
 }
 
 int ServerCommand::run(const QStringList &args)

@@ -61,15 +61,19 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(("Server=" + ServerCluster::labUri(QStringLiteral("other"))).toUtf8());
         old.close();
-        const QStringList init{
-            QStringLiteral("server"),      QStringLiteral("init"),
-            QStringLiteral("--superuser"), ServerCluster::superuserUri(QStringLiteral("postgres")),
-            QStringLiteral("--database"),  database,
-            QStringLiteral("--host"),      QStringLiteral("127.0.0.1"),
-            QStringLiteral("--port"),      ServerCluster::value("port"),
-            QStringLiteral("--ca"),        ServerCluster::value("ca"),
-            QStringLiteral("--admin"),     QStringLiteral("учитель"),
-            QStringLiteral("--lab-line"),  lineFile};
+        // The superuser's address names the socket's folder only: the
+        // cluster is the one on the port the lab's line names.
+        const QString socketOnly =
+            QStringLiteral("postgresql://postgres@/postgres?host=%1")
+                .arg(QString::fromUtf8(QUrl::toPercentEncoding(ServerCluster::value("socket"))));
+        const QStringList init{QStringLiteral("server"),      QStringLiteral("init"),
+                               QStringLiteral("--superuser"), socketOnly,
+                               QStringLiteral("--database"),  database,
+                               QStringLiteral("--host"),      QStringLiteral("127.0.0.1"),
+                               QStringLiteral("--port"),      ServerCluster::value("port"),
+                               QStringLiteral("--ca"),        ServerCluster::value("ca"),
+                               QStringLiteral("--admin"),     QStringLiteral("учитель"),
+                               QStringLiteral("--lab-line"),  lineFile};
         const ToolRun made = tool(init, "пароль-учителя\n");
         QVERIFY2(made.exitCode == 0, qPrintable(made.errText()));
         QVERIFY2(made.outText().contains(QStringLiteral("hostssl %1 coursebook_lab").arg(database)),
