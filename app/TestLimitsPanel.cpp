@@ -6,6 +6,7 @@
 #include "Look.h"
 #include "ServerStore.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
@@ -44,6 +45,8 @@ TestLimitsPanel::TestLimitsPanel(QFrame *panel, ServerStore &store, const Course
     for (const MenuTree::Entry *entry : course.tests())
         test->addItem(entry->caption, entry->name);
     testLabel->setBuddy(test);
+    // The drop-down list is a control of its own to a screen reader.
+    test->view()->setAccessibleName(QStringLiteral("Тесты на сервере"));
     QLabel *attemptsLabel = Look::label(panel, QStringLiteral("LimitsAttemptsLabel"),
                                         QStringLiteral("Попыток:"), 380, Top, bold);
     attempts = spin(panel, QStringLiteral("LimitsAttempts"), 380, QStringLiteral("без предела"));

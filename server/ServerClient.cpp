@@ -70,8 +70,15 @@ QString detailOf(const QString &text)
 
 ServerClient::ServerClient(const ServerAddress &address) : m_address(address)
 {
+    // The program holds this code twice, in itself and in the windows'
+    // module, each copy with a counter of its own, while the driver's list of
+    // connections is one: a name made of a counter alone is taken twice, and
+    // the second connection disables the first. No two live clients share an
+    // address.
     static QAtomicInt counter;
-    m_connectionName = QStringLiteral("coursebook-server-%1").arg(counter.fetchAndAddRelaxed(1));
+    m_connectionName = QStringLiteral("coursebook-server-%1-%2")
+                           .arg(quintptr(this), 0, 16)
+                           .arg(counter.fetchAndAddRelaxed(1));
     m_db = m_address.connection(m_connectionName);
 }
 

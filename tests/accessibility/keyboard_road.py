@@ -13,6 +13,13 @@ the progress view, "<<Назад", close through the confirmation box. Then the
 grade and the files the program left are checked, and no control of the
 login, test, progress and settings panels may have an empty name.
 
+With --server-fixture and --server-state the same road runs on a results
+server of the server fixture (tests/server/server-fixture), in a database of
+its own: test 1 published there by the administrator, the course folder
+read-only to the program, the server away for a while mid-run. Then the
+grade and the run are checked on the server, and the course folder must be
+as it was: no record written into it.
+
 Exit status 77 (skipped, with the reason on the output) where the X server,
 the bus or the tools cannot run here; where CI=true, as the continuous
 integration runs the test command, status 1 (failed) with the reason instead,
@@ -28,6 +35,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 
 SKIPPED = 77
 KEY = 0x1E  # the store's scrambling key
@@ -267,24 +275,119 @@ def type_text(env, text):
 
 def focus_newest_window(env, pid, known):
     """The X server runs no window manager, so the test gives the input focus
-    to a newly shown window of the program as a window manager would."""
+    to a newly shown window of the program as a window manager would. The
+    windows shown beside it (the toolkit's own, without a title) are known
+    from then on: a message that comes later, as one after a server's reply,
+    is the next new one."""
 
     def newest():
         out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), ""],
                              env=env, capture_output=True, text=True).stdout.split()
         fresh = [w for w in out if w not in known]
-        return fresh[-1] if fresh else None
+        return (fresh[-1], out) if fresh else None
 
-    window = wait_for("a new window of the program", newest, timeout=30)
-    known.add(window)
+    window, shown = wait_for("a new window of the program", newest, timeout=30)
+    known.update(shown)
     subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, check=True)
     return window
 
 
-def road(args, env, course, rights, procs):
+class Server:
+    """A database of the road's own on the server fixture's cluster, the class
+    set up in it as the teacher would: the settings, test 1 published."""
+
+    def __init__(self, fixture, state_path):
+        try:
+            with open(state_path) as f:
+                self.state = dict(line.split("=", 1) for line in f.read().splitlines()
+                                  if "=" in line)
+        except OSError:
+            raise Skip("the server fixture left no state in " + state_path)
+        if "port" not in self.state:
+            raise Skip("no database server: " + self.state.get("skip", "the state names none"))
+        self.database = "cb_keyboard_%d" % os.getpid()
+        made = subprocess.run([fixture, "newdb", state_path, self.database], capture_output=True,
+                              text=True)
+        if made.returncode != 0:
+            raise Failure("no database from the template: " + made.stderr)
+        s = self.state
+        self.uri = "postgresql://%s:%s@127.0.0.1:%s/%s?sslmode=verify-full&sslrootcert=%s" % (
+            s["lab_role"], s["lab_password"], s["port"], self.database,
+            urllib.parse.quote(s["ca"], safe=""))
+
+    def sql(self, script, database=None):
+        """The superuser's script through the socket: what it printed."""
+        s = self.state
+        run = subprocess.run([s["bin"] + "/psql", "-X", "-q", "-At", "-v", "ON_ERROR_STOP=1",
+                              "-h", s["socket"], "-p", s["port"], "-U", "postgres",
+                              "-d", database or self.database], input=script, capture_output=True, text=True)
+        if run.returncode != 0:
+            raise Failure("psql: " + run.stderr)
+        return run.stdout.strip()
+
+    def set_up(self, admin, course):
+        """The settings, and test 1 moved from the folder onto the server."""
+        self.sql("SELECT cb_private.init_settings('admin', 'secret', 'log.txt');")
+        test = os.path.join(course, "data", "tests", "test1.ini")
+        published = os.path.join(os.path.dirname(course), "test1.ini")
+        shutil.move(test, published)
+        login = os.path.join(os.path.dirname(course), "login")
+        subprocess.run([admin, "--admin-login", login, "server", "publish", "test1", published,
+                        "--server", self.uri], check=True, capture_output=True)
+
+    def reachable(self, allowed):
+        """Lets the program in, or ends its connections and lets none in, as
+        a server going down would; from another database, since this one
+        refuses everybody while closed."""
+        self.sql('ALTER DATABASE "%s" ALLOW_CONNECTIONS %s;' % (self.database, allowed),
+                 "postgres")
+        ended = self.sql("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                         "datname = '%s' AND usename = '%s';"
+                         % (self.database, self.state["lab_role"]), "postgres")
+        if not allowed and ended == "0":
+            raise Failure("the program holds no connection to the server mid-run")
+
+    def check(self, chosen):
+        rows = self.sql(
+            "SELECT u.grades[1], r.grade, r.right_count, string_agg(a.digit::text, '' ORDER BY "
+            "a.number) FROM cb_private.users u JOIN cb_private.runs r ON r.user_id = u.id "
+            "LEFT JOIN cb_private.answers a ON a.run_id = r.id WHERE u.name = '%s' "
+            "AND r.finished IS NOT NULL GROUP BY u.id, r.id;" % STUDENT)
+        expected = "%d|%d|%d|%s" % (EXPECTED_GRADE, EXPECTED_GRADE, RIGHT_COUNT, chosen)
+        if rows != expected:
+            raise Failure("the server holds the run %r, not %r" % (rows, expected))
+        lines = self.sql("SELECT user_name, test, grade FROM cb_private.log;")
+        if lines != "%s|1|%d" % (STUDENT, EXPECTED_GRADE):
+            raise Failure("the server's test log holds %r" % lines)
+        log("the server holds the student's run %s, grade %d, and its log line"
+            % (chosen, EXPECTED_GRADE))
+
+
+def read_only(course, command):
+    """The command with the course folder read-only to it, as a lab's folder
+    is to a student: a read-only bind mount of its own where this is root
+    (whom no file mode stops), the files' modes otherwise."""
+    if os.geteuid() != 0:
+        subprocess.run(["chmod", "-R", "a-w", course], check=True)
+        return command
+    return ["unshare", "--mount", "--propagation", "private", "sh", "-c",
+            'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && shift && exec "$@"',
+            "sh", course] + command
+
+
+def files_of(folder):
+    return {os.path.relpath(os.path.join(d, f), folder):
+            (lambda st: (st.st_size, st.st_mtime_ns))(os.stat(os.path.join(d, f)))
+            for d, _, names in os.walk(folder) for f in names}
+
+
+def road(args, env, course, rights, procs, server=None):
     import pyatspi  # after the bus address is in the environment
 
-    program = procs.start([args.program, course], env=env, stdout=open(
+    command = [args.program, course]
+    if server is not None:
+        command = read_only(course, [args.program, "--server", server.uri, course])
+    program = procs.start(command, env=env, stdout=open(
         os.path.join(course, "..", "program.log"), "wb"), stderr=subprocess.STDOUT)
     tree = Tree(pyatspi, program.pid)
     a = pyatspi
@@ -362,6 +465,7 @@ def road(args, env, course, rights, procs):
 
     # Ten questions: the first seven with the right letter, the rest wrong.
     letters = "ABCDE"
+    given = ""
     for k in range(1, 11):
         question = wait_for("question %d" % k, lambda: tree.find(
             lambda n: n.getRole() == a.ROLE_TEXT and n.name == "Вопрос %d из 10" % k))
@@ -386,7 +490,18 @@ def road(args, env, course, rights, procs):
             lambda n: n if n is not None and n.name.startswith(target + ")")
             and n.getState().contains(a.STATE_CHECKED) else None)(
                 tree.focused_is(a.ROLE_RADIO_BUTTON)))
+        given += str(letters.index(target) + 1)
+        if server is not None and k == 5:
+            server.reachable(False)
         keys(env, "KP_Enter" if k % 2 else "Return")
+        if server is not None and k == 5:
+            # Told on the panel, in words a screen reader reads.
+            for note, allowed in (("будут отправлены", True), ("восстановлена", None)):
+                wait_for("the note \"%s\"" % note, lambda: tree.find(
+                    lambda n: n.getRole() == a.ROLE_LABEL and note in n.name))
+                if allowed:
+                    server.reachable(True)
+            log("told through the accessibility tree that the server was away, then back")
         if k < 10:
             wait_for("question %d gone" % k, lambda: tree.find(
                 lambda n: n.getRole() == a.ROLE_TEXT and n.name == "Вопрос %d из 10" % k) is None)
@@ -403,6 +518,10 @@ def road(args, env, course, rights, procs):
         raise Failure("the row of test 1 shows %r, not %d" % ([g.name for g in grades],
                                                               EXPECTED_GRADE))
     log("the progress view reads grade %d for test 1" % EXPECTED_GRADE)
+    if args.screenshots and shutil.which("import"):
+        os.makedirs(args.screenshots, exist_ok=True)
+        subprocess.run(["import", "-window", "root", os.path.join(
+            args.screenshots, "keyboard_road_progress.png")], env=env, check=True)
     keys(env, "Return")
     wait_for("the course page again", lambda: tree.label("Тест №1") is None)
     log("\"<<Назад\" pressed with Return")
@@ -427,6 +546,7 @@ def road(args, env, course, rights, procs):
     if code != 0:
         raise Failure("the program ended with status %d" % code)
     log("closed through the confirmation box")
+    return given
 
 
 def menu_selection(tree):
@@ -469,7 +589,9 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--admin", required=True)
     parser.add_argument("--course", required=True)
-    parser.add_argument("--screenshots", help="a folder for pictures of each panel")
+    parser.add_argument("--screenshots", help="a folder for a picture of the progress view")
+    parser.add_argument("--server-fixture", help="the server fixture's script")
+    parser.add_argument("--server-state", help="the server fixture's state file")
     args = parser.parse_args()
 
     for tool in ("Xvfb", "dbus-daemon", "dbus-send", "xdotool"):
@@ -506,9 +628,21 @@ def main():
                                ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
             course = os.path.join(tmp, "course")
             rights = write_course(args.course, course, args.admin)
+            server = None
+            if args.server_fixture:
+                server = Server(args.server_fixture, args.server_state)
+                server.set_up(args.admin, course)
+            before = files_of(course)
             started = time.monotonic()
-            road(args, env, course, rights, procs)
-            check_files(course, rights)
+            chosen = road(args, env, course, rights, procs, server)
+            if server is None:
+                check_files(course, rights)
+            else:
+                server.check(chosen)
+                if files_of(course) != before:
+                    raise Failure("the program wrote into the course folder: %r" % sorted(
+                        set(files_of(course).items()) ^ set(before.items())))
+                log("the course folder is as it was")
             log("the keyboard road took %.1f s" % (time.monotonic() - started))
         except Skip as e:
             return cannot_start(str(e))

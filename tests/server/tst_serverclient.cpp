@@ -37,12 +37,9 @@ private slots:
         if (m_database.isEmpty())
             return;
         QString why;
-        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        m_address = ServerCluster::labAddress(m_database, &why);
         QVERIFY(why.isEmpty() && m_address.verifiesServer());
-        QCOMPARE(ServerCluster::psql(ServerCluster::superuserUri(m_database),
-                                     "SELECT cb_private.init_settings('admin', 'a', 'log.txt');")
-                     .exitCode,
-                 0);
+        QVERIFY(ServerCluster::initSettings(m_database, "a"));
         ServerClient admin(m_address);
         m_adminToken = admin.login("admin", "a").token;
         admin.rows(
