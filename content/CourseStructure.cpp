@@ -131,6 +131,29 @@ int CourseStructure::testNumber(const QString &name)
     return k <= MaxTests ? k : 0;
 }
 
+bool CourseStructure::numberedCaption(int test, const QString &caption)
+{
+    return caption == u"Тест №%1"_s.arg(test);
+}
+
+QString CourseStructure::testMark(int test, const QString &caption)
+{
+    // A broken course's tests are captioned by the records' names.
+    if (caption.isEmpty() || numberedCaption(test, caption) ||
+        caption.compare(u"test%1"_s.arg(test), Qt::CaseInsensitive) == 0)
+        return QString::number(test);
+    return u"«%1»"_s.arg(caption);
+}
+
+QString CourseStructure::testMark(int test) const
+{
+    for (const Entry *entry : tests()) {
+        if (testNumber(entry->name) == test)
+            return testMark(test, entry->label);
+    }
+    return QString::number(test);
+}
+
 bool CourseStructure::insideFolder(const QString &path)
 {
     if (path.isEmpty() || path.contains(u':') || path.startsWith(u"\\\\"_s) ||

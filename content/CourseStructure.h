@@ -85,6 +85,13 @@ public:
     static QString roleName(Role role);
     // "test" and a number 1 … MaxTests, any letter case; 0 otherwise.
     static int testNumber(const QString &name);
+    // Captioned as the shipped course captions test k: "Тест №k".
+    static bool numberedCaption(int test, const QString &caption);
+    // Test k as a sentence names it after "тест": its number where the
+    // course captions it as the shipped one does, by its name "testk", or
+    // holds no such test, else its caption in quotes, «Итоговый тест».
+    static QString testMark(int test, const QString &caption);
+    QString testMark(int test) const;
     // A course-relative page or document path: no drive, no server, no way up.
     static bool insideFolder(const QString &path);
 

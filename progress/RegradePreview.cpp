@@ -15,10 +15,10 @@ RegradePreview::RegradePreview(const GradeChanges::Plan &plan, QWidget *parent)
     : QDialog(parent), m_table(new QTableWidget(int(plan.regrades.size()), 5, this))
 {
     setObjectName(QStringLiteral("regradePreview"));
-    setWindowTitle(QStringLiteral("Пересчёт теста %1").arg(plan.test));
+    setWindowTitle(QStringLiteral("Пересчёт теста %1").arg(plan.testMark));
     QStringList lines{QStringLiteral("Попыток теста %1 пересчитано по нынешнему ключу: %2, "
                                      "оценок изменится: %3.")
-                          .arg(plan.test)
+                          .arg(plan.testMark)
                           .arg(plan.runs)
                           .arg(plan.regrades.size())};
     if (plan.otherCount)

@@ -57,7 +57,8 @@ void ReportRegrade::click()
         if (!plan.runs) {
             QMessageBox::information(
                 window(), caption,
-                QStringLiteral("Записанных ответов теста %1 нет: пересчитывать нечего.").arg(test));
+                QStringLiteral("Записанных ответов теста %1 нет: пересчитывать нечего.")
+                    .arg(plan.testMark));
             return;
         }
         if (!confirm(plan))
@@ -69,7 +70,7 @@ void ReportRegrade::click()
                                  QStringLiteral("Записи теста %1 изменились, пока показывался "
                                                 "пересчёт; ничего не записано. Пересчитайте "
                                                 "снова.")
-                                     .arg(test));
+                                     .arg(plan.testMark));
             return;
         }
         const int stored = GradeChanges::apply(*m_store, now, QDateTime::currentDateTime());
@@ -77,7 +78,7 @@ void ReportRegrade::click()
                                  QStringLiteral("Тест %1 пересчитан: оценок изменилось %2, "
                                                 "сохранено %3. Изменения записаны в журнал "
                                                 "изменений.")
-                                     .arg(test)
+                                     .arg(now.testMark)
                                      .arg(now.regrades.size())
                                      .arg(stored));
     } catch (const RuntimeError &e) {

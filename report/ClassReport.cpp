@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassReport.h"
 
+#include "ClassCourse.h"
 #include "ClassStore.h"
 #include "CodePage.h"
 #include "CourseInfo.h"
@@ -40,7 +41,7 @@ int reachedTest(const ClassRecords::Grades &grades, const CourseStructure &cours
 
 bool ClassReport::CourseTest::numbered() const
 {
-    return label == QStringLiteral("Тест №%1").arg(test);
+    return CourseStructure::numberedCaption(test, label);
 }
 
 QString ClassReport::testLabel(int k) const
@@ -50,6 +51,15 @@ QString ClassReport::testLabel(int k) const
             return t.label;
     }
     return QString::fromLatin1(ClassStore::testName(k));
+}
+
+QString ClassReport::testMark(int k) const
+{
+    for (const CourseTest &t : courseTests) {
+        if (t.test == k)
+            return CourseStructure::testMark(k, t.label);
+    }
+    return QString::number(k);
 }
 
 bool ClassReport::Row::took(int k) const
@@ -179,15 +189,13 @@ ClassReport ClassReport::read(const ClassStore &store, ItemAnalysis::Attempts at
     for (const ClassRecords::User &user : records.users)
         known.insert(folded(user.name));
     const TestLogReader log = TestLogReader::read(store, known);
-    const FolderAccess *access = store.folderAccess();
-    const CourseStructure course =
-        CourseStructure::load(access ? access->folder() : QDir::currentPath());
-    ClassReport report = build(records, log, ItemAnalysis::read(store, attempts), course);
+    ClassReport report =
+        build(records, log, ItemAnalysis::read(store, attempts), ClassCourse::of(store));
     report.suspicious = SuspiciousRecords::read(store, records, log);
     report.changes = GradeChange::read(store);
     if (!report.changes.failure.isEmpty())
         report.fileErrors.append(report.changes.failure);
-    if (const FolderAccess *folder = access) {
+    if (const FolderAccess *folder = store.folderAccess()) {
         report.classFolder = QDir(folder->folder()).canonicalPath();
         report.inputs = folder->recordFiles();
         report.inputs.append(folder->settingsFile());
@@ -221,7 +229,8 @@ QString ClassReport::outputRefusal(const QString &path) const
     while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath())
         folder = QFileInfo(folder.absolutePath());
     const QString target = folder.canonicalFilePath();
-    if (!classFolder.isEmpty() && (target == classFolder || target.startsWith(classFolder + QLatin1Char('/'))))
+    if (!classFolder.isEmpty() &&
+        (target == classFolder || target.startsWith(classFolder + QLatin1Char('/'))))
         return QStringLiteral("%1 лежит в папке класса, где отчёт с оценками прочтёт каждый "
                               "ученик; сохраните его вне папки класса")
             .arg(QDir::toNativeSeparators(path));

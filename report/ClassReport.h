@@ -79,6 +79,8 @@ public:
     // The course test's caption; the record's name for a test the course
     // does not hold.
     QString testLabel(int k) const;
+    // How a sentence names the test (CourseStructure::testMark).
+    QString testMark(int k) const;
 
     QList<Row> rows;          // in the order of the list file
     QList<TestSummary> tests; // the course's tests that anyone has taken or run, in its order

@@ -343,6 +343,14 @@ QString itemTable(const ClassReport &report, const ItemAnalysis::Version &versio
     return out + QStringLiteral("</tbody></table>");
 }
 
+// The legend names the answer record after "По записям ответов": a
+// folder's by its file, a server's by where its records are.
+QString answersSource(const QString &shown)
+{
+    const QString records = QStringLiteral("записи ответов ");
+    return shown.startsWith(records) ? shown.mid(records.size()) : shown;
+}
+
 QString itemSection(const ClassReport &report)
 {
     const ItemAnalysis &items = report.items;
@@ -359,7 +367,7 @@ QString itemSection(const ClassReport &report)
             "отмечен верный ответ (ключ). «Слишком лёгкий» (решили %4 % и больше) и «слишком "
             "трудный» (%5 % и меньше) — только начиная с %6 попыток. Версия — отпечаток "
             "файла теста: после правки теста записи идут в новую версию.</p>")
-            .arg(esc(items.path), QString::number(items.records), Passed,
+            .arg(esc(answersSource(items.path)), QString::number(items.records), Passed,
                  QString::number(ItemAnalysis::EasyFrom), QString::number(ItemAnalysis::HardUpTo),
                  QString::number(ItemAnalysis::FewestRunsForEase));
     for (const ItemAnalysis::Version &version : items.versions)
@@ -513,7 +521,8 @@ QString changesSection(const ClassReport &report)
     QString items;
     for (const GradeChange &c : report.changes.changes) {
         if (c.kind != GradeChange::Kind::Key)
-            items += QStringLiteral("<li>%1 — %2</li>").arg(esc(c.user), c.text().toHtmlEscaped());
+            items += QStringLiteral("<li>%1 — %2</li>")
+                         .arg(esc(c.user), c.text(report.testMark(c.test)).toHtmlEscaped());
     }
     if (items.isEmpty())
         return out + QStringLiteral("<p class=\"ok\">Все оценки выставлены тестами.</p>");

@@ -3,6 +3,7 @@
 
 #include "AdminSettings.h"
 #include "AnswerRecord.h"
+#include "ClassCourse.h"
 #include "ClassStore.h"
 #include "CodePage.h"
 #include "FolderBounds.h"
@@ -205,11 +206,11 @@ void GradeChange::append(const QByteArray &logName, const QByteArray &lines)
     TextFile::append(FolderBounds::recordPath(Paths::resolve(fileName(logName))), lines);
 }
 
-QString GradeChange::text() const
+QString GradeChange::text(const QString &testMark) const
 {
     const QString when = QString::fromLatin1(AnswerRecord::timeText(date, time));
     const QString grades = QStringLiteral("тест %1: %2 → %3")
-                               .arg(test)
+                               .arg(testMark)
                                .arg(oldGrade ? QString::number(oldGrade) : QStringLiteral("—"))
                                .arg(newGrade);
     switch (kind) {
@@ -223,15 +224,16 @@ QString GradeChange::text() const
         break;
     }
     return QStringLiteral("тест %1, версия %2: ключ %3, %4")
-        .arg(QString::number(test), QString::fromLatin1(version), QString::fromLatin1(key), when);
+        .arg(testMark, QString::fromLatin1(version), QString::fromLatin1(key), when);
 }
 
 QStringList GradeChange::textsFor(const ClassStore &store, const QByteArray &user)
 {
     QStringList texts;
+    const CourseStructure course = ClassCourse::of(store);
     for (const GradeChange &c : read(store).changes) {
         if (c.kind != Kind::Key && CodePage::fold(c.user) == CodePage::fold(user))
-            texts.append(c.text());
+            texts.append(c.text(course.testMark(c.test)));
     }
     return texts;
 }

@@ -90,6 +90,7 @@ public:
 
     // The change for the report and the progress view, in Russian, without
     // the user: "тест 3: 2 → 4, пересчёт по исправленному ключу (попытка
-    // 2026-03-02 10:15:00), 2026-03-09 12:00:00".
-    QString text() const;
+    // 2026-03-02 10:15:00), 2026-03-09 12:00:00", the test named by its
+    // course's mark (CourseStructure::testMark).
+    QString text(const QString &testMark) const;
 };

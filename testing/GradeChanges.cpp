@@ -2,6 +2,7 @@
 #include "GradeChanges.h"
 
 #include "AnswerRecord.h"
+#include "ClassCourse.h"
 #include "ClassStore.h"
 #include "CodePage.h"
 #include "Grading.h"
@@ -43,6 +44,7 @@ GradeChanges::Plan GradeChanges::plan(int test, const QByteArray &key, const QBy
 {
     Plan plan;
     plan.test = test;
+    plan.testMark = QString::number(test);
     plan.key = key;
     QHash<RunKey, int> current; // a run's grade after the regrades so far
     for (const GradeChange &c : done) {
@@ -114,8 +116,9 @@ GradeChanges::Plan GradeChanges::plan(int test, const QByteArray &key, const QBy
 GradeChanges::Plan GradeChanges::plan(const ClassStore &store, int test)
 {
     const QByteArray testName = ClassStore::testName(test);
+    const QString mark = ClassCourse::of(store).testMark(test);
     if (const QString fault = store.testFault(testName); !fault.isEmpty())
-        throw RuntimeError(QStringLiteral("тест %1 не пересчитан: %2").arg(test).arg(fault));
+        throw RuntimeError(QStringLiteral("тест %1 не пересчитан: %2").arg(mark, fault));
     const std::unique_ptr<StoredTest> file = store.test(testName);
     QByteArray key;
     const int count = file->count();
@@ -129,9 +132,11 @@ GradeChanges::Plan GradeChanges::plan(const ClassStore &store, int test)
     const GradeChange::File done = GradeChange::read(store);
     if (!done.failure.isEmpty())
         throw RuntimeError(done.failure);
-    return plan(test, key, records.text, done.changes, [&store, test](const QByteArray &user) {
+    Plan made = plan(test, key, records.text, done.changes, [&store, test](const QByteArray &user) {
         return store.isRegistered(user) ? int(store.grade(user, test)) : -1;
     });
+    made.testMark = mark;
+    return made;
 }
 
 bool GradeChanges::sameChanges(const Plan &a, const Plan &b)

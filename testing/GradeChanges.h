@@ -28,6 +28,7 @@ public:
     struct Plan
     {
         int test = 0;
+        QString testMark;            // how the texts name the test (CourseStructure::testMark)
         QByteArray key;              // the current right answers, one digit a question
         QList<GradeChange> regrades; // the runs whose grade changes, in record order
         QList<GradeChange> keys;     // one a version graded by the key

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CourseTestName.h"
 
+#include "ClassCourse.h"
 #include "ClassStore.h"
 #include "Console.h"
 #include "CourseStructure.h"
@@ -10,9 +11,7 @@
 
 int CourseTestName::number(const ClassStore &store, const QString &name)
 {
-    const FolderAccess *access = store.folderAccess();
-    const CourseStructure course =
-        CourseStructure::load(access ? access->folder() : QDir::currentPath());
+    const CourseStructure course = ClassCourse::of(store);
     const int k = CourseStructure::testNumber(name);
     if (course.broken()) {
         Console::warning(QStringLiteral("в %1 ошибки (coursebook-admin course check); тест "

@@ -49,7 +49,7 @@ int RegradeCommand::run(const QStringList &args)
                                "\t(оценка в users.ini не меняется: она не от этой попытки)")));
     }
     Console::out(QStringLiteral("Попыток теста %1 пересчитано: %2, оценок изменилось: %3.")
-                     .arg(test)
+                     .arg(plan.testMark)
                      .arg(plan.runs)
                      .arg(plan.regrades.size()));
     if (plan.otherCount)

@@ -147,12 +147,14 @@ void tst_ClassReport::testsAreTheCourses_data()
     QTest::addColumn<QByteArray>("text");    // the course file; none for the shipped course
     QTest::addColumn<QStringList>("labels"); // the first and the last
     QTest::addColumn<int>("count");
-    QTest::addColumn<int>("first"); // the test whose summary and questions come first
-    QTest::newRow("shipped") << QByteArray() << QStringList{"Тест №1", "Тест №10"} << 10 << 1;
+    QTest::addColumn<int>("first");    // the test whose summary and questions come first
+    QTest::addColumn<QString>("mark"); // how a sentence names it
+    QTest::newRow("shipped") << QByteArray() << QStringList{"Тест №1", "Тест №10"} << 10 << 1
+                             << "1";
     QTest::newRow("own") << QByteArray("[menu]\ntest test2 \"B\"\ntest test1 \"A\" after=test2\n")
-                         << QStringList{"B", "A"} << 2 << 2;
+                         << QStringList{"B", "A"} << 2 << 2 << "«B»";
     QTest::newRow("broken") << QByteArray("[menu]\ntest exam \"X\"\n")
-                            << QStringList{"test1", "test10"} << 10 << 1;
+                            << QStringList{"test1", "test10"} << 10 << 1 << "1";
 }
 
 void tst_ClassReport::testsAreTheCourses()
@@ -161,6 +163,7 @@ void tst_ClassReport::testsAreTheCourses()
     QFETCH(QStringList, labels);
     QFETCH(int, count);
     QFETCH(int, first);
+    QFETCH(QString, mark);
     QTemporaryDir dir;
     QFile file(dir.filePath(CourseStructure::FileName));
     QVERIFY(text.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(text) > 0));
@@ -179,6 +182,7 @@ void tst_ClassReport::testsAreTheCourses()
              labels);
     QCOMPARE(report.tests.first().test, first);
     QCOMPARE(report.items.versions.first().test, first);
+    QCOMPARE(report.testMark(first), mark);
     // Only the broken file is named among what could not be read.
     QCOMPARE(report.fileErrors.size(), QTest::currentDataTag() == QByteArray("broken") ? 1 : 0);
 }
