@@ -6,9 +6,14 @@
 #include "Accounts.h"
 #include "AdminSettings.h"
 #include "AnswerRecord.h"
+#include "ClassReport.h"
 #include "ClassTransfer.h"
 #include "CodePage.h"
+#include "FolderStore.h"
 #include "GradeChange.h"
+#include "ItemCsv.h"
+#include "ReportCsv.h"
+#include "ReportHtml.h"
 #include "RuntimeError.h"
 #include "ServerCluster.h"
 #include "ServerStore.h"
@@ -20,6 +25,8 @@
 #include "TextFile.h"
 
 #include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -101,12 +108,9 @@ private slots:
         if (m_database.isEmpty())
             CB_SERVER_REQUIRED(m_why);
         QString why;
-        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        m_address = ServerCluster::labAddress(m_database, &why);
         QVERIFY(why.isEmpty());
-        QCOMPARE(ServerCluster::psql(ServerCluster::superuserUri(m_database),
-                                     "SELECT cb_private.init_settings('admin', 'a', 'x.txt');")
-                     .exitCode,
-                 0);
+        QVERIFY(ServerCluster::initSettings(m_database, "a", "x.txt"));
     }
 
     void roundTrip()
@@ -128,6 +132,17 @@ private slots:
         QVERIFY(ServerStore(m_address).passwordMatches("bob", "bob1"));
         store = admin();
         QVERIFY(store);
+        // The class report from the server is the one the folder gave.
+        const ClassReport onServer = ClassReport::read(*store);
+        const ClassReport inFolder = ClassReport::read(FolderStore(folder.path()));
+        QCOMPARE(ReportCsv::write(onServer), ReportCsv::write(inFolder));
+        QCOMPARE(ItemCsv::write(onServer.items), ItemCsv::write(inFolder.items));
+        // Where the answers were read is named as what they are.
+        const QDateTime made(QDate(2026, 3, 6), QTime(9, 0));
+        QByteArray html = ReportHtml::write(onServer, made);
+        html.replace(u"записям ответов на %1"_s.arg(store->shown()).toUtf8(),
+                     u"записям ответов %1"_s.arg(inFolder.items.path).toUtf8());
+        QCOMPARE(html, ReportHtml::write(inFolder, made));
         // A second import into a class that holds records is refused whole.
         const ClassTransfer::Reading again = ClassTransfer::import(*store, folder.path());
         QCOMPARE(again.refusals.size(), 1);

@@ -96,11 +96,9 @@ void tst_LabReceives::nothingReceivedHoldsAKeyOrAHash()
     const QString database = ServerCluster::newDatabase(&why);
     if (database.isEmpty())
         CB_SERVER_REQUIRED(why);
-    const ServerAddress tls = ServerAddress::parse(ServerCluster::labUri(database), &why);
+    const ServerAddress tls = ServerCluster::labAddress(database, &why);
     QVERIFY(why.isEmpty());
-    QCOMPARE(ServerCluster::superuser(database,
-                                      "SELECT cb_private.init_settings('admin', 'a', 'log.txt');"),
-             QByteArray());
+    QVERIFY(ServerCluster::initSettings(database, "a"));
     // Another student with a finished run, whose name and grade are theirs.
     {
         ServerClient admin(tls);

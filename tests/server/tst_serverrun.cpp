@@ -71,11 +71,9 @@ private slots:
         if (m_database.isEmpty())
             return;
         QString why;
-        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        m_address = ServerCluster::labAddress(m_database, &why);
         QVERIFY(why.isEmpty());
-        QCOMPARE(ServerCluster::superuser(
-                     m_database, "SELECT cb_private.init_settings('admin', 'a', 'log.txt');"),
-                 QByteArray());
+        QVERIFY(ServerCluster::initSettings(m_database, "a"));
         ServerClient admin(m_address);
         m_adminToken = admin.login("admin", "a").token;
         admin.rows("SELECT cb.admin_publish(?, 1::smallint, ?, 'feedbeef', ?::jsonb)",

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A student's test run in the real window on a real server: the grade and
 // the review of mistakes from the server, nothing of the run in the course
-// folder, the server away mid-run, a copy killed mid-run and taken up at the
-// next log-in, and a pause the teacher set.
+// folder, the server away or restarted mid-run, a copy killed mid-run and
+// taken up at the next log-in, a pause the teacher set, and two machines
+// finishing at once.
 #include "AnswerButton.h"
+#include "LoginPanel.h"
 #include "MainWindowFixture.h"
 #include "ModalAnswerer.h"
 #include "ProgressPanel.h"
+#include "RealComponent.h"
 #include "ServerCluster.h"
 #include "ServerStore.h"
 #include "TForm1.h"
@@ -19,6 +22,8 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,22 +35,25 @@ const QByteArray Digits = "3241532415";
 const QList<int> Wrong{3, 6, 10};
 const QByteArray Chosen = "3251542411";
 
-// Answers questions from … to as they come up.
-bool answer(TForm1 &form, int from, int to)
+// Answers questions from … to as they come up with the digits chosen.
+bool answer(TForm1 &form, int from, int to, const QByteArray &chosen = Chosen)
 {
     for (int k = from; k <= to; ++k) {
         const QString shown = u"Вопрос %1 из %2"_s.arg(k).arg(Digits.size());
         if (!QTest::qWaitFor([&] { return form.testPanel().QuestionNumber->text() == shown; }))
             return false;
-        QWidget *button = form.testPanel().answerButton(Chosen.at(k - 1) - '0');
+        QWidget *button = form.testPanel().answerButton(chosen.at(k - 1) - '0');
         QTest::mouseDClick(button, Qt::LeftButton);
     }
     return true;
 }
 
-// The copy of the program that is killed: answers the first four questions,
-// says so and waits.
-int killedCopy()
+// Another copy of the program. The one that is killed answers the first
+// four questions, says so and waits. The one on a machine of its own, given
+// COURSEBOOK_HELPER_ANSWERS, registers through the log-in panel, answers all
+// but the last question, says "ready", gives the last answer once a line
+// comes on its standard input and prints the grade it is shown.
+int helperCopy()
 {
     QString why;
     TForm1 form(std::make_unique<ServerStore>(
@@ -53,13 +61,36 @@ int killedCopy()
     ModalAnswerer answerer(QMessageBox::Ok);
     if (!MainWindowFixture::show(form))
         return 3;
-    MainWindowFixture::logIn(form, qEnvironmentVariable("COURSEBOOK_HELPER_USER"), u"пароль"_s);
+    const QString name = qEnvironmentVariable("COURSEBOOK_HELPER_USER");
+    const QByteArray chosen = qgetenv("COURSEBOOK_HELPER_ANSWERS");
+    QTextStream out(stdout);
+    if (!chosen.isEmpty()) {
+        MainWindowFixture::registerUser(form, name, u"пароль"_s);
+        if (answerer.texts.filter(u"Пользователь зарегистрирован"_s).isEmpty())
+            return 5;
+    }
+    MainWindowFixture::logIn(form, name, u"пароль"_s);
     form.menuEntry(u"test1"_s)->trigger();
-    if (!answer(form, 1, 4))
+    if (chosen.isEmpty()) {
+        if (!answer(form, 1, 4))
+            return 4;
+        out << "answered" << Qt::endl;
+        for (;;)
+            QTest::qWait(1000);
+    }
+    const int last = int(chosen.size());
+    if (!answer(form, 1, last - 1, chosen))
         return 4;
-    QTextStream(stdout) << "answered" << Qt::endl;
-    for (;;)
-        QTest::qWait(1000);
+    out << "ready" << Qt::endl;
+    bool go = false;
+    QSocketNotifier line(0, QSocketNotifier::Read);
+    QObject::connect(&line, &QSocketNotifier::activated, [&go] { go = true; });
+    if (!QTest::qWaitFor([&go] { return go; }, 120000) || !answer(form, last, last, chosen) ||
+        !QTest::qWaitFor([&form] { return MainWindowFixture::frontPanel(form) == u"Panel2"_s; },
+                         20000))
+        return 6;
+    out << form.progressPanel().valueLabels[0]->text() << Qt::endl;
+    return 0;
 }
 
 } // namespace
@@ -95,10 +126,9 @@ private slots:
         if (m_database.isEmpty())
             return;
         QString why;
-        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        m_address = ServerCluster::labAddress(m_database, &why);
         QVERIFY(why.isEmpty());
-        QCOMPARE(superuser("SELECT cb_private.init_settings('admin', 'secret', 'log.txt');"),
-                 QByteArray());
+        QVERIFY(ServerCluster::initSettings(m_database, "secret"));
     }
 
     void init()
@@ -120,7 +150,8 @@ private slots:
     void cleanup()
     {
         if (!m_database.isEmpty())
-            QVERIFY(ServerCluster::allowConnections(m_database, true));
+            QVERIFY(ServerCluster::setRunning(true) &&
+                    ServerCluster::allowConnections(m_database, true));
         tearDown();
     }
 
@@ -130,6 +161,9 @@ private slots:
         QTest::newRow("none") << QString();
         // Out of reach after question 4: told on the panel, answered on.
         QTest::newRow("server away") << u"away"_s;
+        // Stopped at once after question 4, as a crash would, and started
+        // again after question 6.
+        QTest::newRow("server restarted") << u"restarted"_s;
         // Four answers given by a copy killed then, the rest after the log-in.
         QTest::newRow("copy killed") << u"killed"_s;
     }
@@ -138,7 +172,8 @@ private slots:
     {
         QFETCH(QString, trouble);
         const QString name = u"Студент%1"_s.arg(++m_users);
-        ServerClient(m_address).registerUser(name, u"пароль"_s);
+        if (!trouble.isEmpty())
+            ServerClient(m_address).registerUser(name, u"пароль"_s);
         QProcess copy;
         const auto stop = qScopeGuard([&copy] {
             copy.kill();
@@ -158,7 +193,14 @@ private slots:
         TForm1 form(std::make_unique<ServerStore>(m_address));
         ModalAnswerer answerer(trouble == u"killed" ? QMessageBox::Yes : QMessageBox::Ok);
         QVERIFY(show(form));
-        logIn(form, name, u"пароль"_s);
+        if (trouble.isEmpty()) {
+            registerUser(form, name, u"пароль"_s);
+            QCOMPARE(answerer.texts.value(0),
+                     u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s);
+            click(form.loginPanel().SpeedButton3);
+        } else {
+            logIn(form, name, u"пароль"_s);
+        }
         if (trouble == u"killed") {
             QTRY_VERIFY_WITH_TIMEOUT(!answerer.texts.filter(u"на вопросе 5."_s).isEmpty(), 10000);
             QCOMPARE(answerer.buttons.last(), QMessageBox::Yes | QMessageBox::No);
@@ -168,12 +210,15 @@ private slots:
         }
         QTRY_COMPARE(answersOf(name), Chosen.left(4));
         const QLabel *status = form.testPanel().StatusNote;
+        const bool lost = trouble == u"away" || trouble == u"restarted";
         if (trouble == u"away") {
             QVERIFY(ServerCluster::allowConnections(m_database, false));
             QVERIFY(ServerCluster::dropConnections(m_database) > 0);
+        } else if (trouble == u"restarted") {
+            QVERIFY(ServerCluster::setRunning(false));
         }
         QVERIFY(answer(form, 5, 6));
-        if (trouble == u"away") {
+        if (lost) {
             QTRY_VERIFY_WITH_TIMEOUT(status->isVisible(), 10000);
             QVERIFY2(status->text().contains(m_address.display()), qPrintable(status->text()));
             QVERIFY2(status->text().contains(u"будут отправлены"_s), qPrintable(status->text()));
@@ -181,8 +226,10 @@ private slots:
             // Closing now would lose the two answers: the student is asked.
             QVERIFY(!form.FormCloseQuery());
             QVERIFY(answerer.texts.last().contains(u"ответов не отправлено — 2"_s));
-            QVERIFY(ServerCluster::allowConnections(m_database, true));
-            QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(u"восстановлена"_s), 10000);
+            QVERIFY(ServerCluster::setRunning(true) &&
+                    ServerCluster::allowConnections(m_database, true));
+            QTRY_VERIFY2_WITH_TIMEOUT(status->text().contains(u"восстановлена"_s),
+                                      qPrintable(answerer.texts.join(u'|')), 20000);
         }
         QVERIFY(answer(form, 7, Digits.size()));
 
@@ -213,13 +260,75 @@ private slots:
         QCOMPARE(frontPanel(form), u"Panel2"_s);
         QTRY_VERIFY(form.menuEntry(u"test1"_s)->text().startsWith(caption + u" (снова в "_s));
     }
+
+    // Two machines, copies under host names of their own, register through
+    // the log-in panel and give their last answers at the same moment, to a
+    // server that has just cut every connection and lets them in again only
+    // once it has refused them: each gets its own grade.
+    void twoMachines()
+    {
+        const QString unshare = QStandardPaths::findExecutable(u"unshare"_s);
+        if (unshare.isEmpty() ||
+            QProcess::execute(unshare, {u"--uts"_s, u"hostname"_s, u"lab-pc-1"_s}) != 0)
+            COURSEBOOK_COMPONENT_MISSING(u"copies under host names of their own need unshare "
+                                         "--uts, which is missing or refused here (it needs "
+                                         "root)"_s);
+        const QList<QByteArray> answers{Chosen, Digits};
+        const QByteArrayList grades{"4", "5"};
+        QProcess copies[2];
+        const auto stop = qScopeGuard([&copies] {
+            for (QProcess &copy : copies) {
+                copy.kill();
+                copy.waitForFinished();
+            }
+        });
+        for (int i = 0; i < 2; ++i) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(u"COURSEBOOK_HELPER_SERVER"_s, ServerCluster::labUri(m_database));
+            env.insert(u"COURSEBOOK_HELPER_USER"_s, u"Машина%1"_s.arg(i + 1));
+            env.insert(u"COURSEBOOK_HELPER_ANSWERS"_s, QString::fromLatin1(answers[i]));
+            copies[i].setProcessEnvironment(env);
+            copies[i].start(unshare,
+                            {u"--uts"_s, u"sh"_s, u"-c"_s, u"hostname \"$1\" && exec \"$2\""_s,
+                             u"sh"_s, u"lab-pc-%1"_s.arg(i + 1),
+                             QCoreApplication::applicationFilePath()});
+        }
+        for (QProcess &copy : copies) {
+            QVERIFY(copy.waitForReadyRead(120000));
+            QCOMPARE(copy.readLine().trimmed(), QByteArray("ready"));
+        }
+        const QByteArray refused = "\"" + m_database.toUtf8() + "\" is not currently accepting";
+        const qsizetype before = ServerCluster::log().count(refused);
+        QVERIFY(ServerCluster::allowConnections(m_database, false));
+        QVERIFY(ServerCluster::dropConnections(m_database) >= 2);
+        for (QProcess &copy : copies)
+            copy.write("go\n");
+        QTRY_VERIFY_WITH_TIMEOUT(ServerCluster::log().count(refused) >= before + 2, 10000);
+        QVERIFY(ServerCluster::allowConnections(m_database, true));
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(copies[i].waitForFinished(60000));
+            QCOMPARE(copies[i].exitCode(), 0);
+            QCOMPARE(copies[i].readAll().trimmed(), grades[i]);
+            const QByteArray name = u"Машина%1"_s.arg(i + 1).toUtf8();
+            QCOMPARE(answersOf(QString::fromUtf8(name)), answers[i]);
+            QCOMPARE(superuser("SELECT u.grades[1] || ' ' || r.grade || ' ' || r.right_count "
+                               "FROM cb_private.users u JOIN cb_private.runs r ON r.user_id = "
+                               "u.id WHERE r.finished IS NOT NULL AND u.name = '" +
+                               name + "';"),
+                     grades[i] + ' ' + grades[i] + (i ? " 10" : " 7"));
+            QCOMPARE(superuser("SELECT test || ' ' || grade FROM cb_private.log WHERE user_name "
+                               "= '" +
+                               name + "';"),
+                     "1 " + grades[i]);
+        }
+    }
 };
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     if (qEnvironmentVariableIsSet("COURSEBOOK_HELPER_USER"))
-        return killedCopy();
+        return helperCopy();
     tst_ServerRunWindow test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -72,13 +72,9 @@ private slots:
         if (m_database.isEmpty())
             CB_SERVER_REQUIRED(m_why);
         QString why;
-        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        m_address = ServerCluster::labAddress(m_database, &why);
         QVERIFY(why.isEmpty());
-        QCOMPARE(
-            ServerCluster::psql(ServerCluster::superuserUri(m_database),
-                                "SELECT cb_private.init_settings('admin', 'a', 'testlog.txt');")
-                .exitCode,
-            0);
+        QVERIFY(ServerCluster::initSettings(m_database, "a", "testlog.txt"));
     }
 
     void registration_data()

@@ -74,6 +74,11 @@ QString ServerCluster::labUri(const QString &database)
              QString::fromUtf8(QUrl::toPercentEncoding(value("ca"))));
 }
 
+ServerAddress ServerCluster::labAddress(const QString &database, QString *why)
+{
+    return ServerAddress::parse(labUri(database), why);
+}
+
 QString ServerCluster::superuserUri(const QString &database)
 {
     return QStringLiteral("postgresql://postgres@/%1?host=%2&port=%3")
@@ -98,6 +103,14 @@ QByteArray ServerCluster::superuser(const QString &database, const QByteArray &s
     return run.exitCode == 0 ? run.outText().trimmed().toUtf8() : QByteArray("failed");
 }
 
+bool ServerCluster::initSettings(const QString &database, const QByteArray &password,
+                                 const QByteArray &logName)
+{
+    return superuser(database, "SELECT cb_private.init_settings('admin', '" + password + "', '" +
+                                   logName + "');")
+        .isEmpty();
+}
+
 // From another database: this one may be closed to new connections.
 bool ServerCluster::allowConnections(const QString &database, bool allowed)
 {
@@ -114,6 +127,16 @@ int ServerCluster::dropConnections(const QString &database)
                      "datname = '" +
                          database.toUtf8() + "' AND usename = 'coursebook_lab';")
         .toInt();
+}
+
+bool ServerCluster::setRunning(bool running)
+{
+    const ToolRun run = ToolRun::runUnlogged(
+        fixture(), {running ? QStringLiteral("up") : QStringLiteral("down"), statePath()},
+        QString(), 90000);
+    if (run.exitCode != 0)
+        qWarning("%s", qPrintable(run.errText()));
+    return run.exitCode == 0;
 }
 
 QByteArray ServerCluster::log()

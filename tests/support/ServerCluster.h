@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ServerAddress.h"
 #include "ToolRun.h"
 
 #include <QByteArray>
@@ -27,6 +28,9 @@ public:
     // The lab role's URI for the database, with TLS that checks the
     // server's certificate against the run's CA.
     static QString labUri(const QString &database);
+    // The same, parsed as a lab machine parses its configuration line; why
+    // it does not parse in *why.
+    static ServerAddress labAddress(const QString &database, QString *why);
     // The superuser's, through the unix socket.
     static QString superuserUri(const QString &database);
 
@@ -37,10 +41,19 @@ public:
     // The superuser's script on the database: what it printed, trimmed, or
     // "failed" with the server's error warned.
     static QByteArray superuser(const QString &database, const QByteArray &script);
+    // The class's first settings, as the tool's server init makes them: the
+    // administrator "admin" with the password, and the log's name; false
+    // with the server's error warned.
+    static bool initSettings(const QString &database, const QByteArray &password,
+                             const QByteArray &logName = "log.txt");
     // Opens or closes the database to new connections; false when refused.
     static bool allowConnections(const QString &database, bool allowed);
     // Ends the lab role's connections to the database; how many.
     static int dropConnections(const QString &database);
+
+    // Stops the server at once, as a crash would, or starts it again on the
+    // same data and port; false when the fixture could not.
+    static bool setRunning(bool running);
 
     // The server's log as far as it is written.
     static QByteArray log();
