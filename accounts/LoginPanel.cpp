@@ -71,6 +71,13 @@ LoginPanel::LoginPanel(QFrame *panel)
     QWidget::setTabOrder(SpeedButton1, SpeedButton2);
     // Return in the password field logs in, as "Далее>>" does.
     QObject::connect(MaskEdit1, &QLineEdit::returnPressed, SpeedButton3, &QAbstractButton::click);
+    const auto request = [this](QToolButton *button, auto signal) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, signal] { emit(this->*signal)(Edit2->text(), MaskEdit1->text()); });
+    };
+    request(SpeedButton3, &LoginPanel::logInRequested);
+    request(SpeedButton1, &LoginPanel::registerRequested);
+    request(SpeedButton2, &LoginPanel::removeRequested);
 }
 
 QWidget *LoginPanel::firstControl() const

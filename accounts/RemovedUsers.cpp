@@ -62,7 +62,11 @@ QList<int> RemovedUsers::gradesOf(const QByteArray &section)
 
 QList<RemovedUsers::Kept> RemovedUsers::allKept(const QByteArray &name)
 {
-    const QByteArray kept = readIfThere(Paths::resolve(FileName));
+    return keptIn(readIfThere(Paths::resolve(FileName)), name);
+}
+
+QList<RemovedUsers::Kept> RemovedUsers::keptIn(const QByteArray &kept, const QByteArray &name)
+{
     const QByteArray prefix = "; " + CodePage::fromUnicode(QStringLiteral("удалён "));
     QList<Kept> found;
     qsizetype previousEnd = 0;

@@ -30,6 +30,8 @@ public:
     // Every section kept under the name, in any letter case, oldest first. A
     // missing file keeps nothing.
     static QList<Kept> allKept(const QByteArray &name);
+    // The same in the bytes of a removed-users.ini.
+    static QList<Kept> keptIn(const QByteArray &file, const QByteArray &name);
     // The grades test1 … test10 of a section's bytes.
     static QList<int> gradesOf(const QByteArray &section);
 };

@@ -59,6 +59,9 @@ SettingsPanel::SettingsPanel(QFrame *panel, const QString &courseTitle)
     QWidget::setTabOrder(Edit3, Edit4);
     QWidget::setTabOrder(Edit4, Edit5);
     QWidget::setTabOrder(Edit5, Edit6);
+    connect(SpeedButton7, &QAbstractButton::clicked, this,
+            [this] { emit applyRequested(edited(), Edit4->text(), Edit5->text()); });
+    connect(SpeedButton6, &QAbstractButton::clicked, this, &SettingsPanel::backRequested);
     QWidget::setTabOrder(Edit6, SpeedButton7);
     QWidget::setTabOrder(SpeedButton7, SpeedButton6);
     // The labels name their fields, for a screen reader too.

@@ -3,6 +3,7 @@
 
 #include "ClassSettings.h"
 
+#include <QObject>
 #include <QString>
 
 class QFrame;
@@ -12,9 +13,12 @@ class QToolButton;
 class QWidget;
 
 // The controls of the administrator settings panel, built onto the panel that
-// the main window owns.
-class SettingsPanel
+// the main window owns. "Применить" asks for the save, "Назад" for the way
+// back; the main window does them.
+class SettingsPanel : public QObject
 {
+    Q_OBJECT
+
 public:
     explicit SettingsPanel(QFrame *panel, const QString &courseTitle);
 
@@ -38,4 +42,10 @@ public:
     QToolButton *SpeedButton6; // "Назад"
     QLabel *Image3;
     QLabel *Label36;
+
+signals:
+    // The settings as edited, with the password as typed in both edits.
+    void applyRequested(const ClassSettings &edited, const QString &password,
+                        const QString &repeated);
+    void backRequested();
 };

@@ -133,8 +133,8 @@ void PickedUserButtons::gradeClick()
     // The tests the progress view lists, in its order.
     QList<int> tests;
     QStringList labels;
-    for (int k = 1; k <= int(m_progress.testLabels.size()); ++k) {
-        if (!m_progress.testLabels[k - 1]->isHidden() && k <= 10) {
+    for (int k = 1; k <= ClassStore::RunTests; ++k) {
+        if (!m_progress.testLabels[k - 1]->isHidden()) {
             tests.append(k);
             labels.append(m_progress.testLabels[k - 1]->text());
         }

@@ -30,20 +30,20 @@ public:
     // Asks for one of the items; -1 is a cancel. A dialog unless replaced.
     std::function<int(const QString &prompt, const QStringList &items)> choose;
 
-    QPushButton *passwordButton;
-    QPushButton *renameButton;
-    QPushButton *gradeButton;
-    QPushButton *restoreButton;
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
+private:
     void passwordClick();
     void renameClick();
     void gradeClick();
     void restoreClick();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
+    // Found by their object names, as their own names.
+    QPushButton *passwordButton;
+    QPushButton *renameButton;
+    QPushButton *gradeButton;
+    QPushButton *restoreButton;
     QWidget *m_window;
     Session &m_session;
     ProgressPanel &m_progress;

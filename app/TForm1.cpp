@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TForm1.h"
 
-#include "AnswerButton.h"
 #include "ClassReportView.h"
 #include "CodePage.h"
 #include "CourseInfo.h"
-#include "FolderStore.h"
 #include "LogPanel.h"
 #include "LoginPanel.h"
 #include "Look.h"
@@ -22,15 +20,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDialog>
-#include <QDir>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
 #include <QWebEngineView>
 
 using namespace Qt::Literals::StringLiterals;
@@ -45,11 +40,13 @@ constexpr int OuterHeight = 815;
 constexpr int AssumedFrameWidth = 16;
 constexpr int AssumedFrameHeight = 39;
 
-} // namespace
-
-TForm1::TForm1(QWidget *parent) : TForm1(std::make_unique<FolderStore>(QDir::currentPath()), parent)
+// A handler run at the window's edge with the request's values.
+template <typename... Args> auto guard(TForm1 *form, void (TForm1::*handler)(Args...))
 {
+    return [form, handler](Args... args) { form->guarded([&] { (form->*handler)(args...); }); };
 }
+
+} // namespace
 
 TForm1::TForm1(std::unique_ptr<ClassStore> store, QWidget *parent)
     : QMainWindow(parent), m_course(CourseStructure::load(Paths::workingDirectory())),
@@ -114,35 +111,33 @@ void TForm1::buildPanels()
 void TForm1::buildPanelControls()
 {
     m_login = std::make_unique<LoginPanel>(panel(PanelSwitch::Panel4));
-    connectButton(m_login->SpeedButton1, &TForm1::SpeedButton1Click);
-    connectButton(m_login->SpeedButton2, &TForm1::SpeedButton2Click);
-    connectButton(m_login->SpeedButton3, &TForm1::SpeedButton3Click);
+    connect(m_login.get(), &LoginPanel::registerRequested, this,
+            guard(this, &TForm1::SpeedButton1Click));
+    connect(m_login.get(), &LoginPanel::removeRequested, this,
+            guard(this, &TForm1::SpeedButton2Click));
+    connect(m_login.get(), &LoginPanel::logInRequested, this,
+            guard(this, &TForm1::SpeedButton3Click));
 
     m_settings = std::make_unique<SettingsPanel>(panel(PanelSwitch::Panel7), CourseInfo::Title);
-    connectButton(m_settings->SpeedButton7, &TForm1::SpeedButton7Click);
-    connectButton(m_settings->SpeedButton6, &TForm1::SpeedButton6Click);
+    connect(m_settings.get(), &SettingsPanel::applyRequested, this,
+            guard(this, &TForm1::SpeedButton7Click));
+    connect(m_settings.get(), &SettingsPanel::backRequested, this,
+            guard(this, &TForm1::SpeedButton6Click));
 
     m_test = new TestPanel(panel(PanelSwitch::Panel3));
     m_runs = std::make_unique<RunScreen>(*this, m_session, *m_menu, *m_store);
-    for (int i = 1; i <= TestPanel::AnswerCount; ++i)
-        connect(m_test->answerButton(i), &AnswerButton::doubleClicked, this,
-                [this, i] { guarded([this, i] { m_runs->answer(i); }); });
+    connect(m_test, &TestPanel::answered, this,
+            [this](int i) { guarded([this, i] { m_runs->answer(i); }); });
 
     m_log = std::make_unique<LogPanel>(panel(PanelSwitch::Panel6));
 
     m_progress = std::make_unique<ProgressPanel>(panel(PanelSwitch::Panel2));
     m_progress->showTests(m_course);
     new PickedUserButtons(this, m_session, *m_progress);
-    connectButton(m_progress->SpeedButton4, &TForm1::SpeedButton4Click);
-    // A pick from the list, not typing, chooses the user.
-    connect(m_progress->ComboBox1, &QComboBox::activated, this,
-            [this] { guarded([this] { ComboBox1Select(); }); });
-}
-
-void TForm1::connectButton(QAbstractButton *button, void (TForm1::*handler)())
-{
-    connect(button, &QAbstractButton::clicked, this,
-            [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    connect(m_progress.get(), &ProgressPanel::backRequested, this,
+            guard(this, &TForm1::SpeedButton4Click));
+    connect(m_progress.get(), &ProgressPanel::userPicked, this,
+            guard(this, &TForm1::ComboBox1Select));
 }
 
 void TForm1::applySwitch(PanelSwitch::Command command)
@@ -222,10 +217,9 @@ void TForm1::FormClose()
     m_runs->writeScores();
 }
 
-void TForm1::SpeedButton1Click()
+void TForm1::SpeedButton1Click(const QString &name, const QString &password)
 {
-    const Refusal refusal =
-        m_session.registerUser(m_login->Edit2->text(), m_login->MaskEdit1->text());
+    const Refusal refusal = m_session.registerUser(name, password);
     if (refusal != Refusal::None) {
         QMessageBox::warning(this, windowTitle(),
                              CodePage::toUnicode(m_session.refusalText(refusal)));
@@ -235,10 +229,9 @@ void TForm1::SpeedButton1Click()
                              u"Пользователь зарегистрирован.Нажмите \"Далее>>\""_s);
 }
 
-void TForm1::SpeedButton3Click()
+void TForm1::SpeedButton3Click(const QString &name, const QString &password)
 {
-    const Session::Login login =
-        m_session.logIn(m_login->Edit2->text(), m_login->MaskEdit1->text());
+    const Session::Login login = m_session.logIn(name, password);
     switch (login.result) {
     case Session::LoginResult::Ignored:
         return;
@@ -264,25 +257,23 @@ void TForm1::applyLogin(const Session::Login &login)
     const bool administrator = login.result == Session::LoginResult::Administrator;
     m_menu->showRole(administrator ? MenuTree::Role::Administrator : MenuTree::Role::Student);
     if (administrator)
-        m_progress->ComboBox1->setVisible(true);
+        m_progress->showUserList();
     m_runs->loggedIn(!administrator);
 }
 
-void TForm1::SpeedButton2Click()
+void TForm1::SpeedButton2Click(const QString &name, const QString &password)
 {
-    UserRemoval::run(this, m_session, m_login->Edit2->text(), m_login->MaskEdit1->text());
+    UserRemoval::run(this, m_session, name, password);
 }
 
-void TForm1::SpeedButton7Click()
+void TForm1::SpeedButton7Click(const ClassSettings &edited, const QString &password,
+                               const QString &repeated)
 {
-    if (m_settings->Edit4->text() != m_settings->Edit5->text()) {
-        QMessageBox::critical(this, windowTitle(), u"Проверьте пароль!"_s);
-        return;
-    }
-    const ClassSettings edited = m_settings->edited();
-    Session::SettingsSave save = m_session.saveSettings(edited, false);
+    const Session::SettingsSave save = m_session.saveSettings(edited, password, repeated, false);
     const QString text = CodePage::toUnicode(m_session.settingsText());
-    if (save == Session::SettingsSave::Refused)
+    if (save == Session::SettingsSave::Mismatch)
+        QMessageBox::critical(this, windowTitle(), text);
+    else if (save == Session::SettingsSave::Refused)
         QMessageBox::warning(this, windowTitle(), text);
     else if (save == Session::SettingsSave::NeedsConfirm &&
              QMessageBox::question(this, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,

@@ -25,7 +25,6 @@ class LoginPanel;
 class ProgressPanel;
 class SettingsPanel;
 class TestPanel;
-class QAbstractButton;
 class QAction;
 class QDialog;
 class QFrame;
@@ -47,8 +46,6 @@ class TForm1 : public QMainWindow
     Q_OBJECT
 
 public:
-    // The class kept in the course folder, the current directory.
-    explicit TForm1(QWidget *parent = nullptr);
     // The class kept in the given store.
     explicit TForm1(std::unique_ptr<ClassStore> store, QWidget *parent = nullptr);
     ~TForm1() override;
@@ -106,10 +103,12 @@ public slots:
     bool FormCloseQuery();
     virtual void FormClose();
 
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void SpeedButton3Click();
-    void SpeedButton7Click();
+    // The login panel's and the settings panel's requests.
+    void SpeedButton1Click(const QString &name, const QString &password);
+    void SpeedButton2Click(const QString &name, const QString &password);
+    void SpeedButton3Click(const QString &name, const QString &password);
+    void SpeedButton7Click(const ClassSettings &edited, const QString &password,
+                           const QString &repeated);
     void SpeedButton4Click() { applySwitch(PanelSwitch::Command::ProgressBack); }
     void ComboBox1Select();
 
@@ -158,7 +157,6 @@ private:
     void buildPanels();
     void buildPanelControls();
     void runEntry(const MenuTree::Entry &entry);
-    void connectButton(QAbstractButton *button, void (TForm1::*handler)());
     void startTest(const QByteArray &name) { m_runs->startTest(name); }
     // The login's menus, the rows it locks, and the login panel gone.
     void applyLogin(const Session::Login &login);

@@ -65,6 +65,8 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     auto *enterIgnored = new EnterIgnored(ComboBox1);
     ComboBox1->installEventFilter(enterIgnored);
     ComboBox1->lineEdit()->installEventFilter(enterIgnored);
+    // A pick from the list, not typing, chooses the user.
+    connect(ComboBox1, &QComboBox::activated, this, &ProgressPanel::userPicked);
 
     const QFont small = Look::sansSerif(13, true);
     Label40 = Look::label(panel, QStringLiteral("Label40"), QStringLiteral("№ Теста (Темы)"), 48,
@@ -89,6 +91,7 @@ ProgressPanel::ProgressPanel(QFrame *panel)
     SpeedButton4 = SpeedButton::create(
         panel, QStringLiteral("SpeedButton4"), QStringLiteral("<<На&зад"),
         QStringLiteral(":/pictures/back.jpg"), 366, 464, 203, 65, times19, true);
+    connect(SpeedButton4, &QAbstractButton::clicked, this, &ProgressPanel::backRequested);
     // The combo box lies over the name label and hides it once shown.
     ComboBox1->raise();
     // The label over the combo box names it, its edit line included.
@@ -220,6 +223,11 @@ void ProgressPanel::showPicked(const QByteArray &name)
     ComboBox1->setEditText(CodePage::toUnicode(name));
     ComboBox1->setToolTip(CodePage::toUnicode(name));
     showUserName(name);
+}
+
+void ProgressPanel::showUserList()
+{
+    ComboBox1->setVisible(true);
 }
 
 QByteArray ProgressPanel::currentUser() const

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QStringList>
 #include <array>
 
@@ -18,9 +19,12 @@ class QWidget;
 
 // The controls of the progress view, built onto the panel that the main
 // window owns: one row per test, the logged-in user's name and, for the
-// administrator, the list of registered users.
-class ProgressPanel
+// administrator, the list of registered users. A pick from the list (not
+// typing) and "<<Назад" are asked of the main window.
+class ProgressPanel : public QObject
 {
+    Q_OBJECT
+
 public:
     explicit ProgressPanel(QFrame *panel);
 
@@ -46,6 +50,8 @@ public:
     // The combo box's current text as stored bytes: the picked name, or what
     // was typed.
     QByteArray currentUser() const;
+    // The administrator's list of users comes up.
+    void showUserList();
 
     // The run just finished: its right answers of its questions and those
     // answered wrong, each with the answer given. The right answer is not
@@ -69,4 +75,8 @@ public:
     QLabel *rightAnswers;      // "Правильных ответов: k из n"
     QLabel *mistakesLabel;     // "Ошибки"
     QListWidget *mistakes;
+
+signals:
+    void userPicked();
+    void backRequested();
 };

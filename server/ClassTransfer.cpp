@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClassTransfer.h"
 
-#include "Accounts.h"
-#include "AdminSettings.h"
 #include "AnswerRecord.h"
 #include "CodePage.h"
-#include "GradeChange.h"
+#include "FolderStore.h"
 #include "IniDocument.h"
 #include "LogDate.h"
 #include "Paths.h"
@@ -17,7 +15,6 @@
 #include "Store.h"
 #include "TestFile.h"
 #include "TextFile.h"
-#include "UserList.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,28 +32,21 @@ QString text(const QByteArray &bytes)
     return CodePage::toUnicode(bytes);
 }
 
-// The process's current directory for a while, the previous one back after.
-class InFolder
+using Record = FolderAccess::Record;
+
+// A folder store works in the process's current directory; the caller's
+// comes back after.
+class KeepCurrent
 {
 public:
-    explicit InFolder(const QString &folder) : m_previous(QDir::currentPath())
-    {
-        if (!QDir(folder).exists() || !QDir::setCurrent(folder))
-            throw RuntimeError(
-                QStringLiteral("папка недоступна: %1").arg(QDir::toNativeSeparators(folder)));
-    }
-    ~InFolder() { QDir::setCurrent(m_previous); }
-    InFolder(const InFolder &) = delete;
-    InFolder &operator=(const InFolder &) = delete;
+    KeepCurrent() : m_previous(QDir::currentPath()) {}
+    ~KeepCurrent() { QDir::setCurrent(m_previous); }
+    KeepCurrent(const KeepCurrent &) = delete;
+    KeepCurrent &operator=(const KeepCurrent &) = delete;
 
 private:
     QString m_previous;
 };
-
-QByteArray readIfThere(const QString &path)
-{
-    return QFileInfo::exists(path) ? TextFile::read(path) : QByteArray();
-}
 
 // The lines of a record, each with its own line end, as the file holds them.
 QList<QByteArray> linesOf(const QByteArray &data)
@@ -93,27 +83,6 @@ std::optional<int> gradeOf(const QByteArray &stored)
     return value;
 }
 
-// Where a stored name lies below the folder: backslashes as folders, the
-// leading one dropped.
-QString relativePath(const QByteArray &stored)
-{
-    QString path = text(stored);
-    path.replace(u'\\', u'/');
-    while (path.startsWith(u'/'))
-        path.remove(0, 1);
-    return path;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
-        throw RuntimeError(QStringLiteral("файл %1 не записан: %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
-}
-
 } // namespace
 
 QJsonArray ClassTransfer::questions(const QByteArray &testName, const QByteArray &file)
@@ -140,14 +109,16 @@ QJsonArray ClassTransfer::questions(const QByteArray &testName, const QByteArray
 
 ClassTransfer::Reading ClassTransfer::read(const QString &folder)
 {
-    const InFolder in(folder);
+    const KeepCurrent keep;
+    FolderStore source(folder);
+    FolderAccess &files = source;
     Reading reading;
     QJsonObject &data = reading.data;
     const auto refuse = [&reading](const QString &what) { reading.refusals.append(what); };
 
-    AdminSettings settings;
+    ClassSettings settings;
     try {
-        settings = AdminSettings::read();
+        settings = source.readSettings();
         data.insert(QStringLiteral("settings"),
                     QJsonObject{{QStringLiteral("admin_login"), text(settings.login)},
                                 {QStringLiteral("admin_password"), text(settings.password)},
@@ -155,11 +126,17 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
     } catch (const RuntimeError &e) {
         refuse(QStringLiteral("data\\info\\tumb.db: %1").arg(e.message()));
     }
+    // A log the settings place outside the folder is not read.
+    const QByteArray outside = source.logNameRefusal(settings.logName);
+    if (!settings.logName.isEmpty() && !outside.isEmpty()) {
+        refuse(QStringLiteral("data\\info\\tumb.db: %1").arg(text(outside)));
+        settings.logName.clear();
+    }
 
     // users.ini by its sections, the list by its lines: each must have the
     // other, in any letter case, once.
-    const QByteArray usersIni = readIfThere(Paths::resolve(Accounts::UsersIni));
-    const QList<QByteArray> list = UserList::exists() ? UserList::load() : QList<QByteArray>();
+    const QByteArray usersIni = files.recordBytes(Record::Users);
+    const QList<QByteArray> list = source.users();
     QHash<QByteArray, int> sectionLine;
     const QList<SectionText::Span> sections = SectionText::all(usersIni);
     for (const SectionText::Span &span : sections) {
@@ -195,18 +172,18 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
             continue;
         }
         QJsonArray grades;
-        for (int k = 1; k <= Accounts::TestCount; ++k) {
-            const QByteArray stored = Store::read(name, Accounts::testKey(k), Accounts::UsersIni);
+        for (int k = 1; k <= ClassStore::TestCount; ++k) {
+            const QByteArray stored = source.gradeText(name, k);
             const std::optional<int> grade = gradeOf(stored);
             if (!grade) {
                 refuse(QStringLiteral("users.ini, строка %1: %2 у «%3» — «%4», не оценка")
                            .arg(sectionLine.value(folded))
-                           .arg(text(Accounts::testKey(k)), text(name), text(stored)));
+                           .arg(text(ClassStore::testName(k)), text(name), text(stored)));
                 break;
             }
             grades.append(*grade);
         }
-        const std::optional<QByteArray> password = Accounts::storedPassword(name);
+        const std::optional<QByteArray> password = source.storedPassword(name);
         users.append(QJsonObject{
             {QStringLiteral("name"), text(name)},
             {QStringLiteral("password"), password ? QJsonValue(text(*password)) : QJsonValue()},
@@ -222,14 +199,14 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
     reading.users = int(users.size());
 
     // The removed users, each time it was removed.
-    const QByteArray removedIni = readIfThere(Paths::resolve(RemovedUsers::FileName));
+    const QByteArray removedIni = files.recordBytes(Record::Removed);
     QJsonArray removed;
     QSet<QByteArray> keptNames;
     for (const SectionText::Span &span : SectionText::all(removedIni)) {
         if (keptNames.contains(CodePage::fold(span.name)))
             continue;
         keptNames.insert(CodePage::fold(span.name));
-        for (const RemovedUsers::Kept &kept : RemovedUsers::allKept(span.name)) {
+        for (const RemovedUsers::Kept &kept : RemovedUsers::keptIn(removedIni, span.name)) {
             const QByteArray name = SectionText::all(kept.section).value(0).name;
             if (!kept.removed.isValid()) {
                 refuse(QStringLiteral("removed-users.ini: у «%1» нет строки с датой удаления")
@@ -237,9 +214,9 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
                 continue;
             }
             QJsonArray grades;
-            for (int k = 1; k <= Accounts::TestCount; ++k) {
+            for (int k = 1; k <= ClassStore::TestCount; ++k) {
                 QByteArray value;
-                if (!IniDocument::find(kept.section, name, Accounts::testKey(k), &value))
+                if (!IniDocument::find(kept.section, name, ClassStore::testName(k), &value))
                     value = Store::MissingMarker;
                 grades.append(gradeOf(Store::crypt(value)).value_or(0));
             }
@@ -255,13 +232,14 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
     QJsonArray tests;
     for (int k = 1; k <= 10; ++k) {
         const QByteArray name = ClassStore::testName(k);
-        const QString path = Paths::resolve(TestFile(name).relativeName());
-        if (!QFileInfo::exists(path))
+        const std::optional<QByteArray> stored = files.testBytes(name);
+        if (!stored)
             continue;
-        const QByteArray file = TextFile::read(path);
+        const QByteArray &file = *stored;
         const QJsonArray items = questions(name, file);
         if (items.isEmpty()) {
-            refuse(QStringLiteral("%1: в тесте нет вопросов").arg(Paths::display(path)));
+            refuse(QStringLiteral("%1: в тесте нет вопросов")
+                       .arg(Paths::display(files.testFile(name))));
             continue;
         }
         tests.append(QJsonObject{
@@ -278,9 +256,9 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
         data.insert(QStringLiteral("runs"), QJsonArray());
         return reading;
     }
-    const QString logPath = Paths::resolve(settings.logName);
+    const QString logPath = files.recordFile(Record::Log);
     QJsonArray log;
-    const QList<QByteArray> logLines = linesOf(readIfThere(logPath));
+    const QList<QByteArray> logLines = linesOf(files.recordBytes(Record::Log));
     for (qsizetype i = 0; i < logLines.size(); ++i) {
         const QByteArray line = withoutEnd(logLines.at(i));
         // user | time | date | test | grade, the user's name may hold " | ".
@@ -314,9 +292,9 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
 
     QSet<QByteArray> known = listed;
     known.unite(keptNames);
-    const QString answerPath = Paths::resolve(AnswerRecord::fileName(settings.logName));
+    const QString answerPath = files.recordFile(Record::Answers);
     QJsonArray runs;
-    const QList<QByteArray> answerLines = linesOf(readIfThere(answerPath));
+    const QList<QByteArray> answerLines = linesOf(files.recordBytes(Record::Answers));
     for (qsizetype i = 0; i < answerLines.size(); ++i) {
         AnswerRecord record;
         if (AnswerRecord::parse(withoutEnd(answerLines.at(i)), record) !=
@@ -349,8 +327,7 @@ ClassTransfer::Reading ClassTransfer::read(const QString &folder)
 
     // The teacher's changes to the grades, line by line as they stand.
     QJsonArray changes;
-    for (const QByteArray &line :
-         linesOf(readIfThere(Paths::resolve(GradeChange::fileName(settings.logName))))) {
+    for (const QByteArray &line : linesOf(files.recordBytes(Record::Changes))) {
         const QByteArray bare = withoutEnd(line);
         if (!bare.isEmpty())
             changes.append(text(bare));
@@ -379,10 +356,13 @@ ClassTransfer::Reading ClassTransfer::import(ServerStore &store, const QString &
 ClassTransfer::Written ClassTransfer::exportTo(ServerStore &store, const QString &folder,
                                                const QString &sheet)
 {
-    const QFileInfo target(folder);
+    // Both named as the caller meant them, before a store moves the
+    // current directory.
+    const QFileInfo target(QFileInfo(folder).absoluteFilePath());
+    const QString sheetPath = QFileInfo(sheet).absoluteFilePath();
     if (target.exists() &&
         (!target.isDir() ||
-         !QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)))
+         !QDir(target.filePath()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)))
         throw RuntimeError(QStringLiteral("папка %1 не пуста: курс выгружается только в новую "
                                           "папку")
                                .arg(QDir::toNativeSeparators(folder)));
@@ -412,44 +392,47 @@ ClassTransfer::Written ClassTransfer::exportTo(ServerStore &store, const QString
         passwords.insert(CodePage::fold(name), entry.password);
         ++written.users;
     }
-    for (const ClassStore::RecordCopy &copy : store.recordCopies(passwords)) {
-        if (copy.bytes.isEmpty() && copy.name != QLatin1String("users"))
-            continue;
-        QString path = copy.name;
+    {
+        const KeepCurrent keep;
+        FolderStore into(made.path());
+        into.makeFolders();
+        into.writeSettings({settings.login, admin.password, settings.logName});
+        // From here on the new folder's store keeps the log the settings name.
+        into.readSettings();
+        const auto leaf = [&into](Record record) {
+            return QFileInfo(into.recordFile(record)).fileName();
+        };
+        QHash<QString, Record> byName{{leaf(Record::Users), Record::Users},
+                                      {leaf(Record::List), Record::List},
+                                      {leaf(Record::Removed), Record::Removed}};
         if (!settings.logName.isEmpty()) {
-            const QString log = relativePath(settings.logName);
-            const QString leaf = QFileInfo(log).fileName();
-            const QString answers = relativePath(AnswerRecord::fileName(settings.logName));
-            if (copy.name == leaf) {
-                path = log;
-                written.logLines = int(copy.bytes.count('\n'));
-            } else if (copy.name == QFileInfo(answers).fileName()) {
-                path = answers;
-                written.runs = int(copy.bytes.count('\n'));
-            }
+            for (const Record record : {Record::Log, Record::Answers, Record::Changes})
+                byName.insert(leaf(record), record);
         }
-        writeFile(made.filePath(path), copy.bytes);
-    }
-    AdminSettings written1251;
-    written1251.login = settings.login;
-    written1251.password = admin.password;
-    written1251.logName = settings.logName;
-    writeFile(made.filePath(QStringLiteral("data/info/tumb.db")), written1251.line() + "\r\n");
-    for (int k = 1; k <= 10; ++k) {
-        const std::optional<QByteArray> file = store.publishedFile(ClassStore::testName(k));
-        if (!file)
-            continue;
-        writeFile(made.filePath(relativePath(TestFile(ClassStore::testName(k)).relativeName())),
-                  *file);
-        ++written.tests;
+        for (const ClassStore::RecordCopy &copy : store.recordCopies(passwords)) {
+            const auto record = byName.constFind(copy.name);
+            if (record == byName.constEnd() || (copy.bytes.isEmpty() && *record != Record::List))
+                continue;
+            into.writeRecord(*record, copy.bytes);
+            if (*record == Record::Log)
+                written.logLines = int(copy.bytes.count('\n'));
+            else if (*record == Record::Answers)
+                written.runs = int(copy.bytes.count('\n'));
+        }
+        for (int k = 1; k <= ClassStore::RunTests; ++k) {
+            const std::optional<QByteArray> file = store.publishedFile(ClassStore::testName(k));
+            if (!file)
+                continue;
+            into.writeTest(ClassStore::testName(k), *file);
+            ++written.tests;
+        }
     }
     // The sheet first: the passwords exist nowhere else.
-    TextFile::replace(QFileInfo(sheet).absoluteFilePath(),
-                      Roster::sheet(entries, QDateTime::currentDateTime()));
-    if (target.exists() && !QDir().rmdir(folder))
+    TextFile::replace(sheetPath, Roster::sheet(entries, QDateTime::currentDateTime()));
+    if (target.exists() && !QDir().rmdir(target.filePath()))
         throw RuntimeError(
             QStringLiteral("папка %1 не заменена").arg(QDir::toNativeSeparators(folder)));
-    if (!QDir().rename(made.path(), target.absoluteFilePath()))
+    if (!QDir().rename(made.path(), target.filePath()))
         throw RuntimeError(
             QStringLiteral("папка %1 не создана").arg(QDir::toNativeSeparators(folder)));
     made.setAutoRemove(false);

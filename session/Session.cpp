@@ -189,6 +189,16 @@ Session::WriteBack Session::writeBack()
     return m_store.writeScores(m_userName, m_scores) ? WriteBack::Written : WriteBack::UserRemoved;
 }
 
+Session::SettingsSave Session::saveSettings(const ClassSettings &edited, const QString &password,
+                                            const QString &repeated, bool confirmed)
+{
+    if (password != repeated) {
+        m_settingsText = CodePage::fromUnicode(QStringLiteral("Проверьте пароль!"));
+        return SettingsSave::Mismatch;
+    }
+    return saveSettings(edited, confirmed);
+}
+
 Session::SettingsSave Session::saveSettings(const ClassSettings &edited, bool confirmed)
 {
     const SettingsCheck::Verdict verdict = SettingsCheck::check(m_store, edited);

@@ -64,6 +64,7 @@ public:
         Saved,
         Refused,      // not saved: see settingsText()
         NeedsConfirm, // saved only once confirmed: ask settingsText()
+        Mismatch,     // the password and its repetition differ: say settingsText()
     };
 
     // The store outlives the session.
@@ -118,6 +119,10 @@ public:
     // are refused or, when not confirmed, need the administrator's yes. The
     // settings in memory stay as read at start-up until the next start.
     SettingsSave saveSettings(const ClassSettings &edited, bool confirmed);
+    // The same for the settings panel, where the password is typed twice:
+    // two that differ save nothing.
+    SettingsSave saveSettings(const ClassSettings &edited, const QString &password,
+                              const QString &repeated, bool confirmed);
     // The refusal or the question of the last save, Windows-1251.
     const QByteArray &settingsText() const { return m_settingsText; }
 

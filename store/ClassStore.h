@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ClassSettings.h"
+#include "CourseStructure.h"
 #include "Refusal.h"
 #include "StoredTest.h"
 #include "UserChange.h"
@@ -38,9 +39,10 @@ class FolderAccess;
 class ClassStore
 {
 public:
-    // Grades kept per user: test1 … test12; the first RunTests can be run.
+    // Grades kept per user: test1 … test12; the first RunTests, the tests a
+    // course's menu can hold, can be run.
     static constexpr int TestCount = 12;
-    static constexpr int RunTests = 10;
+    static constexpr int RunTests = CourseStructure::MaxTests;
     using Scores = std::array<quint8, TestCount>;
     // What separates the fields of a log line and of an answer record line.
     static constexpr QByteArrayView FieldSeparator{" | "};

@@ -653,17 +653,89 @@ QString FolderStore::settingsFile() const
 
 QString FolderStore::logFile() const
 {
-    const QByteArray log = m_logName;
-    return log.isEmpty() ? QString() : resolve(log);
+    return recordFile(Record::Log);
 }
 
 QString FolderStore::answerFile() const
 {
-    const QByteArray log = m_logName;
-    return log.isEmpty() ? QString() : resolve(AnswerRecord::fileName(log));
+    return recordFile(Record::Answers);
 }
 
 QString FolderStore::testFile(const QByteArray &testName) const
 {
     return resolve(TestFile(testName).relativeName());
+}
+
+QString FolderStore::recordFile(Record record) const
+{
+    switch (record) {
+    case Record::Users:
+        return resolve(Accounts::UsersIni);
+    case Record::List:
+        return resolve(UserList::FileName);
+    case Record::Removed:
+        return resolve(RemovedUsers::FileName);
+    case Record::Settings:
+        return resolve(AdminSettings::FileName);
+    case Record::Log:
+        return m_logName.isEmpty() ? QString() : resolve(m_logName);
+    case Record::Answers:
+        return m_logName.isEmpty() ? QString() : resolve(AnswerRecord::fileName(m_logName));
+    case Record::Changes:
+        return m_logName.isEmpty() ? QString() : resolve(GradeChange::fileName(m_logName));
+    }
+    return {};
+}
+
+QByteArray FolderStore::recordBytes(Record record) const
+{
+    const QString path = recordFile(record);
+    if (path.isEmpty())
+        return {};
+    const bool besideTheLog =
+        record == Record::Log || record == Record::Answers || record == Record::Changes;
+    if (besideTheLog && !AdminSettings::logNameStaysInside(m_logName))
+        throw RuntimeError(CodePage::toUnicode(AdminSettings::logNameOutsideText(m_logName)));
+    return QFileInfo::exists(path) ? TextFile::read(FolderBounds::readPath(path)) : QByteArray();
+}
+
+std::optional<QByteArray> FolderStore::testBytes(const QByteArray &testName) const
+{
+    const QString path = testFile(testName);
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    return TextFile::read(FolderBounds::readPath(path));
+}
+
+void FolderStore::writeRecord(Record record, const QByteArray &bytes)
+{
+    const QString path = recordFile(record);
+    if (path.isEmpty())
+        throw RuntimeError(QStringLiteral("в настройках не назван журнал тестирования"));
+    writeWhole(path, bytes);
+}
+
+void FolderStore::makeFolders()
+{
+    makeFolderOf(recordFile(Record::Settings));
+    makeFolderOf(testFile(ClassStore::testName(1)));
+}
+
+void FolderStore::writeTest(const QByteArray &testName, const QByteArray &bytes)
+{
+    writeWhole(testFile(testName), bytes);
+}
+
+void FolderStore::writeWhole(const QString &path, const QByteArray &bytes)
+{
+    TextFile::replace(makeFolderOf(path), bytes);
+}
+
+QString FolderStore::makeFolderOf(const QString &path)
+{
+    const QString at = FolderBounds::recordPath(path);
+    if (!QDir().mkpath(QFileInfo(at).absolutePath()))
+        throw RuntimeError(QStringLiteral("папка %1 не создана")
+                               .arg(Paths::display(QFileInfo(at).absolutePath())));
+    return at;
 }

@@ -76,6 +76,12 @@ public:
     QString logFile() const override;
     QString answerFile() const override;
     QString testFile(const QByteArray &testName) const override;
+    QString recordFile(Record record) const override;
+    QByteArray recordBytes(Record record) const override;
+    std::optional<QByteArray> testBytes(const QByteArray &testName) const override;
+    void writeRecord(Record record, const QByteArray &bytes) override;
+    void writeTest(const QByteArray &testName, const QByteArray &bytes) override;
+    void makeFolders() override;
 
     // The users' side of the report from the bytes of the list file and of
     // users.ini, as usersInput() reads them; failures left empty.
@@ -84,6 +90,10 @@ public:
 private:
     // Makes the folder current again when another store moved away from it.
     void enter() const;
+    // Replaces the file at path whole, making its folders.
+    static void writeWhole(const QString &path, const QByteArray &bytes);
+    // Makes the folders a record at path lies in; returns where it is written.
+    static QString makeFolderOf(const QString &path);
     QString m_folder;
     // The log's name as readSettings() last gave it.
     QByteArray m_logName;

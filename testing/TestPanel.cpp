@@ -122,6 +122,9 @@ TestPanel::TestPanel(QFrame *panel3) : QObject(panel3), Panel3(panel3)
     // All six share Panel5, so they form one radio group, the hidden one included.
     RadioButton6 = answer(Panel5, 6, 438, 138, 291, Look::sansSerif(11));
     RadioButton6->hide();
+    for (int i = 1; i <= AnswerCount; ++i)
+        connect(answerButton(i), &AnswerButton::doubleClicked, this,
+                [this, i] { emit answered(i); });
 
     // A Panel3 that the main window has not sized yet gets Panel5 as laid out;
     // every later resize of Panel3 carries Panel5 along.

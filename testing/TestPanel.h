@@ -70,6 +70,10 @@ public:
     AnswerButton *RadioButton5;
     AnswerButton *RadioButton6;
 
+signals:
+    // The answer of the number 1 … 5 chosen by a double-click.
+    void answered(int number);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -83,7 +83,7 @@ void tst_TForm1::cleanup()
 
 void tst_TForm1::windowLayout()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     QCOMPARE(form.objectName(), u"Form1"_s);
     QVERIFY(!form.windowTitle().isEmpty());
     QCOMPARE(form.font().pixelSize(), 11);
@@ -134,7 +134,7 @@ void tst_TForm1::windowLayout()
 
 void tst_TForm1::menuBeforeLogin()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     const QStringList all = {u"N0"_s,
@@ -168,7 +168,7 @@ void tst_TForm1::menuBeforeLogin()
 
 void tst_TForm1::menuPicturesAndKeys()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     const QList<QAction *> top = form.mainMenu()->actions();
     for (QAction *action : top)
         QVERIFY2(action->icon().isNull(), qPrintable(action->objectName()));
@@ -185,7 +185,7 @@ void tst_TForm1::menuPicturesAndKeys()
 
 void tst_TForm1::showStepRunsOnce()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     QVERIFY(form.session().userList().isEmpty());
@@ -215,7 +215,7 @@ void tst_TForm1::showStepWithUnreadableUserList()
     // A folder where the list file should be cannot be read: the remaining
     // steps are skipped, so the panels stay as created and nothing is read.
     QVERIFY(QDir().mkdir(path(u"users"_s)));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     QTRY_COMPARE(answerer.texts.size(), 1);
@@ -226,7 +226,7 @@ void tst_TForm1::showStepWithUnreadableUserList()
 
 void tst_TForm1::settingsPanelStaysInFront()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     form.NtunClick();
@@ -252,7 +252,7 @@ void tst_TForm1::settingsPanelStaysInFront()
 
 void tst_TForm1::backBeforeLoginChangesNothing()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     form.menuEntry(u"N17"_s)->trigger();
@@ -262,7 +262,7 @@ void tst_TForm1::backBeforeLoginChangesNothing()
 
 void tst_TForm1::loginPanelComesBack()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     form.menuEntry(u"N115"_s)->trigger();
@@ -278,7 +278,7 @@ void tst_TForm1::loginPanelComesBack()
 
 void tst_TForm1::testStartHidesContents()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     form.menuEntry(u"N0"_s)->setVisible(true);
@@ -303,7 +303,7 @@ void tst_TForm1::testStartHidesContents()
 
 void tst_TForm1::pageItemsOpenPages()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     // The folder on disk is spelt in another case than the page path.
@@ -319,7 +319,7 @@ void tst_TForm1::pageItemsOpenPages()
 
 void tst_TForm1::leavingCancelled()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Cancel);
     QSignalSpy closed(&form, &TForm1::closed);
     QVERIFY(show(form));
@@ -348,7 +348,7 @@ void tst_TForm1::leavingCancelled()
 
 void tst_TForm1::leavingConfirmed()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QSignalSpy closed(&form, &TForm1::closed);
     QVERIFY(show(form));
@@ -362,7 +362,7 @@ void tst_TForm1::titlePageClosesByTimer()
 {
     QElapsedTimer clock;
     clock.start();
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     TForm3 title(&form);
     QCOMPARE(title.windowTitle(), u"Титульный лист"_s);
@@ -382,7 +382,7 @@ void tst_TForm1::titlePageClosesByTimer()
 
 void tst_TForm1::titlePageClosesAtOnce()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     TForm3 title(&form);
     QElapsedTimer clock;
@@ -411,7 +411,7 @@ void tst_TForm1::titlePageBeforeMainWindow()
     QVERIFY(title.Timer1->isActive());
     title.close();
     QVERIFY(title.isClosed());
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(!form.isVisible());
     title.setMainWindow(&form);
@@ -422,7 +422,7 @@ void tst_TForm1::titlePageBeforeMainWindow()
 
 void tst_TForm1::aboutAndAuthorWindows()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     TOKRightDlg about;
     TForm5 author;
     form.setAboutWindow(&about);
@@ -487,7 +487,7 @@ void tst_TForm1::focusOnTheFrontPanel()
     QVERIFY(QDir().mkpath(u"data/tests"_s));
     Store::writeMany({{"1", "q", "?"}, {"2", "q", "?"}, {"inf", "vsego", "2"}},
                      "\\data\\tests\\test1.ini");
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     for (const QString &step : steps) {
@@ -515,7 +515,7 @@ void tst_TForm1::focusOnTheFrontPanel()
 
 void tst_TForm1::keyboardMenuAndSmallScreen()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     QVERIFY(QTest::qWaitForWindowActive(&form));

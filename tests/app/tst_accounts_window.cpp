@@ -201,7 +201,7 @@ void tst_accounts_window::registrationThenLogin()
 {
     StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "boris\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     type(form.loginPanel().Edit2, u"Анна"_s);
@@ -252,7 +252,7 @@ void tst_accounts_window::refusedLogin()
     StoredUser::write(cp(u"Анна"_s), cp(u"Пароль"_s), {"5", "5", "5"});
     QVERIFY(work().write(u"users"_s, cp(u"Анна\r\n"_s)));
     const QByteArray ini = usersIni();
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, name, password);
@@ -276,7 +276,7 @@ void tst_accounts_window::nonNumericGradeStopsLogin()
 {
     StoredUser::write("anna", "pw", {"5", "5", "2", "x", "0"});
     const QByteArray ini = usersIni();
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"anna"_s, u"pw"_s);
@@ -300,7 +300,7 @@ void tst_accounts_window::removedWhileLoggedInStaysRemoved()
 {
     StoredUser::write("anna", "a", {"4"});
     StoredUser::write("boris", "b");
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"anna"_s, u"a"_s);
@@ -323,7 +323,7 @@ void tst_accounts_window::administratorLogin()
     StoredUser::write("anna", "pw", {"5", "5"});
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -352,7 +352,7 @@ void tst_accounts_window::removal()
     StoredUser::write(section, "pw", {"5", "5"});
     StoredUser::write("vera", "v", {"3"});
     QVERIFY(work().write(u"users"_s, list));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::No);
     QVERIFY(show(form));
     type(form.loginPanel().Edit2, name);
@@ -392,16 +392,16 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
     StoredUser::write("anna", "a", {"4", "5"});
     StoredUser::write("boris", "b", {"3"});
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     auto *buttons = form.findChild<PickedUserButtons *>();
     QVERIFY(buttons);
-    QVERIFY(!buttons->passwordButton->isVisible());
+    QVERIFY(!form.findChild<QPushButton *>(u"passwordButton"_s)->isVisible());
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ni"_s)->trigger();
-    QVERIFY(buttons->passwordButton->isVisible());
-    QVERIFY(buttons->renameButton->isVisible());
+    QVERIFY(form.findChild<QPushButton *>(u"passwordButton"_s)->isVisible());
+    QVERIFY(form.findChild<QPushButton *>(u"renameButton"_s)->isVisible());
     // The teacher's changes to the picked user's grades are shown with them.
     QVERIFY(work().write(u"log-changes.txt"_s, "2026-12-02 08:00:00 | grade | test2 | - | - | 4 "
                                                "| 5 | - | oral | anna\r\n"));
@@ -412,9 +412,9 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
 
     QStringList typed{u"new-pw"_s, u"new-pw"_s, u"Анна"_s};
     buttons->ask = [&](const QString &, const QString &, bool) { return typed.takeFirst(); };
-    QTest::mouseClick(buttons->passwordButton, Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QPushButton *>(u"passwordButton"_s), Qt::LeftButton);
     QCOMPARE(Store::read("anna", "password", UsersIni), QByteArray("new-pw"));
-    QTest::mouseClick(buttons->renameButton, Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QPushButton *>(u"renameButton"_s), Qt::LeftButton);
     QVERIFY(typed.isEmpty());
     const QByteArray anna = CodePage::fromUnicode(u"Анна"_s);
     QCOMPARE(Store::read(anna, "password", UsersIni), QByteArray("new-pw"));
@@ -439,7 +439,7 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
     QList<int> picks{0, 3}; // the first test, grade 2
     buttons->choose = [&](const QString &, const QStringList &) { return picks.takeFirst(); };
     buttons->ask = [](const QString &, const QString &, bool) { return u"списано"_s; };
-    QTest::mouseClick(buttons->gradeButton, Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QPushButton *>(u"gradeButton"_s), Qt::LeftButton);
     QVERIFY(picks.isEmpty());
     QCOMPARE(Store::read(anna, "test1", UsersIni), QByteArray("2"));
     QVERIFY(
@@ -453,7 +453,7 @@ void tst_accounts_window::administratorResetsAndRenamesThePickedUser()
     pickUser(form, u"boris"_s);
     const QByteArray ini = usersIni();
     buttons->ask = [](const QString &, const QString &, bool) { return u"анна"_s; };
-    QTest::mouseClick(buttons->renameButton, Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QPushButton *>(u"renameButton"_s), Qt::LeftButton);
     QCOMPARE(answerer.icons.last(), QMessageBox::Warning);
     QCOMPARE(usersIni(), ini);
 }
@@ -483,20 +483,20 @@ void tst_accounts_window::administratorRestoresTheRemovalPicked()
     QVERIFY(work().write(u"users.ini"_s, ""));
     StoredUser::write("anna", "new", {"4", "0"});
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
     QVERIFY(show(form));
     auto *buttons = form.findChild<PickedUserButtons *>();
     logIn(form, u"admin"_s, u"secret"_s);
     form.menuEntry(u"Ni"_s)->trigger();
-    QVERIFY(buttons->restoreButton->isVisible());
+    QVERIFY(form.findChild<QPushButton *>(u"restoreButton"_s)->isVisible());
     buttons->ask = [](const QString &, const QString &, bool) { return u"ANNA"_s; };
     QStringList offered;
     buttons->choose = [&](const QString &, const QStringList &items) {
         offered = items;
         return 0;
     };
-    QTest::mouseClick(buttons->restoreButton, Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QPushButton *>(u"restoreButton"_s), Qt::LeftButton);
     QCOMPARE(offered, QStringList({u"удалён 2026-01-10 09:00:00, оценки 2 3 - - - - - - - -"_s,
                                    u"удалён 2026-02-01 09:00:00, оценки 1 - - - - - - - - -"_s}));
     QVERIFY2(answerer.texts.value(0).contains(u"зарегистрирован снова"_s),
@@ -514,7 +514,7 @@ void tst_accounts_window::removalWithWrongPassword()
     StoredUser::write("anna", "pw");
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     const QByteArray ini = usersIni();
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     type(form.loginPanel().Edit2, u"anna"_s);
@@ -529,7 +529,7 @@ void tst_accounts_window::removalWithWrongPassword()
 
 void tst_accounts_window::settingsSaved()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -575,7 +575,7 @@ void tst_accounts_window::settingsSaved()
     QVERIFY(form.panel(PanelSwitch::Panel4)->isHidden());
 
     // The next start reads what was saved.
-    TForm1 next;
+    TForm1 next(MainWindowFixture::store());
     QVERIFY(show(next));
     QCOMPARE(next.settingsPanel().Edit3->text(), u"Начальник"_s);
     QCOMPARE(next.settingsPanel().Edit5->text(), u"нов ый"_s);
@@ -587,7 +587,7 @@ void tst_accounts_window::settingsSaved()
 void tst_accounts_window::settingsUnconfirmedPassword()
 {
     const QByteArray before = settingsFile();
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -642,7 +642,7 @@ void tst_accounts_window::settingsThatWouldLockOut()
     QFETCH(bool, saved);
     StoredUser::write("boris", "b");
     const QByteArray before = settingsFile();
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -657,7 +657,7 @@ void tst_accounts_window::settingsThatWouldLockOut()
 
 void tst_accounts_window::settingsSaveRefused()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -677,7 +677,7 @@ void tst_accounts_window::studentProgress()
 {
     const QByteArray name = cp(u"Пётр"_s);
     StoredUser::write(name, "pw", {"5", "4", "3", "2", "1", "0", "5", "4", "3", "2", "5", "5"});
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"Пётр"_s, u"pw"_s);
@@ -717,7 +717,7 @@ void tst_accounts_window::administratorPickShowsTheGrades()
     StoredUser::write("anna", "a", {"5", "4", "3", "2", "1", "0", "0", "0", "0", "0", "4", "3"});
     StoredUser::write(cp(u"Борис"_s), "b", {"2", "2"});
     QVERIFY(work().write(u"users"_s, cp(u"anna\r\nБорис\r\n"_s)));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -749,7 +749,7 @@ void tst_accounts_window::administratorTypingIsNoPick()
 {
     StoredUser::write("anna", "a", {"5", "4", "3"});
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -771,7 +771,7 @@ void tst_accounts_window::administratorPickNonNumeric()
     StoredUser::write("anna", "a", {"5", "4", "3", "2", "1"});
     StoredUser::write("boris", "b", {"2", "3", "4", "x", "5"});
     QVERIFY(work().write(u"users"_s, "anna\r\nboris\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"admin"_s, u"secret"_s);
@@ -791,7 +791,7 @@ void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
     QVERIFY(QFile::remove(path(u"data/info/tumb.db"_s)));
     StoredUser::write("boris", "b");
     QVERIFY(work().write(u"users"_s, "boris\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     QTRY_COMPARE(answerer.texts.size(), 1);
@@ -818,7 +818,7 @@ void tst_accounts_window::missingSettingsFileLeavesNoAdministrator()
 // session's and the accounts' rules.
 void tst_accounts_window::registrationRefused()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerUser(form, u"an]na"_s, u"pw"_s);
@@ -835,7 +835,7 @@ void tst_accounts_window::registrationRefused()
 void tst_accounts_window::failingWriteBackShownAndWindowCloses()
 {
     StoredUser::write("anna", "a", {"4"});
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     logIn(form, u"anna"_s, u"a"_s);

@@ -74,7 +74,7 @@ private slots:
 void tst_answerreview_window::runLeavesRecordAndReview()
 {
     TestFileMaker::write("test1", Digits);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"Иван"_s, u"пароль"_s);
@@ -156,7 +156,7 @@ void tst_answerreview_window::pickOfAUserHidesTheReview()
 {
     TestFileMaker::write("test1", Digits);
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     loginAsAdministrator(form, u"secret"_s);
@@ -181,7 +181,7 @@ void tst_answerreview_window::administratorOpensTheClassReport()
     QVERIFY(work().write(u"users"_s, "anna\r\n"));
     QVERIFY(work().write(u"log-answers.txt"_s,
                          "anna | 2026-12-01 10:00:00 | test1 | 4 | 0a1b2c3d | 12 | 11\r\nbad\r\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     loginAsAdministrator(form, u"secret"_s);
@@ -266,7 +266,7 @@ void tst_answerreview_window::administratorRegradesFromTheReport()
     const QByteArray run =
         "anna | 2026-12-01 10:00:00 | test1 | 3 | 0a1b2c3d | 3241532415 | 3241532411\r\n";
     QVERIFY(work().write(u"log-answers.txt"_s, run));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     loginAsAdministrator(form, u"secret"_s);

@@ -54,13 +54,9 @@ private slots:
         if (m_database.isEmpty())
             return;
         QString why;
-        m_address = ServerAddress::parse(ServerCluster::labUri(m_database), &why);
+        m_address = ServerCluster::labAddress(m_database, &why);
         QVERIFY(why.isEmpty());
-        QCOMPARE(
-            ServerCluster::psql(ServerCluster::superuserUri(m_database),
-                                "SELECT cb_private.init_settings('admin', 'secret', 'log.txt');")
-                .exitCode,
-            0);
+        QVERIFY(ServerCluster::initSettings(m_database, "secret"));
         ServerClient admin(m_address);
         // The key is 2.
         admin.rows(u"SELECT cb.admin_publish(?, 1::smallint, ?, 'feedbeef', ?::jsonb)"_s,

@@ -205,7 +205,7 @@ void tst_testrun_window::gradeOfRun()
     const int right = 4;
     const int grade = 3;
     makeTest("test1", TenLetters);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
@@ -245,7 +245,7 @@ void tst_testrun_window::gradeOfRun()
 void tst_testrun_window::singleClickOnlyMovesTheMark()
 {
     makeTest("test1", TenLetters);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
@@ -268,7 +268,7 @@ void tst_testrun_window::singleClickOnlyMovesTheMark()
 void tst_testrun_window::endEnablesEveryPassedRow()
 {
     makeTest("test1", TenLetters);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     typeLogin(form, u"anna"_s, u"pw"_s);
@@ -304,7 +304,7 @@ void tst_testrun_window::endEnablesEveryPassedRow()
 void tst_testrun_window::logLine()
 {
     makeTest("test1", TenLetters);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"Иван"_s, u"пароль"_s);
@@ -326,7 +326,7 @@ void tst_testrun_window::logThatCannotBeAppended()
     makeTest("test1", TenLetters);
     QVERIFY(QDir().mkdir(u"log.txt"_s));
     {
-        TForm1 form;
+        TForm1 form(MainWindowFixture::store());
         ModalAnswerer answerer(QMessageBox::Ok);
         QVERIFY(show(form));
         registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
@@ -364,7 +364,7 @@ void tst_testrun_window::logThatCannotBeAppended()
 // Every refusal takes this road; the refusals are the run's rules.
 void tst_testrun_window::refusedStart()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
@@ -387,7 +387,7 @@ void tst_testrun_window::countTurnsInvalidDuringRun()
 {
     const QByteArray count = "abc";
     makeTest("test1", TenLetters);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     registerAndLogin(form, answerer, u"anna"_s, u"pw"_s);
@@ -419,7 +419,7 @@ void tst_testrun_window::countTurnsInvalidDuringRun()
 void tst_testrun_window::logView()
 {
     makeTest("test1", TenLetters);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     loginAsAdministrator(form, u"secret"_s);
@@ -470,7 +470,7 @@ void tst_testrun_window::roadOfATest()
     const QByteArray studentStored = CodePage::fromUnicode(student);
 
     {
-        TForm1 form;
+        TForm1 form(MainWindowFixture::store());
         TForm2 form2(&form);
         form.setAuthoringWindow(&form2);
         ModalAnswerer answerer(QMessageBox::Ok);
@@ -510,7 +510,7 @@ void tst_testrun_window::roadOfATest()
     QCOMPARE(storedValue(studentStored, "test1"), QByteArray("3"));
     QCOMPARE(readFile(u"users"_s).trimmed(), studentStored);
 
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     TForm2 form2(&form);
     form.setAuthoringWindow(&form2);
     ModalAnswerer answerer(QMessageBox::Ok);
@@ -568,7 +568,7 @@ void tst_testrun_window::courseOfItsOwn()
                     path(u"course.ini"_s)));
     for (const QByteArray test : {"test1", "test2", "test3", "test4"})
         makeTest(test, TenLetters);
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     ModalAnswerer answerer(QMessageBox::Ok);
     QVERIFY(show(form));
     QCOMPARE(form.windowTitle(), u"Основы компьютерных сетей"_s);
@@ -601,7 +601,7 @@ void tst_testrun_window::courseOfItsOwn()
 void tst_testrun_window::brokenCourseFile()
 {
     QVERIFY(work().write(u"course.ini"_s, "[menu]\ngroup g \"G\"\n  page p \"P\" ..\\x.htm\n"));
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     QVERIFY(show(form));
     QStringList top;
     for (QAction *action : form.mainMenu()->actions())

@@ -695,6 +695,8 @@ void tst_Session::settingsSave()
     Session session(store);
     session.start();
     using Save = Session::SettingsSave;
+    QCOMPARE(session.saveSettings({"ANNA", "x", "log"}, u"y"_s, u"x"_s, true), Save::Mismatch);
+    QCOMPARE(session.settingsText(), cp(u"Проверьте пароль!"_s));
     QCOMPARE(session.saveSettings({QByteArray(), "x", "log"}, true), Save::Refused);
     QVERIFY(!session.settingsText().isEmpty());
     QCOMPARE(session.saveSettings({"ANNA", "x", "log"}, false), Save::NeedsConfirm);

@@ -75,6 +75,7 @@ private slots:
     void testsReadValueByValue();
     void twoStoresKeepToTheirFolders();
     void folderAccessNamesTheFiles();
+    void newFolderWrittenRecordByRecord();
 
 private:
     QByteArray file(const QString &name) const;
@@ -549,6 +550,29 @@ void tst_FolderStore::folderAccessNamesTheFiles()
     write(QStringLiteral("LOG.TXT"), "x");
     QFile::remove(m_dir->filePath(QStringLiteral("log.txt")));
     QCOMPARE(access->logFile(), folder + "/LOG.TXT");
+}
+
+void tst_FolderStore::newFolderWrittenRecordByRecord()
+{
+    using Record = FolderAccess::Record;
+    m_store->makeFolders();
+    m_store->writeSettings({"admin", "secret", "logs\\log.txt"});
+    QVERIFY(m_store->recordBytes(Record::Log).isEmpty());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, m_store->writeRecord(Record::Log, "x\r\n"));
+    m_store->readSettings();
+    m_store->writeRecord(Record::Changes, "c\r\n");
+    m_store->writeRecord(Record::Users, "[anna]\r\n");
+    m_store->writeTest("test2", "t");
+    QCOMPARE(file("logs/log-changes.txt"), QByteArray("c\r\n"));
+    QCOMPARE(m_store->recordBytes(Record::Users), QByteArray("[anna]\r\n"));
+    QCOMPARE(m_store->testBytes("test2"), std::optional<QByteArray>("t"));
+    QCOMPARE(m_store->testBytes("test3"), std::nullopt);
+    QVERIFY(m_store->recordBytes(Record::Removed).isEmpty());
+    // A log named outside the folder is neither read nor written.
+    m_store->writeSettings({"admin", "secret", "../log.txt"});
+    m_store->readSettings();
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, m_store->recordBytes(Record::Log));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, m_store->writeRecord(Record::Answers, "a"));
 }
 
 QTEST_GUILESS_MAIN(tst_FolderStore)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindowFixture.h"
 
+#include "FolderStore.h"
 #include "LoginPanel.h"
 #include "ModalAnswerer.h"
 #include "ProgressPanel.h"
@@ -41,6 +42,11 @@ void MainWindowFixture::setUp()
 void MainWindowFixture::tearDown()
 {
     m_dir.reset();
+}
+
+std::unique_ptr<ClassStore> MainWindowFixture::store()
+{
+    return std::make_unique<FolderStore>(QDir::currentPath());
 }
 
 QString MainWindowFixture::frontPanel(const TForm1 &form)

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class ClassStore;
 class ModalAnswerer;
 class QAction;
 class QLineEdit;
@@ -25,6 +26,10 @@ class MainWindowFixture
 public:
     void setUp();
     void tearDown();
+
+    // The class of the folder the test made current, for the window to
+    // keep: TForm1 form(MainWindowFixture::store());
+    static std::unique_ptr<ClassStore> store();
 
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
     const TempWorkDir &work() const { return *m_dir; }

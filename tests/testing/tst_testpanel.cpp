@@ -155,6 +155,11 @@ void tst_TestPanel::answerButtons()
     }
     QCOMPARE(m_test->answerButton(0), nullptr);
     QCOMPARE(m_test->answerButton(6), nullptr);
+    // A double-click on an answer asks for it by its number.
+    QSignalSpy answered(m_test, &TestPanel::answered);
+    emit m_test->RadioButton4->doubleClicked();
+    QCOMPARE(answered.size(), 1);
+    QCOMPARE(answered.first().first().toInt(), 4);
 
     // One radio group: marking one clears the others.
     m_test->RadioButton2->setChecked(true);

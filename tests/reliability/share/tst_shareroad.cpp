@@ -113,7 +113,7 @@ void doubleClick(QWidget *button)
 // closes the window.
 void road()
 {
-    TForm1 form;
+    TForm1 form(MainWindowFixture::store());
     TForm2 form2(&form);
     form.setAuthoringWindow(&form2);
     ModalAnswerer answerer(QMessageBox::Ok);
