@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QtGlobal>
+
 class ClassStore;
 class QWidget;
 
@@ -15,6 +17,8 @@ using MainWindowEnded = void (*)();
 // windows), all deleted with it, on the class's store made at the program's
 // start, which goes with it too; the window is not shown yet.
 using MainWindowFactory = QWidget *(*)(ClassStore *store, MainWindowEnded ended);
+// The entry of that type; the program resolves it by name.
+Q_DECL_EXPORT QWidget *coursebook_main_window(ClassStore *store, MainWindowEnded ended);
 }
 
 inline constexpr char MainWindowEntry[] = "coursebook_main_window";

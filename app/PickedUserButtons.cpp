@@ -133,10 +133,10 @@ void PickedUserButtons::gradeClick()
     // The tests the progress view lists, in its order.
     QList<int> tests;
     QStringList labels;
-    for (int k = 1; k <= ClassStore::RunTests; ++k) {
-        if (!m_progress.testLabels[k - 1]->isHidden()) {
-            tests.append(k);
-            labels.append(m_progress.testLabels[k - 1]->text());
+    for (const ProgressPanel::ShownTest &shownTest : m_progress.shownTests()) {
+        if (shownTest.number <= ClassStore::RunTests) {
+            tests.append(shownTest.number);
+            labels.append(shownTest.label);
         }
     }
     const int test = choose(

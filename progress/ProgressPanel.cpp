@@ -131,9 +131,11 @@ void ProgressPanel::showTests(const CourseStructure &course)
         testLabels[k - 1]->setVisible(false);
         valueLabels[k - 1]->setVisible(false);
     }
+    m_shownTests.clear();
     int row = 0;
     for (const MenuTree::Entry *test : course.tests()) {
         const int k = CourseStructure::testNumber(test->name);
+        m_shownTests.append({k, test->label});
         const int top = 82 + 36 * row++;
         QLabel *label = testLabels[k - 1];
         label->setText(test->label);

@@ -34,6 +34,13 @@ public:
     // One row per test of the course, in its order, with its label; the rows
     // of tests the course lacks are hidden.
     void showTests(const CourseStructure &course);
+    struct ShownTest
+    {
+        int number = 0; // k of testk
+        QString label;
+    };
+    // The rows showTests() put up, in their order.
+    const QList<ShownTest> &shownTests() const { return m_shownTests; }
 
     // The value labels show the table's entries as unsigned decimal numbers.
     // changes: the teacher's changes to these grades, listed below them.
@@ -79,4 +86,7 @@ public:
 signals:
     void userPicked();
     void backRequested();
+
+private:
+    QList<ShownTest> m_shownTests;
 };

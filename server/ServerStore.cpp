@@ -242,6 +242,18 @@ bool ServerStore::writeScores(const QByteArray &name, const Scores &scores)
 
 QList<QByteArray> ServerStore::removeUser(const QByteArray &name)
 {
+    if (m_adminToken.isEmpty() && !m_administratorLast && !m_userToken.isEmpty() &&
+        CodePage::fold(name) == CodePage::fold(m_user)) {
+        try {
+            m_client.rows(QStringLiteral("SELECT cb.remove_own(?)"), {m_userToken});
+        } catch (const ServerClient::Refused &refused) {
+            fail(refused);
+        }
+        // The server ended the session with the account.
+        m_userToken.clear();
+        m_user.clear();
+        return {};
+    }
     if (m_adminToken.isEmpty())
         admin(QString());
     try {

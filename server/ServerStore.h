@@ -54,6 +54,10 @@ public:
     quint8 grade(const QByteArray &name, int k) const override;
     QByteArray missing() const override;
     bool writeScores(const QByteArray &name, const Scores &scores) override;
+    // Without the administrator's log-in, a student's own log-in just made
+    // (passwordMatches(), as the log-in panel's removal makes it) removes
+    // that student alone, and the list comes back empty: a student may not
+    // read it.
     QList<QByteArray> removeUser(const QByteArray &name) override;
     UserChange setPassword(const QByteArray &name, const QByteArray &password) override;
     UserChange rename(const QByteArray &from, const QByteArray &to,

@@ -91,16 +91,22 @@ Session::Login Session::logIn(const QString &name, const QString &password)
 bool Session::removeUser(const QString &name, const QString &password)
 {
     const QByteArray stored = CodePage::fromUnicode(name);
-    if (!m_store.passwordMatches(stored, CodePage::fromUnicode(password)))
+    if (!userPasswordMatches(stored, password))
         return false;
     setUsers(m_store.removeUser(stored));
     return true;
 }
 
+bool Session::userPasswordMatches(const QByteArray &name, const QString &password) const
+{
+    return m_store.passwordMatches(name, CodePage::fromUnicode(password)) &&
+           !(m_store.checksAdministrator() && m_store.administratorLoggedIn());
+}
+
 std::optional<int> Session::gradeCount(const QString &name, const QString &password) const
 {
     const QByteArray stored = CodePage::fromUnicode(name);
-    if (!m_store.passwordMatches(stored, CodePage::fromUnicode(password)))
+    if (!userPasswordMatches(stored, password))
         return std::nullopt;
     int count = 0;
     for (int k = 1; k <= ClassStore::TestCount; ++k) {

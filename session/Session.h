@@ -151,6 +151,9 @@ signals:
 
 private:
     void setUsers(const QList<QByteArray> &users);
+    // Whether the password is a user's: the administrator, whose log-in a
+    // server also takes, is nobody's account, as a folder finds no such user.
+    bool userPasswordMatches(const QByteArray &name, const QString &password) const;
     QList<QByteArray> passedTests() const;
 
     ClassStore &m_store;

@@ -165,7 +165,8 @@ void TForm2::Button1Click()
     const QString written = Paths::resolve(output);
     QString message = QStringLiteral("Создание тестов успешно завершено.\nФайл теста: %1")
                           .arg(Paths::display(written));
-    if (!isCourseTestFolder(QFileInfo(written).absolutePath()))
+    // On a server the students get the test from there, wherever the file is.
+    if (!publish && !isCourseTestFolder(QFileInfo(written).absolutePath()))
         message += QStringLiteral("\nЭто не папка data\\tests учебника: студенты не увидят "
                                   "этот тест, пока файл не будет скопирован туда.");
     if (publish) {

@@ -202,6 +202,8 @@ private slots:
              "SELECT cb.admin_restore_removal('{alice}', 1, 'replace');", "not_administrator"},
             {"read the removals as a student", "SELECT * FROM cb.admin_removals('{alice}', 'bob');",
              "not_administrator"},
+            {"remove an account without its session", "SELECT cb.remove_own('forged');",
+             "no_session"},
             {"import past the class's check", "SELECT * FROM cb_private.import_records('x', '{}');",
              denied},
             {"large object", "SELECT lo_from_bytea(0, 'x');", denied},

@@ -151,7 +151,8 @@ private slots:
             {"users", [](ServerStore &s) { s.users(); }},
             {"userRecords", [](ServerStore &s) { s.userRecords(); }},
             {"writeScores", [](ServerStore &s) { s.writeScores("bob", {5}); }},
-            {"removeUser", [](ServerStore &s) { s.removeUser("bob"); }},
+            // Another user's: a student removes only the own account.
+            {"removeUser", [](ServerStore &s) { s.removeUser("carol"); }},
             {"setPassword", [](ServerStore &s) { s.setPassword("bob", "x"); }},
             {"rename", [](ServerStore &s) { s.rename("bob", "rob", "admin"); }},
             {"restore",
@@ -264,6 +265,26 @@ private slots:
         // The administrator's own session goes on after a student's log-in.
         QVERIFY(admin->isAdministrator());
         QCOMPARE(admin->userRecords().size(), 3);
+    }
+
+    // The log-in panel's removal on a server: the student's own log-in
+    // removes that account alone, kept for the teacher's restore.
+    void ownRemoval()
+    {
+        const auto admin = store();
+        QVERIFY(admin);
+        admin->registerUser("bob", "b", "admin");
+        admin->registerUser("carol", "c", "admin");
+        const auto student = store("bob", "b");
+        QVERIFY(student);
+        QCOMPARE(student->removeUser("BOB"), QList<QByteArray>());
+        QCOMPARE(admin->users(), QList<QByteArray>{"carol"});
+        QCOMPARE(admin->removals("bob").size(), 1);
+        QVERIFY(!student->passwordMatches("bob", "b"));
+        // The session went with the account: nothing more is removed by it.
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, student->removeUser("bob"));
+        QVERIFY(admin->restore("bob", "admin", {}, UserChange::Over::Ask).ok());
+        QVERIFY(student->passwordMatches("bob", "b"));
     }
 
     // The teacher's changes: the lines first, then each grade only where it
