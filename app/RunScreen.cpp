@@ -154,11 +154,17 @@ bool RunScreen::mayClose()
 {
     if (!m_serverRun || m_serverRun->unsentCount() == 0)
         return true;
-    return QMessageBox::warning(
-               &m_window, m_window.windowTitle(),
-               u"Нет связи с сервером: ответов не отправлено — %1. Если выйти из программы "
-               u"сейчас, они пропадут. Всё равно выйти?"_s.arg(m_serverRun->unsentCount()),
-               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    // Kept on this machine, they reach the server only from here.
+    const QString fate = m_serverRun->unsentKept()
+                             ? u"Они сохранены на этом компьютере и уйдут на сервер, когда вы "
+                               u"снова войдёте на нём."_s
+                             : u"Если выйти из программы сейчас, они пропадут."_s;
+    return QMessageBox::warning(&m_window, m_window.windowTitle(),
+                                u"Нет связи с сервером: ответов не отправлено — %1. %2 Всё равно "
+                                u"выйти?"_s.arg(m_serverRun->unsentCount())
+                                    .arg(fate),
+                                QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
 }
 
 void RunScreen::writeScores()

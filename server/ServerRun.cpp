@@ -82,6 +82,8 @@ void ServerRun::post(Call call, RefusalHandler onRefused)
                         QMetaObject::invokeMethod(this, [this, text] {
                             if (!m_lost) {
                                 m_lost = true;
+                                if (!m_pending.isEmpty())
+                                    keepPending();
                                 emit connectionLost(text);
                             }
                         });
@@ -128,7 +130,22 @@ void ServerRun::callDone()
 void ServerRun::refuse(const QString &text)
 {
     m_over = true;
+    m_pending.clear();
+    keepPending();
     emit refused(text);
+}
+
+void ServerRun::keepPending()
+{
+    const UnsentAnswers file(m_unsentFolder, m_address.display(), m_runId);
+    if (m_pending.isEmpty()) {
+        if (m_kept)
+            file.remove();
+        m_kept = false;
+        return;
+    }
+    // Where they cannot be kept they are still held here, as before.
+    m_kept = file.write(m_pending) || m_kept;
 }
 
 QString ServerRun::startRefusalText(const ServerClient::Refused &refused, const QDateTime &now)
@@ -192,7 +209,8 @@ void ServerRun::adopt(const ServerClient::Run &run)
         m_items.append(item);
     }
     m_current = firstUnanswered(run);
-    m_unsent = 0;
+    m_pending.clear();
+    m_kept = false;
     m_grade = 0;
     m_rightCount = 0;
     m_mistakes.clear();
@@ -210,11 +228,18 @@ void ServerRun::answer(int digit)
     const qint64 run = m_runId;
     const int number = m_current;
     m_items[number - 1].chosen = digit;
-    ++m_unsent;
+    m_pending.append({number, digit});
+    if (m_lost || m_kept)
+        keepPending();
     post(
         [this, token, run, number, digit](ServerClient &client, int) {
             client.answer(token, run, number, digit);
-            return std::function<void()>([this] { --m_unsent; });
+            return std::function<void()>([this, number] {
+                m_pending.removeIf(
+                    [number](const UnsentAnswers::Answer &a) { return a.number == number; });
+                if (m_kept)
+                    keepPending();
+            });
         },
         [this](const ServerClient::Refused &refused) {
             // The answers sent after a refused one are refused too: told once.
@@ -267,11 +292,32 @@ void ServerRun::finish()
 void ServerRun::lookForOpenRun()
 {
     const QString token = m_token;
+    const QString folder = m_unsentFolder;
+    const QString server = m_address.display();
     post(
-        [this, token](ServerClient &client, int) -> std::function<void()> {
-            const std::optional<ServerClient::Run> open = client.openRun(token);
+        [this, token, folder, server](ServerClient &client, int) -> std::function<void()> {
+            std::optional<ServerClient::Run> open = client.openRun(token);
             if (!open)
                 return [this] { emit noOpenRun(); };
+            // The answers the server did not get before the program ended go
+            // in first, where the run has none yet.
+            const UnsentAnswers kept(folder, server, open->id);
+            for (const UnsentAnswers::Answer &a : kept.read(int(open->questions.size()))) {
+                auto q = std::find_if(
+                    open->questions.begin(), open->questions.end(),
+                    [&a](const ServerClient::Question &x) { return x.number == a.number; });
+                if (q == open->questions.end() || q->chosen != 0)
+                    continue;
+                try {
+                    client.answer(token, open->id, a.number, a.digit);
+                } catch (const ServerClient::Refused &) {
+                    // Out of order or the run ended elsewhere: the rest is
+                    // the student's to give again.
+                    break;
+                }
+                q->chosen = a.digit;
+            }
+            kept.remove();
             return [this, run = *open] {
                 m_found = run;
                 emit openRunFound(QByteArrayLiteral("test") + QByteArray::number(run.test),

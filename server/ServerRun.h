@@ -5,6 +5,7 @@
 #include "RunSource.h"
 #include "ServerAddress.h"
 #include "ServerClient.h"
+#include "UnsentAnswers.h"
 
 #include <QDateTime>
 #include <QList>
@@ -27,7 +28,9 @@
 // reached the call is tried again every RetryMs until it is back, the
 // student told by connectionLost() and connectionBack(); the questions are
 // all on hand, so the student answers on meanwhile, and the answers go in
-// the order given once the connection is back.
+// the order given once the connection is back. Meanwhile they are kept on
+// the machine (UnsentAnswers), and a run taken up after the program ended
+// gets them first.
 class ServerRun : public RunSource
 {
     Q_OBJECT
@@ -39,6 +42,10 @@ public:
     ServerRun(const ServerAddress &address, const QString &token, QObject *parent = nullptr);
     ~ServerRun() override;
 
+    // Where the answers the server has not confirmed are kept while it is
+    // away: the user's data folder unless set before the run starts.
+    void setUnsentFolder(const QString &folder) { m_unsentFolder = folder; }
+
     void start(const QByteArray &testName) override;
     void answer(int digit) override;
 
@@ -47,7 +54,8 @@ public:
     // follows.
     void lookForOpenRun();
     // Takes up the run openRunFound() named, at the question where it
-    // stopped, the answers given before kept; started() follows.
+    // stopped, the answers given before kept, those kept on this machine
+    // sent first; started() follows.
     void resume();
     // Asks when the tests the teacher limited can be taken again:
     // availabilityRead() follows.
@@ -65,8 +73,10 @@ public:
     // The student's twelve grades as the finished run left them.
     const Accounts::Scores &grades() const { return m_grades; }
     // Answers given that the server has not confirmed yet.
-    int unsentCount() const { return m_unsent; }
+    int unsentCount() const { return int(m_pending.size()); }
     bool isConnectionLost() const { return m_lost; }
+    // Whether they stand on this machine, for the next log-in here.
+    bool unsentKept() const { return m_kept; }
 
     // A refused start as the student reads it: a pause says when the test
     // can be taken again, a used-up attempt limit that it cannot.
@@ -97,6 +107,9 @@ private:
     // Asks the server for the grade once every question has its answer.
     void finish();
     void refuse(const QString &text);
+    // The unconfirmed answers onto the machine, or their file away once
+    // there are none.
+    void keepPending();
 
     struct Item
     {
@@ -123,7 +136,10 @@ private:
     int m_test = 0;
     QList<Item> m_items;
     int m_current = 0; // 1-based; count + 1 once the last one is answered
-    int m_unsent = 0;
+    QString m_unsentFolder = UnsentAnswers::defaultFolder();
+    // Given and not confirmed yet, in the order given.
+    QList<UnsentAnswers::Answer> m_pending;
+    bool m_kept = false; // they stand in their file
     bool m_over = true;
     int m_grade = 0;
     int m_rightCount = 0;

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A student's test run on a real server through the run's own thread: the
 // grade from the server, the connection killed or the server away mid-run
-// with no answer lost, a run left open taken up at the next log-in, the
+// with no answer lost, a run left open taken up at the next log-in (with the
+// answers the machine kept while the server was away), the
 // attempt limit and the pause refused with when the test can be taken
 // again, and nothing the lab machine receives holding a key.
 #include "ServerCluster.h"
 #include "ServerRun.h"
 
+#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -67,6 +71,8 @@ private:
 private slots:
     void initTestCase()
     {
+        // The answers kept while the server is away stay out of the home.
+        QStandardPaths::setTestModeEnabled(true);
         m_database = ServerCluster::newDatabase(&m_why);
         if (m_database.isEmpty())
             return;
@@ -151,20 +157,46 @@ private slots:
                  QByteArray("215"));
     }
 
+    void resumedAfterKill_data()
+    {
+        QTest::addColumn<bool>("away");
+        QTest::newRow("server there") << false;
+        // The second answer given while the server is away, and the program
+        // ended before it is back: kept on the machine, it goes in first.
+        QTest::newRow("server away") << true;
+    }
+
     void resumedAfterKill()
     {
+        QFETCH(bool, away);
+        QTemporaryDir unsent;
         const QString token = student();
         {
             ServerRun first(m_address, token);
+            first.setUnsentFolder(unsent.path());
             QSignalSpy started(&first, &RunSource::started);
+            QSignalSpy lost(&first, &RunSource::connectionLost);
             first.start("test1");
             QVERIFY(started.wait());
-            answerAll(first, {2, 4});
+            first.answer(2);
             QTRY_COMPARE(first.unsentCount(), 0);
+            if (away) {
+                allowConnections(false);
+                dropConnections();
+            }
+            first.answer(4);
+            if (away) {
+                QVERIFY(lost.wait());
+                QCOMPARE(first.unsentCount(), 1);
+                QCOMPARE(QDir(unsent.path()).entryList(QDir::Files).size(), 1);
+            }
+            QTRY_COMPARE(first.unsentCount(), int(away));
         }
+        allowConnections(true);
         ServerClient client(m_address);
         const QString name = QStringLiteral("Студент%1").arg(m_users);
         ServerRun again(m_address, client.login(name, QStringLiteral("пароль")).token);
+        again.setUnsentFolder(unsent.path());
         QSignalSpy found(&again, &ServerRun::openRunFound);
         QSignalSpy started(&again, &RunSource::started);
         QSignalSpy finished(&again, &RunSource::finished);
@@ -172,6 +204,8 @@ private slots:
         QVERIFY(found.wait());
         QCOMPARE(found.at(0).at(0).toByteArray(), QByteArray("test1"));
         QCOMPARE(found.at(0).at(1).toInt(), 3);
+        // Nothing is left on the machine once the server has it.
+        QVERIFY(QDir(unsent.path()).isEmpty());
         again.resume();
         QCOMPARE(started.size(), 1);
         QCOMPARE(again.question().number, 3);
