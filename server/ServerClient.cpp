@@ -94,7 +94,12 @@ void ServerClient::open()
     m_db.close();
     if (!m_db.open())
         throw Lost(QStringLiteral("Сервер %1 недоступен: %2")
-                       .arg(m_address.display(), m_db.lastError().databaseText().trimmed()));
+                       .arg(m_address.display(), cause(m_db.lastError())));
+}
+
+QString ServerClient::cause(const QSqlError &error)
+{
+    return error.databaseText().simplified();
 }
 
 QString ServerClient::refusalText(const QString &code, const QString &detail) const
@@ -235,10 +240,9 @@ QList<QVariantList> ServerClient::call(const QString &sql, const QVariantList &v
             if (repeat && attempt == 0)
                 continue;
             throw Lost(QStringLiteral("Сервер %1: связь потеряна: %2")
-                           .arg(m_address.display(), error.databaseText().trimmed()));
+                           .arg(m_address.display(), cause(error)));
         }
-        throw RuntimeError(QStringLiteral("Сервер %1: %2")
-                               .arg(m_address.display(), error.databaseText().trimmed()));
+        throw RuntimeError(QStringLiteral("Сервер %1: %2").arg(m_address.display(), cause(error)));
     }
 }
 

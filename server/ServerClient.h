@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -107,6 +108,9 @@ public:
     // The SQLSTATE of the server's refusal and its detail as the Russian
     // text, naming the server.
     QString refusalText(const QString &code, const QString &detail) const;
+    // The driver's text of a failure as one line, for a box or a note: it
+    // runs over several indented lines.
+    static QString cause(const QSqlError &error);
 
 private:
     QList<QVariantList> call(const QString &sql, const QVariantList &values, bool repeat);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ServerStart.h"
 
+#include "ServerClient.h"
+
 #include <QAtomicInt>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -18,21 +20,20 @@ QString problem(const ServerAddress &address)
     {
         QSqlDatabase db = address.connection(name);
         if (!db.open()) {
-            cause = db.lastError().databaseText().trimmed();
+            cause = ServerClient::cause(db.lastError());
         } else {
             QSqlQuery query(db);
             // The API answers without a log-in; a database without it is
             // not a class's.
             if (!query.exec(QStringLiteral("SELECT schema_version FROM cb.server_status()")))
-                cause = query.lastError().databaseText().trimmed();
+                cause = ServerClient::cause(query.lastError());
         }
         if (cause.isEmpty() && !db.isOpen())
             cause = QStringLiteral("соединение не установлено");
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    // The driver's text runs over several indented lines.
-    return cause.simplified();
+    return cause;
 }
 
 } // namespace

@@ -224,6 +224,8 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(status->isVisible(), 10000);
             QVERIFY2(status->text().contains(m_address.display()), qPrintable(status->text()));
             QVERIFY2(status->text().contains(u"будут отправлены"_s), qPrintable(status->text()));
+            // The driver's cause in one line of the note, not its indented lines.
+            QVERIFY2(status->text().count(u'\n') == 1, qPrintable(status->text()));
             saveShot(form.grab(), u"server_connection_lost"_s);
             // The two answers are kept on the machine; closing is asked all
             // the same, since only this machine can send them.
