@@ -74,9 +74,14 @@ QString ServerCluster::labUri(const QString &database)
              QString::fromUtf8(QUrl::toPercentEncoding(value("ca"))));
 }
 
-ServerAddress ServerCluster::labAddress(const QString &database, QString *why)
+ServerAddress ServerCluster::labAddress(const QString &database)
 {
-    return ServerAddress::parse(labUri(database), why);
+    QString why;
+    const ServerAddress address = ServerAddress::parse(labUri(database), &why);
+    if (!why.isEmpty())
+        qFatal("the lab's address %s does not parse: %s", qPrintable(labUri(database)),
+               qPrintable(why));
+    return address;
 }
 
 QString ServerCluster::superuserUri(const QString &database)

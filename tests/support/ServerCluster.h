@@ -28,9 +28,9 @@ public:
     // The lab role's URI for the database, with TLS that checks the
     // server's certificate against the run's CA.
     static QString labUri(const QString &database);
-    // The same, parsed as a lab machine parses its configuration line; why
-    // it does not parse in *why.
-    static ServerAddress labAddress(const QString &database, QString *why);
+    // The same, parsed as a lab machine parses its configuration line; the
+    // run ends when the fixture's own address does not parse.
+    static ServerAddress labAddress(const QString &database);
     // The superuser's, through the unix socket.
     static QString superuserUri(const QString &database);
 
