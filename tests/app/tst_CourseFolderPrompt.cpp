@@ -120,10 +120,10 @@ private slots:
                       "(tst_CourseFolderPrompt_share)");
             if (ShareFolder::stateValue("closed").isEmpty() ||
                 ShareFolder::stateValue("gvfs_bus").isEmpty())
-                COURSEBOOK_COMPONENT_MISSING(
-                    QStringLiteral("no classroom share: ") + ShareFolder::stateValue("skip") +
-                    ShareFolder::stateValue("closed-skip") + u' ' +
-                    ShareFolder::stateValue("gvfs-skip"));
+                COURSEBOOK_COMPONENT_MISSING(QStringLiteral("no classroom share: ") +
+                                             ShareFolder::stateValue("skip") +
+                                             ShareFolder::stateValue("closed-skip") + u' ' +
+                                             ShareFolder::stateValue("gvfs-skip"));
             qputenv("DBUS_SESSION_BUS_ADDRESS", ShareFolder::stateValue("gvfs_bus").toUtf8());
             qputenv("GIO_USE_VOLUME_MONITOR", "unix");
             qputenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1");

@@ -29,7 +29,6 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 
 using namespace Qt::Literals::StringLiterals;
@@ -143,12 +142,13 @@ private slots:
                  qPrintable(teacher.logPanel().Memo2->toPlainText()));
 
         teacher.NclassClick();
-        QString text;
-        QTRY_COMPARE(teacher.webBrowser()->url(), teacher.classReport().shownUrl());
-        QTRY_VERIFY(teacher.webBrowser()->title().endsWith(u"отчёт по классу"_s));
-        teacher.webBrowser()->page()->toPlainText([&text](const QString &t) { text = t; });
-        QTRY_VERIFY(!text.isEmpty());
-        QVERIFY(text.contains(u"Анна"_s) && text.contains(u"Анализ вопросов"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(teacher.webBrowser()->url(), teacher.classReport().shownUrl(),
+                                  20000);
+        QTRY_VERIFY_WITH_TIMEOUT(teacher.webBrowser()->title().endsWith(u"отчёт по классу"_s),
+                                 20000);
+        const QString text = pageText(teacher, {u"Анна"_s, u"Анализ вопросов"_s});
+        QVERIFY2(text.contains(u"Анна"_s) && text.contains(u"Анализ вопросов"_s),
+                 qPrintable(text.left(400)));
 
         // The settings as the server has them, never its password; an empty
         // password keeps the server's, a new one replaces it there.

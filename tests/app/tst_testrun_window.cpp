@@ -30,7 +30,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 
 using namespace Qt::Literals::StringLiterals;
@@ -609,9 +608,7 @@ void tst_testrun_window::brokenCourseFile()
     QCOMPARE(top, QStringList({u"Помощь"_s, u"Выход"_s}));
     loginAsAdministrator(form, u"secret"_s);
     QTRY_VERIFY(form.webBrowser()->title().contains(u"course.ini"_s));
-    QString text;
-    form.webBrowser()->page()->toPlainText([&text](const QString &t) { text = t; });
-    QTRY_VERIFY(text.contains(u"строка 3: ошибка"_s));
+    QVERIFY(pageText(form, {u"строка 3: ошибка"_s}).contains(u"строка 3: ошибка"_s));
 }
 
 QTEST_MAIN(tst_testrun_window)

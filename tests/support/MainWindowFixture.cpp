@@ -9,12 +9,17 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -155,4 +160,20 @@ void MainWindowFixture::saveShot(QWidget *window, const QString &name)
         return;
     QDir().mkpath(folder);
     QVERIFY(window->grab().save(QDir(folder).filePath(name + u".png"_s)));
+}
+
+QString MainWindowFixture::pageText(TForm1 &form, const QStringList &holds, int timeoutMs)
+{
+    const auto text = std::make_shared<QString>();
+    const auto holdsAll = [&text, &holds] {
+        return !text->isEmpty() &&
+               std::all_of(holds.begin(), holds.end(),
+                           [&text](const QString &h) { return text->contains(h); });
+    };
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!holdsAll() && !deadline.hasExpired()) {
+        form.webBrowser()->page()->toPlainText([text](const QString &t) { *text = t; });
+        QTest::qWait(100);
+    }
+    return *text;
 }

@@ -4,6 +4,7 @@
 #include "TempWorkDir.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -63,6 +64,11 @@ public:
     // Screens for a look by eye, saved when COURSEBOOK_SHOTS names a folder.
     static void saveShot(const QPixmap &picture, const QString &name);
     static void saveShot(QWidget *window, const QString &name);
+
+    // The text of the page the window shows, read again until it holds every
+    // one of the texts or the time is up; what it read last. The engine's
+    // answer may come late, under load, and after the caller has gone.
+    static QString pageText(TForm1 &form, const QStringList &holds, int timeoutMs = 20000);
 
 private:
     std::unique_ptr<TempWorkDir> m_dir;
